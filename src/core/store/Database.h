@@ -1,0 +1,50 @@
+#pragma once
+
+#include "DatabaseFolder.h"
+#include "DiskTable.h"
+
+#include <QString>
+#include <QStringView>
+
+namespace dovrin {
+
+class Prompt;
+class DatabaseView;
+
+// The loaded database: its folder, the table of good disks, and the loaders that fill the
+// table and the tree. Questions about bad records go through the prompt.
+class Database
+{
+public:
+    explicit Database(Prompt& prompt, DatabaseView* view = nullptr);
+
+    const DatabaseFolder& folder() const { return m_folder; }
+    const DiskTable& disks() const { return m_disks; }
+    DiskTable& disks() { return m_disks; }
+    Prompt& prompt() const { return m_prompt; }
+    DatabaseView* view() const { return m_view; }
+    void setView(DatabaseView* view) { m_view = view; }
+
+    // Empties the tree, the file list and the table, then loads every good record below
+    // the folder: the pseudo-catalogue's disks first, then each catalogue folder's.
+    void load(const DatabaseFolder& folder);
+    // Checks and loads the records of one folder: ".\" or "Holidays\".
+    void loadFolderDisks(const QString& folderPath);
+    // Adds a disk (key: record path and "\") to the table and the tree. False, with nothing
+    // added, when its info file cannot be read as five good lines or the table is full.
+    bool addDisk(const QString& diskKey);
+    // Removes a loaded disk from the table and the tree, and empties the file list.
+    void removeDisk(const QString& diskKey);
+    int findDisk(QStringView key) const;
+
+    // " 1 disk catalogued", " 37 disks catalogued".
+    QString diskCountText() const;
+
+private:
+    Prompt& m_prompt;
+    DatabaseView* m_view;
+    DatabaseFolder m_folder;
+    DiskTable m_disks;
+};
+
+} // namespace dovrin

@@ -1,0 +1,104 @@
+#include "Keys.h"
+
+#include "DiskTable.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace dovrin {
+namespace keys {
+
+namespace {
+
+// Position of the n-th (1-based) separator, or -1.
+qsizetype nthSeparator(QStringView key, int n)
+{
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        if (key[i] == kSeparator && --n == 0)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+QString catalogue(QStringView key)
+{
+    const qsizetype p = nthSeparator(key, 1);
+    return p < 0 ? QString() : key.first(p + 1).toString();
+}
+
+QString catalogueName(QStringView key)
+{
+    const qsizetype p = nthSeparator(key, 1);
+    return p < 0 ? QString() : key.first(p).toString();
+}
+
+QString disk(QStringView key)
+{
+    const qsizetype p = nthSeparator(key, 2);
+    return p < 0 ? QString() : key.first(p + 1).toString();
+}
+
+QString recordPath(QStringView key)
+{
+    const qsizetype p = nthSeparator(key, 2);
+    return p < 0 ? key.toString() : key.first(p).toString();
+}
+
+QString diskName(QStringView key)
+{
+    const qsizetype first = nthSeparator(key, 1);
+    const qsizetype second = nthSeparator(key, 2);
+    if (second < 0)
+        return {};
+    return key.sliced(first + 1, second - first - 1).toString();
+}
+
+QString parent(QStringView key)
+{
+    for (qsizetype i = key.size() - 2; i >= 0; --i) {
+        if (key[i] == kSeparator)
+            return key.first(i + 1).toString();
+    }
+    return {};
+}
+
+QString lastName(QStringView key)
+{
+    if (key.endsWith(kSeparator))
+        key.chop(1);
+    const qsizetype p = key.lastIndexOf(kSeparator);
+    return p < 0 ? QString() : key.sliced(p + 1).toString();
+}
+
+int findDisk(const DiskTable& table, QStringView key)
+{
+    const QString path = recordPath(key);
+    for (int i = 1; i <= table.count(); ++i) {
+        if (table.at(i).path == path)
+            return i;
+    }
+    return 0;
+}
+
+} // namespace keys
+
+bool nameIsValid(QStringView name)
+{
+    for (const QChar c : name) {
+        if (kForbiddenNameCharacters.contains(c))
+            return false;
+    }
+    return true;
+}
+
+bool fileExists(const QString& nativePath)
+{
+    if (nativePath.isEmpty() || QFileInfo(nativePath).isDir())
+        return false;
+    QFile file(nativePath);
+    return file.open(QIODevice::ReadOnly);
+}
+
+} // namespace dovrin

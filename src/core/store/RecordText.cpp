@@ -1,0 +1,286 @@
+#include "RecordText.h"
+
+#include "TextCodec.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace dovrin {
+
+bool LineReader::next(QByteArrayView& line)
+{
+    if (m_pos >= m_data.size())
+        return false;
+    const char* begin = m_data.data() + m_pos;
+    const qsizetype left = m_data.size() - m_pos;
+    const void* nl = std::memchr(begin, '\n', size_t(left));
+    const void* cr = std::memchr(begin, '\r', size_t(left));
+    const char* stop = begin + left;
+    if (nl)
+        stop = static_cast<const char*>(nl);
+    if (cr && static_cast<const char*>(cr) < stop)
+        stop = static_cast<const char*>(cr);
+    line = QByteArrayView(begin, stop - begin);
+    qsizetype consumed = stop - begin;
+    if (stop < begin + left) {
+        ++consumed;
+        if (*stop == '\r' && stop + 1 < begin + left && stop[1] == '\n')
+            ++consumed;
+    }
+    m_pos += consumed;
+    return true;
+}
+
+bool FieldReader::next(Field& field)
+{
+    const qsizetype size = m_data.size();
+    const char* d = m_data.data();
+    if (m_pos >= size)
+        return false;
+    while (m_pos < size && (d[m_pos] == ' ' || d[m_pos] == '\t'))
+        ++m_pos;
+
+    auto consumeDelimiter = [&] {
+        if (m_pos >= size)
+            return;
+        if (d[m_pos] == ',') {
+            ++m_pos;
+        } else if (d[m_pos] == '\r') {
+            ++m_pos;
+            if (m_pos < size && d[m_pos] == '\n')
+                ++m_pos;
+            ++m_line;
+        } else if (d[m_pos] == '\n') {
+            ++m_pos;
+            ++m_line;
+        }
+    };
+    auto isDelimiter = [](char c) { return c == ',' || c == '\r' || c == '\n'; };
+
+    if (m_pos < size && d[m_pos] == '"') {
+        const qsizetype start = ++m_pos;
+        qsizetype stop = start;
+        // A quoted field never runs past its line: an unterminated quote ends at the line end.
+        while (stop < size && d[stop] != '"' && d[stop] != '\r' && d[stop] != '\n')
+            ++stop;
+        field.bytes = QByteArrayView(d + start, stop - start);
+        field.quoted = true;
+        m_pos = stop;
+        if (m_pos < size && d[m_pos] == '"')
+            ++m_pos;
+        while (m_pos < size && !isDelimiter(d[m_pos]))
+            ++m_pos;
+        consumeDelimiter();
+        return true;
+    }
+
+    const qsizetype start = m_pos;
+    while (m_pos < size && !isDelimiter(d[m_pos]))
+        ++m_pos;
+    qsizetype stop = m_pos;
+    while (stop > start && (d[stop - 1] == ' ' || d[stop - 1] == '\t'))
+        --stop;
+    field.bytes = QByteArrayView(d + start, stop - start);
+    field.quoted = false;
+    consumeDelimiter();
+    return true;
+}
+
+bool FieldReader::readBytes(QByteArray& value)
+{
+    Field f;
+    if (!next(f))
+        return false;
+    value = f.bytes.toByteArray();
+    return true;
+}
+
+bool FieldReader::readString(QString& value)
+{
+    Field f;
+    if (!next(f))
+        return false;
+    value = text::decode(f.bytes);
+    return true;
+}
+
+bool FieldReader::readInt64(qint64& value)
+{
+    Field f;
+    return next(f) && fields::parseInt64(f.bytes, value);
+}
+
+bool FieldReader::readInt16(qint16& value)
+{
+    qint64 wide;
+    if (!readInt64(wide) || wide < -32768 || wide > 32767)
+        return false;
+    value = qint16(wide);
+    return true;
+}
+
+bool FieldReader::readReal(double& value)
+{
+    Field f;
+    return next(f) && fields::parseReal(f.bytes, value);
+}
+
+bool FieldReader::readBool(bool& value)
+{
+    Field f;
+    return next(f) && fields::parseBool(f.bytes, value);
+}
+
+bool FieldReader::readDateTime(RecordDateTime& value)
+{
+    Field f;
+    if (!next(f))
+        return false;
+    if (f.bytes.isEmpty()) {
+        value = RecordDateTime::zero();
+        return true;
+    }
+    const auto parsed = RecordDateTime::parse(f.bytes);
+    if (!parsed)
+        return false;
+    value = *parsed;
+    return true;
+}
+
+namespace fields {
+
+bool parseInt64(QByteArrayView text, qint64& value)
+{
+    if (text.isEmpty()) {
+        value = 0;
+        return true;
+    }
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (*begin == '+')
+        ++begin;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    return ec == std::errc() && ptr == end;
+}
+
+bool parseSize(QByteArrayView text, qint64& value)
+{
+    const qsizetype dot = text.indexOf('.');
+    if (dot < 0)
+        return parseInt64(text, value);
+    if (!parseInt64(text.first(dot), value))
+        return false;
+    const QByteArrayView fraction = text.sliced(dot + 1);
+    if (fraction.isEmpty())
+        return true;
+    for (const char c : fraction) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    if (fraction[0] >= '5')
+        value += value < 0 ? -1 : 1;
+    return true;
+}
+
+bool parseReal(QByteArrayView text, double& value)
+{
+    if (text.isEmpty()) {
+        value = 0;
+        return true;
+    }
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (*begin == '+')
+        ++begin;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    return ec == std::errc() && ptr == end && std::isfinite(value);
+}
+
+bool parseBool(QByteArrayView text, bool& value)
+{
+    if (text.isEmpty() || text == "#FALSE#") {
+        value = false;
+        return true;
+    }
+    if (text == "#TRUE#") {
+        value = true;
+        return true;
+    }
+    return false;
+}
+
+} // namespace fields
+
+namespace write {
+
+void plainLine(QByteArray& out, QByteArrayView text)
+{
+    out.append(text);
+    out.append(kLineEnd);
+}
+
+void plainLine(QByteArray& out, const QString& text)
+{
+    plainLine(out, QByteArrayView(text::encode(text)));
+}
+
+void plainNumberLine(QByteArray& out, qint64 value)
+{
+    if (value >= 0)
+        out.append(' ');
+    number(out, value);
+    out.append(' ');
+    out.append(kLineEnd);
+}
+
+void quoted(QByteArray& out, QByteArrayView text)
+{
+    out.append('"');
+    out.append(text);
+    out.append('"');
+}
+
+void quoted(QByteArray& out, const QString& text)
+{
+    quoted(out, QByteArrayView(text::encode(text)));
+}
+
+void number(QByteArray& out, qint64 value)
+{
+    char buf[24];
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, ptr - buf);
+}
+
+void real(QByteArray& out, double value)
+{
+    if (!std::isfinite(value))
+        value = 0;
+    char buf[40];
+    // %.15g gives at most 15 significant digits without trailing zeros, and no exponent for
+    // the sizes stored here; the C locale of snprintf is not used: to_chars is locale-free.
+    const auto [ptr, ec] =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    QByteArrayView text(buf, ptr - buf);
+    out.append(text);
+}
+
+void boolean(QByteArray& out, bool value)
+{
+    out.append(value ? "#TRUE#" : "#FALSE#");
+}
+
+void dateTime(QByteArray& out, RecordDateTime value)
+{
+    value.appendRecordText(out);
+}
+
+} // namespace write
+
+QString signedNumberText(qint64 value)
+{
+    return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
+}
+
+} // namespace dovrin

@@ -1,0 +1,3 @@
+// The platform layer: what the Linux desktop provides to the windows.
+namespace dovrin::platform {
+}

@@ -1,0 +1,3 @@
+// The windows.
+namespace dovrin::ui {
+}
