@@ -1,0 +1,52 @@
+#pragma once
+
+#include "CliContext.h"
+#include "common/Progress.h"
+#include "common/Prompt.h"
+
+namespace dovrin {
+class Database;
+}
+
+namespace dovrin::cli {
+
+// Prints every message and question on stderr ("Title: text"). Questions get No, so the tool
+// never deletes what the user did not name; OK/Cancel problems take their OK branch.
+class StderrPrompt final : public Prompt
+{
+public:
+    PromptAnswer ask(const PromptRequest& request) override;
+};
+
+// On a terminal, draws the status and a progress bar on stderr; otherwise stays quiet.
+// Ctrl+C asks the job to stop (a second Ctrl+C ends the process at once).
+class TerminalProgress final : public Progress
+{
+public:
+    TerminalProgress();
+    ~TerminalProgress() override;
+
+    void setStatus(int line, const QString& text) override;
+    void setValue(int value) override;
+    bool yield() override;
+    bool stopRequested() const override;
+    void requestStop() override;
+
+    // Clears the bar line so that later output starts on a clean line.
+    void finish();
+
+private:
+    void draw();
+    bool m_terminal;
+    bool m_drawn = false;
+    int m_value = 0;
+    QString m_status;
+    qint64 m_lastDraw = 0;
+};
+
+// Resolves the database folder (--database, else the settings' DatabasePath, else the
+// program folder) and loads it, reporting bad records through the prompt.
+// Returns false, after saying why on stderr, when the folder cannot be used.
+bool openDatabase(const CliContext& context, Database& database);
+
+} // namespace dovrin::cli
