@@ -1,3 +1,4 @@
+#include "FolderChooser.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "config/Settings.h"
@@ -62,6 +63,7 @@ void TestOptionsDialog::init()
 
 void TestOptionsDialog::cleanup()
 {
+    platform::FolderChooser::resetTestHooks();
     delete m_dialog;
     m_dialog = nullptr;
 }
@@ -125,16 +127,13 @@ void TestOptionsDialog::okStoresSettingsAndFilter()
     m_settings.databasePath = QStringLiteral("/srv/catalogues/");
     m_settings.desktopPath = QStringLiteral("/home/a/Desktop/");
     open();
-    QStringList chosen = {QString(), QStringLiteral("/data/E/")};
-    m_dialog->setBrowseForFolder([&](QWidget* owner) {
-        Q_ASSERT(owner == m_dialog);
-        return chosen.takeFirst();
-    });
     QCOMPARE(find<QLabel>("labCI")->text(), QStringLiteral("/srv/catalogues/"));
     m_dialog->findChild<QTabBar*>()->setCurrentIndex(1);
     // A cancelled chooser keeps the path shown, a chosen folder replaces it.
+    platform::FolderChooser::setNextFolder(QString());
     QTest::mouseClick(find<QPushButton>("cmdDT"), Qt::LeftButton);
     QCOMPARE(find<QLabel>("labDT")->text(), QStringLiteral("/home/a/Desktop/"));
+    platform::FolderChooser::setNextFolder(QStringLiteral("/data/E"));
     QTest::mouseClick(find<QPushButton>("cmdDLoc"), Qt::LeftButton);
     QTest::mouseClick(find<QPushButton>("cmdClrCI"), Qt::LeftButton);
     find<QCheckBox>("chkTreeCat")->setChecked(true);
@@ -168,7 +167,7 @@ void TestOptionsDialog::cancelStoresNothing()
     test::writeFile(filterPath(), "old\r\n");
     const Settings before = m_settings;
     open();
-    m_dialog->setBrowseForFolder([](QWidget*) { return QStringLiteral("/elsewhere/"); });
+    platform::FolderChooser::setNextFolder(QStringLiteral("/elsewhere/"));
     m_dialog->findChild<QTabBar*>()->setCurrentIndex(1);
     QTest::mouseClick(find<QPushButton>("cmdDLoc"), Qt::LeftButton);
     QTest::mouseClick(find<QPushButton>("cmdClrCI"), Qt::LeftButton);

@@ -1,9 +1,10 @@
 #include "OptionsDialog.h"
 
 #include "common/Prompt.h"
-#include "config/ExtensionsFile.h"
 #include "config/Settings.h"
 #include "dialogs/Twips.h"
+#include "FolderChooser.h"
+#include "scan/ExtensionList.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -60,8 +61,7 @@ bool maskShowsSystem(qint16 mask)
 
 OptionsDialog::OptionsDialog(Settings& settings, const DatabaseFolder& database, Prompt& prompt,
                              QWidget* parent)
-    : QDialog(parent), m_settings(settings), m_database(database), m_prompt(prompt),
-      m_browse(systemFolderChooser())
+    : QDialog(parent), m_settings(settings), m_database(database), m_prompt(prompt)
 {
     setObjectName(QStringLiteral("Options"));
     setWindowTitle(QStringLiteral("Options"));
@@ -178,7 +178,7 @@ void OptionsDialog::load()
     m_treeCat->setChecked(m_settings.treeOnly);
     m_hidden->setChecked(maskShowsHidden(m_settings.attributeMask));
     m_system->setChecked(maskShowsSystem(m_settings.attributeMask));
-    m_extensions->addItems(extensions::readEntries(m_database));
+    m_extensions->addItems(ExtensionList::readLines(m_database));
 }
 
 int OptionsDialog::currentPage() const
@@ -218,7 +218,7 @@ bool OptionsDialog::eventFilter(QObject* watched, QEvent* event)
 
 void OptionsDialog::choosePath(QLabel* label)
 {
-    const QString folder = m_browse(this);
+    const QString folder = platform::FolderChooser::browseForFolder(this);
     if (!folder.isEmpty())
         label->setText(folder);
 }
@@ -262,7 +262,7 @@ void OptionsDialog::accept()
     for (int i = 0; i < m_extensions->count(); ++i)
         entries.append(m_extensions->item(i)->text());
     QString error;
-    if (!extensions::writeEntries(m_database, entries, &error))
+    if (!ExtensionList(entries).write(m_database, &error))
         m_prompt.error(QStringLiteral("Unable to save the file type filter.\n") + error);
     QDialog::accept();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dialogs/BrowseForFolder.h"
 #include "store/DatabaseFolder.h"
 
 #include <QDialog>
@@ -37,7 +36,6 @@ public:
     OptionsDialog(Settings& settings, const DatabaseFolder& database, Prompt& prompt,
                   QWidget* parent = nullptr);
 
-    void setBrowseForFolder(BrowseForFolder browse) { m_browse = std::move(browse); }
     int currentPage() const;
 
 protected:
@@ -59,7 +57,6 @@ private:
     Settings& m_settings;
     DatabaseFolder m_database;
     Prompt& m_prompt;
-    BrowseForFolder m_browse;
 
     QTabBar* m_tabs = nullptr;
     QList<QWidget*> m_pages;
