@@ -1,40 +1,33 @@
 #include "CliSupport.h"
 
 #include "config/ProgramFolder.h"
+#include "config/Startup.h"
 #include "store/Database.h"
 
-#include <QFileInfo>
 #include <cstdio>
 
 namespace dovrin::cli {
 
-namespace {
-
-// A folder the loader can list.
-bool usableFolder(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isDir() && info.isReadable() && info.isExecutable();
-}
-
-} // namespace
-
+// The tool reads Dovrin.cfg but never asks about it or rewrites it: a missing or corrupt file
+// just means the program folder.
 bool openDatabase(const CliContext& context, Database& database)
 {
-    QString folder = context.databaseOption;
-    if (folder.isEmpty()) {
-        folder = programFolder();
-        if (folder.isEmpty()) {
-            std::fprintf(stderr, "dovrin-cli: no program folder can be used\n");
-            return false;
-        }
-    }
-    if (!usableFolder(folder)) {
-        std::fprintf(stderr, "dovrin-cli: %s is not a folder that can be read\n",
-                     qPrintable(folder));
+    const QString folder = programFolder();
+    if (folder.isEmpty() && context.databaseOption.isEmpty()) {
+        std::fprintf(stderr, "dovrin-cli: no program folder can be used\n");
         return false;
     }
-    database.load(DatabaseFolder(folder));
+    Startup startup(database.prompt(), folder);
+    if (context.databaseOption.isEmpty()) {
+        startup.peekSettings();
+        startup.loadDatabase(database);
+        return true;
+    }
+    if (!startup.loadChosenDatabase(database, context.databaseOption)) {
+        std::fprintf(stderr, "dovrin-cli: cannot use %s as the database folder\n",
+                     qPrintable(context.databaseOption));
+        return false;
+    }
     return true;
 }
 
