@@ -3,31 +3,45 @@
 #include "config/ProgramFolder.h"
 #include "config/Startup.h"
 #include "store/Database.h"
+#include "store/DatabaseFolder.h"
 
 #include <cstdio>
 
 namespace dovrin::cli {
 
-// The tool reads Dovrin.cfg but never asks about it or rewrites it: a missing or corrupt file
-// just means the program folder.
-bool openDatabase(const CliContext& context, Database& database)
+// --database DIR is taken from the current folder, as any command-line path is. Without it,
+// the folder is chosen as the program chooses it at start-up. The tool reads Dovrin.cfg but
+// never asks about it or rewrites it: a missing or corrupt file just means the program folder.
+bool resolveDatabaseFolder(const CliContext& context, DatabaseFolder& databaseFolder)
 {
-    const QString folder = programFolder();
-    if (folder.isEmpty() && context.databaseOption.isEmpty()) {
+    if (!context.databaseOption.isEmpty()) {
+        const QString folder = normalizedFolder(context.databaseOption);
+        if (!isUsableFolder(folder)) {
+            std::fprintf(stderr, "dovrin-cli: cannot use %s as the database folder\n",
+                         qPrintable(context.databaseOption));
+            return false;
+        }
+        databaseFolder = DatabaseFolder(folder);
+        return true;
+    }
+    const QString programFolder = dovrin::programFolder();
+    if (programFolder.isEmpty()) {
         std::fprintf(stderr, "dovrin-cli: no program folder can be used\n");
         return false;
     }
-    Startup startup(database.prompt(), folder);
-    if (context.databaseOption.isEmpty()) {
-        startup.peekSettings();
-        startup.loadDatabase(database);
-        return true;
-    }
-    if (!startup.loadChosenDatabase(database, context.databaseOption)) {
-        std::fprintf(stderr, "dovrin-cli: cannot use %s as the database folder\n",
-                     qPrintable(context.databaseOption));
+    StderrPrompt prompt;
+    Startup startup(prompt, programFolder);
+    startup.peekSettings();
+    databaseFolder = DatabaseFolder(startup.chooseDatabaseFolder());
+    return true;
+}
+
+bool openDatabase(const CliContext& context, Database& database)
+{
+    DatabaseFolder folder;
+    if (!resolveDatabaseFolder(context, folder))
         return false;
-    }
+    database.load(folder);
     return true;
 }
 
