@@ -9,6 +9,9 @@
 #include "store/TextCodec.h"
 
 #include <cerrno>
+#include <charconv>
+#include <climits>
+#include <unistd.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,15 +36,21 @@ unsigned char typeOf(mode_t mode)
     return DT_FIFO; // any other kind counts as a system entry
 }
 
+// One file line: "name",size,#date time# and CR LF, built on the stack and appended at once.
 void appendFileLine(QByteArray& out, QByteArrayView name, qint64 size, RecordDateTime modified)
 {
     out.append('"');
     appendFileName(out, name);
-    out.append("\",");
-    write::number(out, size);
-    out.append(',');
-    modified.appendRecordText(out);
-    out.append("\r\n");
+    char tail[64];
+    char* p = tail;
+    *p++ = '"';
+    *p++ = ',';
+    p = std::to_chars(p, tail + 24, size).ptr;
+    *p++ = ',';
+    p = LocalTime::writeRecordText(p, modified);
+    *p++ = '\r';
+    *p++ = '\n';
+    out.append(tail, p - tail);
 }
 
 } // namespace
@@ -56,9 +65,36 @@ FileLister::FileLister(ScanContext& context, OutputFile& out, const ExtensionLis
 {
 }
 
-bool FileLister::list(const QByteArray& prefix)
+FileLister::~FileLister()
 {
-    if (!m_reader.openPath(prefix)) {
+    if (m_parentFd >= 0)
+        ::close(m_parentFd);
+}
+
+bool FileLister::open(const QByteArray& prefix, bool isRoot)
+{
+    if (isRoot)
+        return m_reader.openPath(prefix);
+    const qsizetype slash = prefix.lastIndexOf('/', prefix.size() - 2);
+    const QByteArrayView parent = QByteArrayView(prefix).first(slash + 1);
+    if (parent != m_parentPath) {
+        if (m_parentFd >= 0)
+            ::close(m_parentFd);
+        m_parentPath = parent.toByteArray();
+        m_parentFd = parent.size() < PATH_MAX
+                         ? ::open(m_parentPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC)
+                         : -1;
+    }
+    if (m_parentFd < 0)
+        return m_reader.openPath(prefix.chopped(1));
+    // By its name alone, so a folder swapped for a link since the walk is not followed.
+    const QByteArray name = prefix.sliced(slash + 1).chopped(1);
+    return m_reader.openAt(m_parentFd, name.constData());
+}
+
+bool FileLister::list(const QByteArray& prefix, bool isRoot)
+{
+    if (!open(prefix, isRoot)) {
         if (!isEntryProblem(m_reader.error()))
             return m_context.fail(m_reader.error(), prefix);
         messages::folderProblem(m_context.prompt, displayPath(prefix.chopped(1)));

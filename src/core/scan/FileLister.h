@@ -25,11 +25,17 @@ public:
     FileLister(ScanContext& context, OutputFile& out, const ExtensionList& extensions,
                int attributeMask);
 
-    // Lists the folder `prefix` (its path ending with "/"). False when the scan must end on
-    // a failure; a stop request ends the listing early and returns true.
-    bool list(const QByteArray& prefix);
+    // Lists the folder `prefix` (its path ending with "/"). Only the root may be reached
+    // through a symbolic link. False when the scan must end on a failure; a stop request ends
+    // the listing early and returns true.
+    bool list(const QByteArray& prefix, bool isRoot);
+
+    ~FileLister();
+    FileLister(const FileLister&) = delete;
+    FileLister& operator=(const FileLister&) = delete;
 
 private:
+    bool open(const QByteArray& prefix, bool isRoot);
     bool writeUnreadable(QByteArrayView name);
 
     ScanContext& m_context;
@@ -39,7 +45,10 @@ private:
     bool m_system;
     DirectoryReader m_reader;
     LocalTime m_localTime;
-    QByteArray m_nameBuffer;
+    // Sibling folders follow each other in the work file: their parent stays open (O_PATH)
+    // so that each is opened by its name alone.
+    QByteArray m_parentPath;
+    int m_parentFd = -1;
 };
 
 } // namespace dovrin::scan

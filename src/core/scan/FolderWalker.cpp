@@ -11,7 +11,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <numeric>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,10 +27,16 @@ constexpr size_t kMaxHeldDescriptors = 200;
 
 } // namespace
 
+struct FolderWalker::Child
+{
+    QByteArray name;
+    bool leaf = false; // known to hold no sub-folder
+};
+
 struct FolderWalker::Frame
 {
     QByteArray prefix; // the folder's path ending with "/"
-    std::vector<QByteArray> children; // sub-folder names in listing order
+    std::vector<Child> children; // sub-folders in listing order
     size_t next = 0;
     int fd = -1;
 };
@@ -40,6 +48,14 @@ FolderWalker::FolderWalker(ScanContext& context, OutputFile& work, bool reportUn
 
 bool FolderWalker::walk(const QByteArray& source)
 {
+    struct statfs fs;
+    struct stat st;
+    if (::statfs(source.constData(), &fs) == 0 && ::stat(source.constData(), &st) == 0) {
+        m_device = st.st_dev;
+        m_trustLinkCount = fs.f_type == EXT4_SUPER_MAGIC || fs.f_type == XFS_SUPER_MAGIC
+                           || fs.f_type == TMPFS_MAGIC;
+    }
+
     std::vector<Frame> stack;
     auto closeAll = [&stack] {
         for (Frame& f : stack) {
@@ -71,11 +87,13 @@ bool FolderWalker::walk(const QByteArray& source)
             stack.pop_back();
             continue;
         }
-        const QByteArray name = std::move(top.children[top.next++]);
+        const Child next = std::move(top.children[top.next++]);
+        if (next.leaf)
+            continue;
         Frame child;
-        child.prefix.reserve(top.prefix.size() + name.size() + 1);
-        child.prefix.append(top.prefix).append(name).append('/');
-        const Listed listed = list(child, top.fd, name);
+        child.prefix.reserve(top.prefix.size() + next.name.size() + 1);
+        child.prefix.append(top.prefix).append(next.name).append('/');
+        const Listed listed = list(child, top.fd, next.name);
         if (listed == Listed::End) {
             closeAll();
             return false;
@@ -127,7 +145,9 @@ FolderWalker::Listed FolderWalker::list(Frame& frame, int parentFd, const QByteA
         }
         if (!isFolder)
             continue;
-        frame.children.push_back(entry.name.toByteArray());
+        Child child{entry.name.toByteArray(), false};
+        child.leaf = m_trustLinkCount && isLeaf(m_reader.fd(), child.name.constData());
+        frame.children.push_back(std::move(child));
         ++m_context.folderCount;
         m_context.progress.setStatus(1, QStringLiteral("Folders found: ")
                                             + QString::number(m_context.folderCount));
@@ -142,6 +162,15 @@ FolderWalker::Listed FolderWalker::list(Frame& frame, int parentFd, const QByteA
     return Listed::Ok;
 }
 
+bool FolderWalker::isLeaf(int parentFd, const char* name) const
+{
+    // Two links: its own entry and its "."; each sub-folder's ".." would add one. Another
+    // file system mounted here may count differently, so only the source's own is trusted.
+    struct stat st;
+    return ::fstatat(parentFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)
+           && st.st_nlink == 2 && st.st_dev == m_device;
+}
+
 void FolderWalker::writeSorted(const Frame& frame)
 {
     const size_t n = frame.children.size();
@@ -152,15 +181,15 @@ void FolderWalker::writeSorted(const Frame& frame)
         // upper-cased full paths; a stable sort keeps equal keys in listing order.
         std::vector<QString> keys;
         keys.reserve(n);
-        for (const QByteArray& name : frame.children)
-            keys.push_back(text::decode(name).toUpper());
+        for (const Child& child : frame.children)
+            keys.push_back(text::decode(child.name).toUpper());
         std::stable_sort(order.begin(), order.end(),
                          [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
     }
     QByteArray& out = m_work.buffer();
     for (const size_t i : order) {
         appendEscapedPath(out, frame.prefix);
-        appendEscapedPath(out, frame.children[i]);
+        appendEscapedPath(out, frame.children[i].name);
         out.append("\r\n");
     }
 }

@@ -3,6 +3,7 @@
 #include "DirectoryReader.h"
 
 #include <QByteArray>
+#include <sys/types.h>
 
 namespace dovrin::scan {
 
@@ -28,12 +29,18 @@ public:
 private:
     enum class Listed { Ok, Skipped, End };
     struct Frame;
+    struct Child;
     Listed list(Frame& frame, int parentFd, const QByteArray& name);
+    bool isLeaf(int parentFd, const char* name) const;
     void writeSorted(const Frame& frame);
 
     ScanContext& m_context;
     OutputFile& m_work;
     bool m_reportUnreadable;
+    // On file systems whose folders count their sub-folders in their link count, a folder
+    // with two links has none and is never opened by the walk.
+    bool m_trustLinkCount = false;
+    dev_t m_device = 0;
     DirectoryReader m_reader;
 };
 

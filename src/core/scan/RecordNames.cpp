@@ -74,20 +74,23 @@ void appendFolderKey(QByteArray& out, QByteArrayView relativePath)
 
 void appendEscapedPath(QByteArray& out, QByteArrayView path)
 {
-    for (const char c : path) {
-        if (c == '\\')
-            out.append("\\\\");
-        else if (c == '\n')
-            out.append("\\n");
-        else if (c == '\r')
-            out.append("\\r");
-        else
-            out.append(c);
+    // Copies the runs between the rare bytes that need an escape in one piece.
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        if (c != '\\' && c != '\n' && c != '\r')
+            continue;
+        out.append(path.sliced(start, i - start));
+        out.append(c == '\\' ? "\\\\" : c == '\n' ? "\\n" : "\\r");
+        start = i + 1;
     }
+    out.append(path.sliced(start));
 }
 
 QByteArray unescapePath(QByteArrayView line)
 {
+    if (!line.contains('\\'))
+        return line.toByteArray();
     QByteArray out;
     out.reserve(line.size());
     for (qsizetype i = 0; i < line.size(); ++i) {

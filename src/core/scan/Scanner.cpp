@@ -8,12 +8,14 @@
 #include "ScanContext.h"
 #include "common/Progress.h"
 #include "common/Prompt.h"
-#include "store/RecordText.h"
+#include "store/DiskRecord.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
 #include <cmath>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -51,13 +53,12 @@ QString catalogueDateText()
 
 QByteArray infoBytes(const ScanRequest& request)
 {
-    QByteArray out;
-    write::plainLine(out, QByteArrayView("25"));
-    write::plainLine(out, request.sourcePath);
-    write::plainLine(out, freeSpaceText(request.sourcePath));
-    write::plainLine(out, catalogueDateText());
-    write::plainNumberLine(out, request.foldersOnly ? 1 : 0);
-    return out;
+    DiskInfo info;
+    info.source = request.sourcePath;
+    info.freeSpace = freeSpaceText(request.sourcePath);
+    info.date = catalogueDateText();
+    info.foldersOnly = request.foldersOnly ? 1 : 0;
+    return infoFileBytes(info);
 }
 
 // The native names of the new record's files, and their removal on cancel or failure.
@@ -90,6 +91,14 @@ public:
     {
     }
 
+    ~Scan()
+    {
+        if (m_lock >= 0)
+            ::close(m_lock);
+    }
+    Scan(const Scan&) = delete;
+    Scan& operator=(const Scan&) = delete;
+
     ScanOutcome run();
 
 private:
@@ -104,6 +113,7 @@ private:
     RecordFiles m_files;
     QByteArray m_source;
     ScanContext m_context;
+    int m_lock = -1;
 };
 
 ScanOutcome Scan::run()
@@ -138,7 +148,13 @@ bool Scan::writeInfo()
     if (!info.create(m_files.info))
         return m_context.fail(info.error(), m_files.info);
     info.buffer() = infoBytes(m_request);
-    return info.close() || m_context.fail(info.error(), m_files.info);
+    if (!info.close())
+        return m_context.fail(info.error(), m_files.info);
+    // Held while the scan runs: the start-up recovery leaves a locked record alone.
+    m_lock = ::open(m_files.info.constData(), O_RDONLY | O_CLOEXEC);
+    if (m_lock >= 0)
+        ::flock(m_lock, LOCK_EX | LOCK_NB);
+    return true;
 }
 
 bool Scan::walkFolders()
@@ -193,7 +209,7 @@ bool Scan::listFolders()
         buffer.append('"');
         scan::appendFolderKey(buffer, QByteArrayView(path).sliced(qMin(path.size(), m_source.size())));
         buffer.append("\"\r\n");
-        if (!m_request.foldersOnly && !lister.list(path + '/'))
+        if (!m_request.foldersOnly && !lister.list(path + '/', i == 1))
             return false;
         if (!out.flushIfFull())
             return m_context.fail(out.error(), m_files.list);
