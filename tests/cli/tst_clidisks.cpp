@@ -13,7 +13,6 @@ class TestCliDisks : public QObject
 
 private Q_SLOTS:
     void listsSample();
-    void refusesMissingFolder();
 };
 
 void TestCliDisks::listsSample()
@@ -37,18 +36,6 @@ void TestCliDisks::listsSample()
     QVERIFY(errors.contains(QLatin1String("Disk corrupt!: The disk .\\Broken is corrupt.")));
     QVERIFY(errors.contains(QLatin1String("Incompatible: Disk .\\Old is not in the correct format")));
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("Broken.i"))));
-}
-
-void TestCliDisks::refusesMissingFolder()
-{
-    QTemporaryDir dir;
-    QProcess cli;
-    cli.start(QStringLiteral(DOVRIN_CLI_BINARY),
-              {QStringLiteral("--database"), dir.filePath(QStringLiteral("gone")),
-               QStringLiteral("disks")});
-    QVERIFY(cli.waitForFinished(30000));
-    QCOMPARE(cli.exitCode(), 1);
-    QVERIFY(cli.readAllStandardOutput().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestCliDisks)

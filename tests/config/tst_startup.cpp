@@ -24,7 +24,6 @@ private Q_SLOTS:
     void init();
     void firstStart();
     void secondCopyRefused();
-    void declinedConfigEndsTheRun();
     void databasePath_data();
     void databasePath();
     void loadChosen_data();
@@ -102,19 +101,6 @@ void TestStartup::secondCopyRefused()
         QCOMPARE(prompt.titles(), QStringList{"Error"});
         QCOMPARE(prompt.texts(), QStringList{"Dovrin is already running."});
     }
-    // The refused copy leaves the first one's lock alone.
-    Startup third(prompt, m_program, lockPath());
-    QVERIFY(!third.claimSingleInstance());
-}
-
-void TestStartup::declinedConfigEndsTheRun()
-{
-    test::writeFile(m_program + QStringLiteral("Dovrin.cfg"), "garbage");
-    ScriptedPrompt prompt;
-    prompt.answer(PromptAnswer::No);
-    Startup startup(prompt, m_program, lockPath());
-    QVERIFY(!startup.loadSettings());
-    QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")), QByteArray("garbage"));
 }
 
 void TestStartup::databasePath_data()
@@ -127,8 +113,6 @@ void TestStartup::databasePath_data()
     QTest::newRow("relative to the program folder") << "local" << "program/local/" << QStringList{};
     QTest::newRow("gone") << "<tmp>/gone/" << "program/"
                           << QStringList{"Database path not found. Using application path."};
-    QTest::newRow("a file") << "<tmp>/db/Disk.i" << "program/"
-                            << QStringList{"Database path not found. Using application path."};
     QTest::newRow("windows path") << "D:\\Catalogues\\" << "program/"
                                   << QStringList{"Database path not found. Using application path."};
 }
