@@ -1,0 +1,67 @@
+#include "DisplayFormat.h"
+
+namespace dovrin {
+
+namespace {
+
+// The locale's long time format without its time-zone part ("HH:mm:ss t" -> "HH:mm:ss"):
+// record times are wall-clock times without a zone.
+QString timeFormatWithoutZone(const QLocale& locale)
+{
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u't')
+            continue;
+        out.append(c);
+    }
+    return out.simplified();
+}
+
+} // namespace
+
+DisplayFormat::DisplayFormat(const QLocale& locale)
+    : m_locale(locale),
+      m_dateFormat(locale.dateFormat(QLocale::ShortFormat)),
+      m_timeFormat(timeFormatWithoutZone(locale))
+{
+    // "#,0" always groups thousands, also in locales that omit the separator by default.
+    m_locale.setNumberOptions(m_locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+}
+
+QString DisplayFormat::size(qint64 bytes) const
+{
+    return m_locale.toString(bytes);
+}
+
+QString DisplayFormat::date(RecordDateTime value) const
+{
+    return m_locale.toString(value.date(), m_dateFormat);
+}
+
+QString DisplayFormat::time(RecordDateTime value) const
+{
+    return m_locale.toString(value.time(), m_timeFormat);
+}
+
+QString DisplayFormat::dateTime(RecordDateTime value) const
+{
+    constexpr qint64 kSecondsPerDay = 86400;
+    const qint64 seconds = value.seconds();
+    if (seconds >= 0 && seconds < kSecondsPerDay)
+        return time(value);
+    if (seconds % kSecondsPerDay == 0)
+        return date(value);
+    return date(value) + QLatin1Char(' ') + time(value);
+}
+
+qint64 DisplayFormat::roundedQuotient(qint64 value, qint64 divisor)
+{
+    const qint64 half = divisor / 2;
+    return value >= 0 ? (value + half) / divisor : -((-value + half) / divisor);
+}
+
+} // namespace dovrin

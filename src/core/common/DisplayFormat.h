@@ -1,0 +1,34 @@
+#pragma once
+
+#include "store/RecordDateTime.h"
+
+#include <QLocale>
+#include <QString>
+
+namespace dovrin {
+
+// How sizes and date-times are shown to the user, in one locale (the user's by default).
+// Sizes use the pattern "#,0": a whole number with the locale's thousands separator.
+// A date-time is the short date, a blank and the time with seconds; the date alone at
+// midnight, the time alone on the zero date (30 December 1899).
+class DisplayFormat
+{
+public:
+    explicit DisplayFormat(const QLocale& locale = QLocale());
+
+    const QLocale& locale() const { return m_locale; }
+    QString size(qint64 bytes) const;
+    QString dateTime(RecordDateTime value) const;
+    QString date(RecordDateTime value) const;
+    QString time(RecordDateTime value) const;
+
+    // Rounds to whole units (half away from zero), as "#,0" does with fractions.
+    static qint64 roundedQuotient(qint64 value, qint64 divisor);
+
+private:
+    QLocale m_locale;
+    QString m_dateFormat;
+    QString m_timeFormat;
+};
+
+} // namespace dovrin
