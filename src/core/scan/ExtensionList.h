@@ -20,7 +20,10 @@ public:
     // Reads the file; a missing file is an empty list. Reading stops at the first empty item
     // or after 100 items.
     static ExtensionList read(const DatabaseFolder& folder);
-    // Rewrites the file, one quoted item per line. False (with a reason) when it cannot.
+    // The options dialog's view of the file: each whole line one entry, empty lines included.
+    static QStringList readLines(const DatabaseFolder& folder);
+    // Replaces the file atomically: each item as typed on its own line, CR LF, no quotes; an
+    // empty list is an empty file. False (with a reason) when it cannot be written.
     bool write(const DatabaseFolder& folder, QString* error = nullptr) const;
 
     const QStringList& items() const { return m_items; }

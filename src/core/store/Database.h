@@ -4,6 +4,7 @@
 #include "DiskTable.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 namespace dovrin {
@@ -31,7 +32,8 @@ public:
     // Checks and loads the records of one folder: ".\" or "Holidays\".
     void loadFolderDisks(const QString& folderPath);
     // Adds a disk (key: record path and "\") to the table and the tree. False, with nothing
-    // added, when its info file cannot be read as five good lines or the table is full.
+    // added and a message shown, when its info file cannot be read as five good lines of
+    // this format version or the table is full.
     bool addDisk(const QString& diskKey);
     // Removes a loaded disk from the table and the tree, and empties the file list.
     void removeDisk(const QString& diskKey);
@@ -41,10 +43,17 @@ public:
     QString diskCountText() const;
 
 private:
+    // The catalogue folders in listing order, at most 1000 (one message when there are more).
+    QStringList catalogueFolders();
+    void askDeleteCorrupt(const QString& recordPath);
+    // Says once per load that the table is full and which disk was the first left out.
+    void reportFull(const QString& firstLeftOut);
+
     Prompt& m_prompt;
     DatabaseView* m_view;
     DatabaseFolder m_folder;
     DiskTable m_disks;
+    bool m_fullReported = false;
 };
 
 } // namespace dovrin

@@ -28,15 +28,23 @@ enum class InfoReadStatus {
     Malformed,    // fewer than five lines, or line 5 not a 16-bit number
 };
 
-// Reads an info file. `version` receives line 1 when given.
+// Reads an info file. `version` receives line 1 when given. `info` is changed only on Ok.
+// An empty file has an empty line 1 and so is of a wrong version.
 InfoReadStatus readInfoFile(const QString& nativePath, DiskInfo& info, QString* version = nullptr);
 // The exact bytes of an info file.
 QByteArray infoFileBytes(const DiskInfo& info);
 // Line 1 of a file as text, empty when it cannot be read.
 QString readFirstLine(const QString& nativePath);
 
-// The folder keys of a tree file (":\Games", ":\Games\Saves"), in file order.
+// Appends the folder keys of a tree file (":\Games", ":\Games\Saves") in file order; blank
+// lines are skipped. False when the file cannot be opened.
 bool readTreeFile(const QString& nativePath, QStringList& folderKeys);
+
+// Lines of a file-list file: a folder line and a file line, each ending with CR LF.
+namespace fileList {
+void appendFolder(QByteArray& out, QByteArrayView folderKey);
+void appendFile(QByteArray& out, QByteArrayView name, qint64 size, RecordDateTime modified);
+} // namespace fileList
 
 // One item of a file-list file.
 struct FileListItem

@@ -1,0 +1,89 @@
+#include "scan/ExtensionList.h"
+#include "TestFiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace dovrin;
+
+class TestExtensionList : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { test::pinLocale(); }
+    void reading_data();
+    void reading();
+    void rejects_data();
+    void rejects();
+    void writeReadsBack();
+};
+
+void TestExtensionList::reading_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("lines") << QByteArray("tmp\r\nbak\r\n") << QStringList{"tmp", "bak"};
+    QTest::newRow("quoted") << QByteArray("\"tmp\"\r\n\"bak\"\r\n") << QStringList{"tmp", "bak"};
+    QTest::newRow("empty third ends the list")
+        << QByteArray("tmp\r\nbak\r\n\r\nold\r\n") << QStringList{"tmp", "bak"};
+    QTest::newRow("comma gives two") << QByteArray("tmp,bak\r\nold\r\n")
+                                     << QStringList{"tmp", "bak", "old"};
+    QTest::newRow("bare LF") << QByteArray("tmp\nbak") << QStringList{"tmp", "bak"};
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QByteArray many;
+    QStringList first100;
+    for (int i = 0; i < 120; ++i) {
+        many += "e" + QByteArray::number(i) + "\r\n";
+        if (i < 100)
+            first100 << QStringLiteral("e%1").arg(i);
+    }
+    QTest::newRow("at most 100") << many << first100;
+}
+
+void TestExtensionList::reading()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, items);
+    QTemporaryDir dir;
+    const DatabaseFolder folder(dir.path());
+    QCOMPARE(ExtensionList::read(folder).count(), 0); // missing file: nothing filtered
+    test::writeFile(dir.filePath("Extensions.dat"), file);
+    QCOMPARE(ExtensionList::read(folder).items(), items);
+}
+
+void TestExtensionList::rejects_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("rejected");
+    QTest::newRow("extension") << QByteArray("report.tmp") << true;
+    QTest::newRow("plain ending") << QByteArray("notmp") << true;
+    QTest::newRow("case kept") << QByteArray("REPORT.TMP") << false;
+    QTest::newRow("inside only") << QByteArray("tmp.txt") << false;
+    QTest::newRow("exact") << QByteArray("tmp") << true;
+    QTest::newRow("shorter than item") << QByteArray("mp") << false;
+    QTest::newRow("utf8 item") << QByteArray("photo.\xc3\xa9t\xc3\xa9") << true;
+}
+
+void TestExtensionList::rejects()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, rejected);
+    const ExtensionList list({"tmp", QString::fromUtf8("\xc3\xa9t\xc3\xa9")});
+    QCOMPARE(list.rejects(name), rejected);
+}
+
+void TestExtensionList::writeReadsBack()
+{
+    QTemporaryDir dir;
+    const DatabaseFolder folder(dir.path());
+    QVERIFY(ExtensionList({"tmp", "bak"}).write(folder));
+    QCOMPARE(test::readFile(dir.filePath("Extensions.dat")), QByteArray("tmp\r\nbak\r\n"));
+    QCOMPARE(ExtensionList::readLines(folder), (QStringList{"tmp", "bak"}));
+    QVERIFY(ExtensionList().write(folder));
+    QCOMPARE(test::readFile(dir.filePath("Extensions.dat")), QByteArray());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestExtensionList)
+#include "tst_extensionlist.moc"

@@ -1,0 +1,131 @@
+#include "FolderChooser.h"
+#include "MessageBoxPrompt.h"
+#include "TestFiles.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace dovrin;
+using dovrin::platform::FolderChooser;
+using dovrin::platform::MessageBoxPrompt;
+
+// The real boxes, answered by pressing Enter or Escape from a timer once they are up.
+class TestPlatformDialogs : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Runs `check` on the active modal box, then presses `key` in it.
+    void whenModal(std::function<void(QMessageBox*)> check, Qt::Key key)
+    {
+        QTimer::singleShot(0, this, [=] {
+            QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            check(box);
+            QTest::keyClick(box, key);
+        });
+    }
+
+private Q_SLOTS:
+    void initTestCase() { test::pinLocale(); }
+    void cleanup() { MessageBoxPrompt::resetTestHooks(); FolderChooser::resetTestHooks(); }
+
+    void realBoxShowsTheRequest_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("defaultAnswer");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("ok") << int(PromptButtons::Ok) << int(PromptAnswer::Ok)
+                            << int(Qt::Key_Return) << int(PromptAnswer::Ok)
+                            << int(QMessageBox::Critical);
+        QTest::newRow("no is default") << int(PromptButtons::YesNo) << int(PromptAnswer::No)
+                                       << int(Qt::Key_Return) << int(PromptAnswer::No)
+                                       << int(QMessageBox::Question);
+        QTest::newRow("yes is default") << int(PromptButtons::YesNo) << int(PromptAnswer::Yes)
+                                        << int(Qt::Key_Return) << int(PromptAnswer::Yes)
+                                        << int(QMessageBox::Question);
+        QTest::newRow("escape is cancel") << int(PromptButtons::OkCancel) << int(PromptAnswer::Ok)
+                                          << int(Qt::Key_Escape) << int(PromptAnswer::Cancel)
+                                          << int(QMessageBox::Warning);
+    }
+
+    void realBoxShowsTheRequest()
+    {
+        QFETCH(int, buttons);
+        QFETCH(int, defaultAnswer);
+        QFETCH(int, key);
+        QFETCH(int, expected);
+        QFETCH(int, icon);
+        const PromptIcon promptIcon = icon == QMessageBox::Critical  ? PromptIcon::Critical
+                                      : icon == QMessageBox::Warning ? PromptIcon::Exclamation
+                                                                     : PromptIcon::Question;
+        bool checked = false;
+        whenModal(
+            [&](QMessageBox* box) {
+                QCOMPARE(box->windowTitle(), QStringLiteral("Title"));
+                QCOMPARE(box->text(), QStringLiteral("Some text"));
+                QCOMPARE(int(box->icon()), icon);
+                checked = true;
+            },
+            Qt::Key(key));
+        MessageBoxPrompt prompt;
+        const PromptAnswer answer = prompt.ask({QStringLiteral("Title"), QStringLiteral("Some text"),
+                                                promptIcon, PromptButtons(buttons),
+                                                PromptAnswer(defaultAnswer)});
+        QVERIFY(checked);
+        QCOMPARE(int(answer), expected);
+    }
+
+    void queuedAnswersSkipTheBox()
+    {
+        MessageBoxPrompt::setNextAnswer(PromptAnswer::No);
+        MessageBoxPrompt::setNextInput(QStringLiteral("typed"));
+        MessageBoxPrompt prompt;
+        QVERIFY(!prompt.yesNo(QStringLiteral("T"), QStringLiteral("Q?"), PromptIcon::Question));
+        QString text = QStringLiteral("old");
+        QVERIFY(prompt.input(QStringLiteral("Edit"), QStringLiteral("Label"), text));
+        QCOMPARE(text, QStringLiteral("typed"));
+        QCOMPARE(MessageBoxPrompt::answeredRequests().size(), 2);
+        QCOMPARE(MessageBoxPrompt::answeredRequests().at(0).text, QStringLiteral("Q?"));
+        QCOMPARE(MessageBoxPrompt::pendingAnswers(), 0);
+    }
+
+    void folderChooserAddsSlash_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << "/media/data" << "/media/data/";
+        QTest::newRow("root") << "/" << "/";
+        QTest::newRow("cancel") << "" << "";
+    }
+
+    void folderChooserAddsSlash()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, expected);
+        FolderChooser::setNextFolder(chosen);
+        QCOMPARE(FolderChooser::browseForFolder(nullptr), expected);
+    }
+
+    void realFolderChooserIsTitled()
+    {
+        QString title;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            title = dialog->windowTitle();
+            dialog->reject();
+        });
+        QCOMPARE(FolderChooser::browseForFolder(nullptr), QString());
+        QCOMPARE(title, QStringLiteral("Select a target"));
+    }
+};
+
+QTEST_MAIN(TestPlatformDialogs)
+#include "tst_platformdialogs.moc"
