@@ -1,27 +1,13 @@
 #include "ListView.h"
 
+#include "BusyCursor.h"
 #include "FileListModel.h"
 #include "comments/CommentStore.h"
 #include "store/Keys.h"
 
-#include <QApplication>
 #include <QHeaderView>
 
 namespace dovrin::ui {
-
-namespace {
-
-// The busy pointer for the life of a scope.
-class BusyPointer
-{
-public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
-
-} // namespace
 
 ListView::ListView(QWidget* parent) : KeyedListView(parent), m_model(new FileListModel(this))
 {
@@ -34,7 +20,7 @@ bool ListView::fillFileList(const QString& key)
 {
     if (keys::diskName(key).isEmpty())
         return false;
-    BusyPointer busy;
+    platform::BusyCursor busy;
     m_summaryText = QStringLiteral("Please wait...");
     Q_EMIT summaryTextChanged(m_summaryText);
     m_model->clear();
