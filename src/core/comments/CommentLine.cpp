@@ -1,0 +1,68 @@
+#include "CommentLine.h"
+
+#include "store/RecordText.h"
+
+namespace dovrin::comments {
+
+namespace {
+
+constexpr QByteArrayView kSeparator = "\",\"";
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+} // namespace
+
+CommentLine parseCommentLine(QByteArrayView line)
+{
+    CommentLine result;
+    result.raw = line;
+    qsizetype begin = 0;
+    qsizetype end = line.size();
+    while (begin < end && isBlank(line[begin]))
+        ++begin;
+    while (end > begin && isBlank(line[end - 1]))
+        --end;
+    if (begin == end)
+        return result;
+
+    result.kind = CommentLine::Unreadable;
+    const QByteArrayView body = line.sliced(begin, end - begin);
+    // The shortest entry is "","" (five characters).
+    if (body.size() < 5 || body.front() != '"' || body.back() != '"')
+        return result;
+    const QByteArrayView inner = body.sliced(1, body.size() - 2);
+    const qsizetype separator = inner.indexOf(kSeparator);
+    // One separator only: a second one (a hand-edited comment holding quotes) leaves it open
+    // which comma splits the fields.
+    if (separator < 0 || inner.indexOf(kSeparator, separator + 1) >= 0)
+        return result;
+    result.kind = CommentLine::Entry;
+    result.key = inner.first(separator);
+    result.comment = inner.sliced(separator + kSeparator.size());
+    return result;
+}
+
+void appendCommentLine(QByteArray& out, QByteArrayView key, QByteArrayView comment)
+{
+    write::quoted(out, key);
+    write::comma(out);
+    write::quoted(out, comment);
+    write::lineEnd(out);
+}
+
+bool keyIsStorable(QByteArrayView key)
+{
+    if (key.contains('\r') || key.contains('\n'))
+        return false;
+    // Comments hold no double quote, so a key that reads back beside an empty comment reads
+    // back beside any comment.
+    QByteArray line;
+    appendCommentLine(line, key, {});
+    const CommentLine parsed = parseCommentLine(QByteArrayView(line).chopped(2));
+    return parsed.kind == CommentLine::Entry && parsed.key == key;
+}
+
+} // namespace dovrin::comments
