@@ -108,7 +108,7 @@ private:
     mutable std::vector<int> m_rowOfRecord;   // record -> row, built on demand
     mutable bool m_rowOfRecordValid = false;
     bool m_sorted = false;
-    int m_sortKey = 0;
+    int m_sortKey = -1; // no column yet: the first click on any header ascends
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QCollator m_collator;
 };
