@@ -19,7 +19,7 @@ bool usableFolder(const QString& path)
 
 } // namespace
 
-bool openDatabase(const CliContext& context, Database& database)
+bool resolveDatabaseFolder(const CliContext& context, DatabaseFolder& databaseFolder)
 {
     QString folder = context.databaseOption;
     if (folder.isEmpty()) {
@@ -34,7 +34,16 @@ bool openDatabase(const CliContext& context, Database& database)
                      qPrintable(folder));
         return false;
     }
-    database.load(DatabaseFolder(folder));
+    databaseFolder = DatabaseFolder(folder);
+    return true;
+}
+
+bool openDatabase(const CliContext& context, Database& database)
+{
+    DatabaseFolder folder;
+    if (!resolveDatabaseFolder(context, folder))
+        return false;
+    database.load(folder);
     return true;
 }
 

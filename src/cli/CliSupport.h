@@ -6,6 +6,7 @@
 
 namespace dovrin {
 class Database;
+class DatabaseFolder;
 }
 
 namespace dovrin::cli {
@@ -48,5 +49,7 @@ private:
 // program folder) and loads it, reporting bad records through the prompt.
 // Returns false, after saying why on stderr, when the folder cannot be used.
 bool openDatabase(const CliContext& context, Database& database);
+// The same choice of folder, without loading it: for commands that need no disk table.
+bool resolveDatabaseFolder(const CliContext& context, DatabaseFolder& folder);
 
 } // namespace dovrin::cli

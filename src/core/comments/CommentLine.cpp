@@ -53,6 +53,14 @@ void appendCommentLine(QByteArray& out, QByteArrayView key, QByteArrayView comme
     write::lineEnd(out);
 }
 
+QString storableComment(QString comment)
+{
+    comment.replace(QLatin1Char('"'), QLatin1Char('\''));
+    comment.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    comment.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return comment;
+}
+
 bool keyIsStorable(QByteArrayView key)
 {
     if (key.contains('\r') || key.contains('\n'))

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 namespace dovrin::comments {
 
@@ -25,6 +26,9 @@ CommentLine parseCommentLine(QByteArrayView line);
 
 // Appends "key","comment" and CR LF.
 void appendCommentLine(QByteArray& out, QByteArrayView key, QByteArrayView comment);
+
+// A comment as it can stand in a line: double quotes become apostrophes, line breaks blanks.
+QString storableComment(QString comment);
 
 // True when a key can be written so that it reads back whole.
 bool keyIsStorable(QByteArrayView key);

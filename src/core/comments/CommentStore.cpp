@@ -2,6 +2,7 @@
 
 #include "CommentLine.h"
 #include "FolderCommentSink.h"
+#include "ListedKeys.h"
 #include "StoreFile.h"
 #include "store/Keys.h"
 #include "store/RecordText.h"
@@ -20,15 +21,6 @@ bool keyEquals(QByteArrayView keyBytes, const QByteArray& wantedUtf8, const QStr
         return true;
     // Bytes that are not UTF-8 decode another way and may still name the same key.
     return !text::isValidUtf8(keyBytes) && text::decode(keyBytes) == wanted;
-}
-
-// What the edit command would store: no double quote, no line break.
-QString storableComment(QString comment)
-{
-    comment.replace(QLatin1Char('"'), QLatin1Char('\''));
-    comment.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    comment.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return comment;
 }
 
 } // namespace
@@ -187,7 +179,7 @@ bool CommentStore::set(const QString& key, const QString& comment)
                           .arg(key);
         return false;
     }
-    const QByteArray commentBytes = text::encode(storableComment(comment));
+    const QByteArray commentBytes = text::encode(comments::storableComment(comment));
     bool found = false;
     return rewrite(
         [&](const CommentLine& line, const QString& lineKey, QByteArray& out) {
@@ -235,6 +227,28 @@ bool CommentStore::renameKeys(const QString& oldPrefix, const QString& newPrefix
         } else {
             write::plainLine(out, line.raw);
         }
+    });
+}
+
+bool CommentStore::purgeStale(const QString& diskKey)
+{
+    // Only the disk's own keys are looked for, so a disk without comments reads no file list.
+    comments::ListedKeys listed;
+    for (const CommentEntry& e : entries()) {
+        if (e.key.startsWith(diskKey))
+            listed.want(e.key.sliced(diskKey.size()));
+    }
+    if (!m_lastError.isEmpty())
+        return fail(m_lastError);
+    if (!listed.isEmpty()) {
+        QString error;
+        const QString fileList = m_folder.recordFile(keys::recordPath(diskKey), ".f");
+        if (!listed.scan(fileList, error))
+            return fail(error);
+    }
+    return rewrite([&](const CommentLine& line, const QString& lineKey, QByteArray& out) {
+        if (!lineKey.startsWith(diskKey) || listed.isListed(lineKey.sliced(diskKey.size())))
+            write::plainLine(out, line.raw);
     });
 }
 

@@ -1,0 +1,236 @@
+#include "FileListScanner.h"
+
+#include "ScanKernel.h"
+
+#include <QFile>
+#include <cstring>
+
+namespace dovrin::search {
+
+namespace {
+
+// Room before the data for the line feed that makes every block start a line, and after it
+// for the kernel's reads past the last chunk.
+constexpr qsizetype kFront = 64;
+constexpr qsizetype kBackPadding = 192;
+
+enum class Outcome { Continue, End, Stop };
+
+inline const char* findByte(const char* from, const char* end, char c)
+{
+    const void* hit = std::memchr(from, c, size_t(end - from));
+    return hit ? static_cast<const char*>(hit) : end;
+}
+
+inline QByteArrayView withoutCr(const char* begin, const char* end)
+{
+    if (end > begin && end[-1] == '\r')
+        --end;
+    return QByteArrayView(begin, end - begin);
+}
+
+// The name of a file line, or the key of a folder line: the first field, without its quotes.
+inline QByteArrayView firstField(QByteArrayView line)
+{
+    if (line.isEmpty())
+        return line;
+    if (line.front() == '"') {
+        const char* close = findByte(line.data() + 1, line.data() + line.size(), '"');
+        return QByteArrayView(line.data() + 1, close - line.data() - 1);
+    }
+    const char* comma = findByte(line.data(), line.data() + line.size(), ',');
+    return QByteArrayView(line.data(), comma - line.data()).trimmed();
+}
+
+inline bool equalsFolded(const char* text, const char* upperNeedle, qsizetype n)
+{
+    for (qsizetype i = 0; i < n; ++i) {
+        char c = text[i];
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 32);
+        if (c != upperNeedle[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+struct FileListScanner::Walk
+{
+    FileListScanner::Handler& handler;
+    bool allFiles = false;
+    kernel::Params params;
+    QByteArrayView needle;
+
+    // data[-1] is a line feed; data[0, end) holds whole lines.
+    Outcome block(const char* data, qsizetype end, uint64_t* masks)
+    {
+        if (data[0] == '\r' || data[0] == '\n')
+            return Outcome::End; // a blank line is an empty item
+        return allFiles ? everyLine(data, end) : events(data, end, masks);
+    }
+
+    Outcome everyLine(const char* data, qsizetype end)
+    {
+        const char* const stop = data + end;
+        for (const char* p = data; p < stop;) {
+            const char* eol = findByte(p, stop, '\n');
+            const QByteArrayView line = withoutCr(p, eol);
+            const QByteArrayView name = firstField(line);
+            if (name.isEmpty())
+                return Outcome::End;
+            if (name.front() == ':') {
+                if (!handler.folderLine(name))
+                    return Outcome::Stop;
+            } else if (!handler.fileLine(line, name)) {
+                return Outcome::Stop;
+            }
+            p = eol + 1;
+        }
+        return Outcome::Continue;
+    }
+
+    Outcome events(const char* data, qsizetype end, uint64_t* masks)
+    {
+        const char* const stop = data + end;
+        const qsizetype chunks = (end + 63) / 64;
+        kernel::eventMasks(data, size_t(chunks), params, masks);
+        qsizetype skipUntil = 0;
+        for (qsizetype c = 0; c < chunks; ++c) {
+            const qsizetype base = c * 64;
+            if (base + 64 <= skipUntil)
+                continue;
+            uint64_t bits = masks[c];
+            if (end - base < 64)
+                bits &= (uint64_t(1) << (end - base)) - 1;
+            while (bits) {
+                const qsizetype p = base + __builtin_ctzll(bits);
+                bits &= bits - 1;
+                if (p < skipUntil)
+                    continue;
+                const char b = data[p];
+                if (b == '"') {
+                    // A quote followed by ":" or a quote: a folder line or an empty item when
+                    // it starts a line.
+                    if (data[p - 1] != '\n')
+                        continue;
+                    if (data[p + 1] == '"')
+                        return Outcome::End;
+                    const char* eol = findByte(data + p, stop, '\n');
+                    if (!handler.folderLine(firstField(withoutCr(data + p, eol))))
+                        return Outcome::Stop;
+                    skipUntil = eol - data + 1;
+                } else if (b == '\n') {
+                    if (p + 1 < end)
+                        return Outcome::End; // a blank line
+                } else {
+                    // A byte >= 0x80, or where the needle may begin: does it lie in a name?
+                    const char* lineStart = data + p;
+                    while (lineStart[-1] != '\n')
+                        --lineStart;
+                    const char* eol = findByte(data + p, stop, '\n');
+                    const QByteArrayView line = withoutCr(lineStart, eol);
+                    if (line.front() != '"') {
+                        skipUntil = eol - data + 1; // not a file line of this format
+                        continue;
+                    }
+                    const char* close = findByte(lineStart + 1, line.data() + line.size(), '"');
+                    const char* at = data + p;
+                    const bool high = static_cast<unsigned char>(b) >= 0x80;
+                    const bool inName = high ? at < close : at + needle.size() <= close;
+                    if (inName && !high && !equalsFolded(at, needle.data(), needle.size()))
+                        continue; // not the needle; a later one in this name may be
+                    if (inName) {
+                        const QByteArrayView name(lineStart + 1, close - lineStart - 1);
+                        if (!handler.fileLine(line, name))
+                            return Outcome::Stop;
+                    }
+                    // Whatever follows in this line lies past the name, or is decided.
+                    skipUntil = eol - data + 1;
+                }
+            }
+        }
+        return Outcome::Continue;
+    }
+};
+
+FileListScanner::Result FileListScanner::scan(const QString& nativePath, const Filter& filter,
+                                              Handler& handler)
+{
+    QFile file(nativePath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return Result::Unreadable;
+
+    Walk walk{handler, false, {}, {}};
+    walk.allFiles = filter.allFiles;
+    walk.needle = filter.asciiNeedle;
+    if (!filter.allFiles) {
+        walk.params.high = filter.nonAsciiNames;
+        const qsizetype n = filter.asciiNeedle.size();
+        walk.params.needle = n > 0;
+        if (n > 0) {
+            auto fold = [](char c, unsigned char& mask, unsigned char& value) {
+                const bool letter = c >= 'A' && c <= 'Z';
+                mask = letter ? 0x20 : 0;
+                value = static_cast<unsigned char>(letter ? c + 32 : c);
+            };
+            fold(filter.asciiNeedle.front(), walk.params.firstMask, walk.params.firstValue);
+            fold(filter.asciiNeedle.back(), walk.params.lastMask, walk.params.lastValue);
+            walk.params.lastOffset = int(n - 1);
+        }
+    }
+
+    qsizetype capacity = kBlockSize;
+    const qsizetype padding = kBackPadding + walk.needle.size();
+    if (qsizetype(m_buffer.size()) < kFront + capacity + padding)
+        m_buffer.assign(size_t(kFront + capacity + padding), 0);
+    capacity = qsizetype(m_buffer.size()) - kFront - padding;
+    char* data = m_buffer.data() + kFront;
+    data[-1] = '\n';
+
+    qsizetype carry = 0;
+    for (;;) {
+        const qint64 got = file.read(data + carry, capacity - carry);
+        if (got < 0)
+            return Result::Unreadable;
+        qsizetype total = carry + qsizetype(got);
+        qsizetype end;
+        if (got == 0) {
+            if (carry == 0)
+                return Result::Done;
+            data[total++] = '\n'; // the last line had no line end
+            end = total;
+        } else {
+            const void* lastLineFeed = memrchr(data, '\n', size_t(total));
+            if (!lastLineFeed) {
+                if (total == capacity) {
+                    // One line longer than the buffer: make room and read on.
+                    capacity *= 2;
+                    m_buffer.resize(size_t(kFront + capacity + padding));
+                    data = m_buffer.data() + kFront;
+                }
+                carry = total;
+                continue;
+            }
+            end = static_cast<const char*>(lastLineFeed) - data + 1;
+        }
+        const size_t chunks = size_t((end + 63) / 64);
+        if (m_masks.size() < chunks)
+            m_masks.resize(chunks);
+        switch (walk.block(data, end, m_masks.data())) {
+        case Outcome::End:
+            return Result::Done;
+        case Outcome::Stop:
+            return Result::Stopped;
+        case Outcome::Continue:
+            break;
+        }
+        if (got == 0)
+            return Result::Done;
+        carry = total - end;
+        std::memmove(data, data + end, size_t(carry));
+    }
+}
+
+} // namespace dovrin::search

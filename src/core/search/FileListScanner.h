@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace dovrin::search {
+
+// Walks a file-list file for the search. It reads the file in large blocks into one reused
+// buffer and looks at whole blocks at once: only the folder lines and the file lines that
+// may match reach the handler, and nothing is allocated per line.
+class FileListScanner
+{
+public:
+    // Which file lines reach the handler.
+    struct Filter
+    {
+        bool allFiles = false;  // every file line
+        QByteArray asciiNeedle; // lines whose name holds these upper-case ASCII bytes,
+                                // in either case (empty: none)
+        bool nonAsciiNames = false; // lines whose name holds a byte >= 0x80
+    };
+
+    class Handler
+    {
+    public:
+        virtual ~Handler() = default;
+        // A folder line; key is the folder key (":", ":\Games"). False stops the walk.
+        virtual bool folderLine(QByteArrayView key) = 0;
+        // A file line as it stands (without its line end), and its name. False stops the walk.
+        virtual bool fileLine(QByteArrayView line, QByteArrayView name) = 0;
+    };
+
+    enum class Result { Done, Stopped, Unreadable };
+
+    // Walks the file up to its end or its first empty item.
+    Result scan(const QString& nativePath, const Filter& filter, Handler& handler);
+
+    static constexpr qsizetype kBlockSize = 256 * 1024;
+
+private:
+    struct Walk;
+    std::vector<char> m_buffer;
+    std::vector<uint64_t> m_masks;
+};
+
+} // namespace dovrin::search

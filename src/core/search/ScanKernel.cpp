@@ -1,0 +1,108 @@
+#include "ScanKernel.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace dovrin::search::kernel {
+
+#if defined(__SSE2__)
+
+namespace {
+
+inline uint64_t masks16(const char* p, const Params& params, __m128i firstMask,
+                        __m128i firstValue, __m128i lastMask, __m128i lastValue)
+{
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+    const __m128i quote = _mm_cmpeq_epi8(x, _mm_set1_epi8('"'));
+    const __m128i lineFeed = _mm_cmpeq_epi8(x, _mm_set1_epi8('\n'));
+    const __m128i afterQuote =
+        _mm_or_si128(_mm_cmpeq_epi8(x1, _mm_set1_epi8(':')), _mm_cmpeq_epi8(x1, _mm_set1_epi8('"')));
+    const __m128i afterLineFeed = _mm_or_si128(_mm_cmpeq_epi8(x1, _mm_set1_epi8('\n')),
+                                               _mm_cmpeq_epi8(x1, _mm_set1_epi8('\r')));
+    __m128i events = _mm_or_si128(_mm_and_si128(quote, afterQuote),
+                                  _mm_and_si128(lineFeed, afterLineFeed));
+    if (params.needle) {
+        const __m128i xn =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + params.lastOffset));
+        const __m128i first = _mm_cmpeq_epi8(_mm_or_si128(x, firstMask), firstValue);
+        const __m128i last = _mm_cmpeq_epi8(_mm_or_si128(xn, lastMask), lastValue);
+        events = _mm_or_si128(events, _mm_and_si128(first, last));
+    }
+    uint64_t bits = uint32_t(_mm_movemask_epi8(events));
+    if (params.high)
+        bits |= uint32_t(_mm_movemask_epi8(x));
+    return bits;
+}
+
+} // namespace
+
+void eventMasksGeneric(const char* data, size_t chunks, const Params& params, uint64_t* out)
+{
+    const __m128i firstMask = _mm_set1_epi8(char(params.firstMask));
+    const __m128i firstValue = _mm_set1_epi8(char(params.firstValue));
+    const __m128i lastMask = _mm_set1_epi8(char(params.lastMask));
+    const __m128i lastValue = _mm_set1_epi8(char(params.lastValue));
+    for (size_t c = 0; c < chunks; ++c) {
+        const char* p = data + c * 64;
+        uint64_t bits = 0;
+        for (int k = 0; k < 4; ++k)
+            bits |= masks16(p + k * 16, params, firstMask, firstValue, lastMask, lastValue)
+                    << (k * 16);
+        out[c] = bits;
+    }
+}
+
+#else
+
+void eventMasksGeneric(const char* data, size_t chunks, const Params& params, uint64_t* out)
+{
+    const auto* u = reinterpret_cast<const unsigned char*>(data);
+    for (size_t c = 0; c < chunks; ++c) {
+        uint64_t bits = 0;
+        for (int k = 0; k < 64; ++k) {
+            const unsigned char* p = u + c * 64 + k;
+            bool event = (p[0] == '"' && (p[1] == ':' || p[1] == '"')) ||
+                         (p[0] == '\n' && (p[1] == '\n' || p[1] == '\r'));
+            if (params.high && p[0] >= 0x80)
+                event = true;
+            if (params.needle && (p[0] | params.firstMask) == params.firstValue &&
+                (p[params.lastOffset] | params.lastMask) == params.lastValue)
+                event = true;
+            if (event)
+                bits |= uint64_t(1) << k;
+        }
+        out[c] = bits;
+    }
+}
+
+#endif
+
+#if !defined(__x86_64__)
+void eventMasksAvx2(const char* data, size_t chunks, const Params& params, uint64_t* out)
+{
+    eventMasksGeneric(data, chunks, params, out);
+}
+
+bool haveAvx2()
+{
+    return false;
+}
+#else
+bool haveAvx2()
+{
+    return __builtin_cpu_supports("avx2");
+}
+#endif
+
+void eventMasks(const char* data, size_t chunks, const Params& params, uint64_t* out)
+{
+    static const bool avx2 = haveAvx2();
+    if (avx2)
+        eventMasksAvx2(data, chunks, params, out);
+    else
+        eventMasksGeneric(data, chunks, params, out);
+}
+
+} // namespace dovrin::search::kernel

@@ -1,0 +1,58 @@
+// The AVX2 build of the search's inner loop. Only this file is compiled for AVX2, and it
+// includes no library header, so no shared inline code is ever built for it by accident.
+#include "ScanKernel.h"
+
+#if defined(__x86_64__)
+
+#pragma GCC target("avx2")
+#include <immintrin.h>
+
+namespace dovrin::search::kernel {
+
+namespace {
+
+inline uint64_t masks32(const char* p, const Params& params, __m256i firstMask,
+                        __m256i firstValue, __m256i lastMask, __m256i lastValue)
+{
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i x1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));
+    const __m256i quote = _mm256_cmpeq_epi8(x, _mm256_set1_epi8('"'));
+    const __m256i lineFeed = _mm256_cmpeq_epi8(x, _mm256_set1_epi8('\n'));
+    const __m256i afterQuote = _mm256_or_si256(_mm256_cmpeq_epi8(x1, _mm256_set1_epi8(':')),
+                                               _mm256_cmpeq_epi8(x1, _mm256_set1_epi8('"')));
+    const __m256i afterLineFeed = _mm256_or_si256(_mm256_cmpeq_epi8(x1, _mm256_set1_epi8('\n')),
+                                                  _mm256_cmpeq_epi8(x1, _mm256_set1_epi8('\r')));
+    __m256i events = _mm256_or_si256(_mm256_and_si256(quote, afterQuote),
+                                     _mm256_and_si256(lineFeed, afterLineFeed));
+    if (params.needle) {
+        const __m256i xn =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + params.lastOffset));
+        const __m256i first = _mm256_cmpeq_epi8(_mm256_or_si256(x, firstMask), firstValue);
+        const __m256i last = _mm256_cmpeq_epi8(_mm256_or_si256(xn, lastMask), lastValue);
+        events = _mm256_or_si256(events, _mm256_and_si256(first, last));
+    }
+    uint64_t bits = uint32_t(_mm256_movemask_epi8(events));
+    if (params.high)
+        bits |= uint32_t(_mm256_movemask_epi8(x));
+    return bits;
+}
+
+} // namespace
+
+void eventMasksAvx2(const char* data, size_t chunks, const Params& params, uint64_t* out)
+{
+    const __m256i firstMask = _mm256_set1_epi8(char(params.firstMask));
+    const __m256i firstValue = _mm256_set1_epi8(char(params.firstValue));
+    const __m256i lastMask = _mm256_set1_epi8(char(params.lastMask));
+    const __m256i lastValue = _mm256_set1_epi8(char(params.lastValue));
+    for (size_t c = 0; c < chunks; ++c) {
+        const char* p = data + c * 64;
+        const uint64_t low = masks32(p, params, firstMask, firstValue, lastMask, lastValue);
+        const uint64_t high = masks32(p + 32, params, firstMask, firstValue, lastMask, lastValue);
+        out[c] = low | (high << 32);
+    }
+}
+
+} // namespace dovrin::search::kernel
+
+#endif

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "SearchMode.h"
+#include "SearchRow.h"
+#include "TextMatcher.h"
+#include "common/DisplayFormat.h"
+#include "store/DatabaseFolder.h"
+
+#include <QLocale>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace dovrin {
+class CommentIndex;
+class DiskTable;
+class Progress;
+} // namespace dovrin
+
+namespace dovrin::search {
+
+class FileListScanner;
+
+// Finds files, folders, disks and comments across every disk of the loaded database.
+// It runs on the caller's thread and lets the caller act only through the progress: at each
+// folder line of a file-list file (name, extension, whole-name and start searches), after
+// every 100th row when listing everything, after each comment entry and after each line of
+// a tree file. Status texts go to progress line 0; those that wait for the next yield are
+// handed over just before it.
+class SearchEngine
+{
+public:
+    enum class End { Completed, Stopped, Refused };
+
+    SearchEngine(const DatabaseFolder& folder, const DiskTable& disks,
+                 const QLocale& locale = QLocale());
+    ~SearchEngine();
+
+    // One search. The text is upper-cased first (see searchText()); it may be empty only
+    // when listing everything. Rows of the previous search are cleared from the sink.
+    End run(SearchMode mode, const QString& text, SearchSink& sink, Progress& progress);
+
+    // The Stop command (also the window's close box during a search): shows the stop
+    // message; the search stops at its next yield.
+    void requestStop();
+
+    bool isRunning() const { return m_running; }
+    const QString& searchText() const { return m_text; }
+    int foundCount() const { return m_foundCount; }
+    qint64 foundSize() const { return m_foundSize; }
+    // Set by a search that lists everything, cleared when the next search starts.
+    bool listAll() const { return m_listAll; }
+    const DisplayFormat& format() const { return m_format; }
+
+    // The rows' makers, as the search's modes call them.
+    // A file row, or a folder row when name ends with "\".
+    void addItem(const QString& containerKey, QString name, qint64 size, RecordDateTime modified,
+                 int diskIndex);
+    void addItemFC(const QString& key, const QString& comment);
+
+private:
+    class FileNameWalk;
+    enum class Pending { None, PerDisk, FoundSoFar };
+
+    void searchFileLists(SearchMode mode, const TextMatcher& matcher);
+    void searchTreeFiles(const TextMatcher& matcher);
+    void searchDiskNames(const TextMatcher& matcher);
+    void searchComments(const TextMatcher& matcher);
+
+    // Lets the caller act; true when the search must stop.
+    bool yieldToCaller();
+    void showPerDisk(int diskIndex);
+    void flushStatus();
+    const CommentIndex& comments();
+
+    DatabaseFolder m_folder;
+    const DiskTable& m_disks;
+    UpperCaser m_caser;
+    DisplayFormat m_format;
+
+    SearchSink* m_sink = nullptr;
+    Progress* m_progress = nullptr;
+    std::unique_ptr<FileListScanner> m_scanner;
+    std::unique_ptr<CommentIndex> m_comments; // read once per search, when first needed
+    SearchMode m_mode = SearchMode::Name;
+    QString m_text;
+    int m_foundCount = 0;
+    qint64 m_foundSize = 0;
+    bool m_listAll = false;
+    bool m_stopFlag = false;
+    bool m_running = false;
+    Pending m_pending = Pending::None;
+    int m_currentDisk = 0;
+};
+
+} // namespace dovrin::search

@@ -1,0 +1,150 @@
+#include "TextMatcher.h"
+
+#include "store/TextCodec.h"
+
+#include <cstring>
+
+namespace dovrin::search {
+
+namespace {
+
+inline char asciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+}
+
+bool equalsAsciiFolded(const char* a, const char* upper, qsizetype n)
+{
+    for (qsizetype i = 0; i < n; ++i) {
+        if (asciiUpper(a[i]) != upper[i])
+            return false;
+    }
+    return true;
+}
+
+bool isAsciiText(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool isAscii(QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+qsizetype findAsciiFolded(QByteArrayView haystack, QByteArrayView upperNeedle)
+{
+    const qsizetype n = upperNeedle.size();
+    if (n == 0)
+        return 0;
+    const char* h = haystack.data();
+    const char first = upperNeedle[0];
+    const bool letter = first >= 'A' && first <= 'Z';
+    for (qsizetype i = 0; i + n <= haystack.size(); ++i) {
+        const char c = h[i];
+        if ((c == first || (letter && c == first + 32)) &&
+            equalsAsciiFolded(h + i + 1, upperNeedle.data() + 1, n - 1))
+            return i;
+    }
+    return -1;
+}
+
+UpperCaser::UpperCaser(const QLocale& locale) : m_locale(locale)
+{
+    switch (locale.language()) {
+    case QLocale::Turkish:
+    case QLocale::Azerbaijani:
+    case QLocale::Lithuanian:
+    case QLocale::Greek:
+        m_viaLocale = true;
+        break;
+    default:
+        break;
+    }
+    const QString lower = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    m_asciiIsPlain = upper(lower) == QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+}
+
+QString UpperCaser::upper(const QString& text) const
+{
+    return m_viaLocale ? m_locale.toUpper(text) : text.toUpper();
+}
+
+TextMatcher::TextMatcher(SearchMode mode, const QString& upperText, const UpperCaser& caser)
+    : m_mode(mode), m_upperText(upperText), m_caser(caser)
+{
+    m_needleIsAscii = isAsciiText(upperText);
+    if (m_needleIsAscii)
+        m_asciiNeedle = upperText.toLatin1();
+}
+
+bool TextMatcher::matches(QByteArrayView name) const
+{
+    if (asciiNamesFast() && isAscii(name))
+        return m_needleIsAscii && matchesAscii(name);
+    const QString text = text::decode(name);
+    return matchesUpper(m_caser.upper(text), text);
+}
+
+bool TextMatcher::matches(const QString& text) const
+{
+    if (asciiNamesFast() && isAsciiText(text)) {
+        if (!m_needleIsAscii)
+            return false;
+        const QByteArray bytes = text.toLatin1();
+        return matchesAscii(bytes);
+    }
+    return matchesUpper(m_caser.upper(text), text);
+}
+
+bool TextMatcher::matchesAscii(QByteArrayView name) const
+{
+    const QByteArrayView needle = m_asciiNeedle;
+    const qsizetype n = needle.size();
+    switch (m_mode) {
+    case SearchMode::Whole:
+        return name.size() == n && equalsAsciiFolded(name.data(), needle.data(), n);
+    case SearchMode::Start:
+        return name.size() >= n && equalsAsciiFolded(name.data(), needle.data(), n);
+    case SearchMode::Extension: {
+        const char* dot = static_cast<const char*>(memrchr(name.data(), '.', size_t(name.size())));
+        if (!dot)
+            return false;
+        const QByteArrayView extension = name.sliced(dot - name.data() + 1);
+        return extension.size() == n && equalsAsciiFolded(extension.data(), needle.data(), n);
+    }
+    default:
+        return findAsciiFolded(name, needle) >= 0;
+    }
+}
+
+bool TextMatcher::matchesUpper(const QString& upperName, const QString& original) const
+{
+    switch (m_mode) {
+    case SearchMode::Whole:
+        return upperName == m_upperText;
+    case SearchMode::Start:
+        return upperName.startsWith(m_upperText);
+    case SearchMode::Extension: {
+        // The extension is taken from the name as stored, then upper-cased on its own.
+        const qsizetype dot = original.lastIndexOf(u'.');
+        if (dot < 0)
+            return false;
+        return m_caser.upper(original.sliced(dot + 1)) == m_upperText;
+    }
+    default:
+        return upperName.contains(m_upperText);
+    }
+}
+
+} // namespace dovrin::search

@@ -1,0 +1,431 @@
+#include "RecordingProgress.h"
+#include "SearchFixture.h"
+#include "TestFiles.h"
+#include "search/ScanKernel.h"
+#include "search/SearchEngine.h"
+
+#include <QRandomGenerator>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace dovrin;
+using namespace dovrin::search;
+using dovrin::test::addDisk;
+using dovrin::test::fileLine;
+using dovrin::test::folderLine;
+
+class TestSearchEngine : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void modes_data();
+    void modes();
+    void endTexts_data();
+    void endTexts();
+    void rowContents();
+    void emptyText();
+    void stopAtYield_data();
+    void stopAtYield();
+    void stopCommandFromTheWindow();
+    void listEverything();
+    void missingCommentStore();
+    void largeFileAcrossBlocks();
+    void kernelBuildsAgree();
+
+private:
+    SearchEngine::End search(SearchMode mode, const QString& text, test::RowList& rows,
+                             test::RecordingProgress& progress);
+
+    QTemporaryDir m_dir;
+    DatabaseFolder m_folder;
+    DiskTable m_disks;
+};
+
+void TestSearchEngine::initTestCase()
+{
+    test::pinLocale();
+    QVERIFY(m_dir.isValid());
+    m_folder = DatabaseFolder(m_dir.path());
+    addDisk(m_folder, m_disks, QStringLiteral("Holidays\\Photos"),
+            {":\\Games", ":\\Games\\Saves", ":\\Games\\OldSaves", ":\\Games\\Savestates"},
+            {folderLine(":"), fileLine("README", 100), fileLine("Readme.TXT", 1470716),
+             fileLine("a.txt", 10), folderLine(":\\Games"),
+             fileLine("my_README_old.doc", 100000), fileLine("B.TXT", 20),
+             fileLine("my.file.txt", 30), fileLine("archive.txt.gz", 40), fileLine("noext", 512),
+             fileLine(".profile", 60), folderLine(":\\Games\\Saves"),
+             folderLine(":\\Games\\OldSaves"), fileLine("\xc3\x89t\xc3\xa9.txt", 70),
+             folderLine(":\\Games\\Savestates"),
+             fileLine("Stra\xc3\x9f" "e.doc", 80, "#2026-01-31#")});
+    // A record from Windows: été.doc in Windows-1252.
+    addDisk(m_folder, m_disks, QStringLiteral(".\\Misc"), {},
+            {folderLine(":"), fileLine("\xe9t\xe9.doc", 5), fileLine("zero.bin", 0)});
+    // Loaded, then its record files vanished.
+    addDisk(m_folder, m_disks, QStringLiteral("Holidays\\Beach"), {},
+            {folderLine(":"), fileLine("readme.gone", 1)});
+    QFile::remove(m_folder.recordFile(QStringLiteral("Holidays\\Beach"), ".t"));
+    QFile::remove(m_folder.recordFile(QStringLiteral("Holidays\\Beach"), ".f"));
+    test::writeComments(m_folder, {{"Holidays\\Photos\\README", "nice readme"},
+                                   {"Holidays\\Photos\\Games\\", "folder of games"},
+                                   {".\\Gone\\x.txt", "Nice old one"},
+                                   {"Holidays\\Photos\\Games\\Saves\\", "saves folder"}});
+}
+
+SearchEngine::End TestSearchEngine::search(SearchMode mode, const QString& text,
+                                           test::RowList& rows, test::RecordingProgress& progress)
+{
+    SearchEngine engine(m_folder, m_disks);
+    return engine.run(mode, text, rows, progress);
+}
+
+void TestSearchEngine::modes_data()
+{
+    QTest::addColumn<SearchMode>("mode");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("keys");
+
+    const QString p = QStringLiteral("Holidays\\Photos\\");
+    const QString games = p + QStringLiteral("Games\\");
+    QTest::newRow("name: any part, any case")
+        << SearchMode::Name << "readme"
+        << QStringList{p + "README", p + "Readme.TXT", games + "my_README_old.doc"};
+    QTest::newRow("name: É finds é, also in a Windows record")
+        << SearchMode::Name << QStringLiteral("é")
+        << QStringList{games + QStringLiteral("OldSaves\\Été.txt"), QStringLiteral(".\\Misc\\été.doc")};
+    QTest::newRow("name: ß upper-cases to SS")
+        << SearchMode::Name << "strasse"
+        << QStringList{games + QStringLiteral("Savestates\\Straße.doc")};
+    QTest::newRow("name: folder keys are not names") << SearchMode::Name << "Games"
+                                                      << QStringList{};
+    QTest::newRow("extension after the last dot")
+        << SearchMode::Extension << "txt"
+        << QStringList{p + "Readme.TXT", p + "a.txt", games + "B.TXT", games + "my.file.txt",
+                       games + QStringLiteral("OldSaves\\Été.txt")};
+    QTest::newRow("extension with its dot finds nothing") << SearchMode::Extension << ".txt"
+                                                          << QStringList{};
+    QTest::newRow("extension of a dot file") << SearchMode::Extension << "profile"
+                                             << QStringList{games + ".profile"};
+    QTest::newRow("whole name") << SearchMode::Whole << "readme" << QStringList{p + "README"};
+    QTest::newRow("start of the name")
+        << SearchMode::Start << "read" << QStringList{p + "README", p + "Readme.TXT"};
+    QTest::newRow("start is not any part") << SearchMode::Start << "eadme" << QStringList{};
+    QTest::newRow("folder name with its backslash")
+        << SearchMode::Folder << "saves\\"
+        << QStringList{games + "Saves\\", games + "OldSaves\\"};
+    QTest::newRow("every folder")
+        << SearchMode::Folder << "\\"
+        << QStringList{games, games + "Saves\\", games + "OldSaves\\", games + "Savestates\\"};
+    QTest::newRow("disk: a catalogue's name")
+        << SearchMode::DiskName << "holidays"
+        << QStringList{"Holidays\\Photos", "Holidays\\Beach"};
+    QTest::newRow("disk: the pseudo-catalogue") << SearchMode::DiskName << "."
+                                                << QStringList{".\\Misc"};
+    QTest::newRow("comments in store order, gone disks too")
+        << SearchMode::Comments << "NICE" << QStringList{p + "README", ".\\Gone\\x.txt"};
+}
+
+void TestSearchEngine::modes()
+{
+    QFETCH(SearchMode, mode);
+    QFETCH(QString, text);
+    QFETCH(QStringList, keys);
+    test::RowList rows;
+    test::RecordingProgress progress;
+    QCOMPARE(search(mode, text, rows, progress), SearchEngine::End::Completed);
+    QCOMPARE(rows.keys(), keys);
+}
+
+void TestSearchEngine::endTexts_data()
+{
+    QTest::addColumn<SearchMode>("mode");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("status");
+
+    QTest::newRow("nothing found") << SearchMode::Name << "nowhere" << " 0 item(s) found.";
+    QTest::newRow("KB listed") << SearchMode::Name << "readme"
+                               << " 3 item(s) found,   1,534 KB listed";
+    QTest::newRow("under half a KB still shows KB") << SearchMode::Whole << "readme"
+                                                    << " 1 item(s) found,   0 KB listed";
+    QTest::newRow("half a KB rounds up") << SearchMode::Name << "noext"
+                                         << " 1 item(s) found,   1 KB listed";
+    QTest::newRow("zero bytes: no KB part") << SearchMode::Name << "zero"
+                                            << " 1 item(s) found.";
+    QTest::newRow("folders: no KB part") << SearchMode::Folder << "saves"
+                                         << " 3 item(s) found.";
+}
+
+void TestSearchEngine::endTexts()
+{
+    QFETCH(SearchMode, mode);
+    QFETCH(QString, text);
+    QFETCH(QString, status);
+    test::RowList rows;
+    test::RecordingProgress progress;
+    search(mode, text, rows, progress);
+    QCOMPARE(progress.statuses[0].last(), status);
+}
+
+void TestSearchEngine::rowContents()
+{
+    test::RowList rows;
+    test::RecordingProgress progress;
+    SearchEngine engine(m_folder, m_disks);
+
+    engine.run(SearchMode::Whole, QStringLiteral("readme"), rows, progress);
+    QCOMPARE(engine.searchText(), QStringLiteral("README"));
+    QCOMPARE(rows.rows.size(), 1);
+    SearchRow file = rows.rows.first();
+    QCOMPARE(file.name, QStringLiteral("README"));
+    QCOMPARE(file.inFolder, QStringLiteral("Holidays\\Photos\\"));
+    QVERIFY(file.hasSize && file.hasModified);
+    QCOMPARE(file.size, 100);
+    QCOMPARE(engine.format().dateTime(file.modified), QStringLiteral("01/03/2026 10:15:00"));
+    QCOMPARE(file.comment, QStringLiteral("nice readme"));
+    QCOMPARE(file.image, SearchRow::Image::FileType);
+
+    engine.run(SearchMode::Folder, QStringLiteral("games"), rows, progress);
+    QCOMPARE(rows.rows.size(), 1);
+    const SearchRow folder = rows.rows.first();
+    QCOMPARE(folder.key, QStringLiteral("Holidays\\Photos\\Games\\"));
+    QCOMPARE(folder.name, QStringLiteral("Games"));
+    QCOMPARE(folder.inFolder, QStringLiteral("Holidays\\Photos\\"));
+    QVERIFY(!folder.hasSize && !folder.hasModified);
+    QCOMPARE(folder.comment, QStringLiteral("folder of games"));
+    QCOMPARE(folder.image, SearchRow::Image::Closed);
+
+    engine.run(SearchMode::DiskName, QStringLiteral("misc"), rows, progress);
+    const SearchRow disk = rows.rows.first();
+    QCOMPARE(disk.name, QStringLiteral("Misc"));
+    QCOMPARE(disk.inFolder, QStringLiteral(".\\"));
+    QCOMPARE(disk.image, SearchRow::Image::Disk);
+
+    engine.run(SearchMode::Comments, QStringLiteral("saves"), rows, progress);
+    const SearchRow comment = rows.rows.first();
+    QCOMPARE(comment.key, QStringLiteral("Holidays\\Photos\\Games\\Saves\\"));
+    QCOMPARE(comment.name, QStringLiteral("Saves"));
+    QCOMPARE(comment.inFolder, QStringLiteral("Holidays\\Photos\\Games\\"));
+    QCOMPARE(comment.comment, QStringLiteral("saves folder"));
+    QCOMPARE(comment.image, SearchRow::Image::Closed);
+    QVERIFY(!engine.listAll());
+}
+
+void TestSearchEngine::emptyText()
+{
+    test::RowList rows;
+    test::RecordingProgress progress;
+    SearchEngine engine(m_folder, m_disks);
+    engine.run(SearchMode::Name, QStringLiteral("readme"), rows, progress);
+    progress.statuses[0].clear();
+
+    QCOMPARE(engine.run(SearchMode::Name, QString(), rows, progress), SearchEngine::End::Refused);
+    QCOMPARE(progress.statuses[0], QStringList{QStringLiteral("No search text!")});
+    QCOMPARE(rows.rows.size(), 3); // the previous results stay
+
+    QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
+             SearchEngine::End::Completed);
+    QCOMPARE(rows.rows.size(), 13);
+    QVERIFY(engine.listAll());
+}
+
+void TestSearchEngine::stopAtYield_data()
+{
+    QTest::addColumn<SearchMode>("mode");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("stopAt");
+    QTest::addColumn<int>("rowsKept");
+    QTest::addColumn<int>("yieldsInAll");
+
+    // Name searches yield at each folder line: five on the first disk, one on the second.
+    QTest::newRow("name, first folder line") << SearchMode::Name << "readme" << 1 << 0 << 6;
+    QTest::newRow("name, second folder line") << SearchMode::Name << "readme" << 2 << 2 << 6;
+    QTest::newRow("extension, last folder line") << SearchMode::Extension << "doc" << 6 << 2 << 6;
+    // Folder searches yield after each tree line: Games, Saves, OldSaves, Savestates.
+    QTest::newRow("folder, after its third line") << SearchMode::Folder << "saves\\" << 3 << 2 << 4;
+    // Comment searches yield before testing each entry.
+    QTest::newRow("comments, second entry") << SearchMode::Comments << "nice" << 2 << 1 << 4;
+    // Disk-name searches never yield.
+    QTest::newRow("disk names") << SearchMode::DiskName << "holidays" << 1 << 2 << 0;
+}
+
+void TestSearchEngine::stopAtYield()
+{
+    QFETCH(SearchMode, mode);
+    QFETCH(QString, text);
+    QFETCH(int, stopAt);
+    QFETCH(int, rowsKept);
+    QFETCH(int, yieldsInAll);
+
+    test::RecordingProgress unstopped;
+    test::RowList rows;
+    search(mode, text, rows, unstopped);
+    QCOMPARE(unstopped.yieldCount(), yieldsInAll);
+
+    test::RecordingProgress progress;
+    progress.stopAtYield(stopAt);
+    const SearchEngine::End end = search(mode, text, rows, progress);
+    QCOMPARE(rows.rows.size(), rowsKept);
+    if (stopAt <= yieldsInAll) {
+        QCOMPARE(end, SearchEngine::End::Stopped);
+        QCOMPARE(progress.yieldCount(), stopAt);
+        QCOMPARE(progress.statuses[0].last(),
+                 QStringLiteral("Aborted. %1 item(s) found.").arg(rowsKept));
+    } else {
+        QCOMPARE(end, SearchEngine::End::Completed);
+    }
+}
+
+void TestSearchEngine::stopCommandFromTheWindow()
+{
+    test::RowList rows;
+    test::RecordingProgress progress;
+    SearchEngine engine(m_folder, m_disks);
+    QStringList shownBeforeStop;
+    progress.onYield = [&](int n) {
+        if (n == 2) {
+            shownBeforeStop = progress.statuses[0];
+            engine.requestStop();
+        }
+        return false;
+    };
+    QCOMPARE(engine.run(SearchMode::Name, QStringLiteral("readme"), rows, progress),
+             SearchEngine::End::Stopped);
+    QCOMPARE(shownBeforeStop,
+             (QStringList{"Clearing previous search...", "Searching...",
+                          "Searching, 0 found so far... (Currently searching disk 1 of 3)",
+                          "Searching, 2 found so far... (Currently searching disk 1 of 3)"}));
+    QCOMPARE(progress.statuses[0].last(), QStringLiteral("Aborted. 2 item(s) found."));
+    QVERIFY(!engine.isRunning());
+    // The flag is cleared: the next search runs to its end.
+    progress.onYield = nullptr;
+    QCOMPARE(engine.run(SearchMode::Name, QStringLiteral("readme"), rows, progress),
+             SearchEngine::End::Completed);
+}
+
+void TestSearchEngine::listEverything()
+{
+    QTemporaryDir dir;
+    const DatabaseFolder folder(dir.path());
+    DiskTable disks;
+    QList<QByteArray> lines{folderLine(":")};
+    for (int i = 0; i < 150; ++i)
+        lines.append(fileLine("f" + QByteArray::number(i), 1000));
+    lines.append(folderLine(":\\Sub"));
+    for (int i = 150; i < 250; ++i)
+        lines.append(fileLine("f" + QByteArray::number(i), 1000));
+    addDisk(folder, disks, QStringLiteral("Cat\\Big"), {":\\Sub"}, lines);
+
+    SearchEngine engine(folder, disks);
+    test::RowList rows;
+    test::RecordingProgress progress;
+    QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
+             SearchEngine::End::Completed);
+    QCOMPARE(progress.yieldCount(), 2);
+    QCOMPARE(progress.statuses[0],
+             (QStringList{"Clearing previous search...", "Searching...",
+                          "Please wait while I build the list.  100 entries added so far...",
+                          "Please wait while I build the list.  200 entries added so far...",
+                          " 250 item(s) found."}));
+    QCOMPARE(rows.rows.size(), 250);
+    const SearchRow last = rows.rows.last();
+    QCOMPARE(last.key, QStringLiteral("Cat\\Big\\Sub\\f249"));
+    QCOMPARE(last.inFolder, QStringLiteral("Cat\\Big\\Sub\\"));
+    QVERIFY(last.hasSize && !last.hasModified && last.comment.isEmpty());
+    QCOMPARE(engine.foundSize(), 0);
+
+    test::RecordingProgress stopping;
+    stopping.stopAtYield(2);
+    QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, stopping),
+             SearchEngine::End::Stopped);
+    QCOMPARE(rows.rows.size(), 200);
+    QCOMPARE(stopping.statuses[0].last(), QStringLiteral("Aborted. 200 item(s) found."));
+}
+
+void TestSearchEngine::missingCommentStore()
+{
+    QTemporaryDir dir;
+    const DatabaseFolder folder(dir.path());
+    DiskTable disks;
+    addDisk(folder, disks, QStringLiteral(".\\A"), {}, {folderLine(":"), fileLine("a.txt", 1)});
+    SearchEngine engine(folder, disks);
+    test::RowList rows;
+    test::RecordingProgress progress;
+    QCOMPARE(engine.run(SearchMode::Comments, QStringLiteral("x"), rows, progress),
+             SearchEngine::End::Completed);
+    QCOMPARE(progress.statuses[0].last(), QStringLiteral(" 0 item(s) found."));
+    // File rows without a store get no comment, and the store is not created.
+    engine.run(SearchMode::Name, QStringLiteral("a"), rows, progress);
+    QCOMPARE(rows.rows.size(), 1);
+    QVERIFY(!QFile::exists(folder.nativePath(QStringLiteral("FileComments.dat"))));
+}
+
+// Lines that cross the reader's blocks, bare LF line ends and a last line without one.
+void TestSearchEngine::largeFileAcrossBlocks()
+{
+    QTemporaryDir dir;
+    const DatabaseFolder folder(dir.path());
+    DiskTable disks;
+    QByteArray data = "\":\"\n";
+    int expected = 0;
+    QStringList expectedKeys;
+    for (int i = 0; i < 40000; ++i) {
+        if (i % 1000 == 0)
+            data += "\":\\Folder" + QByteArray::number(i) + "\"\n";
+        const bool hit = i % 997 == 0;
+        const QByteArray name = (hit ? "some_Needle_" : "plain_name_") + QByteArray::number(i) +
+                                ".dat";
+        data += fileLine(name, i) + (i == 39999 ? "" : "\n");
+        // The text also stands outside the names, where it must not count.
+        if (i % 5 == 0)
+            data += folderLine(":\\needle" + QByteArray::number(i)) + "\n";
+        if (hit) {
+            ++expected;
+            expectedKeys.append(QStringLiteral("C\\Big\\%1").arg(QString::fromLatin1(name)));
+        }
+    }
+    QVERIFY(data.size() > 4 * 256 * 1024);
+    test::writeFile(folder.recordFile(QStringLiteral("C\\Big"), ".f"), data);
+    DiskEntry entry;
+    entry.path = QStringLiteral("C\\Big");
+    disks.append(entry);
+
+    SearchEngine engine(folder, disks);
+    test::RowList rows;
+    test::RecordingProgress progress;
+    engine.run(SearchMode::Name, QStringLiteral("NEEDLE_"), rows, progress);
+    QCOMPARE(rows.rows.size(), expected);
+    QCOMPARE(rows.rows.first().inFolder, QStringLiteral("C\\Big\\Folder0\\"));
+    QCOMPARE(rows.rows.last().size, 39880);
+    QVERIFY(rows.rows.last().key.endsWith(QStringLiteral("some_Needle_39880.dat")));
+}
+
+// The portable inner loop runs where AVX2 is missing; it must find the same places.
+void TestSearchEngine::kernelBuildsAgree()
+{
+    if (!kernel::haveAvx2())
+        QSKIP("no AVX2 here");
+    const char alphabet[] = "\"\n\r:aAzZ.,#0\xc3\xa9";
+    QByteArray data(64 * 64 + 256, '\0');
+    for (char& c : data)
+        c = alphabet[QRandomGenerator::global()->bounded(int(sizeof(alphabet) - 1))];
+    for (const int length : {1, 2, 5}) {
+        kernel::Params params;
+        params.needle = true;
+        params.high = length != 2;
+        params.firstMask = 0x20;
+        params.firstValue = 'a';
+        params.lastMask = 0;
+        params.lastValue = '.';
+        params.lastOffset = length - 1;
+        std::vector<uint64_t> generic(64), avx2(64);
+        kernel::eventMasksGeneric(data.constData() + 1, 64, params, generic.data());
+        kernel::eventMasksAvx2(data.constData() + 1, 64, params, avx2.data());
+        QVERIFY(generic == avx2);
+        QVERIFY(std::any_of(generic.begin(), generic.end(), [](uint64_t m) { return m != 0; }));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSearchEngine)
+#include "tst_searchengine.moc"
