@@ -1,17 +1,17 @@
 #include "MessageBoxPrompt.h"
 #include "ThemeIcons.h"
 #include "config/ProgramFolder.h"
-#include "config/Settings.h"
+#include "config/Startup.h"
 #include "mainwindow/MainWindow.h"
 #include "store/Database.h"
 
 #include <QApplication>
-#include <QDir>
 
 using namespace dovrin;
 
-// Start-up, in its order: refuse a second copy, find the program folder, read the settings,
-// build the main window (hidden), choose the database folder, load it, show the window.
+// Start-up, in its order: refuse a second copy, find the program folder and read Dovrin.cfg,
+// build the main window (hidden; it takes its geometry from the settings), choose and load the
+// database folder, show the window. Closing the window writes Dovrin.cfg and ends the program.
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -19,27 +19,18 @@ int main(int argc, char** argv)
     platform::setUpIconTheme();
 
     platform::MessageBoxPrompt prompt;
-
-    const QString programFolder = dovrin::programFolder();
-    Settings settings;
+    Startup startup(prompt, programFolder());
+    if (!startup.claimSingleInstance())
+        return 0;
+    if (!startup.loadSettings())
+        return 0;
 
     Database database(prompt);
-    ui::MainWindow window(settings, database, prompt);
+    ui::MainWindow window(startup, database, prompt);
     database.setView(&window);
     prompt.setOwner(&window);
-    window.setProgramFolder(programFolder);
 
-    QString databaseFolder = programFolder;
-    if (!settings.databasePath.isEmpty()) {
-        const QDir dir(settings.databasePath);
-        if (dir.exists() && dir.isReadable())
-            databaseFolder = settings.databasePath;
-        else
-            prompt.message(QStringLiteral("Path not found"),
-                           QStringLiteral("Database path not found. Using application path."),
-                           PromptIcon::Critical);
-    }
-    window.loadDatabase(databaseFolder);
+    window.loadStartupDatabase();
     window.show();
     return app.exec();
 }

@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include "UiTestDatabase.h"
 #include "config/Settings.h"
+#include "config/Startup.h"
 #include "mainwindow/CatalogueTree.h"
 #include "mainwindow/DiskInfoDialog.h"
 #include "mainwindow/DragBar.h"
@@ -32,8 +33,9 @@ class TestMainWindow : public QObject
 
 private:
     QTemporaryDir m_dir;
-    Settings m_settings;
+    QTemporaryDir m_programDir;
     MessageBoxPrompt m_prompt;
+    std::unique_ptr<Startup> m_startup;
     std::unique_ptr<Database> m_database;
     std::unique_ptr<MainWindow> m_window;
     QStringList m_ran;
@@ -72,8 +74,11 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         test::writeSampleDatabase(m_dir.path());
+        m_startup = std::make_unique<Startup>(m_prompt, m_programDir.path() + u'/',
+                                              m_programDir.filePath(QStringLiteral("lock")));
+        QVERIFY(m_startup->loadSettings());
         m_database = std::make_unique<Database>(m_prompt);
-        m_window = std::make_unique<MainWindow>(m_settings, *m_database, m_prompt);
+        m_window = std::make_unique<MainWindow>(*m_startup, *m_database, m_prompt);
         m_window->setShutdown([] {});
         m_database->setView(m_window.get());
         m_window->loadDatabase(m_dir.path());
@@ -90,7 +95,9 @@ private Q_SLOTS:
         QCOMPARE(MessageBoxPrompt::pendingAnswers(), 0);
         MessageBoxPrompt::resetTestHooks();
         FolderChooser::resetTestHooks();
-        m_settings = Settings();
+        m_startup.reset();
+        QDir(m_programDir.path()).removeRecursively();
+        QDir().mkpath(m_programDir.path());
         QDir(m_dir.path()).removeRecursively();
         QDir().mkpath(m_dir.path());
     }
@@ -333,38 +340,47 @@ private Q_SLOTS:
         QCOMPARE(m_window->tree()->width(), qRound(m_window->splitterLeft() / 15.0));
     }
 
-    void geometryIsRestoredAndSavedNormal()
+    void geometryRoundTripThroughTheConfigFile()
     {
         m_window.reset();
-        m_settings.windowLeft = 1500;
-        m_settings.windowTop = 900;
-        m_settings.windowWidth = 9000;
-        m_settings.windowHeight = 6000;
-        m_settings.splitterLeft = 2000;
-        m_settings.columnWidth2 = 1500;
-        m_window = std::make_unique<MainWindow>(m_settings, *m_database, m_prompt);
-        bool saved = false;
+        Settings& settings = m_startup->settings();
+        settings.windowLeft = 1500;
+        settings.windowTop = 900;
+        settings.windowWidth = 9000;
+        settings.windowHeight = 6000;
+        settings.splitterLeft = 2000;
+        settings.columnWidth2 = 1500;
+        m_window = std::make_unique<MainWindow>(*m_startup, *m_database, m_prompt);
         bool shutDown = false;
-        m_window->setSaveSettings([&] { saved = true; });
-        m_window->setShutdown([&] { shutDown = saved; });
+        m_window->setShutdown([&] { shutDown = true; });
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QCOMPARE(m_window->geometry(), QRect(100, 60, 600, 400));
         QCOMPARE(m_window->splitterLeft(), 2000);
         QCOMPARE(m_window->list()->columnWidth(1), 100);
 
+        // Closed maximised, the normal geometry is what is kept.
         m_window->dragSplitter(150);
         m_window->list()->setColumnWidth(2, 77);
         m_window->showMaximized();
         QTRY_VERIFY(m_window->width() > 600);
         m_window->close();
         QVERIFY(shutDown);
-        QCOMPARE(m_settings.windowLeft, 1500);
-        QCOMPARE(m_settings.windowTop, 900);
-        QCOMPARE(m_settings.windowWidth, 9000);
-        QCOMPARE(m_settings.windowHeight, 6000);
-        QCOMPARE(m_settings.splitterLeft, 2150);
-        QCOMPARE(m_settings.columnWidth3, 77.0 * 15);
+        m_window.reset();
+
+        Startup next(m_prompt, m_programDir.path() + u'/', m_programDir.filePath(QStringLiteral("lock2")));
+        QVERIFY(next.loadSettings());
+        QCOMPARE(next.settings().windowLeft, 1500);
+        QCOMPARE(next.settings().windowTop, 900);
+        QCOMPARE(next.settings().windowWidth, 9000);
+        QCOMPARE(next.settings().windowHeight, 6000);
+        QCOMPARE(next.settings().splitterLeft, 2150);
+        QCOMPARE(next.settings().columnWidth3, 77.0 * 15);
+        MainWindow reopened(next, *m_database, m_prompt);
+        reopened.setShutdown([] {});
+        QCOMPARE(reopened.geometry(), QRect(100, 60, 600, 400));
+        QCOMPARE(reopened.list()->columnWidth(2), 77);
+        QVERIFY(!reopened.isMaximized());
     }
 
     void diskInformation_data()
@@ -447,13 +463,11 @@ private Q_SLOTS:
 
     void loadDefault()
     {
-        QTemporaryDir program;
-        test::writeDisk(program.path(), QStringLiteral("One"), {}, "\":\"\n");
-        m_window->setProgramFolder(program.path() + u'/');
+        test::writeDisk(m_programDir.path(), QStringLiteral("One"), {}, "\":\"\n");
         m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
         QCOMPARE(m_window->statusText(1), QStringLiteral(" 1 disk catalogued"));
 
-        m_settings.databasePath = QStringLiteral("/nonexistent/db/");
+        m_startup->settings().databasePath = QStringLiteral("/nonexistent/db/");
         MessageBoxPrompt::setNextAnswer(PromptAnswer::Ok);
         m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
         QCOMPARE(MessageBoxPrompt::answeredRequests().last().text,
@@ -461,7 +475,7 @@ private Q_SLOTS:
         QCOMPARE(MessageBoxPrompt::answeredRequests().last().title, QStringLiteral("Path not found"));
         QCOMPARE(m_window->statusText(1), QStringLiteral(" 1 disk catalogued"));
 
-        m_settings.databasePath = m_dir.path();
+        m_startup->settings().databasePath = m_dir.path();
         m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
         QCOMPARE(m_window->statusText(1), QStringLiteral(" 3 disks catalogued"));
     }

@@ -9,13 +9,13 @@
 #include "Twips.h"
 #include "common/Prompt.h"
 #include "config/Settings.h"
+#include "config/Startup.h"
 #include "store/Database.h"
 #include "store/DiskRecord.h"
 #include "store/Keys.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -50,9 +50,9 @@ qint16 toSetting(double value)
 
 } // namespace
 
-MainWindow::MainWindow(Settings& settings, Database& database, Prompt& prompt, QWidget* parent)
-    : QMainWindow(parent), m_settings(settings), m_database(database), m_prompt(prompt),
-      m_saveSettings([] {}), m_shutdown([] { QCoreApplication::quit(); })
+MainWindow::MainWindow(Startup& startup, Database& database, Prompt& prompt, QWidget* parent)
+    : QMainWindow(parent), m_startup(startup), m_settings(startup.settings()),
+      m_database(database), m_prompt(prompt), m_shutdown([] { QCoreApplication::quit(); })
 {
     setObjectName(QStringLiteral("Base"));
     setWindowTitle(QStringLiteral("Dovrin 2"));
@@ -483,34 +483,27 @@ void MainWindow::loadDatabase(const QString& folder)
     toolsMenuOpening();
 }
 
+void MainWindow::loadStartupDatabase()
+{
+    const QString folder = m_startup.chooseDatabaseFolder();
+    loadDatabase(folder);
+}
+
 void MainWindow::loadDatabaseChosen()
 {
     const QString folder = platform::FolderChooser::browseForFolder(this);
     if (folder.isEmpty())
         return;
-    const QDir dir(folder);
-    if (!dir.exists() || !dir.isReadable()) {
-        m_prompt.message(QStringLiteral("Unknown error"),
-                         QStringLiteral("Unable to change to directory"), PromptIcon::Critical);
-        return;
-    }
-    loadDatabase(folder);
+    platform::BusyCursor busy;
+    m_startup.loadChosenDatabase(m_database, folder);
+    toolsMenuOpening();
 }
 
 void MainWindow::loadDefaultDatabase()
 {
-    QString folder = m_programFolder;
-    if (!m_settings.databasePath.isEmpty()) {
-        const QDir dir(m_settings.databasePath);
-        if (!dir.exists() || !dir.isReadable()) {
-            m_prompt.message(QStringLiteral("Path not found"),
-                             QStringLiteral("Default database path not found"),
-                             PromptIcon::Critical);
-            return;
-        }
-        folder = m_settings.databasePath;
-    }
-    loadDatabase(folder);
+    platform::BusyCursor busy;
+    m_startup.loadDefaultDatabase(m_database);
+    toolsMenuOpening();
 }
 
 void MainWindow::showDiskInfo()
@@ -635,7 +628,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     m_closing = true;
     storeGeometryInSettings();
-    m_saveSettings();
+    m_startup.saveSettings();
     event->accept();
     m_shutdown();
 }

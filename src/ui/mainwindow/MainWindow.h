@@ -16,6 +16,7 @@ class QTreeWidgetItem;
 namespace dovrin {
 class Database;
 class Prompt;
+class Startup;
 struct Settings;
 } // namespace dovrin
 
@@ -33,14 +34,12 @@ class MainWindow final : public QMainWindow, public DatabaseView
     Q_OBJECT
 
 public:
-    MainWindow(Settings& settings, Database& database, Prompt& prompt, QWidget* parent = nullptr);
+    // The window takes its geometry from the start-up's settings, and gives it back to them
+    // (and to Dovrin.cfg) when it closes.
+    MainWindow(Startup& startup, Database& database, Prompt& prompt, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The program folder (ending with "/"), the default database folder of "Load Default".
-    void setProgramFolder(const QString& folder) { m_programFolder = folder; }
-    // Called on closing after the settings took the window's geometry: writes Dovrin.cfg.
-    void setSaveSettings(std::function<void()> save) { m_saveSettings = std::move(save); }
-    // Called last on closing: ends the program.
+    // Called last on closing, after Dovrin.cfg was written: ends the program.
     void setShutdown(std::function<void()> shutdown) { m_shutdown = std::move(shutdown); }
 
     // Plugs in the handler of a menu item by its name ("mnuSearch", "mnuNewDisk", ...) and
@@ -68,6 +67,8 @@ public:
     void fillFileList(const QString& key);
     // Loads the database folder into the tree, with the busy pointer.
     void loadDatabase(const QString& folder);
+    // The start-up's load: DatabasePath or the program folder.
+    void loadStartupDatabase();
 
     // The search window's way to open a result: the tree and the list are switched off, and
     // 300 ms later the row `rowKey` of the list is selected and the panes come back.
@@ -120,11 +121,10 @@ private:
     void layoutPanes();
     int innerWidthTwips() const;
 
+    Startup& m_startup;
     Settings& m_settings;
     Database& m_database;
     Prompt& m_prompt;
-    QString m_programFolder;
-    std::function<void()> m_saveSettings;
     std::function<void()> m_shutdown;
 
     CatalogueTree* m_tree = nullptr;
