@@ -5,6 +5,7 @@
 #include "store/RecordText.h"
 #include "store/TextCodec.h"
 
+#include <QFile>
 #include <cstring>
 
 namespace dovrin::search {
@@ -60,14 +61,15 @@ qsizetype lineCount(QByteArrayView bytes)
 
 CommentLookup::CommentLookup(const DatabaseFolder& folder)
 {
-    bool exists = false;
-    QString error;
-    if (!comments::StoreFile(folder).read(m_content, exists, error))
-        m_content.clear();
-    m_entries.reserve(size_t(lineCount(m_content)));
-    LineReader lines(m_content);
+    if (!read(folder))
+        return;
+    const QByteArrayView content(m_content.data(), qsizetype(m_contentSize));
+    const size_t lines = size_t(lineCount(content));
+    m_entryBuffer = LargeBuffer(lines * sizeof(Entry));
+    m_entries = m_entryBuffer.as<Entry>();
+    LineReader reader(content);
     QByteArrayView line;
-    while (lines.next(line)) {
+    while (reader.next(line)) {
         const comments::CommentLine parsed = comments::parseCommentLine(line);
         if (parsed.kind != comments::CommentLine::Entry)
             continue;
@@ -77,16 +79,42 @@ CommentLookup::CommentLookup(const DatabaseFolder& folder)
             m_recoded.push_back(text::encode(text::decode(entry.key)));
             entry.key = m_recoded.back();
         }
-        m_entries.push_back(entry);
+        m_entries[m_count++] = entry;
     }
 
     uint32_t slots = 16;
-    while (slots < m_entries.size() * 2)
+    while (slots < m_count * 2)
         slots *= 2;
     m_mask = slots - 1;
-    m_table.assign(slots, Slot{});
-    for (uint32_t i = 0; i < m_entries.size(); ++i)
+    m_tableBuffer = LargeBuffer(slots * sizeof(Slot));
+    m_table = m_tableBuffer.as<Slot>();
+    for (uint32_t i = 0; i < m_count; ++i)
         addToTable(i);
+}
+
+// The store's current content: a backup left by an interrupted rewrite wins, as for every
+// reader of the store.
+bool CommentLookup::read(const DatabaseFolder& folder)
+{
+    const comments::StoreFile store(folder);
+    QFile file(store.backupPath());
+    if (!file.exists())
+        file.setFileName(store.storePath());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return false;
+    const qint64 size = file.size();
+    if (size <= 0)
+        return false;
+    m_content = LargeBuffer(size_t(size));
+    qint64 got = 0;
+    while (got < size) {
+        const qint64 n = file.read(m_content.data() + got, size - got);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    m_contentSize = size_t(got);
+    return got > 0;
 }
 
 void CommentLookup::addToTable(uint32_t entry)
@@ -106,7 +134,7 @@ void CommentLookup::addToTable(uint32_t entry)
 
 QString CommentLookup::find(const QString& key) const
 {
-    if (m_entries.empty())
+    if (m_count == 0)
         return {};
     const QByteArray bytes = text::encode(key);
     const uint32_t hash = hashOf(bytes);

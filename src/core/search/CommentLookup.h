@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LargeBuffer.h"
 #include "store/DatabaseFolder.h"
 
 #include <QByteArray>
@@ -27,21 +28,28 @@ public:
     // The comment of the key (the first entry of a key wins); empty when none.
     QString find(const QString& key) const;
     // Entries in store order.
-    const std::vector<Entry>& entries() const { return m_entries; }
+    size_t size() const { return m_count; }
+    const Entry& entry(size_t index) const { return m_entries[index]; }
 
 private:
-    void addToTable(uint32_t entry);
-
-    QByteArray m_content;
-    std::vector<QByteArray> m_recoded; // keys of older stores, made UTF-8
-    std::vector<Entry> m_entries;
     struct Slot
     {
-        uint32_t hash = 0;
-        uint32_t entry = 0; // entry index + 1, 0 for a free slot
+        uint32_t hash;
+        uint32_t entry; // entry index + 1, 0 for a free slot
     };
-    std::vector<Slot> m_table;
+
+    bool read(const DatabaseFolder& folder);
+    void addToTable(uint32_t entry);
+
+    LargeBuffer m_content;
+    size_t m_contentSize = 0;
+    LargeBuffer m_entryBuffer;
+    Entry* m_entries = nullptr;
+    size_t m_count = 0;
+    LargeBuffer m_tableBuffer;
+    Slot* m_table = nullptr;
     uint32_t m_mask = 0;
+    std::vector<QByteArray> m_recoded; // keys of older stores, made UTF-8
 };
 
 } // namespace dovrin::search

@@ -291,7 +291,8 @@ void SearchEngine::searchComments(const TextMatcher& matcher)
     // Store order; a missing store has no entries. Keys are listed whether or not their
     // disk is still loaded.
     const CommentLookup store(m_folder);
-    for (const CommentLookup::Entry& entry : store.entries()) {
+    for (size_t i = 0; i < store.size(); ++i) {
+        const CommentLookup::Entry& entry = store.entry(i);
         if (yieldToCaller())
             return;
         if (matcher.matches(entry.comment))
