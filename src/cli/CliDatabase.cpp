@@ -1,40 +1,38 @@
 #include "CliSupport.h"
 
 #include "config/ProgramFolder.h"
+#include "config/Startup.h"
 #include "store/Database.h"
+#include "store/DatabaseFolder.h"
 
-#include <QFileInfo>
 #include <cstdio>
 
 namespace dovrin::cli {
 
-namespace {
-
-// A folder the loader can list.
-bool usableFolder(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isDir() && info.isReadable() && info.isExecutable();
-}
-
-} // namespace
-
+// --database DIR is taken from the current folder, as any command-line path is. Without it,
+// the folder is chosen as the program chooses it at start-up. The tool reads Dovrin.cfg but
+// never asks about it or rewrites it: a missing or corrupt file just means the program folder.
 bool resolveDatabaseFolder(const CliContext& context, DatabaseFolder& databaseFolder)
 {
-    QString folder = context.databaseOption;
-    if (folder.isEmpty()) {
-        folder = programFolder();
-        if (folder.isEmpty()) {
-            std::fprintf(stderr, "dovrin-cli: no program folder can be used\n");
+    if (!context.databaseOption.isEmpty()) {
+        const QString folder = normalizedFolder(context.databaseOption);
+        if (!isUsableFolder(folder)) {
+            std::fprintf(stderr, "dovrin-cli: cannot use %s as the database folder\n",
+                         qPrintable(context.databaseOption));
             return false;
         }
+        databaseFolder = DatabaseFolder(folder);
+        return true;
     }
-    if (!usableFolder(folder)) {
-        std::fprintf(stderr, "dovrin-cli: %s is not a folder that can be read\n",
-                     qPrintable(folder));
+    const QString programFolder = dovrin::programFolder();
+    if (programFolder.isEmpty()) {
+        std::fprintf(stderr, "dovrin-cli: no program folder can be used\n");
         return false;
     }
-    databaseFolder = DatabaseFolder(folder);
+    StderrPrompt prompt;
+    Startup startup(prompt, programFolder);
+    startup.peekSettings();
+    databaseFolder = DatabaseFolder(startup.chooseDatabaseFolder());
     return true;
 }
 

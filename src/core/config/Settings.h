@@ -4,6 +4,9 @@
 
 namespace dovrin {
 
+// The folder that "copy to desktop" copies into by default: the XDG desktop folder and "/".
+QString defaultDesktopPath();
+
 // The user's settings, kept in Dovrin.cfg in the program folder. Geometry is in twips.
 struct Settings
 {
@@ -19,7 +22,7 @@ struct Settings
     bool treeOnly = false;
     qint16 attributeMask = 6;
     QString defaultLocation;
-    QString desktopPath = QStringLiteral("c:\\windows\\desktop\\");
+    QString desktopPath = defaultDesktopPath();
     QString databasePath;
 
     friend bool operator==(const Settings&, const Settings&) = default;

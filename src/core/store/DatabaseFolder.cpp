@@ -26,6 +26,14 @@ QString toNativeSeparators(QString path)
     return path;
 }
 
+bool isUsableFolder(const QString& nativeFolder)
+{
+    if (nativeFolder.isEmpty())
+        return false;
+    const QFileInfo info(nativeFolder);
+    return info.isDir() && info.isReadable() && info.isExecutable();
+}
+
 QString normalizedFolder(const QString& folder)
 {
     if (folder.isEmpty())

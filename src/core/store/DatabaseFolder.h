@@ -27,6 +27,9 @@ private:
 
 // Turns a path that uses "\" into one that uses "/" (record paths, folder keys).
 QString toNativeSeparators(QString path);
+// True for an existing folder whose entries can be listed: what "can be made the current
+// folder" means here.
+bool isUsableFolder(const QString& nativeFolder);
 // Makes a folder absolute (with "~" expanded) and ends it with "/".
 QString normalizedFolder(const QString& folder);
 

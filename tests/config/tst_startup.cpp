@@ -1,0 +1,211 @@
+#include "ScriptedPrompt.h"
+#include "TestFiles.h"
+#include "config/ConfigFile.h"
+#include "config/ProgramFolder.h"
+#include "config/Startup.h"
+#include "store/Database.h"
+#include "store/DiskRecord.h"
+#include "store/MemoryTree.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace dovrin;
+using dovrin::test::ScriptedPrompt;
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void firstStart();
+    void secondCopyRefused();
+    void databasePath_data();
+    void databasePath();
+    void loadChosen_data();
+    void loadChosen();
+    void loadDefaultFailureKeepsDatabase();
+    void programFolderChoice();
+
+private:
+    // A program folder holding one disk, with DatabasePath set to `databasePath`.
+    void writeConfig(const QString& databasePath);
+    QString lockPath() const { return m_dir->path() + QStringLiteral("/dovrin.lock"); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_program;
+};
+
+void TestStartup::initTestCase()
+{
+    test::pinLocale();
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void TestStartup::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_program = m_dir->path() + QStringLiteral("/program/");
+    QDir().mkpath(m_program);
+}
+
+void TestStartup::writeConfig(const QString& databasePath)
+{
+    Settings settings;
+    settings.databasePath = databasePath;
+    test::writeFile(m_program + QStringLiteral("Dovrin.cfg"), ConfigFile::bytes(settings));
+}
+
+namespace {
+
+void writeDisk(const QString& path)
+{
+    test::writeFile(path + QStringLiteral(".i"),
+                    infoFileBytes({QStringLiteral("/media/x/"), QStringLiteral("1.00MB"),
+                                   QStringLiteral("d"), 0}));
+    test::writeFile(path + QStringLiteral(".t"), {});
+    test::writeFile(path + QStringLiteral(".f"), "\":\"\r\n");
+}
+
+} // namespace
+
+void TestStartup::firstStart()
+{
+    ScriptedPrompt prompt;
+    Startup startup(prompt, m_program, lockPath());
+    QVERIFY(startup.claimSingleInstance());
+    QVERIFY(startup.loadSettings());
+    QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")), ConfigFile::bytes(Settings()));
+    QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")).count("\r\n"), 8);
+    QCOMPARE(startup.settings(), Settings());
+
+    MemoryTree tree;
+    Database database(prompt, &tree);
+    startup.loadDatabase(database);
+    QCOMPARE(database.folder().root(), m_program);
+    QCOMPARE(tree.statusTexts().last(), QStringLiteral(" 0 disks catalogued"));
+    QVERIFY(prompt.requests().isEmpty());
+}
+
+void TestStartup::secondCopyRefused()
+{
+    ScriptedPrompt prompt;
+    Startup first(prompt, m_program, lockPath());
+    QVERIFY(first.claimSingleInstance());
+    {
+        Startup second(prompt, m_program, lockPath());
+        QVERIFY(!second.claimSingleInstance());
+        QCOMPARE(prompt.titles(), QStringList{"Error"});
+        QCOMPARE(prompt.texts(), QStringList{"Dovrin is already running."});
+    }
+}
+
+void TestStartup::databasePath_data()
+{
+    QTest::addColumn<QString>("databasePath"); // "<tmp>" stands for the temporary folder
+    QTest::addColumn<QString>("loaded");       // relative to the temporary folder
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("empty") << "" << "program/" << QStringList{};
+    QTest::newRow("absolute") << "<tmp>/db" << "db/" << QStringList{};
+    QTest::newRow("relative to the program folder") << "local" << "program/local/" << QStringList{};
+    QTest::newRow("gone") << "<tmp>/gone/" << "program/"
+                          << QStringList{"Database path not found. Using application path."};
+    QTest::newRow("windows path") << "D:\\Catalogues\\" << "program/"
+                                  << QStringList{"Database path not found. Using application path."};
+}
+
+void TestStartup::databasePath()
+{
+    QFETCH(QString, databasePath);
+    QFETCH(QString, loaded);
+    QFETCH(QStringList, messages);
+    writeDisk(m_dir->path() + QStringLiteral("/db/Disk"));
+    QDir().mkpath(m_program + QStringLiteral("local"));
+    writeConfig(databasePath.replace(QStringLiteral("<tmp>"), m_dir->path()));
+
+    ScriptedPrompt prompt;
+    Startup startup(prompt, m_program, lockPath());
+    QVERIFY(startup.loadSettings());
+    Database database(prompt);
+    startup.loadDatabase(database);
+    QCOMPARE(database.folder().root(), m_dir->path() + u'/' + loaded);
+    QCOMPARE(prompt.texts(), messages);
+    if (!messages.isEmpty())
+        QCOMPARE(prompt.titles(), QStringList{"Path not found"});
+}
+
+void TestStartup::loadChosen_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("reloaded");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("cancelled") << "" << false << QStringList{};
+    QTest::newRow("folder") << "<tmp>/db/" << true << QStringList{};
+    QTest::newRow("gone") << "<tmp>/gone/" << false << QStringList{"Unable to change to directory"};
+}
+
+void TestStartup::loadChosen()
+{
+    QFETCH(QString, chosen);
+    QFETCH(bool, reloaded);
+    QFETCH(QStringList, messages);
+    writeDisk(m_dir->path() + QStringLiteral("/db/Disk"));
+    writeDisk(m_program + QStringLiteral("Home"));
+
+    ScriptedPrompt prompt;
+    Startup startup(prompt, m_program, lockPath());
+    QVERIFY(startup.loadSettings());
+    MemoryTree tree;
+    Database database(prompt, &tree);
+    startup.loadDatabase(database);
+    const QStringList before = tree.outline();
+
+    QCOMPARE(startup.loadChosenDatabase(database, chosen.replace(QStringLiteral("<tmp>"), m_dir->path())),
+             reloaded);
+    QCOMPARE(prompt.texts(), messages);
+    if (!messages.isEmpty())
+        QCOMPARE(prompt.titles(), QStringList{"Unknown error"});
+    QCOMPARE(database.disks().at(1).path, reloaded ? QStringLiteral(".\\Disk") : QStringLiteral(".\\Home"));
+    if (!reloaded)
+        QCOMPARE(tree.outline(), before);
+}
+
+void TestStartup::loadDefaultFailureKeepsDatabase()
+{
+    writeDisk(m_dir->path() + QStringLiteral("/db/Disk"));
+    writeDisk(m_dir->path() + QStringLiteral("/other/Other"));
+    writeConfig(m_dir->path() + QStringLiteral("/db/"));
+
+    ScriptedPrompt prompt;
+    Startup startup(prompt, m_program, lockPath());
+    QVERIFY(startup.loadSettings());
+    Database database(prompt);
+    startup.loadDatabase(database);
+    QVERIFY(startup.loadChosenDatabase(database, m_dir->path() + QStringLiteral("/other")));
+    QVERIFY(startup.loadDefaultDatabase(database));
+    QCOMPARE(database.disks().at(1).path, QStringLiteral(".\\Disk"));
+
+    // The configured folder vanishes: nothing is reloaded and the folder stays.
+    QVERIFY(startup.loadChosenDatabase(database, m_dir->path() + QStringLiteral("/other")));
+    QVERIFY(QDir(m_dir->path() + QStringLiteral("/db")).removeRecursively());
+    QVERIFY(!startup.loadDefaultDatabase(database));
+    QCOMPARE(prompt.texts(), QStringList{"Default database path not found"});
+    QCOMPARE(prompt.titles(), QStringList{"Path not found"});
+    QCOMPARE(database.disks().at(1).path, QStringLiteral(".\\Other"));
+    QCOMPARE(database.folder().root(), m_dir->path() + QStringLiteral("/other/"));
+}
+
+void TestStartup::programFolderChoice()
+{
+    QCOMPARE(programFolderFor(m_program.chopped(1)), m_program);
+    // No usable executable folder: the per-user data folder, created.
+    const QString fallback = programFolderFor(m_dir->path() + QStringLiteral("/missing"));
+    QVERIFY(fallback.endsWith(QLatin1String("/dovrin/")));
+    QVERIFY(QDir(fallback).exists());
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
