@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <sys/mman.h>
+
 namespace dovrin {
 
 namespace {
@@ -151,6 +153,8 @@ bool FileListReader::open(const QString& nativePath)
     const qint64 size = m_impl->file.size();
     uchar* mapped = size > 0 ? m_impl->file.map(0, size) : nullptr;
     if (mapped) {
+        // Read ahead: the file is walked once from start to end.
+        madvise(mapped, size_t(size), MADV_SEQUENTIAL);
         m_data = QByteArrayView(reinterpret_cast<const char*>(mapped), size);
     } else {
         m_impl->owned = m_impl->file.readAll();

@@ -2,6 +2,7 @@
 
 #include "TextCodec.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -32,58 +33,68 @@ bool LineReader::next(QByteArrayView& line)
     return true;
 }
 
+namespace {
+
+// Bytes that end a field: 1 for ",", 2 for CR and LF; quotes also end a quoted field.
+constexpr auto kStops = [] {
+    std::array<unsigned char, 256> t{};
+    t[','] = 1;
+    t['\r'] = 2;
+    t['\n'] = 2;
+    t['"'] = 4;
+    return t;
+}();
+
+} // namespace
+
 bool FieldReader::next(Field& field)
 {
-    const qsizetype size = m_data.size();
-    const char* d = m_data.data();
-    if (m_pos >= size)
+    // Local pointers keep the hot loops free of member stores; millions of lines pass here.
+    const char* const begin = m_data.data();
+    const char* const end = begin + m_data.size();
+    const char* p = begin + m_pos;
+    if (p >= end)
         return false;
-    while (m_pos < size && (d[m_pos] == ' ' || d[m_pos] == '\t'))
-        ++m_pos;
+    while (p < end && (*p == ' ' || *p == '\t'))
+        ++p;
 
-    auto consumeDelimiter = [&] {
-        if (m_pos >= size)
-            return;
-        if (d[m_pos] == ',') {
-            ++m_pos;
-        } else if (d[m_pos] == '\r') {
-            ++m_pos;
-            if (m_pos < size && d[m_pos] == '\n')
-                ++m_pos;
-            ++m_line;
-        } else if (d[m_pos] == '\n') {
-            ++m_pos;
-            ++m_line;
-        }
+    auto stopAt = [&](const char* q, unsigned char mask) {
+        while (q < end && !(kStops[static_cast<unsigned char>(*q)] & mask))
+            ++q;
+        return q;
     };
-    auto isDelimiter = [](char c) { return c == ',' || c == '\r' || c == '\n'; };
 
-    if (m_pos < size && d[m_pos] == '"') {
-        const qsizetype start = ++m_pos;
-        qsizetype stop = start;
+    if (p < end && *p == '"') {
+        const char* start = p + 1;
         // A quoted field never runs past its line: an unterminated quote ends at the line end.
-        while (stop < size && d[stop] != '"' && d[stop] != '\r' && d[stop] != '\n')
-            ++stop;
-        field.bytes = QByteArrayView(d + start, stop - start);
+        const char* stop = stopAt(start, 2 | 4);
+        field.bytes = QByteArrayView(start, stop - start);
         field.quoted = true;
-        m_pos = stop;
-        if (m_pos < size && d[m_pos] == '"')
-            ++m_pos;
-        while (m_pos < size && !isDelimiter(d[m_pos]))
-            ++m_pos;
-        consumeDelimiter();
-        return true;
+        p = stop;
+        if (p < end && *p == '"')
+            ++p;
+        p = stopAt(p, 1 | 2);
+    } else {
+        const char* start = p;
+        p = stopAt(p, 1 | 2);
+        const char* stop = p;
+        while (stop > start && (stop[-1] == ' ' || stop[-1] == '\t'))
+            --stop;
+        field.bytes = QByteArrayView(start, stop - start);
+        field.quoted = false;
     }
 
-    const qsizetype start = m_pos;
-    while (m_pos < size && !isDelimiter(d[m_pos]))
-        ++m_pos;
-    qsizetype stop = m_pos;
-    while (stop > start && (d[stop - 1] == ' ' || d[stop - 1] == '\t'))
-        --stop;
-    field.bytes = QByteArrayView(d + start, stop - start);
-    field.quoted = false;
-    consumeDelimiter();
+    if (p < end) {
+        if (*p == ',') {
+            ++p;
+        } else {
+            if (*p == '\r' && p + 1 < end && p[1] == '\n')
+                ++p;
+            ++p;
+            ++m_line;
+        }
+    }
+    m_pos = p - begin;
     return true;
 }
 

@@ -1,3 +1,0 @@
-// The windows.
-namespace dovrin::ui {
-}

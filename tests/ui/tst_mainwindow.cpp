@@ -1,0 +1,485 @@
+#include "MessageBoxPrompt.h"
+#include "FolderChooser.h"
+#include "TestFiles.h"
+#include "UiTestDatabase.h"
+#include "config/Settings.h"
+#include "config/Startup.h"
+#include "mainwindow/CatalogueTree.h"
+#include "mainwindow/DiskInfoDialog.h"
+#include "mainwindow/DragBar.h"
+#include "mainwindow/MainWindow.h"
+#include "store/Database.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <memory>
+
+using namespace dovrin;
+using dovrin::platform::FolderChooser;
+using dovrin::platform::MessageBoxPrompt;
+using dovrin::ui::CatalogueTree;
+using dovrin::ui::MainWindow;
+
+// The main window on a small database in a temporary folder, driven as a user would.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QTemporaryDir m_programDir;
+    MessageBoxPrompt m_prompt;
+    std::unique_ptr<Startup> m_startup;
+    std::unique_ptr<Database> m_database;
+    std::unique_ptr<MainWindow> m_window;
+    QStringList m_ran;
+
+    CatalogueTree* tree() { return m_window->tree(); }
+    QTreeWidgetItem* node(const QString& key) { return tree()->node(key); }
+
+    // Plugs every not-yet-provided command in with a recorder, so enabling rules show.
+    void wireAll()
+    {
+        for (QAction* item : m_window->findChildren<QAction*>()) {
+            const QString name = item->objectName();
+            if (name.startsWith(QLatin1String("mnu")) && !item->isSeparator()
+                && !item->isEnabled())
+                m_window->setCommand(name, [this, name] { m_ran << name; });
+        }
+    }
+
+    QPoint centerOf(QTreeWidgetItem* item) { return tree()->visualItemRect(item).center(); }
+
+    void rightClick(const QPoint& pos)
+    {
+        QTest::mouseClick(tree()->viewport(), Qt::RightButton, {}, pos);
+    }
+
+    void closeMenus()
+    {
+        for (const char* name : {"mnuDisk", "mnuCatalogue"})
+            m_window->menu(QLatin1String(name))->close();
+    }
+
+private Q_SLOTS:
+    void initTestCase() { test::pinLocale(); }
+
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        test::writeSampleDatabase(m_dir.path());
+        m_startup = std::make_unique<Startup>(m_prompt, m_programDir.path() + u'/',
+                                              m_programDir.filePath(QStringLiteral("lock")));
+        QVERIFY(m_startup->loadSettings());
+        m_database = std::make_unique<Database>(m_prompt);
+        m_window = std::make_unique<MainWindow>(*m_startup, *m_database, m_prompt);
+        m_window->setShutdown([] {});
+        m_database->setView(m_window.get());
+        m_window->loadDatabase(m_dir.path());
+        node(QStringLiteral("Holidays\\"))->setExpanded(true);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_ran.clear();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_database.reset();
+        QCOMPARE(MessageBoxPrompt::pendingAnswers(), 0);
+        MessageBoxPrompt::resetTestHooks();
+        FolderChooser::resetTestHooks();
+        m_startup.reset();
+        QDir(m_programDir.path()).removeRecursively();
+        QDir().mkpath(m_programDir.path());
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+    }
+
+    void loadBuildsTheTree()
+    {
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 3 disks catalogued"));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Dovrin 2"));
+        QCOMPARE(tree()->topLevelItemCount(), 3);
+        QCOMPARE(CatalogueTree::tagOf(node(QStringLiteral(".\\Loose\\"))), QStringLiteral("DISK"));
+        QTreeWidgetItem* holidays = node(QStringLiteral("Holidays\\"));
+        QCOMPARE(CatalogueTree::tagOf(holidays), QStringLiteral("CAT"));
+        QCOMPARE(holidays->childCount(), 2);
+        QCOMPARE(holidays->child(0)->text(0), QStringLiteral("Photos"));
+        QCOMPARE(node(QStringLiteral("Holidays\\Photos\\*"))->parent(),
+                 node(QStringLiteral("Holidays\\Photos\\")));
+        QCOMPARE(node(QStringLiteral("Empty\\"))->childCount(), 0);
+    }
+
+    void expandReadsTheDiskTreeOnce()
+    {
+        QTreeWidgetItem* photos = node(QStringLiteral("Holidays\\Photos\\"));
+        photos->setExpanded(true);
+        QCOMPARE(CatalogueTree::tagOf(photos), QStringLiteral("DISKIN"));
+        QVERIFY(!node(QStringLiteral("Holidays\\Photos\\*")));
+        QCOMPARE(photos->childCount(), 2);
+        QTreeWidgetItem* games = node(QStringLiteral("Holidays\\Photos\\Games\\"));
+        QCOMPARE(games->parent(), photos);
+        QCOMPARE(games->text(0), QStringLiteral("Games"));
+        QCOMPARE(CatalogueTree::tagOf(games), QStringLiteral("FOLDER"));
+        QCOMPARE(node(QStringLiteral("Holidays\\Photos\\Games\\Saves\\"))->parent(), games);
+        QCOMPARE(m_window->statusText(2), QString());
+
+        // A second expansion reads nothing, even when the tree file has changed.
+        test::writeFile(m_dir.filePath(QStringLiteral("Holidays/Photos.t")), ":\\New\r\n");
+        photos->setExpanded(false);
+        photos->setExpanded(true);
+        QCOMPARE(photos->childCount(), 2);
+    }
+
+    void expandingADiskWithoutFolders()
+    {
+        QTreeWidgetItem* loose = node(QStringLiteral(".\\Loose\\"));
+        loose->setExpanded(true);
+        QCOMPARE(loose->childCount(), 0);
+        QCOMPARE(CatalogueTree::tagOf(loose), QStringLiteral("DISKIN"));
+    }
+
+    void oddTreeFileLinesAreSkipped()
+    {
+        test::writeFile(m_dir.filePath(QStringLiteral("Holidays/Photos.t")),
+                        ":\\A\r\nnoslash\r\n:\\A\r\n:\\Missing\\B\r\n:\\C\r\n");
+        node(QStringLiteral("Holidays\\Photos\\"))->setExpanded(true);
+        QTreeWidgetItem* photos = node(QStringLiteral("Holidays\\Photos\\"));
+        QCOMPARE(photos->childCount(), 2);
+        QCOMPARE(photos->child(1)->text(0), QStringLiteral("C"));
+    }
+
+    void collapseClearsTheListing()
+    {
+        QTreeWidgetItem* photos = node(QStringLiteral("Holidays\\Photos\\"));
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, centerOf(photos));
+        QCOMPARE(m_window->location(), QStringLiteral("Holidays\\Photos\\"));
+        node(QStringLiteral("Holidays\\"))->setExpanded(false);
+        QCOMPARE(m_window->location(), QString());
+        QCOMPARE(m_window->statusText(2), QString());
+        QCOMPARE(tree()->selectedKey(), QStringLiteral("Holidays\\Photos\\"));
+    }
+
+    void clickingACatalogueKeepsTheListing()
+    {
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
+                          centerOf(node(QStringLiteral(".\\Loose\\"))));
+        QCOMPARE(m_window->location(), QStringLiteral("\\Loose\\"));
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
+                          centerOf(node(QStringLiteral("Empty\\"))));
+        QCOMPARE(m_window->location(), QStringLiteral("\\Loose\\"));
+    }
+
+    void menuEnablingFollowsTheSelection_data()
+    {
+        QTest::addColumn<QString>("select");
+        QTest::addColumn<bool>("catalogueItems");
+        QTest::addColumn<bool>("diskItems");
+        QTest::newRow("nothing") << QString() << false << false;
+        QTest::newRow("catalogue") << "Holidays\\" << true << false;
+        QTest::newRow("unread disk") << "Holidays\\Photos\\" << false << true;
+        QTest::newRow("loose disk") << ".\\Loose\\" << false << true;
+        QTest::newRow("read disk") << "Holidays\\Photos\\ read" << false << true;
+        QTest::newRow("folder") << "Holidays\\Photos\\Games\\" << false << false;
+    }
+
+    void menuEnablingFollowsTheSelection()
+    {
+        QFETCH(QString, select);
+        QFETCH(bool, catalogueItems);
+        QFETCH(bool, diskItems);
+        wireAll();
+        node(QStringLiteral("Holidays\\Photos\\"))->setExpanded(select.contains(u'\\'));
+        tree()->clearSelection();
+        if (!select.isEmpty())
+            tree()->selectNode(select.section(u' ', 0, 0));
+        for (const char* name : {"mnuCatalogue", "mnuDisk"}) {
+            QMenu* menu = m_window->menu(QLatin1String(name));
+            Q_EMIT menu->aboutToShow();
+        }
+        QCOMPARE(m_window->action(QStringLiteral("mnuDeleteCatalogue"))->isEnabled(), catalogueItems);
+        QCOMPARE(m_window->action(QStringLiteral("mnuRenameCatalogue"))->isEnabled(), catalogueItems);
+        QVERIFY(m_window->action(QStringLiteral("mnuNewCatalogue"))->isEnabled());
+        for (const char* name : {"mnuDeleteDisk", "mnuRenameDisk", "mnuDiskInfo", "mnuUpdateDisk",
+                                 "mnuMoveDiskToCat", "mnuTextFile"})
+            QVERIFY2(m_window->action(QLatin1String(name))->isEnabled() == diskItems, name);
+        QVERIFY(m_window->action(QStringLiteral("mnuNewDisk"))->isEnabled());
+    }
+
+    void toolsItemsNeedATree()
+    {
+        wireAll();
+        QMenu* tools = m_window->menu(QStringLiteral("mnuTools"));
+        Q_EMIT tools->aboutToShow();
+        QVERIFY(m_window->action(QStringLiteral("mnuSearch"))->isEnabled());
+        m_window->clearTree();
+        Q_EMIT tools->aboutToShow();
+        for (const char* name : {"mnuSearch", "mnuPrint", "mnuTextAll"})
+            QVERIFY2(!m_window->action(QLatin1String(name))->isEnabled(), name);
+        QVERIFY(m_window->action(QStringLiteral("mnuQuit"))->isEnabled());
+    }
+
+    void laterCommandsStartDisabled()
+    {
+        for (const char* name : {"mnuSearch", "mnuUnsort", "mnuOptions", "mnuPrint", "mnuNewDisk",
+                                 "mnuNewCatalogue", "mnuRCRun", "mnuHelp", "mnuAbout",
+                                 "cmdNew", "cmdSearch", "cmdAbout"})
+            QVERIFY2(!m_window->action(QLatin1String(name))->isEnabled(), name);
+        QVERIFY(m_window->action(QStringLiteral("cmdDel"))->isEnabled());
+        QCOMPARE(m_window->action(QStringLiteral("cmdDel"))->toolTip(),
+                 QStringLiteral("Delete disk or catalogue"));
+        QCOMPARE(m_window->action(QStringLiteral("mnuHFileComment"))->shortcut(),
+                 QKeySequence(QStringLiteral("Ctrl+E")));
+    }
+
+    void rightClickShowsTheNodesMenu_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("menu");
+        QTest::newRow("catalogue") << "Holidays\\" << "mnuCatalogue";
+        QTest::newRow("disk") << "Holidays\\Photos\\" << "mnuDisk";
+        QTest::newRow("folder") << "Holidays\\Photos\\Music\\" << QString();
+    }
+
+    void rightClickShowsTheNodesMenu()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, menu);
+        wireAll();
+        node(QStringLiteral("Holidays\\Photos\\"))->setExpanded(true);
+        rightClick(centerOf(node(key)));
+        QCOMPARE(tree()->selectedKey(), key);
+        QCOMPARE(m_window->menu(QStringLiteral("mnuCatalogue"))->isVisible(),
+                 menu == QLatin1String("mnuCatalogue"));
+        QCOMPARE(m_window->menu(QStringLiteral("mnuDisk"))->isVisible(),
+                 menu == QLatin1String("mnuDisk"));
+        if (menu == QLatin1String("mnuDisk"))
+            QVERIFY(m_window->action(QStringLiteral("mnuDiskInfo"))->isEnabled());
+        closeMenus();
+    }
+
+    void rightClickOnEmptySpaceDoesNothing()
+    {
+        tree()->clearSelection();
+        rightClick(QPoint(10, tree()->viewport()->height() - 5));
+        QVERIFY(tree()->selectedItems().isEmpty());
+        QVERIFY(!m_window->menu(QStringLiteral("mnuDisk"))->isVisible());
+        QVERIFY(!m_window->menu(QStringLiteral("mnuCatalogue"))->isVisible());
+    }
+
+    void deleteButton()
+    {
+        wireAll();
+        tree()->setCurrentItem(nullptr);
+        tree()->clearSelection();
+        MessageBoxPrompt::setNextAnswer(PromptAnswer::Ok);
+        m_window->action(QStringLiteral("cmdDel"))->trigger();
+        QCOMPARE(MessageBoxPrompt::answeredRequests().size(), 1);
+        const PromptRequest shown = MessageBoxPrompt::answeredRequests().first();
+        QCOMPARE(shown.text, QStringLiteral("No disk or catalogue selected"));
+        QCOMPARE(shown.title, QStringLiteral("Error"));
+        QCOMPARE(shown.icon, PromptIcon::Critical);
+
+        node(QStringLiteral("Holidays\\Photos\\"))->setExpanded(true);
+        tree()->selectNode(QStringLiteral("Holidays\\Photos\\Games\\"));
+        m_window->action(QStringLiteral("cmdDel"))->trigger();
+        QVERIFY(m_ran.isEmpty());
+        tree()->selectNode(QStringLiteral("Holidays\\Photos\\"));
+        m_window->action(QStringLiteral("cmdDel"))->trigger();
+        tree()->selectNode(QStringLiteral("Holidays\\"));
+        m_window->action(QStringLiteral("cmdDel"))->trigger();
+        QCOMPARE(m_ran, QStringList({QStringLiteral("mnuDeleteDisk"),
+                                     QStringLiteral("mnuDeleteCatalogue")}));
+    }
+
+    void splitterDragKeepsBothPanes()
+    {
+        auto* bar = m_window->findChild<ui::DragBar*>(QStringLiteral("DragBar"));
+        QCOMPARE(m_window->splitterLeft(), 2900);
+        auto drag = [bar](int dx) {
+            QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(0, 10));
+            QTest::mouseMove(bar, QPoint(dx, 10));
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(dx, 10));
+        };
+        drag(-200); // would put the bar at -100 twips: ignored as a whole
+        QCOMPARE(m_window->splitterLeft(), 2900);
+        drag(-100);
+        QCOMPARE(m_window->splitterLeft(), 2900 - 1500);
+        drag(-26); // 1400 - 390 = 1010
+        QCOMPARE(m_window->splitterLeft(), 1010);
+        drag(-1);
+        QCOMPARE(m_window->splitterLeft(), 1010);
+
+        // Far right: the list keeps 1000 twips.
+        const int inner = m_window->centralWidget()->width() * 15;
+        drag(1000);
+        QCOMPARE(m_window->splitterLeft(), 1010);
+        const int maxLeft = inner - 130 - 1000 - 70;
+        drag((maxLeft - 1010) / 15);
+        QVERIFY(m_window->splitterLeft() <= maxLeft);
+        QVERIFY(m_window->splitterLeft() > maxLeft - 15);
+        QVERIFY(!bar->isDragging());
+    }
+
+    void shrinkingPushesTheSplitterLeft()
+    {
+        m_window->dragSplitter(m_window->centralWidget()->width() * 15 - 1200 - 2900);
+        const int before = m_window->splitterLeft();
+        m_window->resize(400, 300);
+        QTRY_COMPARE(m_window->centralWidget()->width(), 400);
+        QCOMPARE(m_window->splitterLeft(), 400 * 15 - 1000 - 70);
+        QVERIFY(m_window->splitterLeft() < before);
+        QCOMPARE(m_window->list()->width(), qRound((1000 - 130) / 15.0));
+        QCOMPARE(m_window->tree()->width(), qRound(m_window->splitterLeft() / 15.0));
+    }
+
+    void geometryRoundTripThroughTheConfigFile()
+    {
+        m_window.reset();
+        Settings& settings = m_startup->settings();
+        settings.windowLeft = 1500;
+        settings.windowTop = 900;
+        settings.windowWidth = 9000;
+        settings.windowHeight = 6000;
+        settings.splitterLeft = 2000;
+        settings.columnWidth2 = 1500;
+        m_window = std::make_unique<MainWindow>(*m_startup, *m_database, m_prompt);
+        bool shutDown = false;
+        m_window->setShutdown([&] { shutDown = true; });
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QCOMPARE(m_window->geometry(), QRect(100, 60, 600, 400));
+        QCOMPARE(m_window->splitterLeft(), 2000);
+        QCOMPARE(m_window->list()->columnWidth(1), 100);
+
+        // Closed maximised, the normal geometry is what is kept.
+        m_window->dragSplitter(150);
+        m_window->list()->setColumnWidth(2, 77);
+        m_window->showMaximized();
+        QTRY_VERIFY(m_window->width() > 600);
+        m_window->close();
+        QVERIFY(shutDown);
+        m_window.reset();
+
+        Startup next(m_prompt, m_programDir.path() + u'/', m_programDir.filePath(QStringLiteral("lock2")));
+        QVERIFY(next.loadSettings());
+        QCOMPARE(next.settings().windowLeft, 1500);
+        QCOMPARE(next.settings().windowTop, 900);
+        QCOMPARE(next.settings().windowWidth, 9000);
+        QCOMPARE(next.settings().windowHeight, 6000);
+        QCOMPARE(next.settings().splitterLeft, 2150);
+        QCOMPARE(next.settings().columnWidth3, 77.0 * 15);
+        MainWindow reopened(next, *m_database, m_prompt);
+        reopened.setShutdown([] {});
+        QCOMPARE(reopened.geometry(), QRect(100, 60, 600, 400));
+        QCOMPARE(reopened.list()->columnWidth(2), 77);
+        QVERIFY(!reopened.isMaximized());
+    }
+
+    void diskInformation_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("values"); // folders, files, total, files catalogued
+        QTest::newRow("files") << "Holidays\\Photos\\"
+                               << QStringList{"3", "4", "701,234,567 bytes",
+                                              "Files were catalogued for this disk"};
+        QTest::newRow("folders only") << "Holidays\\Videos\\"
+                                      << QStringList{"1", "N/A", "N/A",
+                                                     "Files were not catalogued for this disk"};
+        QTest::newRow("no folders") << ".\\Loose\\"
+                                    << QStringList{"0", "1", "10 bytes",
+                                                   "Files were catalogued for this disk"};
+        QTest::newRow("empty files") << ".\\Zero\\"
+                                     << QStringList{"0", "2", " bytes",
+                                                    "Files were catalogued for this disk"};
+    }
+
+    void diskInformation()
+    {
+        QFETCH(QString, key);
+        QFETCH(QStringList, values);
+        test::writeDisk(m_dir.path(), QStringLiteral("Zero"), {},
+                        "\":\"\n\"a\",0,#2025-01-06#\n\"b\",0,#2025-01-06#\n");
+        m_window->loadDatabase(m_dir.path());
+        node(QStringLiteral("Holidays\\"))->setExpanded(true);
+        tree()->selectNode(key);
+        QStringList shown;
+        QString disk;
+        bool closed = false;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<ui::DiskInfoDialog*>(QApplication::activeModalWidget()));
+            auto* info = qobject_cast<ui::DiskInfoDialog*>(QApplication::activeModalWidget());
+            QTRY_VERIFY(!info->value(QStringLiteral("labFolders")).isEmpty());
+            QCOMPARE(info->windowTitle(), QStringLiteral("Disk information"));
+            disk = info->value(QStringLiteral("labDisk"));
+            for (const char* name : {"labFolders", "labFiles", "labTotalSize", "labFilesCatted"})
+                shown << info->value(QLatin1String(name));
+            // A click on a value closes the window like one on the background.
+            QTest::mouseClick(info->findChild<QLabel*>(QStringLiteral("labSpaceLeft")),
+                              Qt::LeftButton);
+            closed = !info->isVisible();
+        });
+        Q_EMIT m_window->menu(QStringLiteral("mnuDisk"))->aboutToShow();
+        m_window->action(QStringLiteral("mnuDiskInfo"))->trigger();
+        QCOMPARE(disk, key.chopped(1));
+        QCOMPARE(shown, values);
+        QVERIFY(closed);
+    }
+
+    void loadChosenFolder_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("cancelled") << QString() << QString() << " 3 disks catalogued";
+        QTest::newRow("missing") << "/nonexistent/folder" << "Unable to change to directory"
+                                 << " 3 disks catalogued";
+        QTest::newRow("empty folder") << "EMPTY" << QString() << " 0 disks catalogued";
+    }
+
+    void loadChosenFolder()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, message);
+        QFETCH(QString, status);
+        QTemporaryDir empty;
+        FolderChooser::setNextFolder(chosen == QLatin1String("EMPTY") ? empty.path() : chosen);
+        if (!message.isEmpty())
+            MessageBoxPrompt::setNextAnswer(PromptAnswer::Ok);
+        m_window->action(QStringLiteral("mnuLoadDatabase"))->trigger();
+        QCOMPARE(m_window->statusText(1), status);
+        if (!message.isEmpty()) {
+            QCOMPARE(MessageBoxPrompt::answeredRequests().last().text, message);
+            QCOMPARE(MessageBoxPrompt::answeredRequests().last().title, QStringLiteral("Unknown error"));
+        }
+    }
+
+    void loadDefault()
+    {
+        test::writeDisk(m_programDir.path(), QStringLiteral("One"), {}, "\":\"\n");
+        m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 1 disk catalogued"));
+
+        m_startup->settings().databasePath = QStringLiteral("/nonexistent/db/");
+        MessageBoxPrompt::setNextAnswer(PromptAnswer::Ok);
+        m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
+        QCOMPARE(MessageBoxPrompt::answeredRequests().last().text,
+                 QStringLiteral("Default database path not found"));
+        QCOMPARE(MessageBoxPrompt::answeredRequests().last().title, QStringLiteral("Path not found"));
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 1 disk catalogued"));
+
+        m_startup->settings().databasePath = m_dir.path();
+        m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 3 disks catalogued"));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
