@@ -64,13 +64,15 @@ public:
         m_containerReady = true;
     }
 
-    bool folderLine(QByteArrayView key) override
+    bool folderLine() override
     {
-        if (!m_everything && m_engine.yieldToCaller())
-            return false;
+        return m_everything || !m_engine.yieldToCaller();
+    }
+
+    void folderKey(QByteArrayView key) override
+    {
         m_folderKey.assign(key.data(), size_t(key.size()));
         m_containerReady = false;
-        return true;
     }
 
     bool fileLine(QByteArrayView line, QByteArrayView name) override
