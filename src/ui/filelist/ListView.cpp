@@ -1,0 +1,64 @@
+#include "ListView.h"
+
+#include "BusyCursor.h"
+#include "FileListModel.h"
+#include "comments/CommentStore.h"
+#include "store/Keys.h"
+
+#include <QHeaderView>
+
+namespace dovrin::ui {
+
+ListView::ListView(QWidget* parent) : KeyedListView(parent), m_model(new FileListModel(this))
+{
+    setObjectName(QStringLiteral("ListView"));
+    setListModel(m_model);
+    setIconSize(QSize(16, 16));
+}
+
+bool ListView::fillFileList(const QString& key)
+{
+    if (keys::diskName(key).isEmpty())
+        return false;
+    platform::BusyCursor busy;
+    m_summaryText = QStringLiteral("Please wait...");
+    Q_EMIT summaryTextChanged(m_summaryText);
+    m_model->clear();
+    if (isVisible())
+        window()->repaint();
+
+    FolderListing listing;
+    listing.read(m_folder, key, CommentStore(m_folder).loadIndex());
+    const QString location = listing.locationText();
+    const QString summary = listing.summaryText();
+    m_model->setListing(std::move(listing));
+    showSortIndicator(m_model->isSorted());
+    setTexts(location, summary);
+    return true;
+}
+
+void ListView::clearFileList()
+{
+    m_model->clear();
+    setTexts(QString(), QString());
+}
+
+QString ListView::listedKey() const
+{
+    return m_model->listing().key();
+}
+
+bool ListView::setRowComment(const QString& key, const QString& comment)
+{
+    return m_model->setComment(key, comment);
+}
+
+void ListView::setTexts(const QString& location, const QString& summary)
+{
+    m_locationText = location;
+    m_summaryText = summary;
+    Q_EMIT locationTextChanged(m_locationText);
+    Q_EMIT summaryTextChanged(m_summaryText);
+}
+
+} // namespace dovrin::ui
