@@ -49,7 +49,9 @@ CatalogueTree::CatalogueTree(QWidget* parent) : QTreeWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setExpandsOnDoubleClick(true);
     setAnimated(false);
-    header()->setStretchLastSection(false);
+    // The one column fills the pane (so a selected row is highlighted across it) and grows
+    // past it, with a scroll bar, for deep or long folder names.
+    header()->setStretchLastSection(true);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 }
 

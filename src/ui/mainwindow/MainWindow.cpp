@@ -432,16 +432,22 @@ void MainWindow::readDiskTree(const QString& diskKey)
 void MainWindow::clearTree()
 {
     m_tree->clearNodes();
+    toolsMenuOpening();
 }
 
 void MainWindow::addNode(const QString& parentKey, const TreeNode& node)
 {
+    const bool first = m_tree->topLevelItemCount() == 0;
     m_tree->addNode(parentKey, node);
+    if (first)
+        toolsMenuOpening();
 }
 
 void MainWindow::removeNode(const QString& key)
 {
     m_tree->removeNode(key);
+    if (m_tree->topLevelItemCount() == 0)
+        toolsMenuOpening();
 }
 
 void MainWindow::clearFileList()
