@@ -40,7 +40,7 @@ RecordDateTime someDate(int i)
 {
     // Spread over about three years, whole seconds.
     return RecordDateTime::fromDateAndTime(QDate(2023, 1, 1).addDays(i % 1100),
-                                           QTime(0, 0).addSecs((i * 7919) % 86400));
+                                           QTime(0, 0).addSecs((qint64(i) * 7919) % 86400));
 }
 
 } // namespace
@@ -78,7 +78,7 @@ int main(int argc, char** argv)
     fileList::appendFile(bigList, "readme.txt", 1234, someDate(1));
     fileList::appendFolder(bigList, ":\\Many");
     for (int i = 0; i < kBigFolderFiles; ++i) {
-        const QByteArray name = "item" + QByteArray::number((i * 48271) % 1000003) +
+        const QByteArray name = "item" + QByteArray::number((qint64(i) * 48271) % 1000003) +
                                 extensions[i % 20];
         const qint64 size = (qint64(i) * 2654435761LL) % 50000000;
         fileList::appendFile(bigList, name, size, someDate(i));
