@@ -6,8 +6,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
-
 using namespace dovrin;
 
 class TestCommentCli : public QObject
@@ -18,10 +16,7 @@ private Q_SLOTS:
     void init();
     void setPrintListClear();
     void readsDoNotCreateTheStore();
-    void refusedArguments_data();
-    void refusedArguments();
     void fullDiskLeavesStoreAsItWas();
-    void readOnlyFolderLeavesStoreAsItWas();
 
 private:
     struct Run
@@ -88,22 +83,6 @@ void TestCommentCli::readsDoNotCreateTheStore()
     QVERIFY(!QFile::exists(storePath()));
 }
 
-void TestCommentCli::refusedArguments_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::newRow("comment without key") << QStringList{"comment"};
-    QTest::newRow("comment with two texts") << QStringList{"comment", "k", "a", "b"};
-    QTest::newRow("comments with two prefixes") << QStringList{"comments", "a", "b"};
-}
-
-void TestCommentCli::refusedArguments()
-{
-    QFETCH(QStringList, args);
-    const Run run = cli(args);
-    QCOMPARE(run.status, 2);
-    QVERIFY(run.err.contains("Usage"));
-}
-
 void TestCommentCli::fullDiskLeavesStoreAsItWas()
 {
     QByteArray store;
@@ -115,19 +94,6 @@ void TestCommentCli::fullDiskLeavesStoreAsItWas()
     QVERIFY2(run.err.contains("The file comments were not changed"), run.err.constData());
     QCOMPARE(test::readFile(storePath()), store);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"FileComments.dat"});
-}
-
-void TestCommentCli::readOnlyFolderLeavesStoreAsItWas()
-{
-    if (::geteuid() == 0)
-        QSKIP("the superuser writes into read-only folders");
-    test::writeFile(storePath(), "\"k\",\"v\"\r\n");
-    QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
-    const Run run = cli({"comment", "k", "w"});
-    QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(run.status, 1);
-    QVERIFY2(run.err.contains("The file comments were not changed"), run.err.constData());
-    QCOMPARE(test::readFile(storePath()), QByteArray("\"k\",\"v\"\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCommentCli)

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "store/DatabaseFolder.h"
+
+#include <QString>
+
+namespace dovrin {
+
+// The ".i.old", ".t.old", ".f.old" backups of a record being rewritten.
+class RecordBackup
+{
+public:
+    RecordBackup(const DatabaseFolder& database, const QString& recordPath);
+    ~RecordBackup();
+    RecordBackup(const RecordBackup&) = delete;
+    RecordBackup& operator=(const RecordBackup&) = delete;
+
+    // Deletes stale backups, then gives each record file that exists its backup name. The
+    // record is locked until this object goes, so that a start-up elsewhere leaves it alone.
+    bool make(QString* error);
+    // Cancelled: when all three backups exist, they get their record names back.
+    void restore();
+    // Completed: the new files are flushed to the disk, then every backup is deleted.
+    void discard();
+
+private:
+    QString file(const char* extension) const;
+    DatabaseFolder m_database;
+    QString m_recordPath;
+    int m_lock = -1;
+};
+
+// Start-up recovery of a catalogue folder (".\" or "Holidays\") after a crash or a kill in
+// the middle of a scan: a record with backups keeps its new files when they are complete
+// (info, tree and file-list files present, no work file) and otherwise gets its backups back;
+// a new record whose scan never finished (a work file is left) is deleted. Records locked by a
+// running scan are left alone. Returns the record paths it repaired.
+QStringList recoverInterruptedScans(const DatabaseFolder& database, const QString& folderPath);
+
+} // namespace dovrin
