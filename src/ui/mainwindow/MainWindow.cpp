@@ -85,6 +85,7 @@ MainWindow::MainWindow(Startup& startup, Database& database, Prompt& prompt, QWi
     action(QStringLiteral("mnuUnsort"))->setEnabled(false);
 
     restoreGeometryFromSettings();
+    m_tree->setFocus();
     toolsMenuOpening();
     catalogueMenuOpening();
     diskMenuOpening();
@@ -174,6 +175,7 @@ void MainWindow::addToolButton(const char* key, const QString& iconName, const Q
     auto* toolbar = findChild<QToolBar*>(QStringLiteral("Toolbar"));
     QAction* button = toolbar->addAction(platform::themeIcon(iconName), tooltip);
     button->setObjectName(QLatin1String(key));
+    button->setProperty("themeIconName", iconName);
     button->setToolTip(tooltip);
     const QString buttonKey = QLatin1String(key);
     connect(button, &QAction::triggered, this, [this, buttonKey] { toolbarButtonClick(buttonKey); });
@@ -628,6 +630,8 @@ void MainWindow::layoutPanes()
     m_location->setGeometry(labelLeft, kPaneSpacing,
                             qMax(0, toPixels(PaneLayout::locationWidth(innerWidthTwips()))),
                             labelHeight);
+    // The toolbar and the status bar stand outside this area, so the panes simply fill it
+    // below the location label.
     const int top = kPaneSpacing * 2 + labelHeight;
     const int height = qMax(0, central->height() - top - kPaneSpacing);
     const int barLeft = toPixels(m_panes.barLeft);
@@ -644,6 +648,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         layoutPanes();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Tinted icons take the text colour of the palette they were made for.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ThemeChange) {
+        for (QAction* button : findChild<QToolBar*>(QStringLiteral("Toolbar"))->actions()) {
+            const QString name = button->property("themeIconName").toString();
+            if (!name.isEmpty())
+                button->setIcon(platform::themeIcon(name));
+        }
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
