@@ -93,13 +93,13 @@ void AddDiskDialog::buildControls()
                                        nameFrame),
                       "Option1", 120, 255, 5400, 255);
     place(new QLabel(QStringLiteral("Enter a name for the disk:"), nameFrame), "Label1", 360, 585,
-          2160, 255);
-    m_diskName = place(new QLineEdit(nameFrame), "txtDiskname", 2580, 540, 2940, 315);
-    place(new QLabel(QStringLiteral("Get:"), nameFrame), "Label3", 2580, 960, 420, 255);
+          2520, 255);
+    m_diskName = place(new QLineEdit(nameFrame), "txtDiskname", 2940, 540, 2580, 315);
+    place(new QLabel(QStringLiteral("Get:"), nameFrame), "Label3", 2280, 960, 420, 255);
     m_folderName = place(new QPushButton(QStringLiteral("&Folder name"), nameFrame), "cmdDir",
-                         3000, 915, 1230, 345);
+                         2700, 915, 1380, 345);
     m_volumeName = place(new QPushButton(QStringLiteral("&Volume name"), nameFrame), "cmdVol",
-                         4290, 915, 1230, 345);
+                         4140, 915, 1380, 345);
     m_existingDisk = place(
         new QRadioButton(QStringLiteral("&Overwrite/update the following disk:"), nameFrame),
         "Option2", 120, 1335, 5400, 255);

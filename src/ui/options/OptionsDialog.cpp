@@ -7,6 +7,7 @@
 #include "scan/ExtensionList.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCheckBox>
 #include <QFrame>
 #include <QKeyEvent>
@@ -188,6 +189,11 @@ int OptionsDialog::currentPage() const
 
 void OptionsDialog::showPage(int index)
 {
+    // Focus that was on the page going away moves to the first control of the page shown.
+    QWidget* focus = focusWidget();
+    const bool focusOnPage = focus && std::any_of(m_pages.begin(), m_pages.end(), [focus](QWidget* p) {
+        return p->isAncestorOf(focus);
+    });
     for (int i = 0; i < m_pages.size(); ++i) {
         QWidget* page = m_pages[i];
         const bool selected = i == index;
@@ -195,6 +201,14 @@ void OptionsDialog::showPage(int index)
             twipsRect(selected ? kPageLeft : kHiddenPageLeft, kPageTop, kPageWidth, kPageHeight));
         page->setEnabled(selected);
         page->setVisible(selected);
+    }
+    if (focusOnPage) {
+        for (QWidget* child : m_pages[index]->findChildren<QWidget*>()) {
+            if (child->focusPolicy() & Qt::TabFocus) {
+                child->setFocus(Qt::TabFocusReason);
+                break;
+            }
+        }
     }
 }
 
