@@ -85,6 +85,7 @@ MainWindow::MainWindow(Startup& startup, Database& database, Prompt& prompt, QWi
     action(QStringLiteral("mnuUnsort"))->setEnabled(false);
 
     restoreGeometryFromSettings();
+    m_tree->setFocus();
     toolsMenuOpening();
     catalogueMenuOpening();
     diskMenuOpening();
@@ -629,6 +630,8 @@ void MainWindow::layoutPanes()
     m_location->setGeometry(labelLeft, kPaneSpacing,
                             qMax(0, toPixels(PaneLayout::locationWidth(innerWidthTwips()))),
                             labelHeight);
+    // The toolbar and the status bar stand outside this area, so the panes simply fill it
+    // below the location label.
     const int top = kPaneSpacing * 2 + labelHeight;
     const int height = qMax(0, central->height() - top - kPaneSpacing);
     const int barLeft = toPixels(m_panes.barLeft);
