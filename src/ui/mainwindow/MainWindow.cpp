@@ -504,7 +504,10 @@ void MainWindow::unsortFileList()
 void MainWindow::loadDatabase(const QString& folder)
 {
     platform::BusyCursor busy;
+    // The tree is laid out once, after the last node.
+    m_tree->setUpdatesEnabled(false);
     m_database.load(DatabaseFolder(folder));
+    m_tree->setUpdatesEnabled(true);
     toolsMenuOpening();
 }
 
@@ -520,14 +523,18 @@ void MainWindow::loadDatabaseChosen()
     if (folder.isEmpty())
         return;
     platform::BusyCursor busy;
+    m_tree->setUpdatesEnabled(false);
     m_startup.loadChosenDatabase(m_database, folder);
+    m_tree->setUpdatesEnabled(true);
     toolsMenuOpening();
 }
 
 void MainWindow::loadDefaultDatabase()
 {
     platform::BusyCursor busy;
+    m_tree->setUpdatesEnabled(false);
     m_startup.loadDefaultDatabase(m_database);
+    m_tree->setUpdatesEnabled(true);
     toolsMenuOpening();
 }
 
