@@ -10,6 +10,7 @@
 #include "common/Prompt.h"
 #include "config/Settings.h"
 #include "config/Startup.h"
+#include "scan/RecordBackup.h"
 #include "store/Database.h"
 #include "store/DiskRecord.h"
 #include "store/Keys.h"
@@ -479,6 +480,8 @@ void MainWindow::fillFileList(const QString& key)
 void MainWindow::loadDatabase(const QString& folder)
 {
     platform::BusyCursor busy;
+    // A scan killed in the middle left backups or a half-written record: repair first.
+    recoverInterruptedScans(DatabaseFolder(folder));
     m_database.load(DatabaseFolder(folder));
     toolsMenuOpening();
 }
