@@ -1,5 +1,4 @@
 #include "CliSupport.h"
-
 #include "config/ProgramFolder.h"
 #include "config/Startup.h"
 #include "store/Database.h"

@@ -1,6 +1,5 @@
 #include "CliSupport.h"
 #include "Commands.h"
-
 #include "store/Database.h"
 
 #include <QTextStream>

@@ -7,8 +7,11 @@
 #include "mainwindow/CatalogueTree.h"
 #include "mainwindow/DiskInfoDialog.h"
 #include "mainwindow/DragBar.h"
+#include "filelist/KeyedListModel.h"
+#include "filelist/ListView.h"
 #include "mainwindow/MainWindow.h"
 #include "store/Database.h"
+#include "store/Keys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,7 +95,7 @@ private Q_SLOTS:
     {
         m_window.reset();
         m_database.reset();
-        QCOMPARE(MessageBoxPrompt::pendingAnswers(), 0);
+        const int unanswered = MessageBoxPrompt::pendingAnswers();
         MessageBoxPrompt::resetTestHooks();
         FolderChooser::resetTestHooks();
         m_startup.reset();
@@ -100,6 +103,7 @@ private Q_SLOTS:
         QDir().mkpath(m_programDir.path());
         QDir(m_dir.path()).removeRecursively();
         QDir().mkpath(m_dir.path());
+        QCOMPARE(unanswered, 0);
     }
 
     void loadBuildsTheTree()
@@ -175,6 +179,135 @@ private Q_SLOTS:
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
                           centerOf(node(QStringLiteral("Empty\\"))));
         QCOMPARE(m_window->location(), QStringLiteral("\\Loose\\"));
+    }
+
+    void clickingNodesListsThem_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("unread disk root")
+            << "Holidays\\Photos\\" << QStringList{"Games", "Music", "readme.txt", "setup.exe"}
+            << "Holidays\\Photos\\" << "1,206KB in 4 items. (Disk free space: 1234.56MB)";
+        QTest::newRow("folder") << "Holidays\\Photos\\Games\\" << QStringList{"Saves", "game.iso"}
+                                << "Holidays\\Photos\\Games\\"
+                                << "683,594KB in 2 items. (Disk free space: 1234.56MB)";
+        QTest::newRow("loose disk") << ".\\Loose\\" << QStringList{"a.txt"} << "\\Loose\\"
+                                    << " 10 bytes in 1 items. (Disk free space: 1234.56MB)";
+        QTest::newRow("folders only")
+            << "Holidays\\Videos\\" << QStringList{"Clips"} << "Holidays\\Videos\\"
+            << " 1 items. Disk free space: 1234.56MB (Files not catalogued)";
+    }
+
+    void clickingNodesListsThem()
+    {
+        QFETCH(QString, key);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, location);
+        QFETCH(QString, status);
+        if (key.count(u'\\') > 2)
+            node(keys::disk(key))->setExpanded(true);
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, centerOf(node(key)));
+        QStringList shown;
+        for (int row = 0; row < m_window->list()->rowCount(); ++row) {
+            shown << m_window->list()->listModel()->text(row, 0);
+            QVERIFY(m_window->list()->rowKey(row).startsWith(key));
+        }
+        QCOMPARE(shown, rows);
+        QCOMPARE(m_window->location(), location);
+        QCOMPARE(m_window->statusText(2), status);
+    }
+
+    void editAndClearAComment()
+    {
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
+                          centerOf(node(QStringLiteral("Holidays\\Photos\\"))));
+        ui::ListView* list = m_window->list();
+        QVERIFY(list->selectKey(QStringLiteral("Holidays\\Photos\\readme.txt")));
+        const int row = list->currentRow();
+
+        QCOMPARE(list->rowTag(row), QStringLiteral("FILE"));
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        MessageBoxPrompt::setNextInput(QStringLiteral("  Read \"me\" first  "));
+        QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(list->listModel()->text(row, 3), QStringLiteral("Read 'me' first"));
+        QCOMPARE(test::readFile(m_dir.filePath(QStringLiteral("FileComments.dat"))),
+                 QByteArray("\"Holidays\\Photos\\readme.txt\",\"Read 'me' first\"\r\n"));
+
+        // Emptying the box asks first; No keeps the comment, Yes clears it.
+        MessageBoxPrompt::setNextInput(QString());
+        MessageBoxPrompt::setNextAnswer(PromptAnswer::No);
+        m_window->action(QStringLiteral("mnuHFileComment"))->trigger();
+        QCOMPARE(MessageBoxPrompt::answeredRequests().last().text,
+                 QStringLiteral("Clear the file comment?"));
+        QCOMPARE(list->listModel()->text(row, 3), QStringLiteral("Read 'me' first"));
+        MessageBoxPrompt::setNextInput(QStringLiteral("   "));
+        MessageBoxPrompt::setNextAnswer(PromptAnswer::Yes);
+        m_window->action(QStringLiteral("mnuHFileComment"))->trigger();
+        QCOMPARE(list->listModel()->text(row, 3), QString());
+        QCOMPARE(test::readFile(m_dir.filePath(QStringLiteral("FileComments.dat"))), QByteArray());
+
+        // The comment is back after the folder is listed again.
+        MessageBoxPrompt::setNextInput(QStringLiteral("kept"));
+        m_window->action(QStringLiteral("mnuHFileComment"))->trigger();
+        m_window->fillFileList(QStringLiteral("Holidays\\Photos\\"));
+        QCOMPARE(list->listModel()->text(list->rowOfKey(QStringLiteral("Holidays\\Photos\\readme.txt")), 3),
+                 QStringLiteral("kept"));
+    }
+
+    void fileMenuFollowsTheRow()
+    {
+        wireAll();
+        QMenu* file = m_window->menu(QStringLiteral("mnuRC"));
+        Q_EMIT file->aboutToShow();
+        QVERIFY(!m_window->action(QStringLiteral("mnuHFileComment"))->isEnabled());
+        m_window->fillFileList(QStringLiteral("Holidays\\Photos\\"));
+        ui::ListView* list = m_window->list();
+        list->selectKey(QStringLiteral("Holidays\\Photos\\Games\\"));
+        Q_EMIT file->aboutToShow();
+        QVERIFY(!m_window->action(QStringLiteral("mnuRCRun"))->isEnabled());
+        QVERIFY(m_window->action(QStringLiteral("mnuHCopyto"))->isEnabled());
+        QVERIFY(m_window->action(QStringLiteral("mnuHFileComment"))->isEnabled());
+        list->selectKey(QStringLiteral("Holidays\\Photos\\setup.exe"));
+        Q_EMIT file->aboutToShow();
+        QVERIFY(m_window->action(QStringLiteral("mnuRCRun"))->isEnabled());
+
+        // The right button on a row shows the same menu.
+        const QRect rect = list->visualRect(list->model()->index(0, 0));
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, rect.center());
+        QVERIFY(file->isVisible());
+        file->close();
+    }
+
+    void unsortComesAfterASort()
+    {
+        QAction* unsort = m_window->action(QStringLiteral("mnuUnsort"));
+        m_window->fillFileList(QStringLiteral("Holidays\\Photos\\"));
+        QVERIFY(!unsort->isEnabled());
+        ui::ListView* list = m_window->list();
+        list->columnClick(1);
+        list->columnClick(1);
+        QVERIFY(unsort->isEnabled());
+        QCOMPARE(list->listModel()->text(0, 0), QStringLiteral("readme.txt"));
+        tree()->selectNode(QStringLiteral("Holidays\\Photos\\"));
+        unsort->trigger();
+        QVERIFY(!unsort->isEnabled());
+        QCOMPARE(list->listModel()->text(0, 0), QStringLiteral("Games"));
+        QCOMPARE(list->listModel()->text(3, 0), QStringLiteral("setup.exe"));
+    }
+
+    void searchResultRowIsSelectedLater()
+    {
+        m_window->fillFileList(QStringLiteral("Holidays\\Photos\\"));
+        m_window->selectRowLater(QStringLiteral("Holidays\\Photos\\setup.exe"));
+        QVERIFY(!tree()->isEnabled());
+        QVERIFY(!m_window->list()->isEnabled());
+        QTRY_VERIFY(m_window->list()->isEnabled());
+        QVERIFY(tree()->isEnabled());
+        QCOMPARE(m_window->list()->currentKey(), QStringLiteral("Holidays\\Photos\\setup.exe"));
+        QVERIFY(!m_window->findChild<QTimer*>(QStringLiteral("dcTimer"))->isActive());
     }
 
     void menuEnablingFollowsTheSelection_data()
@@ -357,11 +490,11 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         QCOMPARE(m_window->geometry(), QRect(100, 60, 600, 400));
         QCOMPARE(m_window->splitterLeft(), 2000);
-        QCOMPARE(m_window->list()->columnWidth(1), 100);
+        QCOMPARE(m_window->list()->columnWidthPixels(1), 100);
 
         // Closed maximised, the normal geometry is what is kept.
         m_window->dragSplitter(150);
-        m_window->list()->setColumnWidth(2, 77);
+        m_window->list()->setColumnWidthPixels(2, 77);
         m_window->showMaximized();
         QTRY_VERIFY(m_window->width() > 600);
         m_window->close();
@@ -379,7 +512,7 @@ private Q_SLOTS:
         MainWindow reopened(next, *m_database, m_prompt);
         reopened.setShutdown([] {});
         QCOMPARE(reopened.geometry(), QRect(100, 60, 600, 400));
-        QCOMPARE(reopened.list()->columnWidth(2), 77);
+        QCOMPARE(reopened.list()->columnWidthPixels(2), 77);
         QVERIFY(!reopened.isMaximized());
     }
 

@@ -32,16 +32,20 @@ bool ConfigFile::parse(QByteArrayView data, Settings& settings)
     Settings s;
     bool reserved = false;
     QString reservedText;
-    const bool ok = r.readInt16(s.windowTop) && r.readInt16(s.windowLeft)
-                    && r.readInt16(s.windowWidth) && r.readInt16(s.windowHeight)
-                    && r.readInt16(s.splitterLeft) && r.readReal(s.columnWidth1)
-                    && r.readReal(s.columnWidth2) && r.readReal(s.columnWidth3)
-                    && r.readReal(s.columnWidth4) && r.readBool(reserved) && r.readBool(reserved)
-                    && r.readBool(s.treeOnly) && r.readInt16(s.attributeMask)
-                    && r.readBool(reserved) && r.readBool(reserved)
-                    && r.readString(s.defaultLocation) && r.readString(s.desktopPath)
-                    && r.readString(s.databasePath) && r.readString(reservedText)
-                    && r.readString(reservedText);
+    // The fields in file order; the line numbers are those of a file as written.
+    const bool ok =
+        // 1: window top, left, width, height, splitter
+        r.readInt16(s.windowTop) && r.readInt16(s.windowLeft) && r.readInt16(s.windowWidth) &&
+        r.readInt16(s.windowHeight) && r.readInt16(s.splitterLeft) &&
+        // 2: the four column widths
+        r.readReal(s.columnWidth1) && r.readReal(s.columnWidth2) && r.readReal(s.columnWidth3) &&
+        r.readReal(s.columnWidth4) &&
+        // 3: two reserved, folders only, attribute mask; 4: two reserved
+        r.readBool(reserved) && r.readBool(reserved) && r.readBool(s.treeOnly) &&
+        r.readInt16(s.attributeMask) && r.readBool(reserved) && r.readBool(reserved) &&
+        // 5 to 7: default location, desktop, database; 8: two reserved
+        r.readString(s.defaultLocation) && r.readString(s.desktopPath) &&
+        r.readString(s.databasePath) && r.readString(reservedText) && r.readString(reservedText);
     if (ok)
         settings = s;
     return ok;

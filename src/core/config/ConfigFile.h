@@ -14,7 +14,8 @@ class Prompt;
 class ConfigFile
 {
 public:
-    enum class ReadResult {
+    enum class ReadResult
+    {
         Read,        // every field came from the file
         Regenerated, // the file was corrupt and the user had it rewritten with the defaults
         Declined,    // the file was corrupt and the user said No: the caller must end the program

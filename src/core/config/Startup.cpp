@@ -10,10 +10,8 @@
 namespace dovrin {
 
 Startup::Startup(Prompt& prompt, const QString& programFolder, const QString& lockPath)
-    : m_prompt(prompt),
-      m_programFolder(normalizedFolder(programFolder)),
-      m_config(m_programFolder, prompt),
-      m_lockPath(lockPath)
+    : m_prompt(prompt), m_programFolder(normalizedFolder(programFolder)),
+      m_config(m_programFolder, prompt), m_lockPath(lockPath)
 {
 }
 

@@ -99,8 +99,8 @@ void Database::loadFolderDisks(const QString& folderPath)
         }
 
         const QString recordPath = folderPath + diskName;
-        if (!fileExists(m_folder.recordFile(recordPath, ".f"))
-            || !fileExists(m_folder.recordFile(recordPath, ".t"))) {
+        if (!fileExists(m_folder.recordFile(recordPath, ".f")) ||
+            !fileExists(m_folder.recordFile(recordPath, ".t"))) {
             askDeleteCorrupt(recordPath);
             continue;
         }
@@ -110,10 +110,10 @@ void Database::loadFolderDisks(const QString& folderPath)
 
 void Database::askDeleteCorrupt(const QString& recordPath)
 {
-    const bool remove = m_prompt.yesNo(
-        QStringLiteral("Disk corrupt!"),
-        QStringLiteral("The disk ") + recordPath + QStringLiteral(" is corrupt. Shall I delete it?"),
-        PromptIcon::Exclamation, PromptAnswer::No);
+    const bool remove = m_prompt.yesNo(QStringLiteral("Disk corrupt!"),
+                                       QStringLiteral("The disk ") + recordPath +
+                                           QStringLiteral(" is corrupt. Shall I delete it?"),
+                                       PromptIcon::Exclamation, PromptAnswer::No);
     if (!remove)
         return;
     for (const char* extension : {".i", ".t", ".f"})
@@ -126,8 +126,8 @@ void Database::reportFull(const QString& firstLeftOut)
         return;
     m_fullReported = true;
     m_prompt.message(QStringLiteral("Too many disks"),
-                     QStringLiteral("Dovrin holds at most 1000 disks. The disk ") + firstLeftOut
-                         + QStringLiteral(" and any after it are not loaded."),
+                     QStringLiteral("Dovrin holds at most 1000 disks. The disk ") + firstLeftOut +
+                         QStringLiteral(" and any after it are not loaded."),
                      PromptIcon::Exclamation);
 }
 
@@ -145,22 +145,22 @@ bool Database::addDisk(const QString& diskKey)
         break;
     case InfoReadStatus::WrongVersion:
         m_prompt.message(QStringLiteral("Incompatible"),
-                         QStringLiteral("Disk ") + recordPath
-                             + QStringLiteral(" is not in the correct format for this version "
-                                              "of Dovrin."),
+                         QStringLiteral("Disk ") + recordPath +
+                             QStringLiteral(" is not in the correct format for this version "
+                                            "of Dovrin."),
                          PromptIcon::Critical);
         return false;
     case InfoReadStatus::Unreadable:
         m_prompt.message(QStringLiteral("Disk not loaded"),
-                         QStringLiteral("The info file of disk ") + recordPath
-                             + QStringLiteral(" cannot be read. The disk is not loaded."),
+                         QStringLiteral("The info file of disk ") + recordPath +
+                             QStringLiteral(" cannot be read. The disk is not loaded."),
                          PromptIcon::Critical);
         return false;
     case InfoReadStatus::Malformed:
         m_prompt.message(QStringLiteral("Disk not loaded"),
-                         QStringLiteral("The info file of disk ") + recordPath
-                             + QStringLiteral(" is damaged: it needs five lines, the last a "
-                                              "number. The disk is not loaded."),
+                         QStringLiteral("The info file of disk ") + recordPath +
+                             QStringLiteral(" is damaged: it needs five lines, the last a "
+                                            "number. The disk is not loaded."),
                          PromptIcon::Critical);
         return false;
     }
@@ -194,8 +194,8 @@ int Database::findDisk(QStringView key) const
 QString Database::diskCountText() const
 {
     const int count = m_disks.count();
-    return signedNumberText(count)
-           + (count == 1 ? QStringLiteral(" disk catalogued") : QStringLiteral(" disks catalogued"));
+    return signedNumberText(count) +
+           (count == 1 ? QStringLiteral(" disk catalogued") : QStringLiteral(" disks catalogued"));
 }
 
 } // namespace dovrin

@@ -4,7 +4,6 @@
 #include "TextCodec.h"
 
 #include <QFile>
-
 #include <sys/mman.h>
 
 namespace dovrin {

@@ -1,6 +1,6 @@
 #include "CatalogueTree.h"
 
-#include "ThemeIcons.h"
+#include "BoxImages.h"
 
 #include <QCollator>
 #include <QHeaderView>
@@ -11,24 +11,9 @@ namespace dovrin::ui {
 
 namespace {
 
-// Theme icon names of the tree's images.
 QIcon imageByKey(const QString& image)
 {
-    static QHash<QString, QIcon> cache;
-    auto it = cache.constFind(image);
-    if (it != cache.constEnd())
-        return *it;
-    QIcon icon;
-    if (image == QLatin1String("disk"))
-        icon = platform::themeIcon(QStringLiteral("media-optical"));
-    else if (image == QLatin1String("catalogue"))
-        icon = platform::themeIcon(QStringLiteral("x-office-address-book"));
-    else if (image == QLatin1String("open"))
-        icon = platform::themeIcon(QStringLiteral("folder-open"));
-    else if (image == QLatin1String("closed"))
-        icon = platform::themeIcon(QStringLiteral("folder"));
-    cache.insert(image, icon);
-    return icon;
+    return platform::BoxImages::shared().icon(image);
 }
 
 // Where a child goes among siblings kept sorted by text (the user's locale, ignoring case).
@@ -64,7 +49,9 @@ CatalogueTree::CatalogueTree(QWidget* parent) : QTreeWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setExpandsOnDoubleClick(true);
     setAnimated(false);
-    header()->setStretchLastSection(false);
+    // The one column fills the pane (so a selected row is highlighted across it) and grows
+    // past it, with a scroll bar, for deep or long folder names.
+    header()->setStretchLastSection(true);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 }
 

@@ -5,11 +5,16 @@
 #include "DiskInfoDialog.h"
 #include "DragBar.h"
 #include "FolderChooser.h"
+#include "FileIcons.h"
 #include "ThemeIcons.h"
 #include "Twips.h"
 #include "common/Prompt.h"
 #include "config/Settings.h"
+#include "comments/CommentEdit.h"
+#include "comments/CommentStore.h"
 #include "config/Startup.h"
+#include "filelist/FileListModel.h"
+#include "filelist/ListView.h"
 #include "scan/RecordBackup.h"
 #include "store/Database.h"
 #include "store/DiskRecord.h"
@@ -20,11 +25,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeView>
 
 namespace dovrin::ui {
 
@@ -61,6 +64,8 @@ MainWindow::MainWindow(Startup& startup, Database& database, Prompt& prompt, QWi
     // Below this the list could not keep its 1000 twips beside a visible tree.
     setMinimumSize(360, 260);
 
+    // The image list gets its folder images when the window is made.
+    platform::addStandardImages();
     buildPanes();
     buildMenus();
     buildToolbar();
@@ -76,6 +81,9 @@ MainWindow::MainWindow(Startup& startup, Database& database, Prompt& prompt, QWi
     setCommand(QStringLiteral("mnuLoadDefaultDatabase"), [this] { loadDefaultDatabase(); });
     setCommand(QStringLiteral("mnuDiskInfo"), [this] { showDiskInfo(); });
     setCommand(QStringLiteral("mnuHFileComment"), [this] { editFileComment(); });
+    // Unsort is there from the start but offered only after a header click.
+    setCommand(QStringLiteral("mnuUnsort"), [this] { unsortFileList(); });
+    action(QStringLiteral("mnuUnsort"))->setEnabled(false);
 
     restoreGeometryFromSettings();
     toolsMenuOpening();
@@ -220,15 +228,18 @@ void MainWindow::buildPanes()
     connect(m_dragBar, &DragBar::dragged, this,
             [this](int offset) { dragSplitter(toTwips(offset)); });
 
-    m_list = new QTreeView(central);
-    m_list->setObjectName(QStringLiteral("ListView"));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    auto* model = new QStandardItemModel(0, kColumnCount, m_list);
-    model->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size"),
-                                      QStringLiteral("Modified"),
-                                      QStringLiteral("File comments")});
-    m_list->setModel(model);
+    m_list = new ListView(central);
+    connect(m_list, &ListView::locationTextChanged, m_location, &QLabel::setText);
+    connect(m_list, &ListView::summaryTextChanged, this, &MainWindow::setListingStatus);
+    connect(m_list, &ListView::columnSorted, this, &MainWindow::listSorted);
+    connect(m_list, &ListView::rowContextMenuRequested, this, [this](const QString&, const QPoint& pos) {
+        menu(QStringLiteral("mnuRC"))->popup(pos);
+    });
+    connect(m_list, &ListView::rowActivated, this, [this] { run(QStringLiteral("mnuRCRun")); });
+    // Shortcuts act on the items' state, so it follows the list as the menu would see it.
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &MainWindow::fileMenuOpening);
+    connect(m_list->model(), &QAbstractItemModel::modelReset, this, &MainWindow::fileMenuOpening);
 }
 
 void MainWindow::buildStatusBar()
@@ -356,14 +367,13 @@ void MainWindow::fileMenuOpening()
     const QStringList items = {QStringLiteral("mnuRCRun"), QStringLiteral("mnuHCopyto"),
                                QStringLiteral("mnuHCopytoDesktop"),
                                QStringLiteral("mnuHFileComment")};
-    if (m_list->model()->rowCount() == 0) {
+    if (m_list->rowCount() == 0) {
         for (const QString& name : items)
             enableWired(name, false);
         return;
     }
-    const QString tag = m_list->currentIndex().isValid()
-                            ? m_list->currentIndex().siblingAtColumn(0).data(Qt::UserRole + 2).toString()
-                            : QString();
+    const int row = m_list->currentRow();
+    const QString tag = row >= 0 ? m_list->rowTag(row) : QString();
     if (tag == tags::kFolder || tag == tags::kFile) {
         enableWired(items[0], tag == tags::kFile);
         for (int i = 1; i < items.size(); ++i)
@@ -423,25 +433,27 @@ void MainWindow::readDiskTree(const QString& diskKey)
 void MainWindow::clearTree()
 {
     m_tree->clearNodes();
+    toolsMenuOpening();
 }
 
 void MainWindow::addNode(const QString& parentKey, const TreeNode& node)
 {
+    const bool first = m_tree->topLevelItemCount() == 0;
     m_tree->addNode(parentKey, node);
+    if (first)
+        toolsMenuOpening();
 }
 
 void MainWindow::removeNode(const QString& key)
 {
     m_tree->removeNode(key);
+    if (m_tree->topLevelItemCount() == 0)
+        toolsMenuOpening();
 }
 
 void MainWindow::clearFileList()
 {
-    m_location->clear();
-    setListingStatus(QString());
-    auto* model = qobject_cast<QStandardItemModel*>(m_list->model());
-    if (model)
-        model->removeRows(0, model->rowCount());
+    m_list->clearFileList();
 }
 
 void MainWindow::setStatusText(const QString& text)
@@ -468,11 +480,22 @@ QString MainWindow::location() const
 
 void MainWindow::fillFileList(const QString& key)
 {
-    if (keys::diskName(key).isEmpty())
-        return;
-    platform::BusyCursor busy;
-    clearFileList();
-    m_location->setText(key.startsWith(u'.') ? key.mid(1) : key);
+    m_list->setDatabaseFolder(m_database.folder());
+    m_list->fillFileList(key);
+}
+
+void MainWindow::listSorted()
+{
+    if (m_database.disks().count() > 0)
+        action(QStringLiteral("mnuUnsort"))->setEnabled(true);
+}
+
+void MainWindow::unsortFileList()
+{
+    m_list->unsort();
+    action(QStringLiteral("mnuUnsort"))->setEnabled(false);
+    if (!m_tree->selectedItems().isEmpty())
+        fillFileList(m_tree->selectedKey());
 }
 
 // ---- database commands -------------------------------------------------------------------
@@ -523,6 +546,17 @@ void MainWindow::showDiskInfo()
 
 void MainWindow::editFileComment()
 {
+    const int row = m_list->currentRow();
+    if (row < 0)
+        return;
+    const QString key = m_list->rowKey(row);
+    const QString current = m_list->listModel()->text(row, 3);
+    CommentStore store(m_database.folder());
+    const comments::EditResult result = comments::editComment(m_prompt, store, key, current);
+    if (result.outcome == comments::EditResult::Stored)
+        m_list->setRowComment(key, result.comment);
+    else if (result.outcome == comments::EditResult::Failed)
+        m_prompt.error(result.error);
 }
 
 // ---- search results ----------------------------------------------------------------------
@@ -540,16 +574,8 @@ void MainWindow::selectPendingRow()
     m_tree->setEnabled(true);
     m_list->setEnabled(true);
     m_dcTimer->stop();
-    QAbstractItemModel* model = m_list->model();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        const QModelIndex index = model->index(row, 0);
-        if (index.data(Qt::UserRole + 1).toString() == m_pendingRowKey) {
-            m_list->scrollTo(index);
-            m_list->setCurrentIndex(index);
-            m_list->setFocus();
-            return;
-        }
-    }
+    if (m_list->selectKey(m_pendingRowKey))
+        m_list->setFocus();
 }
 
 // ---- geometry ----------------------------------------------------------------------------
@@ -569,7 +595,7 @@ void MainWindow::restoreGeometryFromSettings()
     const double widths[kColumnCount] = {m_settings.columnWidth1, m_settings.columnWidth2,
                                          m_settings.columnWidth3, m_settings.columnWidth4};
     for (int i = 0; i < kColumnCount; ++i)
-        m_list->header()->resizeSection(i, toPixels(widths[i]));
+        m_list->setColumnWidthPixels(i, toPixels(widths[i]));
     layoutPanes();
 }
 
@@ -588,7 +614,7 @@ void MainWindow::storeGeometryInSettings()
     double* widths[kColumnCount] = {&m_settings.columnWidth1, &m_settings.columnWidth2,
                                     &m_settings.columnWidth3, &m_settings.columnWidth4};
     for (int i = 0; i < kColumnCount; ++i)
-        *widths[i] = toTwips(m_list->header()->sectionSize(i));
+        *widths[i] = toTwips(m_list->columnWidthPixels(i));
 }
 
 void MainWindow::dragSplitter(int dxTwips)

@@ -10,7 +10,6 @@
 class QLabel;
 class QMenu;
 class QTimer;
-class QTreeView;
 class QTreeWidgetItem;
 
 namespace dovrin {
@@ -24,6 +23,7 @@ namespace dovrin::ui {
 
 class CatalogueTree;
 class DragBar;
+class ListView;
 
 // The main window, "Base": the catalogue tree and the file list side by side with a splitter,
 // the menus, the toolbar and the two-panel status bar. It shows the database (DatabaseView)
@@ -56,7 +56,7 @@ public:
     void setStatusText(const QString& text) override;
 
     CatalogueTree* tree() const { return m_tree; }
-    QTreeView* list() const { return m_list; }
+    ListView* list() const { return m_list; }
     QString statusText(int panel) const;
     void setListingStatus(const QString& text);
     QString location() const;
@@ -114,6 +114,8 @@ private:
     void loadDefaultDatabase();
     void showDiskInfo();
     void editFileComment();
+    void unsortFileList();
+    void listSorted();
     void selectPendingRow();
 
     void restoreGeometryFromSettings();
@@ -129,7 +131,7 @@ private:
 
     CatalogueTree* m_tree = nullptr;
     DragBar* m_dragBar = nullptr;
-    QTreeView* m_list = nullptr;
+    ListView* m_list = nullptr;
     QLabel* m_location = nullptr;
     QLabel* m_panels[2] = {};
     QTimer* m_dcTimer = nullptr;

@@ -1,0 +1,5 @@
+:\Games
+:\Games\Saves
+:\Music
+:\Pictures
+:\Pictures\2019
