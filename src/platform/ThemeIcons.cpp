@@ -1,6 +1,8 @@
 #include "ThemeIcons.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -28,6 +30,19 @@ QPixmap tinted(const QPixmap& source, const QColor& color)
 
 void setUpIconTheme()
 {
+    // Some platform plugins (offscreen, minimal) look for themes in Qt's resources only.
+    QStringList paths = QIcon::themeSearchPaths();
+    QStringList dataDirs = QString::fromLocal8Bit(qgetenv("XDG_DATA_DIRS"))
+                               .split(u':', Qt::SkipEmptyParts);
+    if (dataDirs.isEmpty())
+        dataDirs = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
+    dataDirs.prepend(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    for (const QString& dir : dataDirs) {
+        const QString icons = dir + QLatin1String("/icons");
+        if (!paths.contains(icons) && QFileInfo(icons).isDir())
+            paths.append(icons);
+    }
+    QIcon::setThemeSearchPaths(paths);
     QIcon::setFallbackThemeName(kFallbackTheme);
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")
         || !QIcon::hasThemeIcon(QStringLiteral("folder")))

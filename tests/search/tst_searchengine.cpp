@@ -1,6 +1,7 @@
 #include "RecordingProgress.h"
 #include "SearchFixture.h"
 #include "TestFiles.h"
+#include "search/CommentLookup.h"
 #include "search/ScanKernel.h"
 #include "search/SearchEngine.h"
 
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void missingCommentStore();
     void largeFileAcrossBlocks();
     void kernelBuildsAgree();
+    void commentLookup();
 
 private:
     SearchEngine::End search(SearchMode mode, const QString& text, test::RowList& rows,
@@ -425,6 +427,26 @@ void TestSearchEngine::kernelBuildsAgree()
         QVERIFY(generic == avx2);
         QVERIFY(std::any_of(generic.begin(), generic.end(), [](uint64_t m) { return m != 0; }));
     }
+}
+
+void TestSearchEngine::commentLookup()
+{
+    QTemporaryDir dir;
+    const DatabaseFolder folder(dir.path());
+    test::writeFile(folder.nativePath(QStringLiteral("FileComments.dat")),
+                    "\".\\A\\a.txt\",\"first\"\r\n"
+                    "not an entry\r\n"
+                    "\".\\A\\a.txt\",\"second\"\r\n"
+                    "\".\\A\\\xe9t\xe9.doc\",\"from Windows\"\r\n");
+    const CommentLookup lookup(folder);
+    QCOMPARE(lookup.size(), size_t(3));
+    QCOMPARE(lookup.find(QStringLiteral(".\\A\\a.txt")), QStringLiteral("first"));
+    QCOMPARE(lookup.find(QStringLiteral(".\\A\\été.doc")), QStringLiteral("from Windows"));
+    QCOMPARE(lookup.find(QStringLiteral(".\\A\\A.txt")), QString());
+    // A backup left by an interrupted rewrite is the store's content.
+    test::writeFile(folder.nativePath(QStringLiteral("FileComments.old")),
+                    "\".\\A\\a.txt\",\"backup\"\r\n");
+    QCOMPARE(CommentLookup(folder).find(QStringLiteral(".\\A\\a.txt")), QStringLiteral("backup"));
 }
 
 QTEST_GUILESS_MAIN(TestSearchEngine)

@@ -119,6 +119,17 @@ private Q_SLOTS:
         QCOMPARE(node(QStringLiteral("Holidays\\Photos\\*"))->parent(),
                  node(QStringLiteral("Holidays\\Photos\\")));
         QCOMPARE(node(QStringLiteral("Empty\\"))->childCount(), 0);
+
+        // A catalogue keeps its disks sorted by name, ignoring case.
+        test::writeDisk(m_dir.path(), QStringLiteral("Holidays/apple"), {}, "\":\"\n");
+        test::writeDisk(m_dir.path(), QStringLiteral("Holidays/Zebra"), {}, "\":\"\n");
+        m_window->loadDatabase(m_dir.path());
+        holidays = node(QStringLiteral("Holidays\\"));
+        QStringList names;
+        for (int i = 0; i < holidays->childCount(); ++i)
+            names << holidays->child(i)->text(0);
+        QCOMPARE(names, QStringList({"apple", "Photos", "Videos", "Zebra"}));
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 5 disks catalogued"));
     }
 
     void expandReadsTheDiskTreeOnce()

@@ -63,12 +63,25 @@ struct FileListScanner::Walk
     kernel::Params params;
     QByteArrayView needle;
 
+    const char* pendingFolder = nullptr; // a folder line whose key is not handed over yet
+
     // data[-1] is a line feed; data[0, end) holds whole lines.
     Outcome block(const char* data, qsizetype end, uint64_t* masks)
     {
         if (data[0] == '\r' || data[0] == '\n')
             return Outcome::End; // a blank line is an empty item
-        return allFiles ? everyLine(data, end) : events(data, end, masks);
+        const Outcome outcome = allFiles ? everyLine(data, end) : events(data, end, masks);
+        handOverFolder(data + end); // the block's bytes are about to be replaced
+        return outcome;
+    }
+
+    void handOverFolder(const char* stop)
+    {
+        if (!pendingFolder)
+            return;
+        const char* eol = findByte(pendingFolder, stop, '\n');
+        handler.folderKey(firstField(withoutCr(pendingFolder, eol)));
+        pendingFolder = nullptr;
     }
 
     Outcome everyLine(const char* data, qsizetype end)
@@ -81,8 +94,9 @@ struct FileListScanner::Walk
             if (name.isEmpty())
                 return Outcome::End;
             if (name.front() == ':') {
-                if (!handler.folderLine(name))
+                if (!handler.folderLine())
                     return Outcome::Stop;
+                handler.folderKey(name);
             } else if (!handler.fileLine(line, name)) {
                 return Outcome::Stop;
             }
@@ -117,10 +131,10 @@ struct FileListScanner::Walk
                         continue;
                     if (data[p + 1] == '"')
                         return Outcome::End;
-                    const char* eol = findByte(data + p, stop, '\n');
-                    if (!handler.folderLine(firstField(withoutCr(data + p, eol))))
+                    // Its key is read only when a file of the folder needs it.
+                    if (!handler.folderLine())
                         return Outcome::Stop;
-                    skipUntil = eol - data + 1;
+                    pendingFolder = data + p;
                 } else if (b == '\n') {
                     if (p + 1 < end)
                         return Outcome::End; // a blank line
@@ -131,8 +145,8 @@ struct FileListScanner::Walk
                         --lineStart;
                     const char* eol = findByte(data + p, stop, '\n');
                     const QByteArrayView line = withoutCr(lineStart, eol);
-                    if (line.front() != '"') {
-                        skipUntil = eol - data + 1; // not a file line of this format
+                    if (line.front() != '"' || (line.size() > 1 && line[1] == ':')) {
+                        skipUntil = eol - data + 1; // a folder line, or not of this format
                         continue;
                     }
                     const char* close = findByte(lineStart + 1, line.data() + line.size(), '"');
@@ -142,6 +156,7 @@ struct FileListScanner::Walk
                     if (inName && !high && !equalsFolded(at, needle.data(), needle.size()))
                         continue; // not the needle; a later one in this name may be
                     if (inName) {
+                        handOverFolder(stop);
                         const QByteArrayView name(lineStart + 1, close - lineStart - 1);
                         if (!handler.fileLine(line, name))
                             return Outcome::Stop;

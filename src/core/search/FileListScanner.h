@@ -27,8 +27,11 @@ public:
     {
     public:
         virtual ~Handler() = default;
-        // A folder line; key is the folder key (":", ":\Games"). False stops the walk.
-        virtual bool folderLine(QByteArrayView key) = 0;
+        // A folder line begins. False stops the walk.
+        virtual bool folderLine() = 0;
+        // The key of the last folder line (":", ":\Games"). Given only when needed: before
+        // the folder's first file line reaches the handler, or before its bytes are gone.
+        virtual void folderKey(QByteArrayView key) = 0;
         // A file line as it stands (without its line end), and its name. False stops the walk.
         virtual bool fileLine(QByteArrayView line, QByteArrayView name) = 0;
     };

@@ -1,8 +1,8 @@
 #include "SearchEngine.h"
 
+#include "CommentLookup.h"
 #include "FileListScanner.h"
 #include "SearchTexts.h"
-#include "comments/CommentStore.h"
 #include "common/Progress.h"
 #include "store/DiskTable.h"
 #include "store/Keys.h"
@@ -64,13 +64,15 @@ public:
         m_containerReady = true;
     }
 
-    bool folderLine(QByteArrayView key) override
+    bool folderLine() override
     {
-        if (!m_everything && m_engine.yieldToCaller())
-            return false;
+        return m_everything || !m_engine.yieldToCaller();
+    }
+
+    void folderKey(QByteArrayView key) override
+    {
         m_folderKey.assign(key.data(), size_t(key.size()));
         m_containerReady = false;
-        return true;
     }
 
     bool fileLine(QByteArrayView line, QByteArrayView name) override
@@ -290,12 +292,13 @@ void SearchEngine::searchComments(const TextMatcher& matcher)
     m_progress->setStatus(0, texts::foundSoFar(m_foundCount));
     // Store order; a missing store has no entries. Keys are listed whether or not their
     // disk is still loaded.
-    const QList<CommentEntry> entries = CommentStore(m_folder).entries();
-    for (const CommentEntry& entry : entries) {
+    const CommentLookup store(m_folder);
+    for (size_t i = 0; i < store.size(); ++i) {
+        const CommentLookup::Entry& entry = store.entry(i);
         if (yieldToCaller())
             return;
         if (matcher.matches(entry.comment))
-            addItemFC(entry.key, entry.comment);
+            addItemFC(text::decode(entry.key), text::decode(entry.comment));
     }
 }
 
@@ -370,10 +373,10 @@ void SearchEngine::flushStatus()
     m_pending = Pending::None;
 }
 
-const CommentIndex& SearchEngine::comments()
+const CommentLookup& SearchEngine::comments()
 {
     if (!m_comments)
-        m_comments = std::make_unique<CommentIndex>(CommentStore(m_folder).loadIndex());
+        m_comments = std::make_unique<CommentLookup>(m_folder);
     return *m_comments;
 }
 

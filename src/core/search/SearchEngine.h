@@ -12,13 +12,13 @@
 #include <optional>
 
 namespace dovrin {
-class CommentIndex;
 class DiskTable;
 class Progress;
 } // namespace dovrin
 
 namespace dovrin::search {
 
+class CommentLookup;
 class FileListScanner;
 
 // Finds files, folders, disks and comments across every disk of the loaded database.
@@ -71,7 +71,7 @@ private:
     bool yieldToCaller();
     void showPerDisk(int diskIndex);
     void flushStatus();
-    const CommentIndex& comments();
+    const CommentLookup& comments();
 
     DatabaseFolder m_folder;
     const DiskTable& m_disks;
@@ -81,7 +81,7 @@ private:
     SearchSink* m_sink = nullptr;
     Progress* m_progress = nullptr;
     std::unique_ptr<FileListScanner> m_scanner;
-    std::unique_ptr<CommentIndex> m_comments; // read once per search, when first needed
+    std::unique_ptr<CommentLookup> m_comments; // read once per search, when first needed
     SearchMode m_mode = SearchMode::Name;
     QString m_text;
     int m_foundCount = 0;

@@ -31,6 +31,53 @@ bool isAsciiText(const QString& text)
     return true;
 }
 
+// True when upper-casing the name may give ASCII letters from other characters: ß -> SS,
+// ı -> I, ſ -> S, ŉ -> ʼN, ǰ -> J̌, ẖ ẗ ẘ ẙ ẚ, the ligatures ﬀ to ﬆ, and ß (0xDF) in an older
+// Windows-1252 record. Other names hold the text only where their ASCII bytes hold it.
+bool mayUpperToAscii(QByteArrayView name)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const qsizetype n = name.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = p[i];
+        if (c < 0xC3)
+            continue;
+        const unsigned char next = i + 1 < n ? p[i + 1] : 0;
+        const unsigned char third = i + 2 < n ? p[i + 2] : 0;
+        switch (c) {
+        case 0xC3:
+            if (next == 0x9F)
+                return true;
+            break;
+        case 0xC4:
+            if (next == 0xB1)
+                return true;
+            break;
+        case 0xC5:
+            if (next == 0xBF || next == 0x89)
+                return true;
+            break;
+        case 0xC7:
+            if (next == 0xB0)
+                return true;
+            break;
+        case 0xDF:
+            return true;
+        case 0xE1:
+            if (next == 0xBA && third >= 0x96 && third <= 0x9A)
+                return true;
+            break;
+        case 0xEF:
+            if (next == 0xAC && third <= 0x86)
+                return true;
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 bool isAscii(QByteArrayView bytes)
@@ -90,8 +137,14 @@ TextMatcher::TextMatcher(SearchMode mode, const QString& upperText, const UpperC
 
 bool TextMatcher::matches(QByteArrayView name) const
 {
-    if (asciiNamesFast() && isAscii(name))
-        return m_needleIsAscii && matchesAscii(name);
+    if (asciiNamesFast()) {
+        if (isAscii(name))
+            return m_needleIsAscii && matchesAscii(name);
+        // An ASCII text can only stand where the name's own ASCII bytes hold it, unless a
+        // character upper-cases to ASCII letters; then the name's text is upper-cased whole.
+        if (m_needleIsAscii && !mayUpperToAscii(name))
+            return matchesAscii(name);
+    }
     const QString text = text::decode(name);
     return matchesUpper(m_caser.upper(text), text);
 }
