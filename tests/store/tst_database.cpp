@@ -8,7 +8,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace dovrin;
 using dovrin::test::ScriptedPrompt;
@@ -57,6 +60,7 @@ private Q_SLOTS:
     void corruptQuestion();
     void badInfoFiles_data();
     void badInfoFiles();
+    void undecodableNames();
     void countTextAndRemoval();
     void limits();
 
@@ -179,6 +183,29 @@ void TestDatabase::badInfoFiles()
     QCOMPARE(tree.childKeys({}), QStringList{".\\Good\\"});
     QVERIFY(!db.addDisk(QStringLiteral(".\\Bad\\")));
     QCOMPARE(db.disks().count(), 1);
+}
+
+void TestDatabase::undecodableNames()
+{
+    // Windows-1252 names copied byte for byte: reported, never half-loaded, the rest loads.
+    const QByteArray root = QFile::encodeName(m_root);
+    for (const char* name : {"caf\xe9.i", "caf\xe9.t", "caf\xe9.f", "notes\xe9.txt"})
+        fclose(fopen(root + name, "w"));
+    QVERIFY(mkdir(root + "Cat\xe9", 0700) == 0);
+    writeRecord(m_root + QStringLiteral("Good/ok"), kGoodInfo);
+    ScriptedPrompt prompt;
+    Database db(prompt);
+    db.load(DatabaseFolder(m_root));
+    QCOMPARE(paths(db.disks()), QStringList{"Good\\ok"});
+    QStringList texts = prompt.texts();
+    texts.sort();
+    QCOMPARE(texts, (QStringList{
+        "The name Caté in the database folder is not valid UTF-8 text, so Dovrin cannot open it. Rename it to load it.",
+        "The name café.i in the database folder is not valid UTF-8 text, so Dovrin cannot open it. Rename it to load it."}));
+    // QTemporaryDir cannot see these names either.
+    for (const char* name : {"caf\xe9.i", "caf\xe9.t", "caf\xe9.f", "notes\xe9.txt"})
+        std::remove(root + name);
+    rmdir(root + "Cat\xe9");
 }
 
 void TestDatabase::countTextAndRemoval()

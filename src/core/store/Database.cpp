@@ -2,13 +2,12 @@
 
 #include "DatabaseView.h"
 #include "DiskRecord.h"
+#include "FolderListing.h"
 #include "Keys.h"
 #include "RecordText.h"
 #include "common/Prompt.h"
 
-#include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 
 namespace dovrin {
 
@@ -19,12 +18,11 @@ const QString kDiskImage = QStringLiteral("disk");
 const QString kCatalogueImage = QStringLiteral("catalogue");
 constexpr int kCatalogueCapacity = 1000;
 
-// A name the database can hold: not empty, none of the forbidden characters (a "\" in a
-// Linux file name would break every key built from it), and reachable again by its decoded
-// name (a name that is not valid UTF-8 is not).
-bool usableName(const QString& name, const QString& nativePath)
+// A name the program could have written: not empty and none of the forbidden characters (a
+// "\" in a Linux file name would break every key built from it).
+bool recordName(const QString& name)
 {
-    return !name.isEmpty() && nameIsValid(name) && QFileInfo::exists(nativePath);
+    return !name.isEmpty() && nameIsValid(name);
 }
 
 } // namespace
@@ -62,11 +60,8 @@ QStringList Database::catalogueFolders()
     // Listing order of the file system, never sorted. Dot-folders are listed too: a catalogue
     // may be named ".old", and the database folder is the program's own.
     QStringList names;
-    QDirIterator it(m_folder.root(), QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString name = it.fileName();
-        if (!usableName(name, path))
+    for (const FolderEntry& entry : listFolder(m_folder.root())) {
+        if (!entry.isFolder || !reachable(entry) || !recordName(entry.name))
             continue;
         if (names.size() == kCatalogueCapacity) {
             m_prompt.message(QStringLiteral("Too many catalogues"),
@@ -75,23 +70,19 @@ QStringList Database::catalogueFolders()
                              PromptIcon::Exclamation);
             break;
         }
-        names.append(name);
+        names.append(entry.name);
     }
     return names;
 }
 
 void Database::loadFolderDisks(const QString& folderPath)
 {
-    const QString nativeFolder = m_folder.nativePath(folderPath);
-    QDirIterator it(nativeFolder, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString fileName = it.fileName();
+    for (const FolderEntry& entry : listFolder(m_folder.nativePath(folderPath))) {
         // "*.i" exactly: Photos.i.old, Photos.t.tmp and Photos.I are not records.
-        if (!fileName.endsWith(QLatin1String(".i")))
+        if (!entry.isFile || !entry.rawName.endsWith(".i") || !reachable(entry))
             continue;
-        const QString diskName = fileName.chopped(2);
-        if (!usableName(diskName, path))
+        const QString diskName = entry.name.chopped(2);
+        if (!recordName(diskName))
             continue;
         if (m_disks.isFull()) {
             reportFull(folderPath + diskName);
@@ -106,6 +97,19 @@ void Database::loadFolderDisks(const QString& folderPath)
         }
         addDisk(recordPath + u'\\');
     }
+}
+
+bool Database::reachable(const FolderEntry& entry)
+{
+    // Keys and record paths are text: a name that is not valid UTF-8 cannot be opened again.
+    if (entry.decodable)
+        return true;
+    m_prompt.message(QStringLiteral("Name not readable"),
+                     QStringLiteral("The name ") + entry.name +
+                         QStringLiteral(" in the database folder is not valid UTF-8 text, so "
+                                        "Dovrin cannot open it. Rename it to load it."),
+                     PromptIcon::Exclamation);
+    return false;
 }
 
 void Database::askDeleteCorrupt(const QString& recordPath)

@@ -11,6 +11,7 @@ namespace dovrin {
 
 class Prompt;
 class DatabaseView;
+struct FolderEntry;
 
 // The loaded database: its folder, the table of good disks, and the loaders that fill the
 // table and the tree. Questions about bad records go through the prompt.
@@ -45,6 +46,8 @@ public:
 private:
     // The catalogue folders in listing order, at most 1000 (one message when there are more).
     QStringList catalogueFolders();
+    // False, after a message, when a listed name cannot be opened by its decoded text.
+    bool reachable(const FolderEntry& entry);
     void askDeleteCorrupt(const QString& recordPath);
     // Says once per load that the table is full and which disk was the first left out.
     void reportFull(const QString& firstLeftOut);

@@ -24,6 +24,26 @@ void KeyedListModel::setCollationLocale(const QLocale& locale)
 {
     m_collator = QCollator(locale);
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    forgetTextKeys();
+}
+
+const QVector<QCollatorSortKey>& KeyedListModel::textKeys(int column) const
+{
+    if (column != m_textKeysColumn)
+        forgetTextKeys();
+    m_textKeysColumn = column;
+    // Records appended since the keys were made get theirs now.
+    const int records = recordCount();
+    m_textKeys.reserve(records);
+    for (int record = int(m_textKeys.size()); record < records; ++record)
+        m_textKeys.append(m_collator.sortKey(recordText(record, column)));
+    return m_textKeys;
+}
+
+void KeyedListModel::forgetTextKeys() const
+{
+    m_textKeys.clear();
+    m_textKeysColumn = -1;
 }
 
 int KeyedListModel::rowCount(const QModelIndex& parent) const
@@ -201,10 +221,7 @@ std::vector<int> KeyedListModel::sortedOrder(std::vector<int> order, int column,
     const int records = recordCount();
     switch (kind) {
     case ColumnSort::Text: {
-        QVector<QCollatorSortKey> keys;
-        keys.reserve(records);
-        for (int record = 0; record < records; ++record)
-            keys.append(m_collator.sortKey(recordText(record, column)));
+        const QVector<QCollatorSortKey>& keys = textKeys(column);
         sortOn(keys, [](const QCollatorSortKey& a, const QCollatorSortKey& b) {
             return a.compare(b) < 0;
         });
@@ -251,6 +268,7 @@ void KeyedListModel::applyOrder(std::vector<int> order)
 void KeyedListModel::beginResetRecords()
 {
     beginResetModel();
+    forgetTextKeys();
 }
 
 void KeyedListModel::endResetRecords()
@@ -287,11 +305,11 @@ void KeyedListModel::recordsAppended(int count)
         return;
     }
     const bool ascending = m_sortOrder == Qt::AscendingOrder;
+    const QVector<QCollatorSortKey>& keys = textKeys(m_sortKey);
     for (int record = first; record < first + count; ++record) {
-        const QCollatorSortKey key = m_collator.sortKey(recordText(record, m_sortKey));
         // After the rows that sort equal to it, as a list control inserts.
-        const auto at = std::upper_bound(m_order.begin(), m_order.end(), record, [&](int, int other) {
-            const int c = key.compare(m_collator.sortKey(recordText(other, m_sortKey)));
+        const auto at = std::upper_bound(m_order.begin(), m_order.end(), record, [&](int a, int b) {
+            const int c = keys[a].compare(keys[b]);
             return ascending ? c < 0 : c > 0;
         });
         const int row = int(at - m_order.begin());
@@ -308,6 +326,7 @@ void KeyedListModel::recordChanged(int record, int column)
     if (row < 0)
         return;
     const QModelIndex changed = index(row, column);
+    forgetTextKeys();
     Q_EMIT dataChanged(changed, changed);
     if (m_sorted && column == m_sortKey)
         applyOrder(sortedOrder(m_order, m_sortKey, ColumnSort::Text));

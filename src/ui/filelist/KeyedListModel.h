@@ -102,6 +102,9 @@ private:
     std::vector<int> sortedOrder(std::vector<int> order, int column, ColumnSort kind) const;
     void applyOrder(std::vector<int> order);
     void rebuildRowOfRecord() const;
+    // Collation keys of a column's texts, per record; kept until the records change.
+    const QVector<QCollatorSortKey>& textKeys(int column) const;
+    void forgetTextKeys() const;
 
     QVector<ListColumn> m_columns;
     std::vector<int> m_order;                 // row -> record
@@ -111,6 +114,8 @@ private:
     int m_sortKey = -1; // no column yet: the first click on any header ascends
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QCollator m_collator;
+    mutable QVector<QCollatorSortKey> m_textKeys;
+    mutable int m_textKeysColumn = -1;
 };
 
 // The list sorts by a one-based column number, as their callers count columns.

@@ -86,6 +86,7 @@ MainWindow::MainWindow(Startup& startup, Database& database, Prompt& prompt, QWi
     action(QStringLiteral("mnuUnsort"))->setEnabled(false);
 
     restoreGeometryFromSettings();
+    m_tree->setFocus();
     toolsMenuOpening();
     catalogueMenuOpening();
     diskMenuOpening();
@@ -506,7 +507,10 @@ void MainWindow::loadDatabase(const QString& folder)
     platform::BusyCursor busy;
     // A scan killed in the middle left backups or a half-written record: repair first.
     recoverInterruptedScans(DatabaseFolder(folder));
+    // The tree is laid out once, after the last node.
+    m_tree->setUpdatesEnabled(false);
     m_database.load(DatabaseFolder(folder));
+    m_tree->setUpdatesEnabled(true);
     toolsMenuOpening();
 }
 
@@ -522,14 +526,18 @@ void MainWindow::loadDatabaseChosen()
     if (folder.isEmpty())
         return;
     platform::BusyCursor busy;
+    m_tree->setUpdatesEnabled(false);
     m_startup.loadChosenDatabase(m_database, folder);
+    m_tree->setUpdatesEnabled(true);
     toolsMenuOpening();
 }
 
 void MainWindow::loadDefaultDatabase()
 {
     platform::BusyCursor busy;
+    m_tree->setUpdatesEnabled(false);
     m_startup.loadDefaultDatabase(m_database);
+    m_tree->setUpdatesEnabled(true);
     toolsMenuOpening();
 }
 
@@ -632,6 +640,8 @@ void MainWindow::layoutPanes()
     m_location->setGeometry(labelLeft, kPaneSpacing,
                             qMax(0, toPixels(PaneLayout::locationWidth(innerWidthTwips()))),
                             labelHeight);
+    // The toolbar and the status bar stand outside this area, so the panes simply fill it
+    // below the location label.
     const int top = kPaneSpacing * 2 + labelHeight;
     const int height = qMax(0, central->height() - top - kPaneSpacing);
     const int barLeft = toPixels(m_panes.barLeft);
