@@ -1,5 +1,6 @@
 #include "MessageBoxPrompt.h"
 #include "ThemeIcons.h"
+#include "add/CatalogueCommands.h"
 #include "config/ProgramFolder.h"
 #include "config/Startup.h"
 #include "mainwindow/MainWindow.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     ui::MainWindow window(startup, database, prompt);
     database.setView(&window);
     prompt.setOwner(&window);
+    ui::installCatalogueCommands(window, database, startup.settings(), prompt);
 
     window.loadStartupDatabase();
     window.show();

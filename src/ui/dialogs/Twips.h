@@ -1,16 +1,15 @@
 #pragma once
 
+#include "mainwindow/Twips.h"
+
 #include <QRect>
-#include <QtMath>
 
 namespace dovrin::ui {
 
-// Form geometry is laid out in twips; 15 twips make one logical pixel at every screen scale.
-inline constexpr double kTwipsPerPixel = 15.0;
-
+// Dialog controls are placed in twips, as the forms were drawn.
 inline int twips(int value)
 {
-    return qRound(value / kTwipsPerPixel);
+    return toPixels(value);
 }
 
 inline QRect twipsRect(int left, int top, int width, int height)
