@@ -4,9 +4,11 @@
 #include "config/ProgramFolder.h"
 #include "config/Startup.h"
 #include "mainwindow/MainWindow.h"
+#include "search/SearchWindow.h"
 #include "store/Database.h"
 
 #include <QApplication>
+#include <QPointer>
 
 using namespace dovrin;
 
@@ -31,6 +33,18 @@ int main(int argc, char** argv)
     database.setView(&window);
     prompt.setOwner(&window);
     ui::installCatalogueCommands(window, database, startup.settings(), prompt);
+
+    // The search window lives between uses; its close box unloads it.
+    QPointer<ui::SearchWindow> search;
+    window.setCommand(QStringLiteral("mnuSearch"), [&] {
+        if (!search) {
+            search = new ui::SearchWindow(database, &window, &window);
+            search->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        search->exec();
+        if (search)
+            search->setStatusText(QString());
+    });
 
     window.loadStartupDatabase();
     window.show();

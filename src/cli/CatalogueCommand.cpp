@@ -1,7 +1,8 @@
 #include "CliSupport.h"
 #include "Commands.h"
 
-#include "config/Settings.h"
+#include "config/ProgramFolder.h"
+#include "config/Startup.h"
 #include "scan/DiskCataloguer.h"
 #include "store/Database.h"
 
@@ -37,7 +38,7 @@ struct CatalogueArguments
     QString name;
     QString catalogue = QStringLiteral("<no catalogue>");
     bool foldersOnly = false;
-    int attributeMask = Settings().attributeMask;
+    int attributeMask = -1; // the settings' AttributeMask unless given
     bool overwrite = false;
 };
 
@@ -84,6 +85,12 @@ int runCatalogue(CliContext& context)
     }
 
     CataloguePrompt prompt(args.overwrite);
+    if (args.attributeMask < 0) {
+        StderrPrompt quiet;
+        Startup startup(quiet, programFolder());
+        startup.peekSettings();
+        args.attributeMask = startup.settings().attributeMask;
+    }
     Database database(prompt);
     if (!openDatabase(context, database))
         return kFailure;

@@ -1,6 +1,7 @@
 #include "DiskCataloguer.h"
 
 #include "RecordBackup.h"
+#include "comments/CommentStore.h"
 #include "common/Progress.h"
 #include "common/Prompt.h"
 #include "store/Database.h"
@@ -36,6 +37,11 @@ QString listItemOfRecordPath(const QString& recordPath)
 DiskCataloguer::DiskCataloguer(Database& database, Prompt& prompt)
     : m_database(database), m_prompt(prompt)
 {
+    purgeStaleComments = [this](const QString& diskKey) {
+        CommentStore store(m_database.folder());
+        if (!store.purgeStale(diskKey))
+            m_prompt.error(store.lastError());
+    };
 }
 
 std::optional<CataloguePlan> DiskCataloguer::check(CatalogueInput& input) const

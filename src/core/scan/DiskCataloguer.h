@@ -44,7 +44,8 @@ class DiskCataloguer
 public:
     DiskCataloguer(Database& database, Prompt& prompt);
 
-    // Drops the comments of an updated disk whose file or folder has gone; given the disk's key.
+    // Drops the comments of an updated disk whose file or folder has gone; given the disk's
+    // key. Set to the database's comment store; the dialog may wrap it to show its status.
     std::function<void(const QString& diskKey)> purgeStaleComments;
 
     // The checks in their order, each refusal told through the prompt ("Error"); a "No" to

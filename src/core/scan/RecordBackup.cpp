@@ -148,4 +148,16 @@ QStringList recoverInterruptedScans(const DatabaseFolder& database, const QStrin
     return repaired;
 }
 
+QStringList recoverInterruptedScans(const DatabaseFolder& database)
+{
+    if (database.isEmpty())
+        return {};
+    QStringList repaired = recoverInterruptedScans(database, QStringLiteral(".\\"));
+    const QStringList catalogues =
+        QDir(database.root()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : catalogues)
+        repaired += recoverInterruptedScans(database, name + u'\\');
+    return repaired;
+}
+
 } // namespace dovrin

@@ -36,5 +36,7 @@ private:
 // a new record whose scan never finished (a work file is left) is deleted. Records locked by a
 // running scan are left alone. Returns the record paths it repaired.
 QStringList recoverInterruptedScans(const DatabaseFolder& database, const QString& folderPath);
+// The same for the pseudo-catalogue and every catalogue folder of the database.
+QStringList recoverInterruptedScans(const DatabaseFolder& database);
 
 } // namespace dovrin

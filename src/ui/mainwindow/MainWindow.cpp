@@ -15,6 +15,7 @@
 #include "config/Startup.h"
 #include "filelist/FileListModel.h"
 #include "filelist/ListView.h"
+#include "scan/RecordBackup.h"
 #include "store/Database.h"
 #include "store/DiskRecord.h"
 #include "store/Keys.h"
@@ -504,6 +505,8 @@ void MainWindow::unsortFileList()
 void MainWindow::loadDatabase(const QString& folder)
 {
     platform::BusyCursor busy;
+    // A scan killed in the middle left backups or a half-written record: repair first.
+    recoverInterruptedScans(DatabaseFolder(folder));
     // The tree is laid out once, after the last node.
     m_tree->setUpdatesEnabled(false);
     m_database.load(DatabaseFolder(folder));

@@ -1,0 +1,123 @@
+#include "../search/SearchFixture.h"
+#include "ScriptedPrompt.h"
+#include "TestFiles.h"
+#include "search/SearchResultsModel.h"
+#include "search/SearchWindow.h"
+#include "store/Database.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace dovrin;
+using dovrin::test::fileLine;
+using dovrin::test::folderLine;
+using dovrin::ui::SearchWindow;
+
+class TestSearchWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void optionsAndButtons();
+    void searchFillsTheList();
+    void closeBoxStopsASearch();
+    void doubleClickIgnoredWhileSearching();
+
+private:
+    template<typename T>
+    T* child(SearchWindow& window, const char* name)
+    {
+        return window.findChild<T*>(QLatin1String(name));
+    }
+
+    QTemporaryDir m_dir;
+    test::ScriptedPrompt m_prompt;
+    std::unique_ptr<Database> m_database;
+};
+
+void TestSearchWindow::initTestCase()
+{
+    test::pinLocale();
+    const DatabaseFolder folder(m_dir.path());
+    DiskTable disks;
+    QList<QByteArray> lines{folderLine(":"), fileLine("README", 100),
+                            fileLine("Readme.TXT", 1470716), folderLine(":\\Games"),
+                            fileLine("my_README_old.doc", 100000)};
+    QList<QByteArray> tree{":\\Games"};
+    for (int i = 0; i < 50; ++i) {
+        tree.append(":\\Games\\Level" + QByteArray::number(i));
+        lines.append(folderLine(tree.last()));
+        lines.append(fileLine("readme" + QByteArray::number(i), 1));
+    }
+    test::addDisk(folder, disks, QStringLiteral("Holidays\\Photos"), tree, lines);
+    m_database = std::make_unique<Database>(m_prompt);
+    m_database->load(folder);
+    QCOMPARE(m_database->disks().count(), 1);
+}
+
+void TestSearchWindow::optionsAndButtons()
+{
+    SearchWindow window(*m_database, nullptr);
+    auto* text = child<QLineEdit>(window, "Searchtext");
+    QVERIFY(child<QRadioButton>(window, "OptNam")->isChecked());
+    QVERIFY(child<QPushButton>(window, "cmdSearch")->isDefault());
+    QVERIFY(!child<QPushButton>(window, "cmdStop")->isEnabled());
+    child<QRadioButton>(window, "optTheLot")->click();
+    QVERIFY(!text->isEnabled());
+    child<QRadioButton>(window, "optDir")->click();
+    QVERIFY(text->isEnabled());
+}
+
+void TestSearchWindow::searchFillsTheList()
+{
+    SearchWindow window(*m_database, nullptr);
+    auto* text = child<QLineEdit>(window, "Searchtext");
+    child<QPushButton>(window, "cmdSearch")->click();
+    QCOMPARE(window.statusText(), QStringLiteral("No search text!"));
+
+    child<QRadioButton>(window, "optWhole")->click();
+    text->setText(QStringLiteral("readme"));
+    child<QPushButton>(window, "cmdSearch")->click();
+    QCOMPARE(text->text(), QStringLiteral("README"));
+    QCOMPARE(window.results()->rowCount(), 1);
+    QCOMPARE(window.statusText(), QStringLiteral(" 1 item(s) found,   0 KB listed"));
+    QVERIFY(child<QPushButton>(window, "cmdClose")->isEnabled());
+    QVERIFY(!child<QPushButton>(window, "cmdStop")->isEnabled());
+}
+
+void TestSearchWindow::closeBoxStopsASearch()
+{
+    SearchWindow window(*m_database, nullptr);
+    window.show();
+    child<QLineEdit>(window, "Searchtext")->setText(QStringLiteral("readme"));
+    QTimer::singleShot(0, &window, [&] { window.close(); });
+    window.search();
+    QVERIFY(window.isVisible());
+    QVERIFY(window.statusText().startsWith(QLatin1String("Aborted.")));
+    QVERIFY(window.results()->rowCount() < 53);
+    QVERIFY(child<QPushButton>(window, "cmdSearch")->isEnabled());
+}
+
+void TestSearchWindow::doubleClickIgnoredWhileSearching()
+{
+    SearchWindow window(*m_database, nullptr);
+    window.show();
+    child<QLineEdit>(window, "Searchtext")->setText(QStringLiteral("readme"));
+    window.search();
+    QVERIFY(window.results()->rowCount() > 0);
+    window.setStatusText(QStringLiteral("Searching..."));
+    window.openResult(0);
+    QVERIFY(window.isVisible());
+    window.setStatusText(QString());
+    window.openResult(0); // without a main window it only hides
+    QVERIFY(!window.isVisible());
+}
+
+QTEST_MAIN(TestSearchWindow)
+#include "tst_searchwindow.moc"
