@@ -1,6 +1,7 @@
 #include "FolderChooser.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "config/ConfigFile.h"
 #include "config/Settings.h"
 #include "options/OptionsDialog.h"
 
@@ -151,6 +152,15 @@ void TestOptionsDialog::okStoresSettingsAndFilter()
     QCOMPARE(m_settings.databasePath, QString());
     QVERIFY(m_settings.treeOnly);
     QCOMPARE(test::readFile(filterPath()), QByteArray("tmp\r\nbak\r\n"));
+
+    // What the dialog stored reaches Dovrin.cfg at the end of the run and comes back next time.
+    ConfigFile config(m_dir->path() + u'/', m_prompt);
+    QVERIFY(config.write(m_settings));
+    QVERIFY(test::readFile(config.path()).contains("#FALSE#,#FALSE#,#TRUE#,6\r\n"));
+    m_settings = Settings();
+    QCOMPARE(config.read(m_settings), ConfigFile::ReadResult::Read);
+    QCOMPARE(m_settings.defaultLocation, QStringLiteral("/data/E/"));
+    QVERIFY(m_settings.treeOnly);
 
     open();
     auto* list = find<QListWidget>("lstExts");
