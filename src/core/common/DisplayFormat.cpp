@@ -2,16 +2,11 @@
 
 namespace dovrin {
 
-namespace {
-
-// The locale's long time format without its time-zone part ("HH:mm:ss t" -> "HH:mm:ss"):
-// record times are wall-clock times without a zone.
-QString timeFormatWithoutZone(const QLocale& locale)
+QString withoutTimeZone(const QString& timeFormat)
 {
-    const QString format = locale.timeFormat(QLocale::LongFormat);
     QString out;
     bool quoted = false;
-    for (const QChar c : format) {
+    for (const QChar c : timeFormat) {
         if (c == u'\'')
             quoted = !quoted;
         if (!quoted && c == u't')
@@ -21,11 +16,13 @@ QString timeFormatWithoutZone(const QLocale& locale)
     return out.simplified();
 }
 
-} // namespace
+QString timeFormatWithoutZone(const QLocale& locale)
+{
+    return withoutTimeZone(locale.timeFormat(QLocale::LongFormat));
+}
 
 DisplayFormat::DisplayFormat(const QLocale& locale)
-    : m_locale(locale),
-      m_dateFormat(locale.dateFormat(QLocale::ShortFormat)),
+    : m_locale(locale), m_dateFormat(locale.dateFormat(QLocale::ShortFormat)),
       m_timeFormat(timeFormatWithoutZone(locale))
 {
     // "#,0" always groups thousands, also in locales that omit the separator by default.

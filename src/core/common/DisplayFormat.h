@@ -31,4 +31,9 @@ private:
     QString m_timeFormat;
 };
 
+// A locale time format with its time-zone part removed ("HH:mm:ss t" -> "HH:mm:ss"):
+// record times are wall-clock times without a zone.
+QString withoutTimeZone(const QString& timeFormat);
+QString timeFormatWithoutZone(const QLocale& locale);
+
 } // namespace dovrin

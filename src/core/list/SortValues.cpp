@@ -1,28 +1,11 @@
 #include "SortValues.h"
 
+#include "common/DisplayFormat.h"
+
 #include <QDateTime>
 #include <QStringList>
 
 namespace dovrin::sortvalues {
-
-namespace {
-
-// The locale's time formats without a time zone: record times carry none.
-QString withoutZone(const QString& format)
-{
-    QString out;
-    bool quoted = false;
-    for (const QChar c : format) {
-        if (c == u'\'')
-            quoted = !quoted;
-        if (!quoted && c == u't')
-            continue;
-        out.append(c);
-    }
-    return out.simplified();
-}
-
-} // namespace
 
 double numberOfText(QStringView text, const QLocale& locale)
 {
@@ -50,7 +33,7 @@ RecordDateTime dateOfText(QStringView text, const QLocale& locale)
 
     const QStringList dateFormats = {locale.dateFormat(QLocale::ShortFormat),
                                      locale.dateFormat(QLocale::LongFormat)};
-    const QStringList timeFormats = {withoutZone(locale.timeFormat(QLocale::LongFormat)),
+    const QStringList timeFormats = {withoutTimeZone(locale.timeFormat(QLocale::LongFormat)),
                                      locale.timeFormat(QLocale::ShortFormat)};
     for (const QString& dateFormat : dateFormats) {
         for (const QString& timeFormat : timeFormats) {

@@ -6,6 +6,7 @@
 #include "OutputFile.h"
 #include "RecordNames.h"
 #include "ScanContext.h"
+#include "common/DisplayFormat.h"
 #include "common/Progress.h"
 #include "common/Prompt.h"
 #include "store/DiskRecord.h"
@@ -26,29 +27,13 @@ namespace {
 using scan::OutputFile;
 using scan::ScanContext;
 
-// The locale's long time format without its time-zone part ("HH:mm:ss t" -> "HH:mm:ss").
-QString timeFormatWithoutZone(const QLocale& locale)
-{
-    const QString format = locale.timeFormat(QLocale::LongFormat);
-    QString out;
-    bool quoted = false;
-    for (const QChar c : format) {
-        if (c == u'\'')
-            quoted = !quoted;
-        if (!quoted && c == u't')
-            continue;
-        out.append(c);
-    }
-    return out.simplified();
-}
-
 // When the disk was catalogued: the short date, a blank and the time, in the user's locale.
 QString catalogueDateText()
 {
     const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
-    return locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-           + locale.toString(now.time(), timeFormatWithoutZone(locale));
+    return locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(now.time(), timeFormatWithoutZone(locale));
 }
 
 QByteArray infoBytes(const ScanRequest& request)
@@ -84,10 +69,8 @@ class Scan
 {
 public:
     Scan(const ScanRequest& request, Progress& progress, Prompt& prompt)
-        : m_request(request),
-          m_files(request),
-          m_source(QFile::encodeName(request.sourcePath)),
-          m_context{progress, prompt, 1, 0, {}}
+        : m_request(request), m_files(request),
+          m_source(QFile::encodeName(request.sourcePath)), m_context{progress, prompt, 1, 0, {}}
     {
     }
 
@@ -199,15 +182,16 @@ bool Scan::listFolders()
         value += step;
         progress.setValue(int(std::nearbyint(value)));
         if (!m_request.foldersOnly) {
-            progress.setStatus(0, QStringLiteral("Getting file lists... ") + QString::number(i)
-                                      + countText);
+            progress.setStatus(0, QStringLiteral("Getting file lists... ") + QString::number(i) +
+                                      countText);
             progress.setStatus(1, scan::displayPath(path));
             if (progress.yield())
                 break;
         }
         QByteArray& buffer = out.buffer();
         buffer.append('"');
-        scan::appendFolderKey(buffer, QByteArrayView(path).sliced(qMin(path.size(), m_source.size())));
+        scan::appendFolderKey(buffer,
+                              QByteArrayView(path).sliced(qMin(path.size(), m_source.size())));
         buffer.append("\"\r\n");
         if (!m_request.foldersOnly && !lister.list(path + '/', i == 1))
             return false;
@@ -237,7 +221,8 @@ bool Scan::writeTree()
             continue;
         }
         const QByteArray path = scan::unescapePath(line);
-        scan::appendFolderKey(tree.buffer(), QByteArrayView(path).sliced(qMin(path.size(), m_source.size())));
+        scan::appendFolderKey(tree.buffer(),
+                              QByteArrayView(path).sliced(qMin(path.size(), m_source.size())));
         tree.buffer().append("\r\n");
         if (!tree.flushIfFull())
             break;
