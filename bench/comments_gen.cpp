@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <cstdio>
 
 namespace {
@@ -19,8 +18,8 @@ constexpr int kLookups = 100000;
 
 QByteArray fileName(int folder, int file)
 {
-    return "IMG_" + QByteArray::number(folder * kFilesPerFolder + file).rightJustified(7, '0')
-           + ".jpg";
+    return "IMG_" + QByteArray::number(folder * kFilesPerFolder + file).rightJustified(7, '0') +
+           ".jpg";
 }
 
 QByteArray folderPart(int folder)
@@ -53,7 +52,8 @@ int main(int argc, char** argv)
     QByteArray list;
     list.reserve(60 * kFolders * kFilesPerFolder);
     for (int f = 0; f < kFolders; ++f) {
-        write::quoted(list, QByteArrayView(f == 0 ? QByteArray(":") : ":\\" + folderPart(f).chopped(1)));
+        write::quoted(list,
+                      QByteArrayView(f == 0 ? QByteArray(":") : ":\\" + folderPart(f).chopped(1)));
         write::lineEnd(list);
         for (int i = 0; i < kFilesPerFolder; ++i) {
             write::quoted(list, QByteArrayView(fileName(f, i)));
@@ -71,16 +71,18 @@ int main(int argc, char** argv)
     for (int c = 0; c < kComments / 2; ++c) {
         const int folder = c % kFolders;
         const int file = (c / kFolders) * 2;
-        const QByteArray name = c % 10 == 9 ? "deleted " + fileName(folder, file) : fileName(folder, file);
+        const QByteArray name =
+            c % 10 == 9 ? "deleted " + fileName(folder, file) : fileName(folder, file);
         const QByteArray key = big + (folder == 0 ? QByteArray() : folderPart(folder)) + name;
         write::quoted(store, QByteArrayView(key));
         write::comma(store);
-        write::quoted(store, QByteArrayView("holiday photo " + QByteArray::number(c) + ", kept for the album"));
+        write::quoted(store, QByteArrayView("holiday photo " + QByteArray::number(c) +
+                                            ", kept for the album"));
         write::lineEnd(store);
     }
     for (int c = 0; c < kComments / 2; ++c) {
-        const QByteArray key = "Archive\\Disk " + QByteArray::number(c % 50) + "\\docs\\note "
-                               + QByteArray::number(c) + ".txt";
+        const QByteArray key = "Archive\\Disk " + QByteArray::number(c % 50) + "\\docs\\note " +
+                               QByteArray::number(c) + ".txt";
         write::quoted(store, QByteArrayView(key));
         write::comma(store);
         write::quoted(store, QByteArrayView("scanned letter " + QByteArray::number(c)));
@@ -91,12 +93,12 @@ int main(int argc, char** argv)
     for (int k = 0; k < kLookups; ++k) {
         const int folder = k % kFolders;
         const int file = k / kFolders;
-        lookups += big + (folder == 0 ? QByteArray() : folderPart(folder)) + fileName(folder, file)
-                   + '\n';
+        lookups +=
+            big + (folder == 0 ? QByteArray() : folderPart(folder)) + fileName(folder, file) + '\n';
     }
-    if (!save(root + QStringLiteral("Bench/Big.f"), list)
-        || !save(root + QStringLiteral("FileComments.dat"), store)
-        || !save(root + QStringLiteral("lookups.txt"), lookups))
+    if (!save(root + QStringLiteral("Bench/Big.f"), list) ||
+        !save(root + QStringLiteral("FileComments.dat"), store) ||
+        !save(root + QStringLiteral("lookups.txt"), lookups))
         return 1;
     return 0;
 }

@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -46,23 +45,24 @@ int main(int argc, char** argv)
     QFile lookupFile(root + QStringLiteral("/lookups.txt"));
     if (!lookupFile.open(QIODevice::ReadOnly))
         return 1;
-    const QStringList keys = QString::fromUtf8(lookupFile.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList keys =
+        QString::fromUtf8(lookupFile.readAll()).split(u'\n', Qt::SkipEmptyParts);
 
     qsizetype found = 0;
     report("read_store", bestOf3([&] { found = store.entries().size(); }));
     qsizetype hits = 0;
     report("lookups", bestOf3([&] {
-        const CommentIndex index = store.loadIndex();
-        hits = 0;
-        for (const QString& key : keys)
-            hits += !index.find(key).isEmpty();
-    }));
+               const CommentIndex index = store.loadIndex();
+               hits = 0;
+               for (const QString& key : keys)
+                   hits += !index.find(key).isEmpty();
+           }));
     // One sequential read per lookup, as without an index: timed on a sample.
     const int sample = 200;
     report("lookup_one_by_one_sample", bestOf3([&] {
-        for (int i = 0; i < sample; ++i)
-            store.get(keys.at(i * (keys.size() / sample)));
-    }));
+               for (int i = 0; i < sample; ++i)
+                   store.get(keys.at(i * (keys.size() / sample)));
+           }));
     std::printf("entries %lld\nlookup_keys %lld\nlookup_hits %lld\nsample %d\n", qlonglong(found),
                 qlonglong(keys.size()), qlonglong(hits), sample);
 

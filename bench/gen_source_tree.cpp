@@ -29,7 +29,8 @@ struct Random
 };
 
 const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 _-";
-const char* kExtensions[] = {"txt", "jpg", "png", "mp3", "doc", "pdf", "cpp", "h", "tmp", "dat", "JPG", "html"};
+const char* kExtensions[] = {"txt", "jpg", "png", "mp3", "doc", "pdf",
+                             "cpp", "h",   "tmp", "dat", "JPG", "html"};
 
 std::string name(Random& r, bool withExtension)
 {

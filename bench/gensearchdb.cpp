@@ -33,23 +33,23 @@ struct Random
 };
 
 const char* const kWords[] = {
-    "holiday", "beach", "family", "report", "final", "draft", "invoice", "budget", "summer",
-    "winter", "party", "project", "backup", "music", "video", "notes", "letter", "scan",
-    "photo", "track", "album", "setup", "install", "driver", "manual", "readme", "license",
-    "config", "data", "archive", "game", "save", "level", "texture", "sound", "old", "new",
-    "copy", "version", "release", "build", "test", "demo", "sample", "wedding", "garden",
-    "kitchen", "tax", "bank", "school", "homework", "thesis", "chapter", "slides", "minutes"};
-const char* const kAccented[] = {"été", "Müller", "naïve", "Ørsted", "café", "Straße",
-                                 "señor", "Zürich", "crème", "Ångström"};
-const char* const kExtensions[] = {"jpg", "JPG", "txt", "doc", "docx", "pdf", "mp3", "avi",
-                                   "zip", "exe", "dll", "png", "gif", "xls", "ini", "log",
-                                   "cpp", "h", "html", "tar.gz", "wav", "bmp", "dat", "iso"};
-const char* const kFolders[] = {"Games", "Music", "Photos", "Documents", "Backup", "Setup",
-                                "Drivers", "Saves", "Old", "Work", "Projects", "Video",
-                                "Downloads", "Archive", "Misc", "Texts", "Images", "Data"};
+    "holiday", "beach",   "family",   "report",  "final",   "draft",   "invoice", "budget",
+    "summer",  "winter",  "party",    "project", "backup",  "music",   "video",   "notes",
+    "letter",  "scan",    "photo",    "track",   "album",   "setup",   "install", "driver",
+    "manual",  "readme",  "license",  "config",  "data",    "archive", "game",    "save",
+    "level",   "texture", "sound",    "old",     "new",     "copy",    "version", "release",
+    "build",   "test",    "demo",     "sample",  "wedding", "garden",  "kitchen", "tax",
+    "bank",    "school",  "homework", "thesis",  "chapter", "slides",  "minutes"};
+const char* const kAccented[] = {"été",    "Müller", "naïve",  "Ørsted", "café",
+                                 "Straße", "señor",  "Zürich", "crème",  "Ångström"};
+const char* const kExtensions[] = {"jpg", "JPG", "txt",  "doc",    "docx", "pdf", "mp3", "avi",
+                                   "zip", "exe", "dll",  "png",    "gif",  "xls", "ini", "log",
+                                   "cpp", "h",   "html", "tar.gz", "wav",  "bmp", "dat", "iso"};
+const char* const kFolders[] = {"Games",     "Music",   "Photos", "Documents", "Backup",   "Setup",
+                                "Drivers",   "Saves",   "Old",    "Work",      "Projects", "Video",
+                                "Downloads", "Archive", "Misc",   "Texts",     "Images",   "Data"};
 
-template <size_t N>
-const char* pick(Random& random, const char* const (&list)[N])
+template <size_t N> const char* pick(Random& random, const char* const (&list)[N])
 {
     return list[random.below(N)];
 }
@@ -169,8 +169,9 @@ int main(int argc, char** argv)
         const int64_t folderCount = 1 + lines / 12;
         for (int64_t f = 1; f < folderCount; ++f) {
             // A new folder below the root or below a recent folder, at most four deep.
-            std::string parent = folders[folders.size() - 1 - random.below(
-                                                                  uint32_t(std::min<size_t>(folders.size(), 8)))];
+            std::string parent =
+                folders[folders.size() - 1 -
+                        random.below(uint32_t(std::min<size_t>(folders.size(), 8)))];
             if (std::count(parent.begin(), parent.end(), '\\') >= 3)
                 parent.clear();
             std::string folder = parent.empty() ? std::string() : parent + "\\";
@@ -208,8 +209,8 @@ int main(int argc, char** argv)
                 list += ',';
                 dateTime(random, list);
                 list += "\r\n";
-                if (stored < comments && (marker > 0 && marker < 100 ? random.below(2) == 0
-                                                                      : random.below(150) == 0)) {
+                if (stored < comments &&
+                    (marker > 0 && marker < 100 ? random.below(2) == 0 : random.below(150) == 0)) {
                     key = recordPath + "\\" + (f == 0 ? std::string() : folders[f] + "\\") + name;
                     store += "\"" + key + "\",\"comment " + std::to_string(stored) + " " +
                              pick(random, kWords) + "\"\r\n";
@@ -218,8 +219,8 @@ int main(int argc, char** argv)
             }
             written += files;
         }
-        const std::string info = "25\r\n/media/bench/" + diskName +
-                                 "/\r\n1234.56MB\r\n05/12/2026 10:00:00\r\n 0 \r\n";
+        const std::string info =
+            "25\r\n/media/bench/" + diskName + "/\r\n1234.56MB\r\n05/12/2026 10:00:00\r\n 0 \r\n";
         if (!writeFile(filePath + ".i", info) || !writeFile(filePath + ".t", tree) ||
             !writeFile(filePath + ".f", list)) {
             std::fprintf(stderr, "gensearchdb: cannot write %s\n", filePath.c_str());

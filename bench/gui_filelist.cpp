@@ -25,8 +25,7 @@ namespace {
 const QString kBigFolder = QStringLiteral("Cat0\\Big\\Many\\");
 
 // Seconds taken by `work` and the paint that follows it.
-template<typename Work>
-double timed(Work&& work)
+template <typename Work> double timed(Work&& work)
 {
     QElapsedTimer timer;
     timer.start();

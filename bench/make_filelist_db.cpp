@@ -71,15 +71,15 @@ int main(int argc, char** argv)
 
     // The big disk: the root, then :\Many with 100,000 files of twenty types.
     static const char* const extensions[] = {
-        ".txt", ".jpg", ".png", ".mp3", ".pdf", ".doc", ".zip", ".gz", ".c", ".h",
+        ".txt",  ".jpg", ".png", ".mp3", ".pdf", ".doc", ".zip", ".gz",  ".c",  ".h",
         ".html", ".xml", ".ogg", ".mkv", ".iso", ".odt", ".ods", ".svg", ".py", ".json"};
     QByteArray bigList;
     fileList::appendFolder(bigList, ":");
     fileList::appendFile(bigList, "readme.txt", 1234, someDate(1));
     fileList::appendFolder(bigList, ":\\Many");
     for (int i = 0; i < kBigFolderFiles; ++i) {
-        const QByteArray name = "item" + QByteArray::number((qint64(i) * 48271) % 1000003) +
-                                extensions[i % 20];
+        const QByteArray name =
+            "item" + QByteArray::number((qint64(i) * 48271) % 1000003) + extensions[i % 20];
         const qint64 size = (qint64(i) * 2654435761LL) % 50000000;
         fileList::appendFile(bigList, name, size, someDate(i));
     }

@@ -1,6 +1,5 @@
 #include "CliSupport.h"
 #include "Commands.h"
-
 #include "config/ProgramFolder.h"
 #include "config/Startup.h"
 #include "scan/DiskCataloguer.h"
@@ -55,8 +54,8 @@ bool parse(const QStringList& args, CatalogueArguments& out)
             out.catalogue = args.at(++i);
         } else if (a == QLatin1String("--attributes") && i + 1 < args.size()) {
             const QString mask = args.at(++i);
-            if (mask != QLatin1String("0") && mask != QLatin1String("2")
-                && mask != QLatin1String("4") && mask != QLatin1String("6"))
+            if (mask != QLatin1String("0") && mask != QLatin1String("2") &&
+                mask != QLatin1String("4") && mask != QLatin1String("6"))
                 return false;
             out.attributeMask = mask.toInt();
         } else if (a.startsWith(QLatin1String("--")) && a != QLatin1String("--")) {

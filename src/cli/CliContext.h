@@ -6,7 +6,12 @@
 namespace dovrin::cli {
 
 // Exit statuses of every command.
-enum ExitStatus { kSuccess = 0, kFailure = 1, kRefused = 2 };
+enum ExitStatus
+{
+    kSuccess = 0,
+    kFailure = 1,
+    kRefused = 2
+};
 
 // What every command gets: the database folder option and its own arguments.
 struct CliContext

@@ -7,7 +7,7 @@
 namespace dovrin {
 class Database;
 class DatabaseFolder;
-}
+} // namespace dovrin
 
 namespace dovrin::cli {
 

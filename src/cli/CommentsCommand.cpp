@@ -32,8 +32,9 @@ int runComments(CliContext& context)
     }
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     if (store.unreadableLines() > 0)
-        std::fprintf(stderr, "dovrin-cli: %d line(s) of FileComments.dat are not comments; "
-                             "they are kept as they are\n",
+        std::fprintf(stderr,
+                     "dovrin-cli: %d line(s) of FileComments.dat are not comments; "
+                     "they are kept as they are\n",
                      store.unreadableLines());
     return kSuccess;
 }

@@ -1,6 +1,5 @@
 #include "CliSupport.h"
 #include "Commands.h"
-
 #include "search/SearchEngine.h"
 #include "search/SearchTexts.h"
 #include "store/Database.h"
@@ -15,14 +14,15 @@ using search::SearchMode;
 
 bool parseMode(const QString& name, SearchMode& mode)
 {
-    static const struct {
+    static const struct
+    {
         const char* name;
         SearchMode mode;
     } kModes[] = {
-        {"name", SearchMode::Name},         {"ext", SearchMode::Extension},
-        {"whole", SearchMode::Whole},       {"start", SearchMode::Start},
-        {"all", SearchMode::Everything},    {"comment", SearchMode::Comments},
-        {"dir", SearchMode::Folder},        {"disk", SearchMode::DiskName},
+        {"name", SearchMode::Name},      {"ext", SearchMode::Extension},
+        {"whole", SearchMode::Whole},    {"start", SearchMode::Start},
+        {"all", SearchMode::Everything}, {"comment", SearchMode::Comments},
+        {"dir", SearchMode::Folder},     {"disk", SearchMode::DiskName},
     };
     for (const auto& m : kModes) {
         if (name == QLatin1String(m.name)) {

@@ -23,7 +23,9 @@ void onInterrupt(int)
 TerminalProgress::TerminalProgress() : m_terminal(isatty(STDERR_FILENO))
 {
     g_interrupts = 0;
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);

@@ -46,8 +46,8 @@ QIcon fileTypeIcon(QStringView name)
 {
     static const QMimeDatabase mimeDatabase;
     const qsizetype dot = name.lastIndexOf(u'.');
-    const QString probe = dot < 0 ? QStringLiteral("file")
-                                  : QStringLiteral("file") + name.sliced(dot).toString();
+    const QString probe =
+        dot < 0 ? QStringLiteral("file") : QStringLiteral("file") + name.sliced(dot).toString();
     const QMimeType type = mimeDatabase.mimeTypeForFile(probe, QMimeDatabase::MatchExtension);
     return themeIcon(type.iconName(), type.genericIconName(), QStyle::SP_FileIcon);
 }
@@ -76,10 +76,10 @@ int getFileIcon(const QString& name, FileIconKind kind, BoxImages& images)
         const QString key = open ? QStringLiteral("open") : QStringLiteral("closed");
         if (const int index = images.indexOf(key))
             return index;
-        const QIcon icon =
-            open ? themeIcon(QStringLiteral("folder-open"), QStringLiteral("folder"),
-                             QStyle::SP_DirOpenIcon)
-                 : themeIcon(QStringLiteral("folder"), QString(), QStyle::SP_DirIcon);
+        const QIcon icon = open
+                               ? themeIcon(QStringLiteral("folder-open"), QStringLiteral("folder"),
+                                           QStyle::SP_DirOpenIcon)
+                               : themeIcon(QStringLiteral("folder"), QString(), QStyle::SP_DirIcon);
         return icon.isNull() ? 0 : images.add(key, icon);
     }
     }

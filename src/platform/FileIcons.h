@@ -7,7 +7,8 @@
 
 namespace dovrin::platform {
 
-enum class FileIconKind : qint16 {
+enum class FileIconKind : qint16
+{
     File = 0,         // the type of a file of that name (the file need not exist)
     OpenFolder = 1,   // added under "open"
     ClosedFolder = 2, // added under "closed"
@@ -21,8 +22,7 @@ QString extensionKey(QStringView name);
 // has none. A file type is looked up once: its MIME type by the name's extension, then the
 // icon theme's icon of that type, its generic icon, or a built-in file icon. Folders use the
 // theme's "folder" and "folder-open".
-int getFileIcon(const QString& name, FileIconKind kind,
-                BoxImages& images = BoxImages::shared());
+int getFileIcon(const QString& name, FileIconKind kind, BoxImages& images = BoxImages::shared());
 
 // The tree's images "catalogue", "disk", "closed" and "open", added once.
 void addStandardImages(BoxImages& images = BoxImages::shared());

@@ -30,11 +30,16 @@ TestHooks& hooks()
 QMessageBox::Icon boxIcon(PromptIcon icon)
 {
     switch (icon) {
-    case PromptIcon::Information: return QMessageBox::Information;
-    case PromptIcon::Question: return QMessageBox::Question;
-    case PromptIcon::Exclamation: return QMessageBox::Warning;
-    case PromptIcon::Critical: return QMessageBox::Critical;
-    case PromptIcon::None: break;
+    case PromptIcon::Information:
+        return QMessageBox::Information;
+    case PromptIcon::Question:
+        return QMessageBox::Question;
+    case PromptIcon::Exclamation:
+        return QMessageBox::Warning;
+    case PromptIcon::Critical:
+        return QMessageBox::Critical;
+    case PromptIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -42,10 +47,14 @@ QMessageBox::Icon boxIcon(PromptIcon icon)
 QMessageBox::StandardButtons boxButtons(PromptButtons buttons)
 {
     switch (buttons) {
-    case PromptButtons::Ok: return QMessageBox::Ok;
-    case PromptButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case PromptButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case PromptButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case PromptButtons::Ok:
+        return QMessageBox::Ok;
+    case PromptButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case PromptButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case PromptButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -53,10 +62,14 @@ QMessageBox::StandardButtons boxButtons(PromptButtons buttons)
 QMessageBox::StandardButton boxButton(PromptAnswer answer)
 {
     switch (answer) {
-    case PromptAnswer::Ok: return QMessageBox::Ok;
-    case PromptAnswer::Cancel: return QMessageBox::Cancel;
-    case PromptAnswer::Yes: return QMessageBox::Yes;
-    case PromptAnswer::No: return QMessageBox::No;
+    case PromptAnswer::Ok:
+        return QMessageBox::Ok;
+    case PromptAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case PromptAnswer::Yes:
+        return QMessageBox::Yes;
+    case PromptAnswer::No:
+        return QMessageBox::No;
     }
     return QMessageBox::Ok;
 }
@@ -64,11 +77,16 @@ QMessageBox::StandardButton boxButton(PromptAnswer answer)
 PromptAnswer answerOf(int button, PromptButtons buttons)
 {
     switch (button) {
-    case QMessageBox::Ok: return PromptAnswer::Ok;
-    case QMessageBox::Yes: return PromptAnswer::Yes;
-    case QMessageBox::No: return PromptAnswer::No;
-    case QMessageBox::Cancel: return PromptAnswer::Cancel;
-    default: break;
+    case QMessageBox::Ok:
+        return PromptAnswer::Ok;
+    case QMessageBox::Yes:
+        return PromptAnswer::Yes;
+    case QMessageBox::No:
+        return PromptAnswer::No;
+    case QMessageBox::Cancel:
+        return PromptAnswer::Cancel;
+    default:
+        break;
     }
     // Closed without a button (Escape on a box without an escape button).
     return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Cancel;
@@ -84,8 +102,8 @@ PromptAnswer MessageBoxPrompt::ask(const PromptRequest& request)
         return h.answers.takeFirst();
     }
 
-    QMessageBox box(boxIcon(request.icon), request.title, request.text,
-                    boxButtons(request.buttons), m_owner);
+    QMessageBox box(boxIcon(request.icon), request.title, request.text, boxButtons(request.buttons),
+                    m_owner);
     const QMessageBox::StandardButton defaultButton = boxButton(request.defaultAnswer);
     if (box.standardButtons() & defaultButton)
         box.setDefaultButton(defaultButton);
@@ -105,8 +123,8 @@ bool MessageBoxPrompt::input(const QString& title, const QString& label, QString
 {
     TestHooks& h = hooks();
     if (!h.inputs.isEmpty()) {
-        h.answered.append({title, label, PromptIcon::None, PromptButtons::OkCancel,
-                           PromptAnswer::Ok});
+        h.answered.append(
+            {title, label, PromptIcon::None, PromptButtons::OkCancel, PromptAnswer::Ok});
         const QueuedInput next = h.inputs.takeFirst();
         if (next.accepted)
             text = next.text;

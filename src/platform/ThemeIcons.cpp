@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QStandardPaths>
 
 namespace dovrin::platform {
 
@@ -32,8 +32,8 @@ void setUpIconTheme()
 {
     // Some platform plugins (offscreen, minimal) look for themes in Qt's resources only.
     QStringList paths = QIcon::themeSearchPaths();
-    QStringList dataDirs = QString::fromLocal8Bit(qgetenv("XDG_DATA_DIRS"))
-                               .split(u':', Qt::SkipEmptyParts);
+    QStringList dataDirs =
+        QString::fromLocal8Bit(qgetenv("XDG_DATA_DIRS")).split(u':', Qt::SkipEmptyParts);
     if (dataDirs.isEmpty())
         dataDirs = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
     dataDirs.prepend(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
@@ -44,8 +44,8 @@ void setUpIconTheme()
     }
     QIcon::setThemeSearchPaths(paths);
     QIcon::setFallbackThemeName(kFallbackTheme);
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")
-        || !QIcon::hasThemeIcon(QStringLiteral("folder")))
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor") ||
+        !QIcon::hasThemeIcon(QStringLiteral("folder")))
         QIcon::setThemeName(kFallbackTheme);
 }
 

@@ -46,8 +46,8 @@ TestCommentCli::Run TestCommentCli::cli(const QStringList& args, int limitBlocks
         const QString script =
             QStringLiteral("trap '' XFSZ; ulimit -f %1; exec \"$0\" \"$@\"").arg(limitBlocks);
         process.start(QStringLiteral("/bin/sh"),
-                      QStringList{QStringLiteral("-c"), script, QStringLiteral(DOVRIN_CLI_BINARY)}
-                          + full);
+                      QStringList{QStringLiteral("-c"), script, QStringLiteral(DOVRIN_CLI_BINARY)} +
+                          full);
     } else {
         process.start(QStringLiteral(DOVRIN_CLI_BINARY), full);
     }

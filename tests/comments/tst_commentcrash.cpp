@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-
 #include <cstdio>
 
 using namespace dovrin;
@@ -100,7 +99,8 @@ void TestCommentCrash::killedWriterLeavesOneWholeVersion()
     clock.start();
     QVERIFY(store.renameKeys(QStringLiteral("A\\"), QStringLiteral("B\\")));
     QVERIFY(store.renameKeys(QStringLiteral("B\\"), QStringLiteral("A\\")));
-    const int spreadMicroseconds = int(qBound(qint64(5000), clock.nsecsElapsed() / 1000 * 3, qint64(200000)));
+    const int spreadMicroseconds =
+        int(qBound(qint64(5000), clock.nsecsElapsed() / 1000 * 3, qint64(200000)));
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QLatin1String(kWriterVariable), dir.path());

@@ -26,7 +26,7 @@ const QString kKey = QStringLiteral("H\\D\\a.txt");
 void TestCommentEdit::edit_data()
 {
     QTest::addColumn<QString>("current");
-    QTest::addColumn<QString>("answer"); // "<cancel>" cancels the box
+    QTest::addColumn<QString>("answer");  // "<cancel>" cancels the box
     QTest::addColumn<int>("clearAnswer"); // -1: no question expected, else PromptAnswer
     QTest::addColumn<int>("outcome");
     QTest::addColumn<QString>("stored");
@@ -34,20 +34,26 @@ void TestCommentEdit::edit_data()
     const int none = -1;
     const int yes = int(PromptAnswer::Yes);
     const int no = int(PromptAnswer::No);
-    QTest::newRow("new comment trimmed") << "" << "  hello  " << none << int(EditResult::Stored)
-                                         << "hello";
+    QTest::newRow("new comment trimmed")
+        << ""
+        << "  hello  " << none << int(EditResult::Stored) << "hello";
     QTest::newRow("quotes become apostrophes")
-        << "" << "say \"hi\", twice" << none << int(EditResult::Stored) << "say 'hi', twice";
-    QTest::newRow("unchanged answer") << "old" << " old " << none << int(EditResult::Unchanged)
-                                      << "old";
-    QTest::newRow("blanks without comment")
-        << "" << "   " << none << int(EditResult::Unchanged) << "";
+        << ""
+        << "say \"hi\", twice" << none << int(EditResult::Stored) << "say 'hi', twice";
+    QTest::newRow("unchanged answer") << "old"
+                                      << " old " << none << int(EditResult::Unchanged) << "old";
+    QTest::newRow("blanks without comment") << ""
+                                            << "   " << none << int(EditResult::Unchanged) << "";
     QTest::newRow("cancel without comment")
-        << "" << "<cancel>" << none << int(EditResult::Unchanged) << "";
-    QTest::newRow("clear answered no") << "old" << "" << no << int(EditResult::Kept) << "old";
-    QTest::newRow("clear answered yes") << "old" << " " << yes << int(EditResult::Stored) << "";
+        << ""
+        << "<cancel>" << none << int(EditResult::Unchanged) << "";
+    QTest::newRow("clear answered no") << "old"
+                                       << "" << no << int(EditResult::Kept) << "old";
+    QTest::newRow("clear answered yes") << "old"
+                                        << " " << yes << int(EditResult::Stored) << "";
     QTest::newRow("cancel asks before clearing")
-        << "old" << "<cancel>" << no << int(EditResult::Kept) << "old";
+        << "old"
+        << "<cancel>" << no << int(EditResult::Kept) << "old";
 }
 
 void TestCommentEdit::edit()

@@ -17,11 +17,17 @@ private Q_SLOTS:
 
 namespace {
 
-const QStringList kComments{
-    "H\\D\\=root",           "H\\D\\a.txt=kept file",   "H\\DD\\a.txt=other disk",
-    "H\\D\\gone.txt=gone",   "H\\D\\Games\\=folder",    "H\\D\\Games\\save.dat=in folder",
-    "H\\D\\save.dat=moved",  "H\\D\\Old\\=gone folder", "H\\D\\Old\\x.txt=in gone folder",
-    "H\\D\\caf\u00e9.txt=latin name", "X\\D\\a.txt=other catalogue"};
+const QStringList kComments{"H\\D\\=root",
+                            "H\\D\\a.txt=kept file",
+                            "H\\DD\\a.txt=other disk",
+                            "H\\D\\gone.txt=gone",
+                            "H\\D\\Games\\=folder",
+                            "H\\D\\Games\\save.dat=in folder",
+                            "H\\D\\save.dat=moved",
+                            "H\\D\\Old\\=gone folder",
+                            "H\\D\\Old\\x.txt=in gone folder",
+                            "H\\D\\caf\u00e9.txt=latin name",
+                            "X\\D\\a.txt=other catalogue"};
 
 const QByteArray kFileList = "\":\"\r\n"
                              "\"a.txt\",10,#2026-03-01 10:15:00#\r\n"
@@ -39,20 +45,23 @@ void TestCommentPurge::purge_data()
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QStringList>("after");
 
-    QTest::newRow("re-catalogued")
-        << kComments << kFileList << true
-        << QStringList{"H\\D\\=root", "H\\D\\a.txt=kept file", "H\\DD\\a.txt=other disk",
-                       "H\\D\\Games\\=folder", "H\\D\\Games\\save.dat=in folder",
-                       "H\\D\\caf\u00e9.txt=latin name", "X\\D\\a.txt=other catalogue"};
-    QTest::newRow("folders only")
-        << kComments << QByteArray("\":\"\r\n\":\\Games\"\r\n\":\\Old\"\r\n") << true
-        << QStringList{"H\\D\\=root", "H\\DD\\a.txt=other disk", "H\\D\\Games\\=folder",
-                       "H\\D\\Old\\=gone folder", "X\\D\\a.txt=other catalogue"};
+    QTest::newRow("re-catalogued") << kComments << kFileList << true
+                                   << QStringList{"H\\D\\=root",
+                                                  "H\\D\\a.txt=kept file",
+                                                  "H\\DD\\a.txt=other disk",
+                                                  "H\\D\\Games\\=folder",
+                                                  "H\\D\\Games\\save.dat=in folder",
+                                                  "H\\D\\caf\u00e9.txt=latin name",
+                                                  "X\\D\\a.txt=other catalogue"};
+    QTest::newRow("folders only") << kComments
+                                  << QByteArray("\":\"\r\n\":\\Games\"\r\n\":\\Old\"\r\n") << true
+                                  << QStringList{"H\\D\\=root", "H\\DD\\a.txt=other disk",
+                                                 "H\\D\\Games\\=folder", "H\\D\\Old\\=gone folder",
+                                                 "X\\D\\a.txt=other catalogue"};
     // Without a readable file list nothing can be told stale: the store stays as it was.
     QTest::newRow("no file list") << kComments << QByteArray() << false << kComments;
     QTest::newRow("malformed file list")
-        << kComments << QByteArray("\":\"\r\n\"a.txt\",ten,#2026-03-01#\r\n") << false
-        << kComments;
+        << kComments << QByteArray("\":\"\r\n\"a.txt\",ten,#2026-03-01#\r\n") << false << kComments;
     QTest::newRow("disk without comments needs no file list")
         << QStringList{"H\\DD\\a.txt=other disk"} << QByteArray() << true
         << QStringList{"H\\DD\\a.txt=other disk"};

@@ -79,16 +79,14 @@ void TestCommentStore::operations_data()
     QTest::addColumn<QStringList>("after");
 
     const QStringList abc{"H\\D\\a.txt=one", "H\\D\\b.txt=two", "H\\D\\c.txt=three"};
-    QTest::newRow("set new goes last")
-        << abc << "set" << QStringList{"H\\D\\d.txt", "four"}
-        << QStringList{"H\\D\\a.txt=one", "H\\D\\b.txt=two", "H\\D\\c.txt=three",
-                       "H\\D\\d.txt=four"};
+    QTest::newRow("set new goes last") << abc << "set" << QStringList{"H\\D\\d.txt", "four"}
+                                       << QStringList{"H\\D\\a.txt=one", "H\\D\\b.txt=two",
+                                                      "H\\D\\c.txt=three", "H\\D\\d.txt=four"};
     QTest::newRow("set changed keeps its line")
         << abc << "set" << QStringList{"H\\D\\b.txt", "TWO"}
         << QStringList{"H\\D\\a.txt=one", "H\\D\\b.txt=TWO", "H\\D\\c.txt=three"};
-    QTest::newRow("set empty removes")
-        << abc << "set" << QStringList{"H\\D\\a.txt", ""}
-        << QStringList{"H\\D\\b.txt=two", "H\\D\\c.txt=three"};
+    QTest::newRow("set empty removes") << abc << "set" << QStringList{"H\\D\\a.txt", ""}
+                                       << QStringList{"H\\D\\b.txt=two", "H\\D\\c.txt=three"};
     QTest::newRow("set comma and quotes")
         << QStringList{} << "set" << QStringList{"H\\D\\a.txt", "red, green \"blue\""}
         << QStringList{"H\\D\\a.txt=red, green 'blue'"};
@@ -97,28 +95,25 @@ void TestCommentStore::operations_data()
         << QStringList{"H\\D\\a.txt=one  two"};
     QTest::newRow("set case differs is another key")
         << abc << "set" << QStringList{"h\\D\\a.txt", "x"}
-        << QStringList{"H\\D\\a.txt=one", "H\\D\\b.txt=two", "H\\D\\c.txt=three",
-                       "h\\D\\a.txt=x"};
+        << QStringList{"H\\D\\a.txt=one", "H\\D\\b.txt=two", "H\\D\\c.txt=three", "h\\D\\a.txt=x"};
     QTest::newRow("set changes every duplicate")
         << QStringList{"k=1", "j=2", "k=3"} << "set" << QStringList{"k", "9"}
         << QStringList{"k=9", "j=2", "k=9"};
-    QTest::newRow("remove")
-        << abc << "remove" << QStringList{"H\\D\\b.txt"}
-        << QStringList{"H\\D\\a.txt=one", "H\\D\\c.txt=three"};
-    QTest::newRow("remove missing key")
-        << abc << "remove" << QStringList{"H\\D\\x.txt"} << abc;
-    QTest::newRow("delete disk")
-        << QStringList{".\\Photos\\a.txt=1", ".\\Photos2\\a.txt=2", ".\\Photos\\Games\\=3",
-                       ".\\Photos\\=4"}
-        << "deleteDisk" << QStringList{".\\Photos\\"} << QStringList{".\\Photos2\\a.txt=2"};
+    QTest::newRow("remove") << abc << "remove" << QStringList{"H\\D\\b.txt"}
+                            << QStringList{"H\\D\\a.txt=one", "H\\D\\c.txt=three"};
+    QTest::newRow("remove missing key") << abc << "remove" << QStringList{"H\\D\\x.txt"} << abc;
+    QTest::newRow("delete disk") << QStringList{".\\Photos\\a.txt=1", ".\\Photos2\\a.txt=2",
+                                                ".\\Photos\\Games\\=3", ".\\Photos\\=4"}
+                                 << "deleteDisk" << QStringList{".\\Photos\\"}
+                                 << QStringList{".\\Photos2\\a.txt=2"};
     QTest::newRow("rename catalogue")
         << QStringList{"Photo\\Disk1\\a.txt=1", "Photos\\Disk1\\a.txt=2", "Photo\\=3"}
         << "renameKeys" << QStringList{"Photo\\", "Pictures\\"}
         << QStringList{"Pictures\\Disk1\\a.txt=1", "Photos\\Disk1\\a.txt=2", "Pictures\\=3"};
-    QTest::newRow("move disk")
-        << QStringList{".\\D\\a.txt=1", ".\\DD\\a.txt=2", "Cat\\D\\a.txt=3"} << "renameKeys"
-        << QStringList{".\\D\\", "Cat\\D\\"}
-        << QStringList{"Cat\\D\\a.txt=1", ".\\DD\\a.txt=2", "Cat\\D\\a.txt=3"};
+    QTest::newRow("move disk") << QStringList{".\\D\\a.txt=1", ".\\DD\\a.txt=2", "Cat\\D\\a.txt=3"}
+                               << "renameKeys" << QStringList{".\\D\\", "Cat\\D\\"}
+                               << QStringList{"Cat\\D\\a.txt=1", ".\\DD\\a.txt=2",
+                                              "Cat\\D\\a.txt=3"};
 }
 
 void TestCommentStore::operations()
@@ -224,14 +219,16 @@ void TestCommentStore::nonUtf8BytesSurviveRewrites()
     QCOMPARE(store.get(QStringLiteral("H\\D\\big")).size(), big.size());
     QVERIFY(store.set(QStringLiteral("H\\D\\new"), QStringLiteral("n")));
     QVERIFY(test::readFile(storePath()).startsWith(latin)); // raw bytes kept
-    QVERIFY(store.set(QStringLiteral("H\\D\\caf\u00e9.txt"), QStringLiteral("cr\u00e8me br\u00fbl\u00e9e")));
+    QVERIFY(store.set(QStringLiteral("H\\D\\caf\u00e9.txt"),
+                      QStringLiteral("cr\u00e8me br\u00fbl\u00e9e")));
     QCOMPARE(store.get(QStringLiteral("H\\D\\caf\u00e9.txt")),
              QStringLiteral("cr\u00e8me br\u00fbl\u00e9e"));
     QVERIFY(store.renameKeys(QStringLiteral("H\\"), QStringLiteral("\u00c9t\u00e9\\")));
-    QCOMPARE(pairs(store.entries()),
-             (QStringList{QStringLiteral("\u00c9t\u00e9\\D\\caf\u00e9.txt=cr\u00e8me br\u00fbl\u00e9e"),
-                          QStringLiteral("\u00c9t\u00e9\\D\\big=") + QString::fromLatin1(big),
-                          QStringLiteral("\u00c9t\u00e9\\D\\new=n")}));
+    QCOMPARE(
+        pairs(store.entries()),
+        (QStringList{QStringLiteral("\u00c9t\u00e9\\D\\caf\u00e9.txt=cr\u00e8me br\u00fbl\u00e9e"),
+                     QStringLiteral("\u00c9t\u00e9\\D\\big=") + QString::fromLatin1(big),
+                     QStringLiteral("\u00c9t\u00e9\\D\\new=n")}));
 }
 
 void TestCommentStore::showFolderComments()
@@ -282,7 +279,8 @@ void TestCommentStore::recovery()
     QVERIFY(QFile::exists(backup));
     QCOMPARE(QFile::exists(storePath()), storeLeft);
 
-    QVERIFY2(store.set(QStringLiteral("k\\3"), QStringLiteral("three")), qPrintable(store.lastError()));
+    QVERIFY2(store.set(QStringLiteral("k\\3"), QStringLiteral("three")),
+             qPrintable(store.lastError()));
     QCOMPARE(test::readFile(storePath()), storeBytes({"k\\1=one", "k\\2=two", "k\\3=three"}));
     QVERIFY(!QFile::exists(backup));
     QVERIFY(!QFile::exists(scratch));

@@ -87,22 +87,26 @@ void TestConfig::readsGoodFiles_data()
     QTest::addColumn<bool>("treeOnly");
     QTest::addColumn<QString>("databasePath");
 
-    QTest::newRow("as written") << QByteArray("1,2,3,4,5\r\n1080,2,3,4\r\n#FALSE#,#FALSE#,#TRUE#,2\r\n"
-                                              "#FALSE#,#FALSE#\r\n\"\"\r\n\"/d/\"\r\n\"/db/\"\r\n\"\",\"\"\r\n")
-                                << 3 << 1080.0 << true << "/db/";
+    QTest::newRow("as written")
+        << QByteArray("1,2,3,4,5\r\n1080,2,3,4\r\n#FALSE#,#FALSE#,#TRUE#,2\r\n"
+                      "#FALSE#,#FALSE#\r\n\"\"\r\n\"/d/\"\r\n\"/db/\"\r\n\"\",\"\"\r\n")
+        << 3 << 1080.0 << true << "/db/";
     QTest::newRow("other line breaks, tail ignored")
-        << QByteArray("1\n2\n3,4,5,1709.858,2\r\n3,4,#FALSE#\n#FALSE#,#FALSE#,6,#FALSE#,#FALSE#,\"\","
-                      "\"/d/\",\"/db/\",\"\",\"\"\r\nanything, at all\r\n")
+        << QByteArray(
+               "1\n2\n3,4,5,1709.858,2\r\n3,4,#FALSE#\n#FALSE#,#FALSE#,6,#FALSE#,#FALSE#,\"\","
+               "\"/d/\",\"/db/\",\"\",\"\"\r\nanything, at all\r\n")
         << 3 << 1709.858 << false << "/db/";
     QTest::newRow("comma in a quoted path")
         << QByteArray("1,2,3,4,5\r\n1,2,3,4\r\n#FALSE#,#FALSE#,#FALSE#,6\r\n#FALSE#,#FALSE#\r\n"
                       "\"\"\r\n\"\"\r\n\"/home/a/Disks, old/\"\r\n\"\",\"\"\r\n")
         << 3 << 1.0 << false << "/home/a/Disks, old/";
     QTest::newRow("empty fields read as zero")
-        << QByteArray("1,2,,4,5\r\n,2,3,4\r\n,,,6\r\n,\r\n\r\n\r\n\r\n,\r\n") << 0 << 0.0 << false << "";
+        << QByteArray("1,2,,4,5\r\n,2,3,4\r\n,,,6\r\n,\r\n\r\n\r\n\r\n,\r\n") << 0 << 0.0 << false
+        << "";
     QTest::newRow("windows-1252 path")
         << QByteArray("1,2,3,4,5\r\n1,2,3,4\r\n#FALSE#,#FALSE#,#FALSE#,6\r\n#FALSE#,#FALSE#\r\n"
-                      "\"\"\r\n\"\"\r\n\"/m\xe9" "dia/\"\r\n\"\",\"\"\r\n")
+                      "\"\"\r\n\"\"\r\n\"/m\xe9"
+                      "dia/\"\r\n\"\",\"\"\r\n")
         << 3 << 1.0 << false << QString::fromUtf8("/média/");
 }
 
@@ -166,8 +170,8 @@ void TestConfig::regenerate()
     settings.databasePath = QStringLiteral("/before/");
     QCOMPARE(config.read(settings), ConfigFile::ReadResult::Regenerated);
     const PromptRequest& q = prompt.requests().first();
-    QVERIFY(q.title == QLatin1String("Config file corrupt") && q.buttons == PromptButtons::YesNo
-            && q.icon == PromptIcon::Critical);
+    QVERIFY(q.title == QLatin1String("Config file corrupt") && q.buttons == PromptButtons::YesNo &&
+            q.icon == PromptIcon::Critical);
     QCOMPARE(settings, Settings());
     QCOMPARE(test::readFile(path()), defaultFile());
 }

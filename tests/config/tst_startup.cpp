@@ -78,7 +78,8 @@ void TestStartup::firstStart()
     Startup startup(prompt, m_program, lockPath());
     QVERIFY(startup.claimSingleInstance());
     QVERIFY(startup.loadSettings());
-    QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")), ConfigFile::bytes(Settings()));
+    QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")),
+             ConfigFile::bytes(Settings()));
     QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")).count("\r\n"), 8);
     QCOMPARE(startup.settings(), Settings());
 
@@ -108,13 +109,19 @@ void TestStartup::databasePath_data()
     QTest::addColumn<QString>("databasePath"); // "<tmp>" stands for the temporary folder
     QTest::addColumn<QString>("loaded");       // relative to the temporary folder
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("empty") << "" << "program/" << QStringList{};
-    QTest::newRow("absolute") << "<tmp>/db" << "db/" << QStringList{};
-    QTest::newRow("relative to the program folder") << "local" << "program/local/" << QStringList{};
-    QTest::newRow("gone") << "<tmp>/gone/" << "program/"
+    QTest::newRow("empty") << ""
+                           << "program/" << QStringList{};
+    QTest::newRow("absolute") << "<tmp>/db"
+                              << "db/" << QStringList{};
+    QTest::newRow("relative to the program folder") << "local"
+                                                    << "program/local/" << QStringList{};
+    QTest::newRow("gone") << "<tmp>/gone/"
+                          << "program/"
                           << QStringList{"Database path not found. Using application path."};
-    QTest::newRow("windows path") << "D:\\Catalogues\\" << "program/"
-                                  << QStringList{"Database path not found. Using application path."};
+    QTest::newRow("windows path") << "D:\\Catalogues\\"
+                                  << "program/"
+                                  << QStringList{
+                                         "Database path not found. Using application path."};
 }
 
 void TestStartup::databasePath()
@@ -163,12 +170,14 @@ void TestStartup::loadChosen()
     startup.loadDatabase(database);
     const QStringList before = tree.outline();
 
-    QCOMPARE(startup.loadChosenDatabase(database, chosen.replace(QStringLiteral("<tmp>"), m_dir->path())),
+    QCOMPARE(startup.loadChosenDatabase(database,
+                                        chosen.replace(QStringLiteral("<tmp>"), m_dir->path())),
              reloaded);
     QCOMPARE(prompt.texts(), messages);
     if (!messages.isEmpty())
         QCOMPARE(prompt.titles(), QStringList{"Unknown error"});
-    QCOMPARE(database.disks().at(1).path, reloaded ? QStringLiteral(".\\Disk") : QStringLiteral(".\\Home"));
+    QCOMPARE(database.disks().at(1).path,
+             reloaded ? QStringLiteral(".\\Disk") : QStringLiteral(".\\Home"));
     if (!reloaded)
         QCOMPARE(tree.outline(), before);
 }

@@ -46,8 +46,8 @@ static QStringList describe(const FolderListing& listing)
     for (int i = 0; i < listing.rows().size(); ++i) {
         const ListingRow& row = listing.rows()[i];
         out << QStringLiteral("%1|%2|%3|%4")
-                   .arg(listing.rowKey(i), row.isFolder ? QStringLiteral("FOLDER")
-                                                        : QStringLiteral("FILE"))
+                   .arg(listing.rowKey(i),
+                        row.isFolder ? QStringLiteral("FOLDER") : QStringLiteral("FILE"))
                    .arg(row.size)
                    .arg(row.comment);
     }
@@ -64,8 +64,7 @@ void TestFolderListing::rows_data()
         << QStringList{"Holidays\\Photos\\Games\\|FOLDER|0|Game folder",
                        "Holidays\\Photos\\Music\\|FOLDER|0|",
                        "Holidays\\Photos\\readme.txt|FILE|100|Read me first",
-                       "Holidays\\Photos\\b.TXT|FILE|200|",
-                       "Holidays\\Photos\\empty.dat|FILE|0|"};
+                       "Holidays\\Photos\\b.TXT|FILE|200|", "Holidays\\Photos\\empty.dat|FILE|0|"};
     QTest::newRow("folder: a duplicate name is listed once")
         << "Holidays\\Photos\\Games\\"
         << QStringList{"Holidays\\Photos\\Games\\Old\\|FOLDER|0|",
@@ -75,10 +74,10 @@ void TestFolderListing::rows_data()
         << "Holidays\\Photos\\Games\\Saves\\"
         << QStringList{"Holidays\\Photos\\Games\\Saves\\save1.dat|FILE|10|"};
     QTest::newRow("folder without files") << "Holidays\\Photos\\Music\\" << QStringList{};
-    QTest::newRow("folder whose block is missing") << "Holidays\\Photos\\Games\\Old\\"
-                                                   << QStringList{};
-    QTest::newRow("folders-only disk") << ".\\Folders\\"
-                                       << QStringList{".\\Folders\\Docs\\|FOLDER|0|"};
+    QTest::newRow("folder whose block is missing")
+        << "Holidays\\Photos\\Games\\Old\\" << QStringList{};
+    QTest::newRow("folders-only disk")
+        << ".\\Folders\\" << QStringList{".\\Folders\\Docs\\|FOLDER|0|"};
     QTest::newRow("disk without record files") << "Holidays\\Gone\\" << QStringList{};
 }
 
@@ -104,7 +103,8 @@ void TestFolderListing::summary_data()
     QTest::newRow("nothing") << "Holidays\\Photos\\Music\\"
                              << " 0 items. Disk free space: 1234.56MB";
     QTest::newRow("files not catalogued")
-        << ".\\Folders\\" << " 1 items. Disk free space: 5.00MB (Files not catalogued)";
+        << ".\\Folders\\"
+        << " 1 items. Disk free space: 5.00MB (Files not catalogued)";
 }
 
 void TestFolderListing::summary()
@@ -129,8 +129,10 @@ void TestFolderListing::locationText_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("location");
-    QTest::newRow("pseudo-catalogue") << ".\\Photos\\Games\\" << "\\Photos\\Games\\";
-    QTest::newRow("catalogue") << "Holidays\\Photos\\" << "Holidays\\Photos\\";
+    QTest::newRow("pseudo-catalogue") << ".\\Photos\\Games\\"
+                                      << "\\Photos\\Games\\";
+    QTest::newRow("catalogue") << "Holidays\\Photos\\"
+                               << "Holidays\\Photos\\";
 }
 
 void TestFolderListing::locationText()
@@ -149,7 +151,8 @@ void TestFolderListing::numberOfText_data()
     QTest::newRow("millions") << "12,345,678" << 12345678.0;
     QTest::newRow("zero") << "0" << 0.0;
     QTest::newRow("not a number") << "abc" << 0.0;
-    QTest::newRow("only 31 characters count") << "1111111111111111111111111111111999" << 1111111111111111111111111111111.0;
+    QTest::newRow("only 31 characters count")
+        << "1111111111111111111111111111111999" << 1111111111111111111111111111111.0;
 }
 
 void TestFolderListing::numberOfText()
@@ -165,8 +168,8 @@ void TestFolderListing::dateOfText_data()
     QTest::addColumn<QDateTime>("value");
     const QDate zeroDate(1899, 12, 30);
     QTest::newRow("empty") << "" << QDateTime(zeroDate, QTime(0, 0));
-    QTest::newRow("date and time") << "01/03/2026 10:15:00"
-                                   << QDateTime(QDate(2026, 3, 1), QTime(10, 15));
+    QTest::newRow("date and time")
+        << "01/03/2026 10:15:00" << QDateTime(QDate(2026, 3, 1), QTime(10, 15));
     QTest::newRow("date alone") << "31/01/2026" << QDateTime(QDate(2026, 1, 31), QTime(0, 0));
     QTest::newRow("time alone") << "10:15:30" << QDateTime(zeroDate, QTime(10, 15, 30));
     QTest::newRow("not a date") << "soon" << QDateTime(QDate(4501, 1, 1), QTime(0, 0));

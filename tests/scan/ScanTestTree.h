@@ -48,8 +48,8 @@ struct ExpectedRecord
             const QFileInfoList files =
                 QDir(work[i]).entryInfoList(QDir::Files | QDir::Hidden, QDir::Unsorted);
             for (const QFileInfo& f : files) {
-                list += "\"" + f.fileName().toUtf8() + "\"," + QByteArray::number(f.size()) + ","
-                        + RecordDateTime::fromDateTime(f.lastModified()).toRecordText() + "\r\n";
+                list += "\"" + f.fileName().toUtf8() + "\"," + QByteArray::number(f.size()) + "," +
+                        RecordDateTime::fromDateTime(f.lastModified()).toRecordText() + "\r\n";
             }
         }
     }

@@ -1,5 +1,5 @@
-#include "scan/ExtensionList.h"
 #include "TestFiles.h"
+#include "scan/ExtensionList.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,8 +27,8 @@ void TestExtensionList::reading_data()
     QTest::newRow("quoted") << QByteArray("\"tmp\"\r\n\"bak\"\r\n") << QStringList{"tmp", "bak"};
     QTest::newRow("empty third ends the list")
         << QByteArray("tmp\r\nbak\r\n\r\nold\r\n") << QStringList{"tmp", "bak"};
-    QTest::newRow("comma gives two") << QByteArray("tmp,bak\r\nold\r\n")
-                                     << QStringList{"tmp", "bak", "old"};
+    QTest::newRow("comma gives two")
+        << QByteArray("tmp,bak\r\nold\r\n") << QStringList{"tmp", "bak", "old"};
     QTest::newRow("bare LF") << QByteArray("tmp\nbak") << QStringList{"tmp", "bak"};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
     QByteArray many;

@@ -52,8 +52,8 @@ private:
 
 void TestScanner::init()
 {
-    const QString name = QString::fromLatin1(QTest::currentTestFunction()) + u'-'
-                         + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_');
+    const QString name = QString::fromLatin1(QTest::currentTestFunction()) + u'-' +
+                         QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_');
     m_source = m_dir.path() + QStringLiteral("/src-") + name + u'/';
     m_database = m_dir.path() + QStringLiteral("/db-") + name + u'/';
     QDir().mkpath(m_source);
@@ -87,8 +87,8 @@ QStringList TestScanner::databaseFiles() const
 void TestScanner::recordMatchesFormat()
 {
     // Enough sibling folders, with names differing only in case, to make the order matter.
-    const QStringList names{"beta", "Alpha", "gamma", "ALPHA2", "alpha1", "Zed", "_x", "a b",
-                            ".hidden", "delta,comma", "Émile", "echo"};
+    const QStringList names{"beta", "Alpha", "gamma",   "ALPHA2",      "alpha1", "Zed",
+                            "_x",   "a b",   ".hidden", "delta,comma", "Émile",  "echo"};
     for (const QString& n : names) {
         makeFolder(m_source + n);
         makeFile(m_source + n + "/f-" + n + ".txt", n.toUtf8());
@@ -147,7 +147,8 @@ void TestScanner::dates_data()
 {
     QTest::addColumn<QDateTime>("modified");
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("midnight") << QDateTime(QDate(2026, 1, 31), QTime(0, 0)) << QByteArray("#2026-01-31#");
+    QTest::newRow("midnight") << QDateTime(QDate(2026, 1, 31), QTime(0, 0))
+                              << QByteArray("#2026-01-31#");
     QTest::newRow("time") << QDateTime(QDate(2024, 2, 29), QTime(23, 59, 59))
                           << QByteArray("#2024-02-29 23:59:59#");
     QTest::newRow("before 1970") << QDateTime(QDate(1969, 7, 20), QTime(20, 17, 40))
@@ -169,7 +170,8 @@ void TestScanner::extensionFilter()
 {
     writeFile(m_database + "Extensions.dat", "tmp\r\nbak\r\n\r\nTXT\r\n");
     for (const char* name : {"report.tmp", "notmp", "REPORT.TMP", "x.bak", "keep.txt"})
-        makeFolder(m_source + name + QStringLiteral(".d")), makeFile(m_source + name + QStringLiteral(".d/") + name);
+        makeFolder(m_source + name + QStringLiteral(".d")),
+            makeFile(m_source + name + QStringLiteral(".d/") + name);
     QCOMPARE(scan(), ScanOutcome::Complete);
     const QByteArray list = record(".f");
     QVERIFY(!list.contains("\"report.tmp\""));
@@ -244,14 +246,17 @@ void TestScanner::awkwardNames()
     QCOMPARE(scan(), ScanOutcome::Complete);
 
     const QByteArray list = record(".f");
-    QVERIFY(list.contains("\"quote\xEF\xBC\x82" "d\",1,"));
+    QVERIFY(list.contains("\"quote\xEF\xBC\x82"
+                          "d\",1,"));
     QVERIFY(list.contains("\"back\xEF\xBC\xBCslash\",2,"));
-    QVERIFY(list.contains("\"line\xE2\x90\xA4" "break\",3,"));
-    QVERIFY(list.contains("\"\xEF\xBC\x9A" "colon\",4,"));
+    QVERIFY(list.contains("\"line\xE2\x90\xA4"
+                          "break\",3,"));
+    QVERIFY(list.contains("\"\xEF\xBC\x9A"
+                          "colon\",4,"));
     QVERIFY(list.contains("\"caf\xe9\",5,"));
     QCOMPARE(record(".t"), QByteArray(":\\dir\xEF\xBC\xBCwith\xEF\xBC\x82odd\r\n"));
     QVERIFY(list.contains("\":\\dir\xEF\xBC\xBCwith\xEF\xBC\x82odd\"\r\n"));
-    QCOMPARE(list.count("\r\n"), 7); // two folder lines and five files, one line each
+    QCOMPARE(list.count("\r\n"), 7);  // two folder lines and five files, one line each
     ::unlink(latin1Name.constData()); // QTemporaryDir cannot name it
 }
 
@@ -333,7 +338,8 @@ void TestScanner::unreadableFolder()
     makeFile(m_source + "open/f");
     QFile::setPermissions(m_source + "closed", {});
     const ScanOutcome outcome = scan();
-    QFile::setPermissions(m_source + "closed", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(m_source + "closed",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(outcome, ScanOutcome::Complete);
     QCOMPARE(m_prompt.titles(), QStringList{"Problem"});
     QCOMPARE(record(".t"), QByteArray(":\\closed\r\n:\\open\r\n"));

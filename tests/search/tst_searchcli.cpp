@@ -30,9 +30,9 @@ void TestSearchCli::initTestCase()
     const DatabaseFolder folder(m_dir.path());
     DiskTable disks;
     test::addDisk(folder, disks, QStringLiteral("Holidays\\Photos"), {":\\Games"},
-                  {folderLine(":"), fileLine("README", 100), fileLine("Readme.TXT", 1470716,
-                                                                         "#2026-01-31#"),
-                   folderLine(":\\Games"), fileLine("my_README_old.doc", 100000)});
+                  {folderLine(":"), fileLine("README", 100),
+                   fileLine("Readme.TXT", 1470716, "#2026-01-31#"), folderLine(":\\Games"),
+                   fileLine("my_README_old.doc", 100000)});
     test::writeComments(folder, {{"Holidays\\Photos\\README", "nice"}});
 }
 
@@ -42,9 +42,9 @@ QByteArray TestSearchCli::run(const QStringList& args, int& exitCode, QByteArray
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(DOVRIN_CLI_BINARY),
-                  QStringList{QStringLiteral("--database"), m_dir.path(), QStringLiteral("search")} +
-                      args);
+    process.start(
+        QStringLiteral(DOVRIN_CLI_BINARY),
+        QStringList{QStringLiteral("--database"), m_dir.path(), QStringLiteral("search")} + args);
     if (!process.waitForFinished(30000))
         return {};
     exitCode = process.exitCode();

@@ -5,9 +5,8 @@
 #include "search/ScanKernel.h"
 #include "search/SearchEngine.h"
 
-#include <QRandomGenerator>
-
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,13 +54,14 @@ void TestSearchEngine::initTestCase()
     addDisk(m_folder, m_disks, QStringLiteral("Holidays\\Photos"),
             {":\\Games", ":\\Games\\Saves", ":\\Games\\OldSaves", ":\\Games\\Savestates"},
             {folderLine(":"), fileLine("README", 100), fileLine("Readme.TXT", 1470716),
-             fileLine("a.txt", 10), folderLine(":\\Games"),
-             fileLine("my_README_old.doc", 100000), fileLine("B.TXT", 20),
-             fileLine("my.file.txt", 30), fileLine("archive.txt.gz", 40), fileLine("noext", 512),
-             fileLine(".profile", 60), folderLine(":\\Games\\Saves"),
+             fileLine("a.txt", 10), folderLine(":\\Games"), fileLine("my_README_old.doc", 100000),
+             fileLine("B.TXT", 20), fileLine("my.file.txt", 30), fileLine("archive.txt.gz", 40),
+             fileLine("noext", 512), fileLine(".profile", 60), folderLine(":\\Games\\Saves"),
              folderLine(":\\Games\\OldSaves"), fileLine("\xc3\x89t\xc3\xa9.txt", 70),
              folderLine(":\\Games\\Savestates"),
-             fileLine("Stra\xc3\x9f" "e.doc", 80, "#2026-01-31#")});
+             fileLine("Stra\xc3\x9f"
+                      "e.doc",
+                      80, "#2026-01-31#")});
     // A record from Windows: été.doc in Windows-1252.
     addDisk(m_folder, m_disks, QStringLiteral(".\\Misc"), {},
             {folderLine(":"), fileLine("\xe9t\xe9.doc", 5), fileLine("zero.bin", 0)});
@@ -96,35 +96,34 @@ void TestSearchEngine::modes_data()
         << QStringList{p + "README", p + "Readme.TXT", games + "my_README_old.doc"};
     QTest::newRow("name: É finds é, also in a Windows record")
         << SearchMode::Name << QStringLiteral("é")
-        << QStringList{games + QStringLiteral("OldSaves\\Été.txt"), QStringLiteral(".\\Misc\\été.doc")};
+        << QStringList{games + QStringLiteral("OldSaves\\Été.txt"),
+                       QStringLiteral(".\\Misc\\été.doc")};
     QTest::newRow("name: ß upper-cases to SS")
         << SearchMode::Name << "strasse"
         << QStringList{games + QStringLiteral("Savestates\\Straße.doc")};
-    QTest::newRow("name: folder keys are not names") << SearchMode::Name << "Games"
-                                                      << QStringList{};
+    QTest::newRow("name: folder keys are not names")
+        << SearchMode::Name << "Games" << QStringList{};
     QTest::newRow("extension after the last dot")
         << SearchMode::Extension << "txt"
         << QStringList{p + "Readme.TXT", p + "a.txt", games + "B.TXT", games + "my.file.txt",
                        games + QStringLiteral("OldSaves\\Été.txt")};
-    QTest::newRow("extension with its dot finds nothing") << SearchMode::Extension << ".txt"
-                                                          << QStringList{};
-    QTest::newRow("extension of a dot file") << SearchMode::Extension << "profile"
-                                             << QStringList{games + ".profile"};
+    QTest::newRow("extension with its dot finds nothing")
+        << SearchMode::Extension << ".txt" << QStringList{};
+    QTest::newRow("extension of a dot file")
+        << SearchMode::Extension << "profile" << QStringList{games + ".profile"};
     QTest::newRow("whole name") << SearchMode::Whole << "readme" << QStringList{p + "README"};
     QTest::newRow("start of the name")
         << SearchMode::Start << "read" << QStringList{p + "README", p + "Readme.TXT"};
     QTest::newRow("start is not any part") << SearchMode::Start << "eadme" << QStringList{};
     QTest::newRow("folder name with its backslash")
-        << SearchMode::Folder << "saves\\"
-        << QStringList{games + "Saves\\", games + "OldSaves\\"};
-    QTest::newRow("every folder")
-        << SearchMode::Folder << "\\"
-        << QStringList{games, games + "Saves\\", games + "OldSaves\\", games + "Savestates\\"};
+        << SearchMode::Folder << "saves\\" << QStringList{games + "Saves\\", games + "OldSaves\\"};
+    QTest::newRow("every folder") << SearchMode::Folder << "\\"
+                                  << QStringList{games, games + "Saves\\", games + "OldSaves\\",
+                                                 games + "Savestates\\"};
     QTest::newRow("disk: a catalogue's name")
-        << SearchMode::DiskName << "holidays"
-        << QStringList{"Holidays\\Photos", "Holidays\\Beach"};
-    QTest::newRow("disk: the pseudo-catalogue") << SearchMode::DiskName << "."
-                                                << QStringList{".\\Misc"};
+        << SearchMode::DiskName << "holidays" << QStringList{"Holidays\\Photos", "Holidays\\Beach"};
+    QTest::newRow("disk: the pseudo-catalogue")
+        << SearchMode::DiskName << "." << QStringList{".\\Misc"};
     QTest::newRow("comments in store order, gone disks too")
         << SearchMode::Comments << "NICE" << QStringList{p + "README", ".\\Gone\\x.txt"};
 }
@@ -146,7 +145,8 @@ void TestSearchEngine::endTexts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("status");
 
-    QTest::newRow("nothing found") << SearchMode::Name << "nowhere" << " 0 item(s) found.";
+    QTest::newRow("nothing found") << SearchMode::Name << "nowhere"
+                                   << " 0 item(s) found.";
     QTest::newRow("KB listed") << SearchMode::Name << "readme"
                                << " 3 item(s) found,   1,534 KB listed";
     QTest::newRow("under half a KB still shows KB") << SearchMode::Whole << "readme"
@@ -376,8 +376,8 @@ void TestSearchEngine::largeFileAcrossBlocks()
         if (i % 1000 == 0)
             data += "\":\\Folder" + QByteArray::number(i) + "\"\n";
         const bool hit = i % 997 == 0;
-        const QByteArray name = (hit ? "some_Needle_" : "plain_name_") + QByteArray::number(i) +
-                                ".dat";
+        const QByteArray name =
+            (hit ? "some_Needle_" : "plain_name_") + QByteArray::number(i) + ".dat";
         data += fileLine(name, i) + (i == 39999 ? "" : "\n");
         // The text also stands outside the names, where it must not count.
         if (i % 5 == 0)

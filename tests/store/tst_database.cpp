@@ -54,7 +54,11 @@ class TestDatabase : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); m_root = m_dir->path() + u'/'; }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_root = m_dir->path() + u'/';
+    }
     void sampleDatabase();
     void corruptQuestion_data();
     void corruptQuestion();
@@ -104,22 +108,27 @@ void TestDatabase::sampleDatabase()
     // placeholder; scratch, backup, stray and bad records nowhere.
     QStringList top = tree.childKeys({});
     for (const QString& key : top)
-        QVERIFY(tree.find(key)->tag == tags::kCatalogue ? catalogues.removeOne(key) : expected.removeOne(key.chopped(1)));
+        QVERIFY(tree.find(key)->tag == tags::kCatalogue ? catalogues.removeOne(key)
+                                                        : expected.removeOne(key.chopped(1)));
     QVERIFY(catalogues.isEmpty());
     QCOMPARE(tree.childKeys(QStringLiteral(".\\Photos\\")), QStringList{".\\Photos\\*"});
     const TreeNode* winter = tree.find(QStringLiteral("Holidays\\Winter\\"));
-    QVERIFY(winter && winter->text == QLatin1String("Winter") && winter->image == QLatin1String("disk"));
+    QVERIFY(winter && winter->text == QLatin1String("Winter") &&
+            winter->image == QLatin1String("disk"));
     QVERIFY(tree.find(QStringLiteral("Holidays\\"))->sortedChildren);
     QVERIFY(tree.childKeys(QStringLiteral("Empty\\")).isEmpty());
 
     QStringList texts = prompt.texts();
     texts.sort();
-    QCOMPARE(texts, (QStringList{
-        "Disk .\\Old is not in the correct format for this version of Dovrin.",
-        "The disk .\\Broken is corrupt. Shall I delete it?",
-        "The info file of disk .\\Short is damaged: it needs five lines, the last a number. "
-        "The disk is not loaded."}));
-    QCOMPARE(tree.statusTexts(), (QStringList{"Please wait... Initialising", " 4 disks catalogued"}));
+    QCOMPARE(
+        texts,
+        (QStringList{
+            "Disk .\\Old is not in the correct format for this version of Dovrin.",
+            "The disk .\\Broken is corrupt. Shall I delete it?",
+            "The info file of disk .\\Short is damaged: it needs five lines, the last a number. "
+            "The disk is not loaded."}));
+    QCOMPARE(tree.statusTexts(),
+             (QStringList{"Please wait... Initialising", " 4 disks catalogued"}));
     QVERIFY(QFile::exists(m_root + QStringLiteral("Old.t")));
 
     db.load(DatabaseFolder(m_root)); // loading again starts from empty
@@ -163,9 +172,13 @@ void TestDatabase::badInfoFiles_data()
     QTest::addColumn<QByteArray>("info");
     QTest::addColumn<QString>("title");
     QTest::newRow("empty") << QByteArray() << "Incompatible";
-    QTest::newRow("binary") << QByteArray("\x7f" "ELF\x02\x01\x00\x00\xff\xfe", 10) << "Incompatible";
+    QTest::newRow("binary") << QByteArray("\x7f"
+                                          "ELF\x02\x01\x00\x00\xff\xfe",
+                                          10)
+                            << "Incompatible";
     QTest::newRow("three lines") << QByteArray("25\r\nD:\\\r\n1MB\r\n") << "Disk not loaded";
-    QTest::newRow("flag not a number") << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n\x80\x81\r\n") << "Disk not loaded";
+    QTest::newRow("flag not a number")
+        << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n\x80\x81\r\n") << "Disk not loaded";
 }
 
 void TestDatabase::badInfoFiles()
@@ -199,9 +212,10 @@ void TestDatabase::undecodableNames()
     QCOMPARE(paths(db.disks()), QStringList{"Good\\ok"});
     QStringList texts = prompt.texts();
     texts.sort();
-    QCOMPARE(texts, (QStringList{
-        "The name Caté in the database folder is not valid UTF-8 text, so Dovrin cannot open it. Rename it to load it.",
-        "The name café.i in the database folder is not valid UTF-8 text, so Dovrin cannot open it. Rename it to load it."}));
+    QCOMPARE(texts, (QStringList{"The name Caté in the database folder is not valid UTF-8 text, so "
+                                 "Dovrin cannot open it. Rename it to load it.",
+                                 "The name café.i in the database folder is not valid UTF-8 text, "
+                                 "so Dovrin cannot open it. Rename it to load it."}));
     // QTemporaryDir cannot see these names either.
     for (const char* name : {"caf\xe9.i", "caf\xe9.t", "caf\xe9.f", "notes\xe9.txt"})
         std::remove(root + name);
@@ -242,7 +256,8 @@ void TestDatabase::limits()
     db.load(DatabaseFolder(m_root));
     QCOMPARE(db.disks().count(), DiskTable::kCapacity);
     QCOMPARE(prompt.titles(), QStringList{"Too many disks"});
-    QVERIFY(tree.find(QStringLiteral("Cat\\")) && tree.childKeys(QStringLiteral("Cat\\")).isEmpty());
+    QVERIFY(tree.find(QStringLiteral("Cat\\")) &&
+            tree.childKeys(QStringLiteral("Cat\\")).isEmpty());
 
     // 1001 catalogue folders: 1000 nodes, one message.
     QVERIFY(QDir(m_root).removeRecursively());

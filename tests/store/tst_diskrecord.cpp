@@ -37,15 +37,22 @@ void TestDiskRecord::infoFile_data()
 
     const int ok = int(InfoReadStatus::Ok), bad = int(InfoReadStatus::Malformed),
               version = int(InfoReadStatus::WrongVersion);
-    QTest::newRow("windows") << QByteArray("25\r\nD:\\\r\n1234.56MB\r\n04/12/2026 21:54:37\r\n 0 \r\n") << ok << "D:\\";
-    QTest::newRow("bare LF, no last line end") << QByteArray("25\n/m/x/\n0.00MB\nd\n 1 ") << ok << "/m/x/";
-    QTest::newRow("windows-1252") << QByteArray("25\r\nE:\\\xc9t\xe9\\\r\n1MB\r\nd\r\n 0 \r\n") << ok << "E:\\Été\\";
+    QTest::newRow("windows") << QByteArray(
+                                    "25\r\nD:\\\r\n1234.56MB\r\n04/12/2026 21:54:37\r\n 0 \r\n")
+                             << ok << "D:\\";
+    QTest::newRow("bare LF, no last line end")
+        << QByteArray("25\n/m/x/\n0.00MB\nd\n 1 ") << ok << "/m/x/";
+    QTest::newRow("windows-1252") << QByteArray("25\r\nE:\\\xc9t\xe9\\\r\n1MB\r\nd\r\n 0 \r\n")
+                                  << ok << "E:\\Été\\";
     QTest::newRow("four lines") << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n") << bad << "";
     QTest::newRow("empty fifth line") << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n\r\n") << bad << "";
-    QTest::newRow("letters in fifth") << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\nyes\r\n") << bad << "";
-    QTest::newRow("fifth past 16 bits") << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n 70000 \r\n") << bad << "";
+    QTest::newRow("letters in fifth")
+        << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\nyes\r\n") << bad << "";
+    QTest::newRow("fifth past 16 bits")
+        << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n 70000 \r\n") << bad << "";
     QTest::newRow("24") << QByteArray("24\r\nD:\\\r\n1MB\r\nd\r\n 0 \r\n") << version << "";
-    QTest::newRow("25 and a blank") << QByteArray("25 \r\nD:\\\r\n1MB\r\nd\r\n 0 \r\n") << version << "";
+    QTest::newRow("25 and a blank")
+        << QByteArray("25 \r\nD:\\\r\n1MB\r\nd\r\n 0 \r\n") << version << "";
     QTest::newRow("empty file") << QByteArray() << version << "";
     QTest::newRow("binary") << QByteArray("\x00\xff\x13\x80\r\n\x01", 7) << version << "";
 }
@@ -67,7 +74,8 @@ void TestDiskRecord::infoFileBytes()
     const DiskInfo info{QStringLiteral("/media/zoë/"), QStringLiteral("1234.56MB"),
                         QStringLiteral("04/12/2026 21:54:37"), 1};
     const QByteArray bytes = dovrin::infoFileBytes(info);
-    QCOMPARE(bytes, QByteArray("25\r\n/media/zo\xc3\xab/\r\n1234.56MB\r\n04/12/2026 21:54:37\r\n 1 \r\n"));
+    QCOMPARE(bytes,
+             QByteArray("25\r\n/media/zo\xc3\xab/\r\n1234.56MB\r\n04/12/2026 21:54:37\r\n 1 \r\n"));
     DiskInfo back;
     QCOMPARE(readInfoFile(write(bytes), back), InfoReadStatus::Ok);
     QCOMPARE(back.source, info.source);
@@ -86,14 +94,19 @@ void TestDiskRecord::fileList_data()
     fileList::appendFile(ours, "caf\xc3\xa9.txt", 4294967296LL,
                          RecordDateTime::fromDateAndTime(QDate(2026, 1, 31), QTime(0, 0)));
     fileList::appendFile(ours, "zero", 0, RecordDateTime::zero());
-    QTest::newRow("as we write") << ours << QStringList{"F :\\a,b", "café.txt|4294967296|#2026-01-31#",
-                                                        "zero|0|#1899-12-30#"};
-    QTest::newRow("windows sizes") << QByteArray("\":\"\r\n\"a.txt\",1234.0000,#2026-03-01 10:15:00#\n"
-                                                 "\"b\",7,#10:00:00#\r\n")
-                                   << QStringList{"F :", "a.txt|1234|#2026-03-01 10:15:00#", "b|7|#10:00:00#"};
-    QTest::newRow("empty item stops") << QByteArray("\":\"\r\n\"\"\r\n\":\\Later\"\r\n") << QStringList{"F :"};
-    QTest::newRow("bad size") << QByteArray("\":\"\r\n\"a\",12x,#2026-01-01#\r\n") << QStringList{"F :", "error"};
-    QTest::newRow("bad date") << QByteArray("\":\"\r\n\"a\",12,#2026-13-01#\r\n") << QStringList{"F :", "error"};
+    QTest::newRow("as we write") << ours
+                                 << QStringList{"F :\\a,b", "café.txt|4294967296|#2026-01-31#",
+                                                "zero|0|#1899-12-30#"};
+    QTest::newRow("windows sizes")
+        << QByteArray("\":\"\r\n\"a.txt\",1234.0000,#2026-03-01 10:15:00#\n"
+                      "\"b\",7,#10:00:00#\r\n")
+        << QStringList{"F :", "a.txt|1234|#2026-03-01 10:15:00#", "b|7|#10:00:00#"};
+    QTest::newRow("empty item stops")
+        << QByteArray("\":\"\r\n\"\"\r\n\":\\Later\"\r\n") << QStringList{"F :"};
+    QTest::newRow("bad size") << QByteArray("\":\"\r\n\"a\",12x,#2026-01-01#\r\n")
+                              << QStringList{"F :", "error"};
+    QTest::newRow("bad date") << QByteArray("\":\"\r\n\"a\",12,#2026-13-01#\r\n")
+                              << QStringList{"F :", "error"};
     QTest::newRow("cut short") << QByteArray("\":\"\r\n\"a\",12") << QStringList{"F :", "error"};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
 }
@@ -110,8 +123,8 @@ void TestDiskRecord::fileList()
         const QString name = QString::fromUtf8(item.name);
         got << (item.kind == FileListItem::Folder
                     ? QStringLiteral("F ") + name
-                    : name + u'|' + QString::number(item.size) + u'|'
-                          + QString::fromLatin1(item.modified.toRecordText()));
+                    : name + u'|' + QString::number(item.size) + u'|' +
+                          QString::fromLatin1(item.modified.toRecordText()));
     }
     if (!reader.error().isEmpty())
         got << QStringLiteral("error");

@@ -32,15 +32,14 @@ void TestKeys::operations_data()
     row("pseudo disk", QStringLiteral(".\\Photos\\"),
         {".\\", ".", ".\\Photos\\", ".\\Photos", "Photos", ".\\", "Photos"});
     row("disk in catalogue", QStringLiteral("Holidays\\Photos\\"),
-        {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
-         "Holidays\\", "Photos"});
+        {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos", "Holidays\\",
+         "Photos"});
     row("file", QStringLiteral("Holidays\\Photos\\Games\\readme.txt"),
         {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
          "Holidays\\Photos\\Games\\", "readme.txt"});
     row("catalogue", QStringLiteral("Holidays\\"),
         {"Holidays\\", "Holidays", "", "Holidays\\", "", "", ""});
-    row("no separator", QStringLiteral("Holidays"),
-        {"", "", "", "Holidays", "", "", ""});
+    row("no separator", QStringLiteral("Holidays"), {"", "", "", "Holidays", "", "", ""});
     row("placeholder", QStringLiteral("Holidays\\Photos\\*"),
         {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
          "Holidays\\Photos\\", "*"});

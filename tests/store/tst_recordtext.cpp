@@ -30,12 +30,16 @@ void TestRecordText::dateTimeText_data()
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QTime>("time");
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("full") << QDate(2026, 3, 1) << QTime(10, 15, 0) << QByteArray("#2026-03-01 10:15:00#");
+    QTest::newRow("full") << QDate(2026, 3, 1) << QTime(10, 15, 0)
+                          << QByteArray("#2026-03-01 10:15:00#");
     QTest::newRow("midnight") << QDate(2026, 1, 31) << QTime(0, 0) << QByteArray("#2026-01-31#");
-    QTest::newRow("zero date") << QDate(1899, 12, 30) << QTime(13, 5, 9) << QByteArray("#13:05:09#");
+    QTest::newRow("zero date") << QDate(1899, 12, 30) << QTime(13, 5, 9)
+                               << QByteArray("#13:05:09#");
     QTest::newRow("zero") << QDate(1899, 12, 30) << QTime(0, 0) << QByteArray("#1899-12-30#");
-    QTest::newRow("before zero") << QDate(1850, 6, 2) << QTime(23, 59, 59) << QByteArray("#1850-06-02 23:59:59#");
-    QTest::newRow("leap day") << QDate(2024, 2, 29) << QTime(1, 2, 3) << QByteArray("#2024-02-29 01:02:03#");
+    QTest::newRow("before zero") << QDate(1850, 6, 2) << QTime(23, 59, 59)
+                                 << QByteArray("#1850-06-02 23:59:59#");
+    QTest::newRow("leap day") << QDate(2024, 2, 29) << QTime(1, 2, 3)
+                              << QByteArray("#2024-02-29 01:02:03#");
 }
 
 void TestRecordText::dateTimeText()

@@ -15,9 +15,9 @@ inline void writeDisk(const QString& root, const QString& relativePath, const QS
                       const QByteArray& freeSpace = "1234.56MB")
 {
     const QString base = root + u'/' + relativePath;
-    writeFile(base + QStringLiteral(".i"),
-              "25\r\n/media/alice/PHOTOS/\r\n" + freeSpace + "\r\n01/03/2026 10:15:00\r\n "
-                  + QByteArray::number(foldersOnly) + " \r\n");
+    writeFile(base + QStringLiteral(".i"), "25\r\n/media/alice/PHOTOS/\r\n" + freeSpace +
+                                               "\r\n01/03/2026 10:15:00\r\n " +
+                                               QByteArray::number(foldersOnly) + " \r\n");
     QByteArray tree;
     for (const QString& folder : folders)
         tree += folder.toUtf8() + "\r\n";
@@ -32,13 +32,13 @@ inline void writeDisk(const QString& root, const QString& relativePath, const QS
 inline void writeSampleDatabase(const QString& root)
 {
     writeDisk(root, QStringLiteral("Loose"), {}, "\":\"\n\"a.txt\",10,#2025-01-06#\n");
-    writeDisk(root, QStringLiteral("Holidays/Photos"),
-              {QStringLiteral(":\\Games"), QStringLiteral(":\\Games\\Saves"),
-               QStringLiteral(":\\Music")},
-              "\":\"\n\"readme.txt\",1234000,#2026-03-01 10:15:00#\n"
-              "\"setup.exe\",566,#2025-12-24#\n"
-              "\":\\Games\"\n\"game.iso\",700000000,#2022-05-05 05:05:05#\n"
-              "\":\\Games\\Saves\"\n\":\\Music\"\n\"song.mp3\",1,#2021-01-01 12:00:00#\n");
+    writeDisk(
+        root, QStringLiteral("Holidays/Photos"),
+        {QStringLiteral(":\\Games"), QStringLiteral(":\\Games\\Saves"), QStringLiteral(":\\Music")},
+        "\":\"\n\"readme.txt\",1234000,#2026-03-01 10:15:00#\n"
+        "\"setup.exe\",566,#2025-12-24#\n"
+        "\":\\Games\"\n\"game.iso\",700000000,#2022-05-05 05:05:05#\n"
+        "\":\\Games\\Saves\"\n\":\\Music\"\n\"song.mp3\",1,#2021-01-01 12:00:00#\n");
     writeDisk(root, QStringLiteral("Holidays/Videos"), {QStringLiteral(":\\Clips")},
               "\":\"\n\":\\Clips\"\n", 1);
     writeFile(root + QStringLiteral("/Empty/notes.txt"), "not a record");

@@ -145,9 +145,9 @@ void TestAddDialog::newDisk_data()
     QTest::addColumn<QString>("catalogue");
     QTest::addColumn<QString>("recordFile");
     QTest::addColumn<QString>("key");
-    QTest::newRow("into a catalogue") << QStringLiteral("Holidays")
-                                      << QStringLiteral("Holidays/Trip")
-                                      << QStringLiteral("Holidays\\Trip\\");
+    QTest::newRow("into a catalogue")
+        << QStringLiteral("Holidays") << QStringLiteral("Holidays/Trip")
+        << QStringLiteral("Holidays\\Trip\\");
     QTest::newRow("into <no catalogue>") << QStringLiteral("<no catalogue>")
                                          << QStringLiteral("Trip") << QStringLiteral(".\\Trip\\");
 }
@@ -188,17 +188,17 @@ void TestAddDialog::refusedInput_data()
     QTest::addColumn<bool>("existing");
     QTest::addColumn<QString>("message");
     const QString source = QStringLiteral("SOURCE");
-    QTest::newRow("no path") << QString() << "x" << false
-                             << "Please select something to catalogue";
-    QTest::newRow("missing path") << "/no/such/folder" << "x" << false
+    QTest::newRow("no path") << QString() << "x" << false << "Please select something to catalogue";
+    QTest::newRow("missing path") << "/no/such/folder"
+                                  << "x" << false
                                   << "Path not found, please reselect a directory to catalogue";
     QTest::newRow("no name") << source << QString() << false
                              << "You must provide a name for the disk";
     QTest::newRow("pasted question mark") << source << "a?b" << false
                                           << "Disk names cannot contain the following "
                                              "characters: \\ / : * ? \" < > |";
-    QTest::newRow("no disk chosen") << source << QString() << true
-                                    << "You must provide a name for the disk";
+    QTest::newRow("no disk chosen")
+        << source << QString() << true << "You must provide a name for the disk";
 }
 
 void TestAddDialog::refusedInput()
@@ -239,10 +239,18 @@ void TestAddDialog::folderName_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("shownPath");
     QTest::addColumn<QString>("name");
-    QTest::newRow("folder") << "/data/Music" << "/data/Music/" << "Music";
-    QTest::newRow("with separator") << "/data/Music/" << "/data/Music/" << "Music";
-    QTest::newRow("root") << "/" << "/" << "keep";
-    QTest::newRow("drive root") << "D:\\" << "D:\\" << "keep";
+    QTest::newRow("folder") << "/data/Music"
+                            << "/data/Music/"
+                            << "Music";
+    QTest::newRow("with separator") << "/data/Music/"
+                                    << "/data/Music/"
+                                    << "Music";
+    QTest::newRow("root") << "/"
+                          << "/"
+                          << "keep";
+    QTest::newRow("drive root") << "D:\\"
+                                << "D:\\"
+                                << "keep";
 }
 
 void TestAddDialog::folderName()
@@ -330,8 +338,8 @@ void TestAddDialog::updateForm()
     QCOMPARE(find<QComboBox>("comDiskList")->currentText(), QStringLiteral("\\Photos"));
     QCOMPARE(find<QComboBox>("cmbCatalogues")->currentText(), QStringLiteral("<no catalogue>"));
     QVERIFY(find<QRadioButton>("Option2")->isChecked());
-    for (const char* name : {"Option1", "txtDiskname", "cmdVol", "cmdDir", "comDiskList",
-                             "cmbCatalogues"})
+    for (const char* name :
+         {"Option1", "txtDiskname", "cmdVol", "cmdDir", "comDiskList", "cmbCatalogues"})
         QVERIFY2(!find<QWidget>(name)->isEnabled(), name);
     QCOMPARE(find<QLineEdit>("txtPath")->text(), m_source.path() + u'/');
 }
@@ -355,9 +363,9 @@ void TestAddDialog::cancelDuringScan()
     bool sawScan = false;
     // The first pending event is seen when the scan first lets the window work.
     QTimer::singleShot(0, m_dialog, [&] {
-        sawScan = m_dialog->isScanning() && !find<QPushButton>("cmdOk")->isEnabled()
-                  && find<QPushButton>("cmdCancel")->isEnabled()
-                  && find<QLabel>("labStatus")->isVisible();
+        sawScan = m_dialog->isScanning() && !find<QPushButton>("cmdOk")->isEnabled() &&
+                  find<QPushButton>("cmdCancel")->isEnabled() &&
+                  find<QLabel>("labStatus")->isVisible();
         if (closeBox)
             m_dialog->close();
         else

@@ -90,8 +90,7 @@ void TestFileList::fillShowsRowsAndTexts()
     QCOMPARE(m_view->rowTag(0), QStringLiteral("FOLDER"));
     QCOMPARE(m_view->rowKey(2), QStringLiteral("Holidays\\Photos\\readme.txt"));
     QCOMPARE(m_view->rowTag(2), QStringLiteral("FILE"));
-    QCOMPARE(column(*m_view, FileListModel::SizeColumn),
-             QStringList({"", "", "100", "200", "0"}));
+    QCOMPARE(column(*m_view, FileListModel::SizeColumn), QStringList({"", "", "100", "200", "0"}));
     // The date alone at midnight.
     QCOMPARE(column(*m_view, FileListModel::ModifiedColumn),
              QStringList({"", "", "01/03/2026 10:15:00", "31/01/2026", "01/02/2026 08:00:00"}));
@@ -139,15 +138,15 @@ void TestFileList::headerClicks_data()
     QTest::addColumn<bool>("sorted");
 
     // Root rows in record order: Games\, Music\, readme.txt (100), b.TXT (200), empty.dat (0).
-    QTest::newRow("size") << QList<int>{1} << 1 << QStringList{"", "", "", "100", "200"}
-                          << false;
+    QTest::newRow("size") << QList<int>{1} << 1 << QStringList{"", "", "", "100", "200"} << false;
     QTest::newRow("size twice descends")
         << QList<int>{1, 1} << 1 << QStringList{"200", "100", "", "", ""} << false;
     QTest::newRow("size twice, then name ascends")
         << QList<int>{1, 1, 0} << 0
         << QStringList{"b.TXT", "empty.dat", "Games", "Music", "readme.txt"} << true;
-    QTest::newRow("name first ascends") << QList<int>{0} << 0
-        << QStringList{"b.TXT", "empty.dat", "Games", "Music", "readme.txt"} << true;
+    QTest::newRow("name first ascends")
+        << QList<int>{0} << 0 << QStringList{"b.TXT", "empty.dat", "Games", "Music", "readme.txt"}
+        << true;
     QTest::newRow("name twice descends")
         << QList<int>{0, 0} << 0
         << QStringList{"readme.txt", "Music", "Games", "empty.dat", "b.TXT"} << true;
@@ -247,7 +246,8 @@ void TestFileList::editedCommentShows()
 {
     QVERIFY(m_view->fillFileList(QStringLiteral("Holidays\\Photos\\")));
     QVERIFY(m_view->setRowComment(QStringLiteral("Holidays\\Photos\\b.TXT"), QStringLiteral("B")));
-    QVERIFY(!m_view->setRowComment(QStringLiteral("Holidays\\Photos\\b.TXT\\"), QStringLiteral("x")));
+    QVERIFY(
+        !m_view->setRowComment(QStringLiteral("Holidays\\Photos\\b.TXT\\"), QStringLiteral("x")));
     QCOMPARE(m_view->fileListModel()->text(3, FileListModel::CommentColumn), QStringLiteral("B"));
 }
 
@@ -279,11 +279,16 @@ void TestFileList::extensionKey_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("key");
-    QTest::newRow("plain") << "report.txt" << ".TXT";
-    QTest::newRow("last dot") << "a.tar.gz" << ".GZ";
-    QTest::newRow("no dot") << "Makefile" << "";
-    QTest::newRow("hidden file") << ".bashrc" << ".BASHRC";
-    QTest::newRow("trailing dot") << "odd." << ".";
+    QTest::newRow("plain") << "report.txt"
+                           << ".TXT";
+    QTest::newRow("last dot") << "a.tar.gz"
+                              << ".GZ";
+    QTest::newRow("no dot") << "Makefile"
+                            << "";
+    QTest::newRow("hidden file") << ".bashrc"
+                                 << ".BASHRC";
+    QTest::newRow("trailing dot") << "odd."
+                                  << ".";
 }
 
 void TestFileList::extensionKey()

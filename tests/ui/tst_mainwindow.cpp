@@ -1,14 +1,14 @@
-#include "MessageBoxPrompt.h"
 #include "FolderChooser.h"
+#include "MessageBoxPrompt.h"
 #include "TestFiles.h"
 #include "UiTestDatabase.h"
 #include "config/Settings.h"
 #include "config/Startup.h"
+#include "filelist/KeyedListModel.h"
+#include "filelist/ListView.h"
 #include "mainwindow/CatalogueTree.h"
 #include "mainwindow/DiskInfoDialog.h"
 #include "mainwindow/DragBar.h"
-#include "filelist/KeyedListModel.h"
-#include "filelist/ListView.h"
 #include "mainwindow/MainWindow.h"
 #include "store/Database.h"
 #include "store/Keys.h"
@@ -17,9 +17,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <memory>
 
@@ -51,8 +51,7 @@ private:
     {
         for (QAction* item : m_window->findChildren<QAction*>()) {
             const QString name = item->objectName();
-            if (name.startsWith(QLatin1String("mnu")) && !item->isSeparator()
-                && !item->isEnabled())
+            if (name.startsWith(QLatin1String("mnu")) && !item->isSeparator() && !item->isEnabled())
                 m_window->setCommand(name, [this, name] { m_ran << name; });
         }
     }
@@ -200,7 +199,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("status");
         QTest::newRow("unread disk root")
             << "Holidays\\Photos\\" << QStringList{"Games", "Music", "readme.txt", "setup.exe"}
-            << "Holidays\\Photos\\" << "1,206KB in 4 items. (Disk free space: 1234.56MB)";
+            << "Holidays\\Photos\\"
+            << "1,206KB in 4 items. (Disk free space: 1234.56MB)";
         QTest::newRow("folder") << "Holidays\\Photos\\Games\\" << QStringList{"Saves", "game.iso"}
                                 << "Holidays\\Photos\\Games\\"
                                 << "683,594KB in 2 items. (Disk free space: 1234.56MB)";
@@ -264,7 +264,8 @@ private Q_SLOTS:
         MessageBoxPrompt::setNextInput(QStringLiteral("kept"));
         m_window->action(QStringLiteral("mnuHFileComment"))->trigger();
         m_window->fillFileList(QStringLiteral("Holidays\\Photos\\"));
-        QCOMPARE(list->listModel()->text(list->rowOfKey(QStringLiteral("Holidays\\Photos\\readme.txt")), 3),
+        QCOMPARE(list->listModel()->text(
+                     list->rowOfKey(QStringLiteral("Holidays\\Photos\\readme.txt")), 3),
                  QStringLiteral("kept"));
     }
 
@@ -348,8 +349,10 @@ private Q_SLOTS:
             QMenu* menu = m_window->menu(QLatin1String(name));
             Q_EMIT menu->aboutToShow();
         }
-        QCOMPARE(m_window->action(QStringLiteral("mnuDeleteCatalogue"))->isEnabled(), catalogueItems);
-        QCOMPARE(m_window->action(QStringLiteral("mnuRenameCatalogue"))->isEnabled(), catalogueItems);
+        QCOMPARE(m_window->action(QStringLiteral("mnuDeleteCatalogue"))->isEnabled(),
+                 catalogueItems);
+        QCOMPARE(m_window->action(QStringLiteral("mnuRenameCatalogue"))->isEnabled(),
+                 catalogueItems);
         QVERIFY(m_window->action(QStringLiteral("mnuNewCatalogue"))->isEnabled());
         for (const char* name : {"mnuDeleteDisk", "mnuRenameDisk", "mnuDiskInfo", "mnuUpdateDisk",
                                  "mnuMoveDiskToCat", "mnuTextFile"})
@@ -372,9 +375,9 @@ private Q_SLOTS:
 
     void laterCommandsStartDisabled()
     {
-        for (const char* name : {"mnuSearch", "mnuUnsort", "mnuOptions", "mnuPrint", "mnuNewDisk",
-                                 "mnuNewCatalogue", "mnuRCRun", "mnuHelp", "mnuAbout",
-                                 "cmdNew", "cmdSearch", "cmdAbout"})
+        for (const char* name :
+             {"mnuSearch", "mnuUnsort", "mnuOptions", "mnuPrint", "mnuNewDisk", "mnuNewCatalogue",
+              "mnuRCRun", "mnuHelp", "mnuAbout", "cmdNew", "cmdSearch", "cmdAbout"})
             QVERIFY2(!m_window->action(QLatin1String(name))->isEnabled(), name);
         QVERIFY(m_window->action(QStringLiteral("cmdDel"))->isEnabled());
         QCOMPARE(m_window->action(QStringLiteral("cmdDel"))->toolTip(),
@@ -387,8 +390,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("menu");
-        QTest::newRow("catalogue") << "Holidays\\" << "mnuCatalogue";
-        QTest::newRow("disk") << "Holidays\\Photos\\" << "mnuDisk";
+        QTest::newRow("catalogue") << "Holidays\\"
+                                   << "mnuCatalogue";
+        QTest::newRow("disk") << "Holidays\\Photos\\"
+                              << "mnuDisk";
         QTest::newRow("folder") << "Holidays\\Photos\\Music\\" << QString();
     }
 
@@ -512,7 +517,8 @@ private Q_SLOTS:
         QVERIFY(shutDown);
         m_window.reset();
 
-        Startup next(m_prompt, m_programDir.path() + u'/', m_programDir.filePath(QStringLiteral("lock2")));
+        Startup next(m_prompt, m_programDir.path() + u'/',
+                     m_programDir.filePath(QStringLiteral("lock2")));
         QVERIFY(next.loadSettings());
         QCOMPARE(next.settings().windowLeft, 1500);
         QCOMPARE(next.settings().windowTop, 900);
@@ -534,15 +540,15 @@ private Q_SLOTS:
         QTest::newRow("files") << "Holidays\\Photos\\"
                                << QStringList{"3", "4", "701,234,567 bytes",
                                               "Files were catalogued for this disk"};
-        QTest::newRow("folders only") << "Holidays\\Videos\\"
-                                      << QStringList{"1", "N/A", "N/A",
-                                                     "Files were not catalogued for this disk"};
-        QTest::newRow("no folders") << ".\\Loose\\"
-                                    << QStringList{"0", "1", "10 bytes",
-                                                   "Files were catalogued for this disk"};
-        QTest::newRow("empty files") << ".\\Zero\\"
-                                     << QStringList{"0", "2", " bytes",
-                                                    "Files were catalogued for this disk"};
+        QTest::newRow("folders only")
+            << "Holidays\\Videos\\"
+            << QStringList{"1", "N/A", "N/A", "Files were not catalogued for this disk"};
+        QTest::newRow("no folders")
+            << ".\\Loose\\"
+            << QStringList{"0", "1", "10 bytes", "Files were catalogued for this disk"};
+        QTest::newRow("empty files")
+            << ".\\Zero\\"
+            << QStringList{"0", "2", " bytes", "Files were catalogued for this disk"};
     }
 
     void diskInformation()
@@ -583,7 +589,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("status");
         QTest::newRow("cancelled") << QString() << QString() << " 3 disks catalogued";
-        QTest::newRow("missing") << "/nonexistent/folder" << "Unable to change to directory"
+        QTest::newRow("missing") << "/nonexistent/folder"
+                                 << "Unable to change to directory"
                                  << " 3 disks catalogued";
         QTest::newRow("empty folder") << "EMPTY" << QString() << " 0 disks catalogued";
     }
@@ -601,7 +608,8 @@ private Q_SLOTS:
         QCOMPARE(m_window->statusText(1), status);
         if (!message.isEmpty()) {
             QCOMPARE(MessageBoxPrompt::answeredRequests().last().text, message);
-            QCOMPARE(MessageBoxPrompt::answeredRequests().last().title, QStringLiteral("Unknown error"));
+            QCOMPARE(MessageBoxPrompt::answeredRequests().last().title,
+                     QStringLiteral("Unknown error"));
         }
     }
 
@@ -616,7 +624,8 @@ private Q_SLOTS:
         m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
         QCOMPARE(MessageBoxPrompt::answeredRequests().last().text,
                  QStringLiteral("Default database path not found"));
-        QCOMPARE(MessageBoxPrompt::answeredRequests().last().title, QStringLiteral("Path not found"));
+        QCOMPARE(MessageBoxPrompt::answeredRequests().last().title,
+                 QStringLiteral("Path not found"));
         QCOMPARE(m_window->statusText(1), QStringLiteral(" 1 disk catalogued"));
 
         m_startup->settings().databasePath = m_dir.path();

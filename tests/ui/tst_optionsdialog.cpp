@@ -264,8 +264,8 @@ void TestOptionsDialog::tabWrapping_data()
     QTest::newRow("ctrl+tab wraps to first") << 2 << int(Qt::Key_Tab) << ctrl << 0;
     QTest::newRow("ctrl+shift+tab wraps to last") << 0 << int(Qt::Key_Backtab) << ctrlShift << 2;
     QTest::newRow("ctrl+shift+tab back") << 2 << int(Qt::Key_Tab) << ctrlShift << 1;
-    QTest::newRow("alt+ctrl+tab left alone") << 1 << int(Qt::Key_Tab)
-                                             << (ctrl | int(Qt::AltModifier)) << 1;
+    QTest::newRow("alt+ctrl+tab left alone")
+        << 1 << int(Qt::Key_Tab) << (ctrl | int(Qt::AltModifier)) << 1;
     QTest::newRow("plain tab left alone") << 1 << int(Qt::Key_Tab) << 0 << 1;
 }
 

@@ -32,7 +32,11 @@ private:
 
 private Q_SLOTS:
     void initTestCase() { test::pinLocale(); }
-    void cleanup() { MessageBoxPrompt::resetTestHooks(); FolderChooser::resetTestHooks(); }
+    void cleanup()
+    {
+        MessageBoxPrompt::resetTestHooks();
+        FolderChooser::resetTestHooks();
+    }
 
     void realBoxShowsTheRequest_data()
     {
@@ -44,15 +48,15 @@ private Q_SLOTS:
         QTest::newRow("ok") << int(PromptButtons::Ok) << int(PromptAnswer::Ok)
                             << int(Qt::Key_Return) << int(PromptAnswer::Ok)
                             << int(QMessageBox::Critical);
-        QTest::newRow("no is default") << int(PromptButtons::YesNo) << int(PromptAnswer::No)
-                                       << int(Qt::Key_Return) << int(PromptAnswer::No)
-                                       << int(QMessageBox::Question);
-        QTest::newRow("yes is default") << int(PromptButtons::YesNo) << int(PromptAnswer::Yes)
-                                        << int(Qt::Key_Return) << int(PromptAnswer::Yes)
-                                        << int(QMessageBox::Question);
-        QTest::newRow("escape is cancel") << int(PromptButtons::OkCancel) << int(PromptAnswer::Ok)
-                                          << int(Qt::Key_Escape) << int(PromptAnswer::Cancel)
-                                          << int(QMessageBox::Warning);
+        QTest::newRow("no is default")
+            << int(PromptButtons::YesNo) << int(PromptAnswer::No) << int(Qt::Key_Return)
+            << int(PromptAnswer::No) << int(QMessageBox::Question);
+        QTest::newRow("yes is default")
+            << int(PromptButtons::YesNo) << int(PromptAnswer::Yes) << int(Qt::Key_Return)
+            << int(PromptAnswer::Yes) << int(QMessageBox::Question);
+        QTest::newRow("escape is cancel")
+            << int(PromptButtons::OkCancel) << int(PromptAnswer::Ok) << int(Qt::Key_Escape)
+            << int(PromptAnswer::Cancel) << int(QMessageBox::Warning);
     }
 
     void realBoxShowsTheRequest()
@@ -75,9 +79,9 @@ private Q_SLOTS:
             },
             Qt::Key(key));
         MessageBoxPrompt prompt;
-        const PromptAnswer answer = prompt.ask({QStringLiteral("Title"), QStringLiteral("Some text"),
-                                                promptIcon, PromptButtons(buttons),
-                                                PromptAnswer(defaultAnswer)});
+        const PromptAnswer answer =
+            prompt.ask({QStringLiteral("Title"), QStringLiteral("Some text"), promptIcon,
+                        PromptButtons(buttons), PromptAnswer(defaultAnswer)});
         QVERIFY(checked);
         QCOMPARE(int(answer), expected);
     }
@@ -100,9 +104,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("plain") << "/media/data" << "/media/data/";
-        QTest::newRow("root") << "/" << "/";
-        QTest::newRow("cancel") << "" << "";
+        QTest::newRow("plain") << "/media/data"
+                               << "/media/data/";
+        QTest::newRow("root") << "/"
+                              << "/";
+        QTest::newRow("cancel") << ""
+                                << "";
     }
 
     void folderChooserAddsSlash()

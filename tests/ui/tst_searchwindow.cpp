@@ -30,8 +30,7 @@ private Q_SLOTS:
     void doubleClickIgnoredWhileSearching();
 
 private:
-    template<typename T>
-    T* child(SearchWindow& window, const char* name)
+    template <typename T> T* child(SearchWindow& window, const char* name)
     {
         return window.findChild<T*>(QLatin1String(name));
     }

@@ -24,8 +24,8 @@ EditResult editComment(Prompt& prompt, CommentStore& store, const QString& key,
         return result;
 
     const QString comment = normalizedComment(answer);
-    if (comment.isEmpty()
-        && !prompt.yesNo(kQuestionTitle, kClearQuestion, PromptIcon::None, PromptAnswer::No)) {
+    if (comment.isEmpty() &&
+        !prompt.yesNo(kQuestionTitle, kClearQuestion, PromptIcon::None, PromptAnswer::No)) {
         result.outcome = EditResult::Kept;
         return result;
     }

@@ -18,7 +18,8 @@ inline const QString kQuestionTitle = QStringLiteral("Question");
 // What the edit command did, and the comment the row shows afterwards.
 struct EditResult
 {
-    enum Outcome {
+    enum Outcome
+    {
         Unchanged, // the answer was the current comment: nothing asked, nothing stored
         Kept,      // the user would not clear the comment
         Stored,    // the store holds the new comment (or no entry, for an empty one)

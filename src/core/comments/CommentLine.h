@@ -11,7 +11,8 @@ namespace dovrin::comments {
 // fields. A key may then still hold a double quote (a file name may), but never ",".
 struct CommentLine
 {
-    enum Kind {
+    enum Kind
+    {
         Entry,      // a well-formed "key","comment" line
         Blank,      // nothing but blanks: holds nothing, dropped by a rewrite
         Unreadable, // anything else: no entry, but a rewrite keeps it as it is

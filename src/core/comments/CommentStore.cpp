@@ -47,7 +47,7 @@ bool CommentStore::read(QByteArray& content, bool& exists) const
     return comments::StoreFile(m_folder).read(content, exists, m_lastError);
 }
 
-template<typename Visit>
+template <typename Visit>
 void CommentStore::forEachEntry(const QByteArray& content, Visit&& visit) const
 {
     LineReader lines(content);

@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QList>
 #include <QString>
-
 #include <functional>
 
 namespace dovrin {
@@ -81,15 +80,15 @@ public:
 
 private:
     // Decides what an entry becomes: append nothing to drop it, its raw line to keep it.
-    using EntryWriter = std::function<void(const comments::CommentLine&, const QString& key,
-                                           QByteArray& out)>;
+    using EntryWriter =
+        std::function<void(const comments::CommentLine&, const QString& key, QByteArray& out)>;
     bool read(QByteArray& content, bool& exists) const;
     using TailWriter = std::function<void(QByteArray& out)>;
     // The one rewrite procedure: every entry through writeEntry, other lines kept, then the
     // tail (for a new entry).
     bool rewrite(const EntryWriter& writeEntry, const TailWriter& writeTail = {});
     bool fail(const QString& why);
-    template<typename Visit> void forEachEntry(const QByteArray& content, Visit&& visit) const;
+    template <typename Visit> void forEachEntry(const QByteArray& content, Visit&& visit) const;
 
     DatabaseFolder m_folder;
     mutable QString m_lastError;

@@ -1,7 +1,6 @@
 #include "StoreFile.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -31,7 +30,8 @@ bool pathExists(const QByteArray& path)
 // Makes renames and new names in the folder survive a power cut.
 bool syncFolder(const QString& folder, QString& error)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         error = failure("Cannot open the folder", folder, errno);
         return false;

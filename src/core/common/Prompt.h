@@ -4,9 +4,28 @@
 
 namespace dovrin {
 
-enum class PromptIcon { None, Information, Question, Exclamation, Critical };
-enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class PromptAnswer { Ok, Cancel, Yes, No };
+enum class PromptIcon
+{
+    None,
+    Information,
+    Question,
+    Exclamation,
+    Critical
+};
+enum class PromptButtons
+{
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel
+};
+enum class PromptAnswer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No
+};
 
 // One message box: what the core wants to say or ask.
 struct PromptRequest
@@ -32,7 +51,10 @@ public:
 
     // Shorthands for the common shapes.
     void message(const QString& title, const QString& text, PromptIcon icon);
-    void error(const QString& text) { message(QStringLiteral("Error"), text, PromptIcon::Critical); }
+    void error(const QString& text)
+    {
+        message(QStringLiteral("Error"), text, PromptIcon::Critical);
+    }
     bool yesNo(const QString& title, const QString& text, PromptIcon icon,
                PromptAnswer defaultAnswer = PromptAnswer::Yes);
     bool okCancel(const QString& title, const QString& text, PromptIcon icon);

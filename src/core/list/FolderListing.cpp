@@ -41,9 +41,9 @@ QString FolderListing::summaryText(const QLocale& locale) const
     if (m_totalSize == 0) {
         text = count + QStringLiteral(" items. Disk free space: ") + m_freeSpace;
     } else {
-        const QString total = m_totalSize < 512
-                                  ? signedNumberText(m_totalSize) + QStringLiteral(" bytes in")
-                                  : groupedWhole(m_totalSize, 1024, locale) + QStringLiteral("KB in");
+        const QString total =
+            m_totalSize < 512 ? signedNumberText(m_totalSize) + QStringLiteral(" bytes in")
+                              : groupedWhole(m_totalSize, 1024, locale) + QStringLiteral("KB in");
         text = total + count + QStringLiteral(" items. (Disk free space: ") + m_freeSpace +
                QLatin1Char(')');
     }
@@ -78,7 +78,8 @@ bool FolderListing::read(const DatabaseFolder& folder, const QString& key,
     QStringList folderKeys;
     readTreeFile(folder.recordFile(recordPath, ".t"), folderKeys);
     for (const QString& folderKey : std::as_const(folderKeys)) {
-        const QStringView path = QStringView(folderKey).sliced(std::min<qsizetype>(1, folderKey.size()));
+        const QStringView path =
+            QStringView(folderKey).sliced(std::min<qsizetype>(1, folderKey.size()));
         const qsizetype last = path.lastIndexOf(u'\\');
         if (last < 0 || path.first(last + 1) != relative)
             continue;

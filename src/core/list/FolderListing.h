@@ -15,8 +15,8 @@ class CommentIndex;
 struct ListingRow
 {
     QString name;
-    qint64 size = 0;          // files only
-    RecordDateTime modified;  // files only
+    qint64 size = 0;         // files only
+    RecordDateTime modified; // files only
     QString comment;
     bool isFolder = false;
 };

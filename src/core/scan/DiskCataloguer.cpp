@@ -52,10 +52,9 @@ std::optional<CataloguePlan> DiskCataloguer::check(CatalogueInput& input) const
     }
     if (!input.sourcePath.endsWith(u'/'))
         input.sourcePath += u'/';
-    const QString catalogueFolder =
-        input.catalogue == kNoCatalogue || input.catalogue.isEmpty()
-            ? QStringLiteral(".\\")
-            : input.catalogue + u'\\';
+    const QString catalogueFolder = input.catalogue == kNoCatalogue || input.catalogue.isEmpty()
+                                        ? QStringLiteral(".\\")
+                                        : input.catalogue + u'\\';
     const QString source = normalizedFolder(input.sourcePath);
     if (!isEnterableFolder(source)) {
         m_prompt.error(QStringLiteral("Path not found, please reselect a directory to catalogue"));
@@ -78,9 +77,10 @@ std::optional<CataloguePlan> DiskCataloguer::check(CatalogueInput& input) const
         }
         plan.recordPath = catalogueFolder + input.diskName;
         if (fileExists(m_database.folder().recordFile(plan.recordPath, ".i"))) {
-            if (!m_prompt.yesNo(QStringLiteral("Question"),
-                                QStringLiteral("There is already a disk with this name. Overwrite?"),
-                                PromptIcon::Question, PromptAnswer::No))
+            if (!m_prompt.yesNo(
+                    QStringLiteral("Question"),
+                    QStringLiteral("There is already a disk with this name. Overwrite?"),
+                    PromptIcon::Question, PromptAnswer::No))
                 return std::nullopt;
             plan.overwrite = true;
         }

@@ -15,11 +15,11 @@ class Prompt;
 // What the user gave to catalogue a disk.
 struct CatalogueInput
 {
-    QString sourcePath;       // as typed; gets its final "/" here when it lacks one
+    QString sourcePath;        // as typed; gets its final "/" here when it lacks one
     bool existingDisk = false; // overwrite/update a disk chosen from the list
-    QString diskName;         // a new disk's name
-    QString catalogue;        // "<no catalogue>" or a catalogue name (new disks only)
-    QString existingItem;     // the chosen list item: "\Photos" or "Holidays\Photos"
+    QString diskName;          // a new disk's name
+    QString catalogue;         // "<no catalogue>" or a catalogue name (new disks only)
+    QString existingItem;      // the chosen list item: "\Photos" or "Holidays\Photos"
     bool foldersOnly = false;
     int attributeMask = 6;
 };
@@ -27,9 +27,9 @@ struct CatalogueInput
 // Checked input: the disk to write and where from.
 struct CataloguePlan
 {
-    QString recordPath; // .\Photos or Holidays\Photos
-    QString diskKey;    // the record path and "\"
-    QString sourcePath; // absolute native folder ending with "/"
+    QString recordPath;     // .\Photos or Holidays\Photos
+    QString diskKey;        // the record path and "\"
+    QString sourcePath;     // absolute native folder ending with "/"
     bool overwrite = false; // an existing record is replaced (backed up first)
     bool update = false;    // an existing disk chosen from the list
     bool foldersOnly = false;

@@ -11,10 +11,10 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <unistd.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace dovrin::scan {
 
@@ -57,10 +57,7 @@ void appendFileLine(QByteArray& out, QByteArrayView name, qint64 size, RecordDat
 
 FileLister::FileLister(ScanContext& context, OutputFile& out, const ExtensionList& extensions,
                        int attributeMask)
-    : m_context(context),
-      m_out(out),
-      m_extensions(extensions),
-      m_hidden(attributeMask & 2),
+    : m_context(context), m_out(out), m_extensions(extensions), m_hidden(attributeMask & 2),
       m_system(attributeMask & 4)
 {
 }

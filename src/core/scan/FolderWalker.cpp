@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
-#include <numeric>
 #include <linux/magic.h>
+#include <numeric>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -35,7 +35,7 @@ struct FolderWalker::Child
 
 struct FolderWalker::Frame
 {
-    QByteArray prefix; // the folder's path ending with "/"
+    QByteArray prefix;           // the folder's path ending with "/"
     std::vector<Child> children; // sub-folders in listing order
     size_t next = 0;
     int fd = -1;
@@ -52,8 +52,8 @@ bool FolderWalker::walk(const QByteArray& source)
     struct stat st;
     if (::statfs(source.constData(), &fs) == 0 && ::stat(source.constData(), &st) == 0) {
         m_device = st.st_dev;
-        m_trustLinkCount = fs.f_type == EXT4_SUPER_MAGIC || fs.f_type == XFS_SUPER_MAGIC
-                           || fs.f_type == TMPFS_MAGIC;
+        m_trustLinkCount = fs.f_type == EXT4_SUPER_MAGIC || fs.f_type == XFS_SUPER_MAGIC ||
+                           fs.f_type == TMPFS_MAGIC;
     }
 
     std::vector<Frame> stack;
@@ -149,8 +149,8 @@ FolderWalker::Listed FolderWalker::list(Frame& frame, int parentFd, const QByteA
         child.leaf = m_trustLinkCount && isLeaf(m_reader.fd(), child.name.constData());
         frame.children.push_back(std::move(child));
         ++m_context.folderCount;
-        m_context.progress.setStatus(1, QStringLiteral("Folders found: ")
-                                            + QString::number(m_context.folderCount));
+        m_context.progress.setStatus(1, QStringLiteral("Folders found: ") +
+                                            QString::number(m_context.folderCount));
     }
     if (m_reader.error() != 0)
         return m_context.fail(m_reader.error(), frame.prefix), Listed::End;
@@ -167,8 +167,8 @@ bool FolderWalker::isLeaf(int parentFd, const char* name) const
     // Two links: its own entry and its "."; each sub-folder's ".." would add one. Another
     // file system mounted here may count differently, so only the source's own is trusted.
     struct stat st;
-    return ::fstatat(parentFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)
-           && st.st_nlink == 2 && st.st_dev == m_device;
+    return ::fstatat(parentFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_nlink == 2 && st.st_dev == m_device;
 }
 
 void FolderWalker::writeSorted(const Frame& frame)

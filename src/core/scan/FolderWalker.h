@@ -27,7 +27,12 @@ public:
     bool walk(const QByteArray& source);
 
 private:
-    enum class Listed { Ok, Skipped, End };
+    enum class Listed
+    {
+        Ok,
+        Skipped,
+        End
+    };
     struct Frame;
     struct Child;
     Listed list(Frame& frame, int parentFd, const QByteArray& name);

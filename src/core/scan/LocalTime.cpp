@@ -12,7 +12,9 @@ constexpr qint64 kUnixEpochDays = 25569;
 
 bool offsetAt(time_t t, long& offset)
 {
-    struct tm local {};
+    struct tm local
+    {
+    };
     if (!localtime_r(&t, &local))
         return false;
     offset = local.tm_gmtoff;
@@ -111,8 +113,8 @@ RecordDateTime LocalTime::convert(time_t unixSeconds)
             offset = atStart;
         }
     }
-    return RecordDateTime::fromSeconds(qint64(unixSeconds) + offset
-                                       + kUnixEpochDays * kSecondsPerDay);
+    return RecordDateTime::fromSeconds(qint64(unixSeconds) + offset +
+                                       kUnixEpochDays * kSecondsPerDay);
 }
 
 } // namespace dovrin::scan

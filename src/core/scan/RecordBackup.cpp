@@ -71,8 +71,7 @@ bool RecordBackup::make(QString* error)
         if (!exists(from))
             continue;
         if (::rename(QFile::encodeName(from).constData(),
-                     QFile::encodeName(file(kBackupExtensions[i])).constData())
-            != 0) {
+                     QFile::encodeName(file(kBackupExtensions[i])).constData()) != 0) {
             if (error)
                 *error = from + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
             restore();
@@ -125,8 +124,8 @@ QStringList recoverInterruptedScans(const DatabaseFolder& database, const QStrin
         bool backups = false;
         for (const char* backup : kBackupExtensions)
             backups = backups || exists(path(backup));
-        const bool complete = exists(path(".i")) && exists(path(".t")) && exists(path(".f"))
-                              && !exists(path(".t.tmp"));
+        const bool complete = exists(path(".i")) && exists(path(".t")) && exists(path(".f")) &&
+                              !exists(path(".t.tmp"));
         if (backups && complete) {
             for (const char* backup : kBackupExtensions)
                 QFile::remove(path(backup));

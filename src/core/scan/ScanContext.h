@@ -6,7 +6,7 @@
 namespace dovrin {
 class Progress;
 class Prompt;
-}
+} // namespace dovrin
 
 namespace dovrin::scan {
 

@@ -13,13 +13,14 @@ class Prompt;
 struct ScanRequest
 {
     DatabaseFolder database;
-    QString recordPath;    // .\Photos or Holidays\Photos
-    QString sourcePath;    // absolute native folder ending with "/"
+    QString recordPath; // .\Photos or Holidays\Photos
+    QString sourcePath; // absolute native folder ending with "/"
     bool foldersOnly = false;
     int attributeMask = 6; // 2 adds hidden names, 4 system entries, 6 both
 };
 
-enum class ScanOutcome {
+enum class ScanOutcome
+{
     Complete,  // info, tree and file-list files written, work file gone
     Cancelled, // the user stopped it; no file of the new record is left
     Failed,    // a failure ended it (already reported); no file of the new record is left

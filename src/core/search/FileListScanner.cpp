@@ -14,7 +14,12 @@ namespace {
 constexpr qsizetype kFront = 64;
 constexpr qsizetype kBackPadding = 192;
 
-enum class Outcome { Continue, End, Stop };
+enum class Outcome
+{
+    Continue,
+    End,
+    Stop
+};
 
 inline const char* findByte(const char* from, const char* end, char c)
 {

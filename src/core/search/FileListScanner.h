@@ -17,9 +17,9 @@ public:
     // Which file lines reach the handler.
     struct Filter
     {
-        bool allFiles = false;  // every file line
-        QByteArray asciiNeedle; // lines whose name holds these upper-case ASCII bytes,
-                                // in either case (empty: none)
+        bool allFiles = false;      // every file line
+        QByteArray asciiNeedle;     // lines whose name holds these upper-case ASCII bytes,
+                                    // in either case (empty: none)
         bool nonAsciiNames = false; // lines whose name holds a byte >= 0x80
     };
 
@@ -36,7 +36,12 @@ public:
         virtual bool fileLine(QByteArrayView line, QByteArrayView name) = 0;
     };
 
-    enum class Result { Done, Stopped, Unreadable };
+    enum class Result
+    {
+        Done,
+        Stopped,
+        Unreadable
+    };
 
     // Walks the file up to its end or its first empty item.
     Result scan(const QString& nativePath, const Filter& filter, Handler& handler);

@@ -20,8 +20,8 @@ LargeBuffer::LargeBuffer(size_t bytes) : m_size(bytes)
     // Round up and align to whole huge pages so that the advice can take effect.
     const size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
     m_mappingSize = rounded + kHugePage;
-    void* mapping = mmap(nullptr, m_mappingSize, PROT_READ | PROT_WRITE,
-                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* mapping =
+        mmap(nullptr, m_mappingSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapping == MAP_FAILED)
         throw std::bad_alloc();
     m_mapping = mapping;

@@ -20,8 +20,7 @@ public:
 
     char* data() const { return m_data; }
     size_t size() const { return m_size; }
-    template<typename T>
-    T* as(size_t byteOffset = 0) const
+    template <typename T> T* as(size_t byteOffset = 0) const
     {
         return reinterpret_cast<T*>(m_data + byteOffset);
     }

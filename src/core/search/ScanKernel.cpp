@@ -10,22 +10,21 @@ namespace dovrin::search::kernel {
 
 namespace {
 
-inline uint64_t masks16(const char* p, const Params& params, __m128i firstMask,
-                        __m128i firstValue, __m128i lastMask, __m128i lastValue)
+inline uint64_t masks16(const char* p, const Params& params, __m128i firstMask, __m128i firstValue,
+                        __m128i lastMask, __m128i lastValue)
 {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
     const __m128i quote = _mm_cmpeq_epi8(x, _mm_set1_epi8('"'));
     const __m128i lineFeed = _mm_cmpeq_epi8(x, _mm_set1_epi8('\n'));
-    const __m128i afterQuote =
-        _mm_or_si128(_mm_cmpeq_epi8(x1, _mm_set1_epi8(':')), _mm_cmpeq_epi8(x1, _mm_set1_epi8('"')));
+    const __m128i afterQuote = _mm_or_si128(_mm_cmpeq_epi8(x1, _mm_set1_epi8(':')),
+                                            _mm_cmpeq_epi8(x1, _mm_set1_epi8('"')));
     const __m128i afterLineFeed = _mm_or_si128(_mm_cmpeq_epi8(x1, _mm_set1_epi8('\n')),
                                                _mm_cmpeq_epi8(x1, _mm_set1_epi8('\r')));
-    __m128i events = _mm_or_si128(_mm_and_si128(quote, afterQuote),
-                                  _mm_and_si128(lineFeed, afterLineFeed));
+    __m128i events =
+        _mm_or_si128(_mm_and_si128(quote, afterQuote), _mm_and_si128(lineFeed, afterLineFeed));
     if (params.needle) {
-        const __m128i xn =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + params.lastOffset));
+        const __m128i xn = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + params.lastOffset));
         const __m128i first = _mm_cmpeq_epi8(_mm_or_si128(x, firstMask), firstValue);
         const __m128i last = _mm_cmpeq_epi8(_mm_or_si128(xn, lastMask), lastValue);
         events = _mm_or_si128(events, _mm_and_si128(first, last));

@@ -11,8 +11,8 @@ namespace dovrin::search::kernel {
 
 namespace {
 
-inline uint64_t masks32(const char* p, const Params& params, __m256i firstMask,
-                        __m256i firstValue, __m256i lastMask, __m256i lastValue)
+inline uint64_t masks32(const char* p, const Params& params, __m256i firstMask, __m256i firstValue,
+                        __m256i lastMask, __m256i lastValue)
 {
     const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     const __m256i x1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));

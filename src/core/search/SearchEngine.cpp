@@ -64,10 +64,7 @@ public:
         m_containerReady = true;
     }
 
-    bool folderLine() override
-    {
-        return m_everything || !m_engine.yieldToCaller();
-    }
+    bool folderLine() override { return m_everything || !m_engine.yieldToCaller(); }
 
     void folderKey(QByteArrayView key) override
     {
@@ -218,8 +215,8 @@ void SearchEngine::searchFileLists(SearchMode mode, const TextMatcher& matcher)
         // ASCII names can only match when they hold the text's bytes; a name with other
         // bytes is upper-cased by the locale before the test (ß holds "SS", for example).
         if (matcher.asciiNamesCanMatch())
-            filter.asciiNeedle = QByteArray(matcher.asciiNeedle().data(),
-                                            matcher.asciiNeedle().size());
+            filter.asciiNeedle =
+                QByteArray(matcher.asciiNeedle().data(), matcher.asciiNeedle().size());
         filter.nonAsciiNames = true;
         // A quote or a line end never stands in a name: only other names may match.
         if (filter.asciiNeedle.contains('"') || filter.asciiNeedle.contains('\n') ||
@@ -266,8 +263,7 @@ void SearchEngine::searchTreeFiles(const TextMatcher& matcher)
             if (matcher.matches(QByteArrayView(name))) {
                 const QString container =
                     recordPath + kBackslash + text::decode(relative.first(cut));
-                addItem(container, text::decode(leaf) + kBackslash, 0, RecordDateTime::zero(),
-                        i);
+                addItem(container, text::decode(leaf) + kBackslash, 0, RecordDateTime::zero(), i);
             }
             if (yieldToCaller())
                 return;

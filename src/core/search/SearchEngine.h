@@ -30,7 +30,12 @@ class FileListScanner;
 class SearchEngine
 {
 public:
-    enum class End { Completed, Stopped, Refused };
+    enum class End
+    {
+        Completed,
+        Stopped,
+        Refused
+    };
 
     SearchEngine(const DatabaseFolder& folder, const DiskTable& disks,
                  const QLocale& locale = QLocale());
@@ -60,7 +65,12 @@ public:
 
 private:
     class FileNameWalk;
-    enum class Pending { None, PerDisk, FoundSoFar };
+    enum class Pending
+    {
+        None,
+        PerDisk,
+        FoundSoFar
+    };
 
     void searchFileLists(SearchMode mode, const TextMatcher& matcher);
     void searchTreeFiles(const TextMatcher& matcher);

@@ -5,7 +5,8 @@
 namespace dovrin::search {
 
 // The eight search options; exactly one runs per search.
-enum class SearchMode {
+enum class SearchMode
+{
     Name,       // part of the file name
     Extension,  // the file extension, after the last "."
     Whole,      // the whole file name
@@ -19,8 +20,8 @@ enum class SearchMode {
 // True for the modes that test file names in the file-list files.
 constexpr bool testsFileNames(SearchMode mode)
 {
-    return mode == SearchMode::Name || mode == SearchMode::Extension ||
-           mode == SearchMode::Whole || mode == SearchMode::Start;
+    return mode == SearchMode::Name || mode == SearchMode::Extension || mode == SearchMode::Whole ||
+           mode == SearchMode::Start;
 }
 
 } // namespace dovrin::search

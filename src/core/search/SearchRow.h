@@ -10,13 +10,18 @@ namespace dovrin::search {
 struct SearchRow
 {
     // The small image: a file type's image (looked up by the name), a closed folder, a disk.
-    enum class Image { FileType, Closed, Disk };
+    enum class Image
+    {
+        FileType,
+        Closed,
+        Disk
+    };
 
     QString key;      // tree key of the file, folder or disk, or the comment's key
     QString name;     // column "Name"
     QString inFolder; // column "In Folder": the container key
     qint64 size = 0;
-    bool hasSize = false;     // false: the "Size" cell is empty
+    bool hasSize = false; // false: the "Size" cell is empty
     RecordDateTime modified;
     bool hasModified = false; // false: the "Modified" cell is empty
     QString comment;          // column "File comments"

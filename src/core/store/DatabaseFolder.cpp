@@ -5,7 +5,9 @@
 
 namespace dovrin {
 
-DatabaseFolder::DatabaseFolder(const QString& nativeFolder) : m_root(normalizedFolder(nativeFolder)) {}
+DatabaseFolder::DatabaseFolder(const QString& nativeFolder) : m_root(normalizedFolder(nativeFolder))
+{
+}
 
 QString DatabaseFolder::nativePath(const QString& databaseRelative) const
 {

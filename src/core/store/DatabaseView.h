@@ -9,9 +9,9 @@ struct TreeNode
 {
     QString key;
     QString text;
-    QString image;          // "catalogue", "disk", "closed"
-    QString selectedImage;  // "open" for folders, else empty
-    QString tag;            // "CAT", "DISK", "DISKIN", "FOLDER"
+    QString image;         // "catalogue", "disk", "closed"
+    QString selectedImage; // "open" for folders, else empty
+    QString tag;           // "CAT", "DISK", "DISKIN", "FOLDER"
     bool sortedChildren = false;
 };
 

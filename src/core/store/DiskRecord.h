@@ -15,13 +15,14 @@ inline constexpr QByteArrayView kFormatVersion = "25";
 // The info file: five plain lines.
 struct DiskInfo
 {
-    QString source;     // line 2, ending with a separator
-    QString freeSpace;  // line 3, "1234.56MB"
-    QString date;       // line 4, never parsed
+    QString source;    // line 2, ending with a separator
+    QString freeSpace; // line 3, "1234.56MB"
+    QString date;      // line 4, never parsed
     qint16 foldersOnly = 0;
 };
 
-enum class InfoReadStatus {
+enum class InfoReadStatus
+{
     Ok,
     Unreadable,   // missing or cannot be opened
     WrongVersion, // line 1 is not exactly "25"
@@ -49,7 +50,11 @@ void appendFile(QByteArray& out, QByteArrayView name, qint64 size, RecordDateTim
 // One item of a file-list file.
 struct FileListItem
 {
-    enum Kind { Folder, File } kind = Folder;
+    enum Kind
+    {
+        Folder,
+        File
+    } kind = Folder;
     QByteArrayView name;     // folder key (":", ":\Games") or file name, raw bytes
     qint64 size = 0;         // files only
     RecordDateTime modified; // files only

@@ -8,10 +8,10 @@ namespace dovrin {
 // One loaded disk: the record path and the info file's lines 2 to 5.
 struct DiskEntry
 {
-    QString path;       // record path: Holidays\Photos or .\Photos
-    QString source;     // where it was catalogued from, ending with a separator
-    QString freeSpace;  // "1234.56MB"
-    QString date;       // when it was catalogued, in the cataloguing user's locale
+    QString path;      // record path: Holidays\Photos or .\Photos
+    QString source;    // where it was catalogued from, ending with a separator
+    QString freeSpace; // "1234.56MB"
+    QString date;      // when it was catalogued, in the cataloguing user's locale
     qint16 foldersOnly = 0;
 };
 

@@ -79,8 +79,8 @@ RecordDateTime RecordDateTime::fromDateAndTime(QDate date, QTime time)
 {
     if (!date.isValid())
         return {};
-    const qint64 days = daysFromCivil(date.year(), unsigned(date.month()), unsigned(date.day()))
-                        + kUnixEpochDays;
+    const qint64 days =
+        daysFromCivil(date.year(), unsigned(date.month()), unsigned(date.day())) + kUnixEpochDays;
     const qint64 secs = time.isValid() ? time.msecsSinceStartOfDay() / 1000 : 0;
     return RecordDateTime(days * kSecondsPerDay + secs);
 }
@@ -93,14 +93,16 @@ RecordDateTime RecordDateTime::fromDateTime(const QDateTime& dateTime)
 RecordDateTime RecordDateTime::fromUnixTime(qint64 unixSeconds)
 {
     const time_t t = static_cast<time_t>(unixSeconds);
-    struct tm local {};
+    struct tm local
+    {
+    };
     if (!localtime_r(&t, &local))
         return {};
-    const qint64 days = daysFromCivil(local.tm_year + 1900, unsigned(local.tm_mon + 1),
-                                      unsigned(local.tm_mday))
-                        + kUnixEpochDays;
-    return RecordDateTime(days * kSecondsPerDay + local.tm_hour * 3600 + local.tm_min * 60
-                          + local.tm_sec);
+    const qint64 days =
+        daysFromCivil(local.tm_year + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday)) +
+        kUnixEpochDays;
+    return RecordDateTime(days * kSecondsPerDay + local.tm_hour * 3600 + local.tm_min * 60 +
+                          local.tm_sec);
 }
 
 std::optional<RecordDateTime> RecordDateTime::parse(QByteArrayView text)
@@ -125,8 +127,8 @@ std::optional<RecordDateTime> RecordDateTime::parse(QByteArrayView text)
         ++q;
     if (q < end && *q == '-') {
         int y, m, d;
-        if (!parseNumber(p, end, 0, y) || p >= end || *p++ != '-' || !parseNumber(p, end, 2, m)
-            || p >= end || *p++ != '-' || !parseNumber(p, end, 2, d))
+        if (!parseNumber(p, end, 0, y) || p >= end || *p++ != '-' || !parseNumber(p, end, 2, m) ||
+            p >= end || *p++ != '-' || !parseNumber(p, end, 2, d))
             return std::nullopt;
         if (!QDate::isValid(y, m, d))
             return std::nullopt;

@@ -85,8 +85,14 @@ void number(QByteArray& out, qint64 value);
 void real(QByteArray& out, double value);
 void boolean(QByteArray& out, bool value);
 void dateTime(QByteArray& out, RecordDateTime value);
-inline void comma(QByteArray& out) { out.append(','); }
-inline void lineEnd(QByteArray& out) { out.append(kLineEnd); }
+inline void comma(QByteArray& out)
+{
+    out.append(',');
+}
+inline void lineEnd(QByteArray& out)
+{
+    out.append(kLineEnd);
+}
 } // namespace write
 
 // The number-to-text rule of status texts: a blank stands where a minus sign would.

@@ -45,8 +45,9 @@ W* place(W* widget, const char* name, int left, int top, int width, int height)
 QStringList catalogueItems(const DatabaseFolder& folder)
 {
     QStringList items;
-    const QStringList names = QDir(folder.root()).entryList(
-        QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoSymLinks, QDir::Unsorted);
+    const QStringList names =
+        QDir(folder.root())
+            .entryList(QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoSymLinks, QDir::Unsorted);
     for (const QString& name : names) {
         if (name == u'.')
             items.append(kNoCatalogue);
@@ -82,35 +83,35 @@ void AddDiskDialog::buildControls()
     m_onlyDirs = place(new QCheckBox(QStringLiteral("Catalogue folders only"), pathFrame),
                        "chkOnlyDirs", 120, 690, 5400, 255);
 
-    auto* catalogueFrame = place(
-        new QGroupBox(QStringLiteral("Put disk in which catalogue..."), this), "Frame3", 120,
-        1140, 5640, 690);
+    auto* catalogueFrame =
+        place(new QGroupBox(QStringLiteral("Put disk in which catalogue..."), this), "Frame3", 120,
+              1140, 5640, 690);
     m_catalogues = place(new QComboBox(catalogueFrame), "cmbCatalogues", 120, 285, 5400, 315);
 
-    auto* nameFrame = place(new QGroupBox(QStringLiteral("Disk name"), this), "Frame1", 120, 1920,
-                            5640, 1995);
-    m_newDisk = place(new QRadioButton(QStringLiteral("&This is a new disk to the catalogue"),
-                                       nameFrame),
-                      "Option1", 120, 255, 5400, 255);
+    auto* nameFrame =
+        place(new QGroupBox(QStringLiteral("Disk name"), this), "Frame1", 120, 1920, 5640, 1995);
+    m_newDisk =
+        place(new QRadioButton(QStringLiteral("&This is a new disk to the catalogue"), nameFrame),
+              "Option1", 120, 255, 5400, 255);
     place(new QLabel(QStringLiteral("Enter a name for the disk:"), nameFrame), "Label1", 360, 585,
           2520, 255);
     m_diskName = place(new QLineEdit(nameFrame), "txtDiskname", 2940, 540, 2580, 315);
     place(new QLabel(QStringLiteral("Get:"), nameFrame), "Label3", 2280, 960, 420, 255);
-    m_folderName = place(new QPushButton(QStringLiteral("&Folder name"), nameFrame), "cmdDir",
-                         2700, 915, 1380, 345);
-    m_volumeName = place(new QPushButton(QStringLiteral("&Volume name"), nameFrame), "cmdVol",
-                         4140, 915, 1380, 345);
-    m_existingDisk = place(
-        new QRadioButton(QStringLiteral("&Overwrite/update the following disk:"), nameFrame),
-        "Option2", 120, 1335, 5400, 255);
+    m_folderName = place(new QPushButton(QStringLiteral("&Folder name"), nameFrame), "cmdDir", 2700,
+                         915, 1380, 345);
+    m_volumeName = place(new QPushButton(QStringLiteral("&Volume name"), nameFrame), "cmdVol", 4140,
+                         915, 1380, 345);
+    m_existingDisk =
+        place(new QRadioButton(QStringLiteral("&Overwrite/update the following disk:"), nameFrame),
+              "Option2", 120, 1335, 5400, 255);
     m_diskList = place(new QComboBox(nameFrame), "comDiskList", 360, 1605, 5160, 315);
 
-    m_ok = place(new QPushButton(QStringLiteral("&Catalogue"), this), "cmdOk", 5880, 150, 1200,
-                 375);
-    m_cancel = place(new QPushButton(QStringLiteral("Ca&ncel"), this), "cmdCancel", 5880, 600,
-                     1200, 375);
-    m_help = place(new QPushButton(QStringLiteral("&Help"), this), "cmdHelp", 5880, 1050, 1200,
-                   375);
+    m_ok =
+        place(new QPushButton(QStringLiteral("&Catalogue"), this), "cmdOk", 5880, 150, 1200, 375);
+    m_cancel =
+        place(new QPushButton(QStringLiteral("Ca&ncel"), this), "cmdCancel", 5880, 600, 1200, 375);
+    m_help =
+        place(new QPushButton(QStringLiteral("&Help"), this), "cmdHelp", 5880, 1050, 1200, 375);
     m_ok->setDefault(true);
 
     // Below the first height: shown when the dialog grows for a scan.
@@ -217,7 +218,8 @@ void AddDiskDialog::diskChosen(int index)
 
 bool AddDiskDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_diskName && event->type() == QEvent::MouseButtonPress && m_diskName->isEnabled())
+    if (watched == m_diskName && event->type() == QEvent::MouseButtonPress &&
+        m_diskName->isEnabled())
         m_newDisk->setChecked(true);
     else if (watched == m_diskList && event->type() == QEvent::KeyPress && m_diskList->isEnabled())
         m_existingDisk->setChecked(true);
@@ -249,9 +251,9 @@ void AddDiskDialog::closeEvent(QCloseEvent* event)
 
 void AddDiskDialog::setInputEnabled(bool enabled)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_browse, m_ok, m_volumeName, m_folderName,
-                                                     m_help, m_newDisk, m_existingDisk,
-                                                     m_diskName, m_diskList})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_browse, m_ok, m_volumeName, m_folderName, m_help,
+                                         m_newDisk, m_existingDisk, m_diskName, m_diskList})
         w->setEnabled(enabled);
 }
 

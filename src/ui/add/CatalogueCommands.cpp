@@ -41,9 +41,8 @@ void showOptions(MainWindow& window, Database& database, Settings& settings, Pro
 void installCatalogueCommands(MainWindow& window, Database& database, Settings& settings,
                               Prompt& prompt)
 {
-    window.setCommand(QStringLiteral("mnuNewDisk"), [&] {
-        catalogueNewDisk(window, database, settings, prompt);
-    });
+    window.setCommand(QStringLiteral("mnuNewDisk"),
+                      [&] { catalogueNewDisk(window, database, settings, prompt); });
     window.setCommand(QStringLiteral("mnuOptions"),
                       [&] { showOptions(window, database, settings, prompt); });
 }

@@ -6,12 +6,12 @@
 namespace dovrin::ui {
 
 FileListModel::FileListModel(QObject* parent)
-    : KeyedListModel({{QStringLiteral("Name"), ColumnSort::Text},
-                      {QStringLiteral("Size"), ColumnSort::Value,
-                       Qt::AlignRight | Qt::AlignVCenter},
-                      {QStringLiteral("Modified"), ColumnSort::Date},
-                      {QStringLiteral("File comments"), ColumnSort::Text}},
-                     parent)
+    : KeyedListModel(
+          {{QStringLiteral("Name"), ColumnSort::Text},
+           {QStringLiteral("Size"), ColumnSort::Value, Qt::AlignRight | Qt::AlignVCenter},
+           {QStringLiteral("Modified"), ColumnSort::Date},
+           {QStringLiteral("File comments"), ColumnSort::Text}},
+          parent)
 {
 }
 

@@ -15,7 +15,13 @@ class FileListModel : public KeyedListModel
     Q_OBJECT
 
 public:
-    enum Column { NameColumn, SizeColumn, ModifiedColumn, CommentColumn };
+    enum Column
+    {
+        NameColumn,
+        SizeColumn,
+        ModifiedColumn,
+        CommentColumn
+    };
 
     explicit FileListModel(QObject* parent = nullptr);
 

@@ -276,8 +276,8 @@ void KeyedListModel::endResetRecords()
     const int records = recordCount();
     std::vector<int> order(records);
     std::iota(order.begin(), order.end(), 0);
-    m_order = m_sorted ? sortedOrder(std::move(order), m_sortKey, ColumnSort::Text)
-                       : std::move(order);
+    m_order =
+        m_sorted ? sortedOrder(std::move(order), m_sortKey, ColumnSort::Text) : std::move(order);
     m_rowOfRecordValid = false;
     endResetModel();
 }

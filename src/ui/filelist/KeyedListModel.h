@@ -10,7 +10,12 @@
 namespace dovrin::ui {
 
 // How a click on a column's header sorts the list.
-enum class ColumnSort { Text, Value, Date };
+enum class ColumnSort
+{
+    Text,
+    Value,
+    Date
+};
 
 struct ListColumn
 {
@@ -29,7 +34,11 @@ class KeyedListModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Role { KeyRole = Qt::UserRole + 1, TagRole };
+    enum Role
+    {
+        KeyRole = Qt::UserRole + 1,
+        TagRole
+    };
 
     explicit KeyedListModel(QVector<ListColumn> columns, QObject* parent = nullptr);
 
@@ -107,8 +116,8 @@ private:
     void forgetTextKeys() const;
 
     QVector<ListColumn> m_columns;
-    std::vector<int> m_order;                 // row -> record
-    mutable std::vector<int> m_rowOfRecord;   // record -> row, built on demand
+    std::vector<int> m_order;               // row -> record
+    mutable std::vector<int> m_rowOfRecord; // record -> row, built on demand
     mutable bool m_rowOfRecordValid = false;
     bool m_sorted = false;
     int m_sortKey = -1; // no column yet: the first click on any header ascends

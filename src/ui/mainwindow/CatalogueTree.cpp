@@ -216,8 +216,8 @@ void CatalogueTree::mouseReleaseEvent(QMouseEvent* event)
     m_pressed = nullptr;
     QTreeWidget::mouseReleaseEvent(event);
     // A click on the expand button toggles the node without choosing it.
-    if (event->button() == Qt::LeftButton && pressed
-        && itemAt(event->position().toPoint()) == pressed && pressed == currentItem())
+    if (event->button() == Qt::LeftButton && pressed &&
+        itemAt(event->position().toPoint()) == pressed && pressed == currentItem())
         Q_EMIT nodeClicked(pressed);
 }
 

@@ -14,7 +14,11 @@ class CatalogueTree final : public QTreeWidget
     Q_OBJECT
 
 public:
-    enum Role { KeyRole = Qt::UserRole + 1, TagRole };
+    enum Role
+    {
+        KeyRole = Qt::UserRole + 1,
+        TagRole
+    };
 
     explicit CatalogueTree(QWidget* parent = nullptr);
 

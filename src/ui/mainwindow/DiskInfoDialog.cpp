@@ -56,10 +56,10 @@ DiskInfoDialog::DiskInfoDialog(const DiskEntry& disk, const DatabaseFolder& fold
     addRow(QStringLiteral("Number of files:"), "labFiles");
     addRow(QStringLiteral("Total size of all files:"), "labTotalSize");
 
-    auto* filesCatted = new QLabel(m_foldersOnly
-                                       ? QStringLiteral("Files were not catalogued for this disk")
-                                       : QStringLiteral("Files were catalogued for this disk"),
-                                   this);
+    auto* filesCatted =
+        new QLabel(m_foldersOnly ? QStringLiteral("Files were not catalogued for this disk")
+                                 : QStringLiteral("Files were catalogued for this disk"),
+                   this);
     filesCatted->setObjectName(QStringLiteral("labFilesCatted"));
     layout->addSpacing(8);
     layout->addWidget(filesCatted);
@@ -129,7 +129,8 @@ void DiskInfoDialog::count()
     }
     set("labFiles", QString::number(contents.files));
     // "#,#" writes nothing for zero.
-    const QString total = contents.totalSize == 0 ? QString() : QLocale().toString(contents.totalSize);
+    const QString total =
+        contents.totalSize == 0 ? QString() : QLocale().toString(contents.totalSize);
     set("labTotalSize", total + QStringLiteral(" bytes"));
 }
 

@@ -4,14 +4,14 @@
 #include "CatalogueTree.h"
 #include "DiskInfoDialog.h"
 #include "DragBar.h"
-#include "FolderChooser.h"
 #include "FileIcons.h"
+#include "FolderChooser.h"
 #include "ThemeIcons.h"
 #include "Twips.h"
-#include "common/Prompt.h"
-#include "config/Settings.h"
 #include "comments/CommentEdit.h"
 #include "comments/CommentStore.h"
+#include "common/Prompt.h"
+#include "config/Settings.h"
 #include "config/Startup.h"
 #include "filelist/FileListModel.h"
 #include "filelist/ListView.h"
@@ -38,7 +38,7 @@ constexpr int kColumnCount = 4;
 constexpr int kPaneSpacing = 4;
 
 // The disk items whose enabling follows the tree's selection.
-const char* const kSelectedDiskItems[] = {"mnuDeleteDisk", "mnuRenameDisk", "mnuDiskInfo",
+const char* const kSelectedDiskItems[] = {"mnuDeleteDisk", "mnuRenameDisk",    "mnuDiskInfo",
                                           "mnuUpdateDisk", "mnuMoveDiskToCat", "mnuTextFile"};
 
 bool isDiskTag(const QString& tag)
@@ -55,8 +55,8 @@ qint16 toSetting(double value)
 } // namespace
 
 MainWindow::MainWindow(Startup& startup, Database& database, Prompt& prompt, QWidget* parent)
-    : QMainWindow(parent), m_startup(startup), m_settings(startup.settings()),
-      m_database(database), m_prompt(prompt), m_shutdown([] { QCoreApplication::quit(); })
+    : QMainWindow(parent), m_startup(startup), m_settings(startup.settings()), m_database(database),
+      m_prompt(prompt), m_shutdown([] { QCoreApplication::quit(); })
 {
     setObjectName(QStringLiteral("Base"));
     setWindowTitle(QStringLiteral("Dovrin 2"));
@@ -179,7 +179,8 @@ void MainWindow::addToolButton(const char* key, const QString& iconName, const Q
     button->setProperty("themeIconName", iconName);
     button->setToolTip(tooltip);
     const QString buttonKey = QLatin1String(key);
-    connect(button, &QAction::triggered, this, [this, buttonKey] { toolbarButtonClick(buttonKey); });
+    connect(button, &QAction::triggered, this,
+            [this, buttonKey] { toolbarButtonClick(buttonKey); });
 }
 
 void MainWindow::buildToolbar()
@@ -193,7 +194,8 @@ void MainWindow::buildToolbar()
     addToolBar(Qt::TopToolBarArea, toolbar);
 
     addToolButton("cmdNew", QStringLiteral("document-new"), QStringLiteral("Catalogue a disk"));
-    addToolButton("cmdDel", QStringLiteral("edit-delete"), QStringLiteral("Delete disk or catalogue"));
+    addToolButton("cmdDel", QStringLiteral("edit-delete"),
+                  QStringLiteral("Delete disk or catalogue"));
     toolbar->addSeparator();
     addToolButton("cmdSearch", QStringLiteral("edit-find"), QStringLiteral("Search"));
     addToolButton("cmdOptions", QStringLiteral("preferences-system"), QStringLiteral("Options"));
@@ -234,9 +236,9 @@ void MainWindow::buildPanes()
     connect(m_list, &ListView::locationTextChanged, m_location, &QLabel::setText);
     connect(m_list, &ListView::summaryTextChanged, this, &MainWindow::setListingStatus);
     connect(m_list, &ListView::columnSorted, this, &MainWindow::listSorted);
-    connect(m_list, &ListView::rowContextMenuRequested, this, [this](const QString&, const QPoint& pos) {
-        menu(QStringLiteral("mnuRC"))->popup(pos);
-    });
+    connect(
+        m_list, &ListView::rowContextMenuRequested, this,
+        [this](const QString&, const QPoint& pos) { menu(QStringLiteral("mnuRC"))->popup(pos); });
     connect(m_list, &ListView::rowActivated, this, [this] { run(QStringLiteral("mnuRCRun")); });
     // Shortcuts act on the items' state, so it follows the list as the menu would see it.
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -611,10 +613,10 @@ void MainWindow::restoreGeometryFromSettings()
 void MainWindow::storeGeometryInSettings()
 {
     // The normal geometry, also when the window is maximised or minimised.
-    const QRect normal = (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized
-                                           | Qt::WindowFullScreen))
-                             ? normalGeometry()
-                             : geometry();
+    const QRect normal =
+        (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
+            ? normalGeometry()
+            : geometry();
     m_settings.windowLeft = toSetting(toTwips(normal.x()));
     m_settings.windowTop = toSetting(toTwips(normal.y()));
     m_settings.windowWidth = toSetting(toTwips(normal.width()));

@@ -7,9 +7,9 @@ namespace dovrin::ui {
 // the widgets so the rules can be reasoned about (and tested) as arithmetic.
 struct PaneLayout
 {
-    static constexpr int kListGap = 70;        // list's left edge, right of the bar's
+    static constexpr int kListGap = 70; // list's left edge, right of the bar's
     static constexpr int kListRightMargin = 130;
-    static constexpr int kMinimumPane = 1000;  // bar's left edge and list width while dragging
+    static constexpr int kMinimumPane = 1000; // bar's left edge and list width while dragging
     static constexpr int kLocationInset = 3090;
 
     int treeWidth = 0;

@@ -8,7 +8,13 @@ namespace dovrin::ui {
 // same at every screen scale.
 inline constexpr int kTwipsPerPixel = 15;
 
-inline constexpr int toTwips(int pixels) { return pixels * kTwipsPerPixel; }
-inline int toPixels(double twips) { return int(std::lround(twips / kTwipsPerPixel)); }
+inline constexpr int toTwips(int pixels)
+{
+    return pixels * kTwipsPerPixel;
+}
+inline int toPixels(double twips)
+{
+    return int(std::lround(twips / kTwipsPerPixel));
+}
 
 } // namespace dovrin::ui

@@ -1,13 +1,12 @@
 #include "OptionsDialog.h"
 
+#include "FolderChooser.h"
 #include "common/Prompt.h"
 #include "config/Settings.h"
 #include "dialogs/Twips.h"
-#include "FolderChooser.h"
 #include "scan/ExtensionList.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QCheckBox>
 #include <QFrame>
 #include <QKeyEvent>
@@ -16,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabBar>
+#include <algorithm>
 
 namespace dovrin::ui {
 
@@ -83,8 +83,8 @@ OptionsDialog::OptionsDialog(Settings& settings, const DatabaseFolder& database,
         m_pages[i]->setObjectName(QStringLiteral("picOptions%1").arg(i));
 
     m_ok = place(new QPushButton(QStringLiteral("&Ok"), this), "cmdOk", 3480, 4020, 1200, 375);
-    auto* cancel = place(new QPushButton(QStringLiteral("&Cancel"), this), "cmdCancel", 4800,
-                         4020, 1200, 375);
+    auto* cancel =
+        place(new QPushButton(QStringLiteral("&Cancel"), this), "cmdCancel", 4800, 4020, 1200, 375);
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &OptionsDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &OptionsDialog::reject);
@@ -107,8 +107,9 @@ OptionsDialog::OptionsDialog(Settings& settings, const DatabaseFolder& database,
 QWidget* OptionsDialog::buildGeneralPage()
 {
     auto* page = new QWidget(this);
-    m_treeCat = place(new QCheckBox(QStringLiteral("Default to cataloguing folder tree only"), page),
-                      "chkTreeCat", 120, 240, 5400, 285);
+    m_treeCat =
+        place(new QCheckBox(QStringLiteral("Default to cataloguing folder tree only"), page),
+              "chkTreeCat", 120, 240, 5400, 285);
     m_hidden = place(new QCheckBox(QStringLiteral("Catalogue hidden files"), page), "chkHidden",
                      120, 645, 5400, 285);
     m_system = place(new QCheckBox(QStringLiteral("Catalogue system files"), page), "chkSystem",
@@ -138,13 +139,13 @@ QWidget* OptionsDialog::buildPathsPage()
     auto* page = new QWidget(this);
     m_defaultLocationPath = addPathRow(page, 120, QStringLiteral("Default location to catalogue:"),
                                        QStringLiteral("DLoc"), 4920);
-    m_desktopPath = addPathRow(page, 870, QStringLiteral("Location of desktop:"),
-                               QStringLiteral("DT"), 4920);
-    m_databasePath = addPathRow(page, 1620,
-                                QStringLiteral("Default location for catalogued information:"),
-                                QStringLiteral("CI"), 4440);
-    auto* clear = place(new QPushButton(QStringLiteral("Clr"), page), "cmdClrCI", 5100, 1890, 420,
-                        315);
+    m_desktopPath =
+        addPathRow(page, 870, QStringLiteral("Location of desktop:"), QStringLiteral("DT"), 4920);
+    m_databasePath =
+        addPathRow(page, 1620, QStringLiteral("Default location for catalogued information:"),
+                   QStringLiteral("CI"), 4440);
+    auto* clear =
+        place(new QPushButton(QStringLiteral("Clr"), page), "cmdClrCI", 5100, 1890, 420, 315);
     connect(clear, &QPushButton::clicked, m_databasePath, &QLabel::clear);
     caption(page, QStringLiteral("Leave this blank for default application folder"), 120, 2280,
             5400);
@@ -158,8 +159,8 @@ QWidget* OptionsDialog::buildFilteringPage()
     m_extensions = place(new QListWidget(page), "lstExts", 120, 420, 2640, 2160);
     m_newExtension = place(new QLineEdit(page), "txtNewExt", 2940, 420, 1440, 315);
     m_add = place(new QPushButton(QStringLiteral("Add"), page), "cmdAdd", 4500, 405, 1020, 345);
-    auto* remove = place(new QPushButton(QStringLiteral("Remove"), page), "cmdRemove", 4500, 870,
-                         1020, 345);
+    auto* remove =
+        place(new QPushButton(QStringLiteral("Remove"), page), "cmdRemove", 4500, 870, 1020, 345);
     auto* note = caption(page,
                          QStringLiteral("Filtering files does not lower the free space count in "
                                         "the catalogue."),
@@ -191,9 +192,9 @@ void OptionsDialog::showPage(int index)
 {
     // Focus that was on the page going away moves to the first control of the page shown.
     QWidget* focus = focusWidget();
-    const bool focusOnPage = focus && std::any_of(m_pages.begin(), m_pages.end(), [focus](QWidget* p) {
-        return p->isAncestorOf(focus);
-    });
+    const bool focusOnPage =
+        focus && std::any_of(m_pages.begin(), m_pages.end(),
+                             [focus](QWidget* p) { return p->isAncestorOf(focus); });
     for (int i = 0; i < m_pages.size(); ++i) {
         QWidget* page = m_pages[i];
         const bool selected = i == index;
@@ -240,8 +241,8 @@ void OptionsDialog::choosePath(QLabel* label)
 void OptionsDialog::addEntry()
 {
     if (m_extensions->count() >= kMaxEntries) {
-        m_prompt.message(QStringLiteral("Too many"), QStringLiteral("Cannot add any more extensions"),
-                         PromptIcon::Critical);
+        m_prompt.message(QStringLiteral("Too many"),
+                         QStringLiteral("Cannot add any more extensions"), PromptIcon::Critical);
         return;
     }
     const QString entry = m_newExtension->text();

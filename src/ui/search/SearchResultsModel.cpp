@@ -8,13 +8,13 @@ namespace dovrin::ui {
 using search::SearchRow;
 
 SearchResultsModel::SearchResultsModel(QObject* parent)
-    : KeyedListModel({{QStringLiteral("Name"), ColumnSort::Text},
-                      {QStringLiteral("In Folder"), ColumnSort::Text},
-                      {QStringLiteral("Size"), ColumnSort::Value,
-                       Qt::AlignRight | Qt::AlignVCenter},
-                      {QStringLiteral("Modified"), ColumnSort::Date},
-                      {QStringLiteral("File comments"), ColumnSort::Text}},
-                     parent)
+    : KeyedListModel(
+          {{QStringLiteral("Name"), ColumnSort::Text},
+           {QStringLiteral("In Folder"), ColumnSort::Text},
+           {QStringLiteral("Size"), ColumnSort::Value, Qt::AlignRight | Qt::AlignVCenter},
+           {QStringLiteral("Modified"), ColumnSort::Date},
+           {QStringLiteral("File comments"), ColumnSort::Text}},
+          parent)
 {
 }
 
@@ -74,8 +74,7 @@ QString SearchResultsModel::recordText(int record, int column) const
 
 QString SearchResultsModel::recordTag(int record) const
 {
-    return m_rows[size_t(record)].image == SearchRow::Image::FileType ? tags::kFile
-                                                                      : tags::kFolder;
+    return m_rows[size_t(record)].image == SearchRow::Image::FileType ? tags::kFile : tags::kFolder;
 }
 
 // Images are looked up when a row is first shown, not for every row of a long list.

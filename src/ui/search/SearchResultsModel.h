@@ -17,7 +17,14 @@ class SearchResultsModel : public KeyedListModel, public search::SearchSink
     Q_OBJECT
 
 public:
-    enum Column { NameColumn, InFolderColumn, SizeColumn, ModifiedColumn, CommentColumn };
+    enum Column
+    {
+        NameColumn,
+        InFolderColumn,
+        SizeColumn,
+        ModifiedColumn,
+        CommentColumn
+    };
 
     explicit SearchResultsModel(QObject* parent = nullptr);
 

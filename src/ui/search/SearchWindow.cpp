@@ -74,8 +74,8 @@ SearchWindow::SearchWindow(Database& database, MainWindow* mainWindow, QWidget* 
     setWindowTitle(QStringLiteral("Search"));
     setMinimumSize(toPixels(kMinimumWidth), toPixels(kMinimumHeight));
 
-    auto* label = new QLabel(
-        QStringLiteral("Enter a part of the filename, do not use DOS wildcards:"), this);
+    auto* label =
+        new QLabel(QStringLiteral("Enter a part of the filename, do not use DOS wildcards:"), this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -89,7 +89,8 @@ SearchWindow::SearchWindow(Database& database, MainWindow* mainWindow, QWidget* 
     frame->setObjectName(QStringLiteral("Frame1"));
     frame->setGeometry(twips(120, 720, 6015, 1695));
     m_options = new QButtonGroup(this);
-    const struct {
+    const struct
+    {
         const char* name;
         const char* caption;
         SearchMode mode;
