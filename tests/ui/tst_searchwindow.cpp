@@ -1,11 +1,19 @@
 #include "../search/SearchFixture.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "UiTestDatabase.h"
+#include "config/Startup.h"
+#include "filelist/ListView.h"
+#include "mainwindow/CatalogueTree.h"
+#include "mainwindow/MainWindow.h"
 #include "search/SearchResultsModel.h"
 #include "search/SearchWindow.h"
 #include "store/Database.h"
+#include "store/Keys.h"
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,6 +22,7 @@
 #include <QTimer>
 
 using namespace dovrin;
+using namespace Qt::StringLiterals;
 using dovrin::test::fileLine;
 using dovrin::test::folderLine;
 using dovrin::ui::SearchWindow;
@@ -28,6 +37,9 @@ private Q_SLOTS:
     void searchFillsTheList();
     void closeBoxStopsASearch();
     void doubleClickIgnoredWhileSearching();
+    void headerClicksSortAndReverse();
+    void doubleClickOpensInTheMainWindow_data();
+    void doubleClickOpensInTheMainWindow();
 
 private:
     template <typename T> T* child(SearchWindow& window, const char* name)
@@ -116,6 +128,78 @@ void TestSearchWindow::doubleClickIgnoredWhileSearching()
     window.setStatusText(QString());
     window.openResult(0); // without a main window it only hides
     QVERIFY(!window.isVisible());
+}
+
+void TestSearchWindow::headerClicksSortAndReverse()
+{
+    SearchWindow window(*m_database, nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    child<QLineEdit>(window, "Searchtext")->setText(QStringLiteral("readme"));
+    window.search();
+    auto* model = window.results();
+    QCOMPARE(model->rowCount(), 53);
+    QHeaderView* header = window.fileList()->horizontalHeader();
+    const QPoint size(header->sectionViewportPosition(ui::SearchResultsModel::SizeColumn) + 5,
+                      header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size);
+    QCOMPARE(model->text(52, 0), QStringLiteral("Readme.TXT"));
+    QCOMPARE(model->text(51, 0), QStringLiteral("my_README_old.doc"));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size);
+    QCOMPARE(model->sortOrder(), Qt::DescendingOrder);
+    QCOMPARE(model->text(0, 0), QStringLiteral("Readme.TXT"));
+    QCOMPARE(model->text(1, 0), QStringLiteral("my_README_old.doc"));
+}
+
+void TestSearchWindow::doubleClickOpensInTheMainWindow_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("selected"); // the list row selected afterwards
+    QTest::newRow("file") << u"optWhole"_s << u"song.mp3"_s << u"Holidays\\Photos\\Music\\song.mp3"_s
+                          << u"Holidays\\Photos\\Music\\song.mp3"_s;
+    QTest::newRow("folder") << u"optDir"_s << u"saves"_s << u"Holidays\\Photos\\Games\\Saves\\"_s
+                            << u"Holidays\\Photos\\Games\\Saves\\"_s;
+    QTest::newRow("disk") << u"optDiskname"_s << u"videos"_s << u"Holidays\\Videos"_s << QString(); // selects nothing
+}
+
+void TestSearchWindow::doubleClickOpensInTheMainWindow()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, text);
+    QFETCH(QString, key);
+    QFETCH(QString, selected);
+    QTemporaryDir root;
+    QTemporaryDir programDir;
+    test::writeSampleDatabase(root.path());
+    Startup startup(m_prompt, programDir.path() + u'/', programDir.filePath(QStringLiteral("lock")));
+    QVERIFY(startup.loadSettings());
+    Database database(m_prompt);
+    ui::MainWindow main(startup, database, m_prompt);
+    main.setShutdown([] {});
+    database.setView(&main);
+    main.loadDatabase(root.path());
+    main.show();
+
+    SearchWindow window(database, &main);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    child<QRadioButton>(window, option.toLatin1().constData())->click();
+    child<QLineEdit>(window, "Searchtext")->setText(text);
+    window.search();
+    QCOMPARE(window.results()->rowCount(), 1);
+    QCOMPARE(window.results()->key(0), key);
+    QTableView* list = window.fileList();
+    const QPoint at = list->visualRect(window.results()->index(0, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    QVERIFY(!window.isVisible());
+    QTRY_VERIFY(main.list()->isEnabled()); // after the 300 ms timer
+    QCOMPARE(main.list()->currentKey(), selected);
+    if (!selected.isEmpty())
+        QCOMPARE(main.tree()->selectedKey(), keys::parent(key));
+    main.close();
 }
 
 QTEST_MAIN(TestSearchWindow)
