@@ -13,10 +13,10 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QTableView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -157,11 +157,13 @@ void TestSearchWindow::doubleClickOpensInTheMainWindow_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("selected"); // the list row selected afterwards
-    QTest::newRow("file") << u"optWhole"_s << u"song.mp3"_s << u"Holidays\\Photos\\Music\\song.mp3"_s
+    QTest::newRow("file") << u"optWhole"_s << u"song.mp3"_s
+                          << u"Holidays\\Photos\\Music\\song.mp3"_s
                           << u"Holidays\\Photos\\Music\\song.mp3"_s;
     QTest::newRow("folder") << u"optDir"_s << u"saves"_s << u"Holidays\\Photos\\Games\\Saves\\"_s
                             << u"Holidays\\Photos\\Games\\Saves\\"_s;
-    QTest::newRow("disk") << u"optDiskname"_s << u"videos"_s << u"Holidays\\Videos"_s << QString(); // selects nothing
+    QTest::newRow("disk") << u"optDiskname"_s << u"videos"_s << u"Holidays\\Videos"_s
+                          << QString(); // selects nothing
 }
 
 void TestSearchWindow::doubleClickOpensInTheMainWindow()
@@ -173,7 +175,8 @@ void TestSearchWindow::doubleClickOpensInTheMainWindow()
     QTemporaryDir root;
     QTemporaryDir programDir;
     test::writeSampleDatabase(root.path());
-    Startup startup(m_prompt, programDir.path() + u'/', programDir.filePath(QStringLiteral("lock")));
+    Startup startup(m_prompt, programDir.path() + u'/',
+                    programDir.filePath(QStringLiteral("lock")));
     QVERIFY(startup.loadSettings());
     Database database(m_prompt);
     ui::MainWindow main(startup, database, m_prompt);
