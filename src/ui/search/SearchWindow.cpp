@@ -15,6 +15,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -56,7 +57,13 @@ public:
     void setValue(int) override {}
     bool yield() override
     {
-        m_window.m_model->publish();
+        // Events are handled at every yield; new rows reach the view at most ten times a
+        // second, since laying out the view for every hundred rows would cost more than the
+        // search itself.
+        if (!m_sincePublish.isValid() || m_sincePublish.elapsed() >= 100) {
+            m_window.m_model->publish();
+            m_sincePublish.start();
+        }
         QCoreApplication::processEvents();
         return false; // the Stop command reaches the engine itself
     }
@@ -65,6 +72,7 @@ public:
 
 private:
     SearchWindow& m_window;
+    QElapsedTimer m_sincePublish;
 };
 
 SearchWindow::SearchWindow(Database& database, MainWindow* mainWindow, QWidget* parent)
@@ -177,6 +185,8 @@ QString SearchWindow::statusText() const
 
 void SearchWindow::setStatusText(const QString& text)
 {
+    if (text == m_status->text())
+        return; // "Please wait while I build the list. " comes every hundred rows
     m_status->setText(text);
     m_status->repaint();
 }
