@@ -33,14 +33,6 @@ constexpr int kWidth = 7200;
 constexpr int kIdleHeight = 4020;
 constexpr int kScanHeight = 5160;
 
-template <typename W>
-W* place(W* widget, const char* name, int left, int top, int width, int height)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(twipsRect(left, top, width, height));
-    return widget;
-}
-
 // The catalogue folders in the order the file system lists them; "." is the pseudo-catalogue.
 QStringList catalogueItems(const DatabaseFolder& folder)
 {

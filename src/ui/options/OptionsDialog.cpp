@@ -28,14 +28,6 @@ constexpr int kPageTop = 570;
 constexpr int kPageWidth = 5640;
 constexpr int kPageHeight = 3210;
 
-template <typename W>
-W* place(W* widget, const char* name, int left, int top, int width, int height)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(twipsRect(left, top, width, height));
-    return widget;
-}
-
 QLabel* caption(QWidget* page, const QString& text, int left, int top, int width)
 {
     auto* label = new QLabel(text, page);
