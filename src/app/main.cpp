@@ -1,14 +1,12 @@
 #include "MessageBoxPrompt.h"
 #include "ThemeIcons.h"
-#include "add/CatalogueCommands.h"
+#include "commands/Commands.h"
 #include "config/ProgramFolder.h"
 #include "config/Startup.h"
 #include "mainwindow/MainWindow.h"
-#include "search/SearchWindow.h"
 #include "store/Database.h"
 
 #include <QApplication>
-#include <QPointer>
 
 using namespace dovrin;
 
@@ -32,19 +30,8 @@ int main(int argc, char** argv)
     ui::MainWindow window(startup, database, prompt);
     database.setView(&window);
     prompt.setOwner(&window);
-    ui::installCatalogueCommands(window, database, startup.settings(), prompt);
-
-    // The search window lives between uses; its close box unloads it.
-    QPointer<ui::SearchWindow> search;
-    window.setCommand(QStringLiteral("mnuSearch"), [&] {
-        if (!search) {
-            search = new ui::SearchWindow(database, &window, &window);
-            search->setAttribute(Qt::WA_DeleteOnClose);
-        }
-        search->exec();
-        if (search)
-            search->setStatusText(QString());
-    });
+    ui::CommandContext commands{window, database, startup, prompt, {}};
+    ui::installCommands(commands);
 
     window.loadStartupDatabase();
     window.show();

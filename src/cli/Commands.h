@@ -2,7 +2,13 @@
 
 #include "CliContext.h"
 
+#include <span>
+
 namespace dovrin::cli {
+
+// Each group of commands has its table beside its code; main() lists the groups.
+// Browsing and cataloguing: disks, catalogue, comment, comments, search.
+std::span<const Command> baseCommands();
 
 int runDisks(CliContext& context);
 int runCatalogue(CliContext& context);

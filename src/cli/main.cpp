@@ -8,25 +8,9 @@ using namespace dovrin::cli;
 
 namespace {
 
-const Command kCommands[] = {
-    {"disks", "disks",
-     "list the loaded disks: record path, source, free space, date, "
-     "folders-only flag",
-     runDisks},
-    {"catalogue",
-     "catalogue SOURCE NAME [--catalogue CAT] [--folders-only] [--attributes 0|2|4|6] "
-     "[--overwrite]",
-     "catalogue the folder SOURCE as the disk NAME", runCatalogue},
-    {"comment", "comment KEY [TEXT]",
-     "print the comment of KEY, or set it to TEXT (empty "
-     "TEXT clears it)",
-     runComment},
-    {"comments", "comments [PREFIX]",
-     "list the comments (key TAB comment), optionally only "
-     "those whose key begins with PREFIX",
-     runComments},
-    {"search", "search MODE TEXT",
-     "search every disk; MODE is name, ext, whole, start, all, comment, dir or disk", runSearch},
+// The groups of commands, in the order --help lists them.
+const std::span<const Command> kGroups[] = {
+    baseCommands(),
 };
 
 void printHelp(FILE* to)
@@ -35,8 +19,10 @@ void printHelp(FILE* to)
     out << "Usage: dovrin-cli [--database DIR] COMMAND [ARGUMENTS]\n\n"
            "Dovrin's catalogue database from the command line. Without --database it uses\n"
            "the database folder that dovrin itself would load.\n\nCommands:\n";
-    for (const Command& c : kCommands)
-        out << "  " << c.usage << "\n      " << c.summary << "\n";
+    for (std::span<const Command> group : kGroups) {
+        for (const Command& c : group)
+            out << "  " << c.usage << "\n      " << c.summary << "\n";
+    }
     out << "\nExit status: 0 on success, 2 for refused input, 1 for other failures.\n";
 }
 
@@ -69,9 +55,11 @@ int main(int argc, char** argv)
     }
     const QString name = args.takeFirst();
     context.args = args;
-    for (const Command& c : kCommands) {
-        if (name == QLatin1String(c.name))
-            return c.run(context);
+    for (std::span<const Command> group : kGroups) {
+        for (const Command& c : group) {
+            if (name == QLatin1String(c.name))
+                return c.run(context);
+        }
     }
     std::fprintf(stderr, "dovrin-cli: unknown command %s\n", qPrintable(name));
     printHelp(stderr);

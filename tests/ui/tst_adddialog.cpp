@@ -1,8 +1,8 @@
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "add/AddDiskDialog.h"
-#include "add/CatalogueCommands.h"
 #include "add/MainWindowDiskBrowser.h"
+#include "commands/Commands.h"
 #include "comments/CommentStore.h"
 #include "config/Startup.h"
 #include "mainwindow/CatalogueTree.h"
@@ -402,7 +402,8 @@ void TestAddDialog::diskLimit()
 {
     QFETCH(int, disks);
     QFETCH(bool, opens);
-    installCatalogueCommands(*m_window, *m_database, m_settings, m_prompt);
+    CommandContext commands{*m_window, *m_database, *m_startup, m_prompt, {}};
+    installDiskCommands(commands);
     for (int i = 0; i < disks; ++i)
         m_database->disks().append({QStringLiteral(".\\d%1").arg(i), {}, {}, {}, 0});
     QString opened;

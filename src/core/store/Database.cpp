@@ -2,7 +2,7 @@
 
 #include "DatabaseView.h"
 #include "DiskRecord.h"
-#include "FolderListing.h"
+#include "DirectoryEntries.h"
 #include "Keys.h"
 #include "RecordText.h"
 #include "common/Prompt.h"

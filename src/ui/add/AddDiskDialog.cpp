@@ -6,7 +6,7 @@
 #include "WindowProgress.h"
 #include "comments/CommentStore.h"
 #include "config/Settings.h"
-#include "dialogs/Twips.h"
+#include "common/Twips.h"
 #include "scan/DiskCataloguer.h"
 #include "store/Database.h"
 #include "store/DatabaseView.h"

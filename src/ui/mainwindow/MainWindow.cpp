@@ -7,7 +7,7 @@
 #include "FileIcons.h"
 #include "FolderChooser.h"
 #include "ThemeIcons.h"
-#include "Twips.h"
+#include "common/Twips.h"
 #include "comments/CommentEdit.h"
 #include "comments/CommentStore.h"
 #include "common/Prompt.h"

@@ -3,7 +3,7 @@
 #include "FolderChooser.h"
 #include "common/Prompt.h"
 #include "config/Settings.h"
-#include "dialogs/Twips.h"
+#include "common/Twips.h"
 #include "scan/ExtensionList.h"
 
 #include <QApplication>

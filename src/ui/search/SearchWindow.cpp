@@ -5,7 +5,7 @@
 #include "common/Progress.h"
 #include "mainwindow/CatalogueTree.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/Twips.h"
+#include "common/Twips.h"
 #include "search/SearchTexts.h"
 #include "search/TextMatcher.h"
 #include "store/Database.h"

@@ -1,4 +1,4 @@
-#include "FolderListing.h"
+#include "DirectoryEntries.h"
 
 #include "TextCodec.h"
 

@@ -1,0 +1,38 @@
+#include "Commands.h"
+#include "mainwindow/MainWindow.h"
+#include "options/OptionsDialog.h"
+#include "search/SearchWindow.h"
+#include "store/Database.h"
+
+namespace dovrin::ui {
+
+namespace {
+
+// The search window lives between uses; its close box unloads it.
+void showSearch(CommandContext& context)
+{
+    if (!context.search) {
+        context.search = new SearchWindow(context.database, &context.window, &context.window);
+        context.search->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    context.search->exec();
+    if (context.search)
+        context.search->setStatusText(QString());
+}
+
+void showOptions(CommandContext& context)
+{
+    OptionsDialog dialog(context.settings(), context.database.folder(), context.prompt,
+                         &context.window);
+    dialog.exec();
+}
+
+} // namespace
+
+void installToolsCommands(CommandContext& context)
+{
+    context.window.setCommand(QStringLiteral("mnuSearch"), [&] { showSearch(context); });
+    context.window.setCommand(QStringLiteral("mnuOptions"), [&] { showOptions(context); });
+}
+
+} // namespace dovrin::ui
