@@ -5,7 +5,10 @@
 #include "comments/CommentStore.h"
 #include "store/Keys.h"
 
+#include <QFontMetricsF>
 #include <QHeaderView>
+#include <QStyle>
+#include <cmath>
 
 namespace dovrin::ui {
 
@@ -46,6 +49,16 @@ void ListView::clearFileList()
 QString ListView::listedKey() const
 {
     return m_model->listing().key();
+}
+
+int ListView::longValueWidth(int column) const
+{
+    const QString text = m_model->longValueText(column);
+    if (text.isEmpty())
+        return 0;
+    // The item delegate keeps this margin on either side of a cell's text.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text))) + 2 * margin;
 }
 
 bool ListView::setRowComment(const QString& key, const QString& comment)
