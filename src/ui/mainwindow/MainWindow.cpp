@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "BuildInfo.h"
 #include "BusyCursor.h"
 #include "CatalogueTree.h"
 #include "DiskInfoDialog.h"
@@ -59,7 +60,9 @@ MainWindow::MainWindow(Startup& startup, Database& database, Prompt& prompt, QWi
 {
     setObjectName(QStringLiteral("Base"));
     setWindowTitle(QStringLiteral("Dovrin 2"));
-    setWindowIcon(platform::themeIcon(QStringLiteral("media-optical")));
+    // The program's own icon once installed; a themed disk in a build.
+    QIcon icon = platform::themeIcon(QLatin1String(build::kAppId));
+    setWindowIcon(icon.isNull() ? platform::themeIcon(QStringLiteral("media-optical")) : icon);
     // Below this the list could not keep its 1000 twips beside a visible tree.
     setMinimumSize(toPixelsX(5400), toPixelsY(3900));
 
