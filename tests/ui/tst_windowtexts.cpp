@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -50,7 +51,15 @@ const WindowRow kWindows[] = {
     {"DiskInfo", "mnuDiskInfo", "Holidays\\Photos\\"},
 };
 
-const double kFontScales[] = {1.0, 1.5};
+// The platform's font, the same 1.5 times as large, and a desktop font whose digits differ in
+// width.
+struct FontRow
+{
+    const char* name;
+    const char* family; // empty: the platform's
+    double scale;       // of the platform font's size
+};
+const FontRow kFonts[] = {{"default", "", 1.0}, {"1.5x", "", 1.5}, {"Cantarell", "Cantarell", 1.2}};
 
 QString describe(const QWidget* widget, const QString& text, QSize needed, QSize room)
 {
@@ -154,14 +163,19 @@ private:
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<ui::CommandContext> m_commands;
 
-    void openMainWindow(double fontScale)
+    void openMainWindow(const QString& family, double fontScale)
     {
         QFont font = m_defaultFont;
+        if (!family.isEmpty()) {
+            QVERIFY2(QFontDatabase::hasFamily(family), qPrintable(family + " is not installed"));
+            font.setFamily(family);
+        }
         font.setPointSizeF(m_defaultFont.pointSizeF() * fontScale);
         QApplication::setFont(font);
         test::writeSampleDatabase(m_dir.path());
         test::writeDisk(m_dir.path(), QStringLiteral("Holidays/Long"), {},
-                        "\":\"\n\"big.iso\",2345678,#2026-12-28 23:59:59#\n");
+                        "\":\"\n\"big.iso\",2345678,#2026-12-28 23:59:59#\n"
+                        "\"zeros.bin\",800000000,#2000-10-10 20:00:00#\n");
         m_startup = std::make_unique<Startup>(m_prompt, m_programDir.path() + u'/',
                                               m_programDir.filePath(QStringLiteral("lock")));
         QVERIFY(m_startup->loadSettings());
@@ -217,12 +231,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("family");
         QTest::addColumn<double>("fontScale");
         for (const WindowRow& row : kWindows) {
-            for (double scale : kFontScales) {
-                QTest::addRow("%s %gx", row.window, scale)
+            for (const FontRow& font : kFonts) {
+                QTest::addRow("%s %s", row.window, font.name)
                     << QString::fromLatin1(row.window) << QString::fromLatin1(row.item)
-                    << QString::fromLatin1(row.node) << scale;
+                    << QString::fromLatin1(row.node) << QString::fromLatin1(font.family)
+                    << font.scale;
             }
         }
     }
@@ -232,8 +248,9 @@ private Q_SLOTS:
         QFETCH(QString, window);
         QFETCH(QString, item);
         QFETCH(QString, node);
+        QFETCH(QString, family);
         QFETCH(double, fontScale);
-        openMainWindow(fontScale);
+        openMainWindow(family, fontScale);
         if (!node.isEmpty()) {
             QVERIFY(m_window->tree()->node(node));
             m_window->tree()->selectNode(node);
@@ -276,25 +293,31 @@ private Q_SLOTS:
 
     void fileListColumnsHoldLongValues_data()
     {
+        QTest::addColumn<QString>("family");
         QTest::addColumn<double>("fontScale");
-        for (double scale : kFontScales)
-            QTest::addRow("%gx", scale) << scale;
+        for (const FontRow& font : kFonts)
+            QTest::addRow("%s", font.name) << QString::fromLatin1(font.family) << font.scale;
     }
 
     void fileListColumnsHoldLongValues()
     {
+        QFETCH(QString, family);
         QFETCH(double, fontScale);
-        openMainWindow(fontScale);
+        openMainWindow(family, fontScale);
         ui::ListView* list = m_window->list();
         m_window->fillFileList(QStringLiteral("Holidays\\Long\\"));
-        QCOMPARE(list->rowCount(), 1);
+        QCOMPARE(list->rowCount(), 2);
         const struct
         {
+            int row;
             int column;
             const char* text;
-        } kCells[] = {{1, "2,345,678"}, {2, "28/12/2026 23:59:59"}};
+        } kCells[] = {{0, 1, "2,345,678"},
+                      {0, 2, "28/12/2026 23:59:59"},
+                      {1, 1, "800,000,000"},
+                      {1, 2, "10/10/2000 20:00:00"}};
         for (const auto& cell : kCells) {
-            const QModelIndex index = list->model()->index(0, cell.column);
+            const QModelIndex index = list->model()->index(cell.row, cell.column);
             QCOMPARE(index.data().toString(), QLatin1String(cell.text));
             QStyleOptionViewItem option;
             option.initFrom(list->viewport());

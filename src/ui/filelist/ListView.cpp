@@ -53,12 +53,23 @@ QString ListView::listedKey() const
 
 int ListView::longValueWidth(int column) const
 {
-    const QString text = m_model->longValueText(column);
+    QString text = m_model->longValueText(column);
     if (text.isEmpty())
         return 0;
+    // Many desktop fonts give each digit its own width: measure the widest in every place.
+    const QFontMetricsF metrics(font());
+    QChar widest = u'0';
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit) {
+        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest))
+            widest = QChar(digit);
+    }
+    for (QChar& c : text) {
+        if (c.isDigit())
+            c = widest;
+    }
     // The item delegate keeps this margin on either side of a cell's text.
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    return int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text))) + 2 * margin;
+    return int(std::ceil(metrics.horizontalAdvance(text))) + 2 * margin;
 }
 
 bool ListView::setRowComment(const QString& key, const QString& comment)
