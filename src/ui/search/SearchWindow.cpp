@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -168,7 +169,11 @@ SearchWindow::SearchWindow(Database& database, MainWindow* mainWindow, QWidget* 
     statusBar->addWidget(m_status, 1);
     statusBar->setGeometry(0, 0, 10, statusBar->sizeHint().height());
 
-    resize(toPixelsX(12735), toPixelsY(7500));
+    // A large font must not push the window past the screen.
+    QSize size(toPixelsX(12735), toPixelsY(7500));
+    if (const QScreen* shown = screen())
+        size = size.boundedTo(shown->availableSize());
+    resize(size);
 }
 
 SearchWindow::~SearchWindow() = default;
