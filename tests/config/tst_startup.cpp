@@ -29,7 +29,6 @@ private Q_SLOTS:
     void loadChosen_data();
     void loadChosen();
     void loadDefaultFailureKeepsDatabase();
-    void programFolderChoice_data();
     void programFolderChoice();
 
 private:
@@ -208,45 +207,13 @@ void TestStartup::loadDefaultFailureKeepsDatabase()
     QCOMPARE(database.folder().root(), m_dir->path() + QStringLiteral("/other/"));
 }
 
-void TestStartup::programFolderChoice_data()
-{
-    // Folders below the temporary folder, "bin" holding the executable; "help" puts Help.html
-    // into one of them.
-    QTest::addColumn<QStringList>("folders");
-    QTest::addColumn<QString>("help");
-    QTest::addColumn<bool>("ownFolder");    // settings beside the executable
-    QTest::addColumn<QString>("helpFound"); // empty: none
-    QTest::newRow("build folder") << QStringList{"bin"} << "bin" << true << "bin/Help.html";
-    QTest::newRow("installed") << QStringList{"bin", "share/dovrin"} << "share/dovrin" << false
-                               << "share/dovrin/Help.html";
-    QTest::newRow("installed, no help page")
-        << QStringList{"bin", "share/dovrin"} << "" << false << "";
-    QTest::newRow("no executable folder") << QStringList{} << "" << false << "";
-}
-
 void TestStartup::programFolderChoice()
 {
-    QFETCH(QStringList, folders);
-    QFETCH(QString, help);
-    QFETCH(bool, ownFolder);
-    QFETCH(QString, helpFound);
-    const QString root = m_dir->path() + u'/';
-    for (const QString& folder : folders)
-        QDir().mkpath(root + folder);
-    if (!help.isEmpty())
-        test::writeFile(root + help + QStringLiteral("/Help.html"), "<html></html>");
-
-    const QString chosen = programFolderFor(root + QStringLiteral("bin"));
-    if (ownFolder) {
-        QCOMPARE(chosen, root + QStringLiteral("bin/"));
-    } else {
-        // The per-user data folder, created.
-        QVERIFY(chosen.endsWith(QLatin1String("/dovrin/")));
-        QVERIFY(!chosen.startsWith(root));
-        QVERIFY(QDir(chosen).exists());
-    }
-    QCOMPARE(helpPagePathFor(root + QStringLiteral("bin")),
-             helpFound.isEmpty() ? QString() : root + helpFound);
+    QCOMPARE(programFolderFor(m_program.chopped(1)), m_program);
+    // No usable executable folder: the per-user data folder, created.
+    const QString fallback = programFolderFor(m_dir->path() + QStringLiteral("/missing"));
+    QVERIFY(fallback.endsWith(QLatin1String("/dovrin/")));
+    QVERIFY(QDir(fallback).exists());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

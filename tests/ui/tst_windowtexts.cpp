@@ -1,10 +1,7 @@
 #include "MessageBoxPrompt.h"
-#include "TestFiles.h"
 #include "UiTestDatabase.h"
 #include "commands/Commands.h"
-#include "common/Twips.h"
 #include "config/Startup.h"
-#include "filelist/KeyedListModel.h"
 #include "filelist/ListView.h"
 #include "mainwindow/CatalogueTree.h"
 #include "mainwindow/MainWindow.h"
@@ -19,9 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QStyleOptionButton>
-#include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,21 +24,17 @@
 #include <memory>
 
 using namespace dovrin;
-using dovrin::platform::MessageBoxPrompt;
-using dovrin::ui::MainWindow;
 
 namespace {
 
-// Every window and dialog, opened as the user opens it: by its menu item, with a tree node
-// selected first where the item needs one. An empty item means the main window itself.
-// A new window is one more row here.
-struct WindowRow
+// Every window, opened by its menu item ("" for the main window itself) with a tree node
+// selected first where the item needs one. A new window is one more row.
+const struct
 {
-    const char* window; // the window's object name
-    const char* item;   // the menu item that opens it
-    const char* node;   // the tree node selected first
-};
-const WindowRow kWindows[] = {
+    const char* window; // its object name
+    const char* item;
+    const char* node;
+} kWindows[] = {
     {"Base", "", ""},
     {"Search", "mnuSearch", ""},
     {"Add", "mnuNewDisk", ""},
@@ -51,95 +42,66 @@ const WindowRow kWindows[] = {
     {"DiskInfo", "mnuDiskInfo", "Holidays\\Photos\\"},
 };
 
-// The platform's font, the same 1.5 times as large, and a desktop font whose digits differ in
-// width.
-struct FontRow
+// The platform's font, 1.5 times as large, and a desktop font whose digits differ in width.
+const struct
 {
     const char* name;
-    const char* family; // empty: the platform's
-    double scale;       // of the platform font's size
-};
-const FontRow kFonts[] = {{"default", "", 1.0}, {"1.5x", "", 1.5}, {"Cantarell", "Cantarell", 1.2}};
+    const char* family; // "": the platform's
+    double scale;
+} kFonts[] = {{"default", "", 1.0}, {"1.5x", "", 1.5}, {"Cantarell", "Cantarell", 1.2}};
 
-QString describe(const QWidget* widget, const QString& text, QSize needed, QSize room)
+// The room a text has and the room it needs, in the widget's coordinates; false without a text.
+bool textRoom(QWidget* widget, QString& text, QSize& needed, QRect& room)
 {
-    return QStringLiteral("%1 (%2) \"%3\" needs %4x%5, has %6x%7")
-        .arg(widget->objectName(), QLatin1String(widget->metaObject()->className()), text)
-        .arg(needed.width())
-        .arg(needed.height())
-        .arg(room.width())
-        .arg(room.height());
+    room = widget->rect() & widget->parentWidget()->rect().translated(-widget->pos());
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        text = label->text();
+        needed = label->wordWrap() ? QSize(label->minimumSizeHint().width(),
+                                           label->heightForWidth(label->width()))
+                                   : label->sizeHint();
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        text = button->text();
+        needed = button->fontMetrics().size(Qt::TextShowMnemonic, text);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        auto element = qobject_cast<QCheckBox*>(button)      ? QStyle::SE_CheckBoxContents
+                       : qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
+                                                             : QStyle::SE_PushButtonContents;
+        if (auto* push = qobject_cast<QPushButton*>(button); push && push->autoDefault())
+            option.features |= QStyleOptionButton::AutoDefaultButton;
+        room &= button->style()->subElementRect(element, &option, button);
+    } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+        // The title needs the room from the frame's corner to its far edge, above every control.
+        text = frame->title();
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = text;
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QRect title = frame->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                           QStyle::SC_GroupBoxLabel, frame);
+        needed = QSize(title.right() + 1, title.bottom() + 1);
+        for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            room.setBottom(qMin(room.bottom(), child->y() - 1));
+    }
+    return !text.isEmpty();
 }
 
-// The part of a widget its parent shows, in the widget's coordinates.
-QRect shownRect(const QWidget* widget)
-{
-    QRect shown = widget->rect();
-    if (const QWidget* parent = widget->parentWidget(); parent && !widget->isWindow())
-        shown &= parent->rect().translated(-widget->pos());
-    return shown;
-}
-
-QSize buttonTextSize(const QAbstractButton* button)
-{
-    return button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
-}
-
-// The room a button's style leaves for its text.
-QRect buttonTextRoom(const QAbstractButton* button)
-{
-    QStyleOptionButton option;
-    option.initFrom(button);
-    option.text = button->text();
-    QStyle::SubElement element = QStyle::SE_PushButtonContents;
-    if (qobject_cast<const QCheckBox*>(button))
-        element = QStyle::SE_CheckBoxContents;
-    else if (qobject_cast<const QRadioButton*>(button))
-        element = QStyle::SE_RadioButtonContents;
-    else if (auto* push = qobject_cast<const QPushButton*>(button); push && push->autoDefault())
-        option.features |= QStyleOptionButton::AutoDefaultButton;
-    return button->style()->subElementRect(element, &option, button) & shownRect(button);
-}
-
-// Every label, button, check box, option button and frame title of `window` whose text does not
-// fit in the room it is given.
+// Every label, button, check box, option button and frame title without room for its text.
 QStringList crampedTexts(QWidget* window)
 {
     QStringList cramped;
     for (QWidget* widget : window->findChildren<QWidget*>()) {
-        if (!widget->isVisibleTo(window))
-            continue;
-        if (auto* label = qobject_cast<QLabel*>(widget); label && !label->text().isEmpty()) {
-            const QSize needed = label->wordWrap() ? QSize(label->minimumSizeHint().width(),
-                                                           label->heightForWidth(label->width()))
-                                                   : label->sizeHint();
-            const QSize room = shownRect(label).size();
-            if (needed.width() > room.width() || needed.height() > room.height())
-                cramped << describe(label, label->text(), needed, room);
-        } else if (auto* button = qobject_cast<QAbstractButton*>(widget);
-                   button && !button->text().isEmpty()) {
-            const QSize needed = buttonTextSize(button);
-            const QSize room = buttonTextRoom(button).size();
-            if (needed.width() > room.width() || needed.height() > room.height())
-                cramped << describe(button, button->text(), needed, room);
-        } else if (auto* frame = qobject_cast<QGroupBox*>(widget);
-                   frame && !frame->title().isEmpty()) {
-            QStyleOptionGroupBox option;
-            option.initFrom(frame);
-            option.text = frame->title();
-            option.textAlignment = frame->alignment();
-            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-            const QRect title = frame->style()->subControlRect(QStyle::CC_GroupBox, &option,
-                                                               QStyle::SC_GroupBoxLabel, frame);
-            // The title must lie inside the frame and above its controls.
-            if (!shownRect(frame).contains(title))
-                cramped << describe(frame, frame->title(), title.size(),
-                                    (shownRect(frame) & title).size());
-            for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-                if (child->isVisibleTo(window) && child->geometry().intersects(title))
-                    cramped << describe(frame, frame->title(), title.size(), title.size()) +
-                                   QStringLiteral(", under ") + child->objectName();
-            }
+        QString text;
+        QSize needed;
+        QRect room;
+        if (widget->isVisibleTo(window) && textRoom(widget, text, needed, room) &&
+            (needed.width() > room.width() || needed.height() > room.height())) {
+            cramped << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+                           .arg(widget->objectName(), text)
+                           .arg(needed.width())
+                           .arg(needed.height())
+                           .arg(room.width())
+                           .arg(room.height());
         }
     }
     return cramped;
@@ -147,8 +109,8 @@ QStringList crampedTexts(QWidget* window)
 
 } // namespace
 
-// Each window at the default font and at one 1.5 times as large: every text has room enough,
-// and the file list's default columns hold a long size and date-time whole.
+// Each window at the platform's font, at 1.5 times its size and in a desktop font: every text
+// has room enough, and the file list's default columns hold long sizes and date-times whole.
 class TestWindowTexts : public QObject
 {
     Q_OBJECT
@@ -156,21 +118,29 @@ class TestWindowTexts : public QObject
 private:
     QTemporaryDir m_dir;
     QTemporaryDir m_programDir;
-    MessageBoxPrompt m_prompt;
+    platform::MessageBoxPrompt m_prompt;
     QFont m_defaultFont;
     std::unique_ptr<Startup> m_startup;
     std::unique_ptr<Database> m_database;
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<ui::MainWindow> m_window;
     std::unique_ptr<ui::CommandContext> m_commands;
 
-    void openMainWindow(const QString& family, double fontScale)
+    void addFontColumns()
     {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<double>("scale");
+    }
+
+    void openMainWindow()
+    {
+        QFETCH(QString, family);
+        QFETCH(double, scale);
         QFont font = m_defaultFont;
         if (!family.isEmpty()) {
             QVERIFY2(QFontDatabase::hasFamily(family), qPrintable(family + " is not installed"));
             font.setFamily(family);
         }
-        font.setPointSizeF(m_defaultFont.pointSizeF() * fontScale);
+        font.setPointSizeF(m_defaultFont.pointSizeF() * scale);
         QApplication::setFont(font);
         test::writeSampleDatabase(m_dir.path());
         test::writeDisk(m_dir.path(), QStringLiteral("Holidays/Long"), {},
@@ -180,7 +150,7 @@ private:
                                               m_programDir.filePath(QStringLiteral("lock")));
         QVERIFY(m_startup->loadSettings());
         m_database = std::make_unique<Database>(m_prompt);
-        m_window = std::make_unique<MainWindow>(*m_startup, *m_database, m_prompt);
+        m_window = std::make_unique<ui::MainWindow>(*m_startup, *m_database, m_prompt);
         m_window->setShutdown([] {});
         m_database->setView(m_window.get());
         m_commands = std::make_unique<ui::CommandContext>(
@@ -189,20 +159,6 @@ private:
         m_window->loadDatabase(m_dir.path());
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-
-    // The problems of `window`, on each page of its tab bars.
-    static QStringList checkWindow(QWidget* window)
-    {
-        QStringList cramped = crampedTexts(window);
-        for (QTabBar* tabs : window->findChildren<QTabBar*>()) {
-            for (int i = 0; i < tabs->count(); ++i) {
-                tabs->setCurrentIndex(i);
-                cramped += crampedTexts(window);
-            }
-        }
-        cramped.removeDuplicates();
-        return cramped;
     }
 
 private Q_SLOTS:
@@ -218,7 +174,6 @@ private Q_SLOTS:
         m_window.reset();
         m_database.reset();
         m_startup.reset();
-        MessageBoxPrompt::resetTestHooks();
         QApplication::setFont(m_defaultFont);
         for (QTemporaryDir* dir : {&m_dir, &m_programDir}) {
             QDir(dir->path()).removeRecursively();
@@ -231,14 +186,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("node");
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<double>("fontScale");
-        for (const WindowRow& row : kWindows) {
-            for (const FontRow& font : kFonts) {
+        addFontColumns();
+        for (const auto& row : kWindows) {
+            for (const auto& font : kFonts) {
                 QTest::addRow("%s %s", row.window, font.name)
-                    << QString::fromLatin1(row.window) << QString::fromLatin1(row.item)
-                    << QString::fromLatin1(row.node) << QString::fromLatin1(font.family)
-                    << font.scale;
+                    << row.window << row.item << row.node << font.family << font.scale;
             }
         }
     }
@@ -248,85 +200,73 @@ private Q_SLOTS:
         QFETCH(QString, window);
         QFETCH(QString, item);
         QFETCH(QString, node);
-        QFETCH(QString, family);
-        QFETCH(double, fontScale);
-        openMainWindow(family, fontScale);
-        if (!node.isEmpty()) {
-            QVERIFY(m_window->tree()->node(node));
+        openMainWindow();
+        if (!node.isEmpty())
             m_window->tree()->selectNode(node);
-        }
 
+        // Checked on each page of its tabs; a modal window from inside its own event loop.
         QStringList cramped;
         bool seen = false;
         auto check = [&](QWidget* shown) {
             seen = true;
-            cramped = checkWindow(shown);
+            cramped = crampedTexts(shown);
+            for (QTabBar* tabs : shown->findChildren<QTabBar*>()) {
+                for (int i = 0; i < tabs->count(); ++i) {
+                    tabs->setCurrentIndex(i);
+                    cramped += crampedTexts(shown);
+                }
+            }
             if (shown != m_window.get())
                 shown->close();
         };
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal && modal->objectName() == window && !seen)
+                check(modal);
+        });
+        poll.start(10);
         if (item.isEmpty()) {
             check(m_window.get());
         } else {
-            // A modal window is checked from inside its own event loop.
-            QTimer poll;
-            poll.setInterval(10);
-            connect(&poll, &QTimer::timeout, this, [&] {
-                QWidget* modal = QApplication::activeModalWidget();
-                if (modal && modal->objectName() == window) {
-                    poll.stop();
-                    check(modal);
-                }
-            });
-            poll.start();
             QAction* action = m_window->action(item);
             QVERIFY2(action && action->isEnabled(), qPrintable(item + " cannot be chosen"));
             action->trigger();
-            poll.stop();
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                if (!seen && top->isVisible() && top->objectName() == window)
-                    check(top);
-            }
+        }
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (!seen && top->isVisible() && top->objectName() == window)
+                check(top);
         }
         QVERIFY2(seen, qPrintable(item + " opened no window " + window));
+        cramped.removeDuplicates();
         QVERIFY2(cramped.isEmpty(), qPrintable(cramped.join(u'\n')));
     }
 
     void fileListColumnsHoldLongValues_data()
     {
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<double>("fontScale");
-        for (const FontRow& font : kFonts)
-            QTest::addRow("%s", font.name) << QString::fromLatin1(font.family) << font.scale;
+        addFontColumns();
+        for (const auto& font : kFonts)
+            QTest::addRow("%s", font.name) << font.family << font.scale;
     }
 
     void fileListColumnsHoldLongValues()
     {
-        QFETCH(QString, family);
-        QFETCH(double, fontScale);
-        openMainWindow(family, fontScale);
+        openMainWindow();
         ui::ListView* list = m_window->list();
         m_window->fillFileList(QStringLiteral("Holidays\\Long\\"));
-        QCOMPARE(list->rowCount(), 2);
-        const struct
-        {
-            int row;
-            int column;
-            const char* text;
-        } kCells[] = {{0, 1, "2,345,678"},
-                      {0, 2, "28/12/2026 23:59:59"},
-                      {1, 1, "800,000,000"},
-                      {1, 2, "10/10/2000 20:00:00"}};
-        for (const auto& cell : kCells) {
-            const QModelIndex index = list->model()->index(cell.row, cell.column);
-            QCOMPARE(index.data().toString(), QLatin1String(cell.text));
+        const QStringList expected = {"2,345,678", "28/12/2026 23:59:59", "800,000,000",
+                                      "10/10/2000 20:00:00"};
+        for (int i = 0; i < expected.size(); ++i) {
+            const QModelIndex index = list->model()->index(i / 2, 1 + i % 2);
+            QCOMPARE(index.data().toString(), expected[i]);
             QStyleOptionViewItem option;
             option.initFrom(list->viewport());
             const int needed = list->itemDelegateForIndex(index)->sizeHint(option, index).width();
-            QVERIFY2(needed <= list->columnWidth(cell.column),
-                     qPrintable(QStringLiteral("%1 needs %2 pixels, the column has %3")
-                                    .arg(QLatin1String(cell.text))
+            QVERIFY2(needed <= list->columnWidth(index.column()),
+                     qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
+                                    .arg(expected[i])
                                     .arg(needed)
-                                    .arg(list->columnWidth(cell.column))));
+                                    .arg(list->columnWidth(index.column()))));
         }
     }
 };
