@@ -209,10 +209,13 @@ private Q_SLOTS:
         bool seen = false;
         auto check = [&](QWidget* shown) {
             seen = true;
+            // Texts set since the window showed (the disk counts) are laid out first.
+            QCoreApplication::sendPostedEvents();
             cramped = crampedTexts(shown);
             for (QTabBar* tabs : shown->findChildren<QTabBar*>()) {
                 for (int i = 0; i < tabs->count(); ++i) {
                     tabs->setCurrentIndex(i);
+                    QCoreApplication::sendPostedEvents();
                     cramped += crampedTexts(shown);
                 }
             }
