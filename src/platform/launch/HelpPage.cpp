@@ -30,11 +30,10 @@ void openHelpPage()
 
 bool openWebAddress(const QString& address)
 {
-    // The program for web pages is the one registered for an .html file.
     const QByteArray page = QFile::encodeName(
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help.html")));
-    const RegisteredProgram program = RegisteredProgram::forFile(page);
-    if (program.isNone() || program.isFileItself())
+    const RegisteredProgram program = RegisteredProgram::forWebAddress(address, page);
+    if (program.isNone())
         return false;
     program.startWithAddress(address);
     return true;

@@ -13,7 +13,7 @@ QString helpPagePath(const QString& executableFolder);
 // is none.
 void openHelpPage();
 
-// Starts the program registered for web pages with `address`. False when there is none.
+// Starts the browser with `address` as its one argument. False when there is none.
 bool openWebAddress(const QString& address);
 
 } // namespace dovrin::platform

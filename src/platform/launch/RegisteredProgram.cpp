@@ -92,6 +92,26 @@ RegisteredProgram RegisteredProgram::forFile(const QByteArray& nativePath)
     return program;
 }
 
+RegisteredProgram RegisteredProgram::forWebAddress(const QString& address,
+                                                   const QByteArray& pagePath)
+{
+    RegisteredProgram program;
+    gchar* scheme = g_uri_parse_scheme(address.toUtf8().constData());
+    GAppInfo* app = scheme ? g_app_info_get_default_for_uri_scheme(scheme) : nullptr;
+    g_free(scheme);
+    if (app) {
+        program.m_app.reset(app, g_object_unref);
+        program.m_programPath = executablePath(app);
+        return program;
+    }
+    // An application that only takes files would start without the address.
+    program = forFile(pagePath);
+    if (program.m_fileItself || !program.m_app ||
+        !g_app_info_supports_uris(static_cast<GAppInfo*>(program.m_app.get())))
+        return {};
+    return program;
+}
+
 bool RegisteredProgram::start(const QByteArray& nativePath, QString* error) const
 {
     if (m_fileItself) {

@@ -16,6 +16,9 @@ public:
     // Looks the program up for the file at `nativePath`. The MIME type comes from the file's
     // name and contents, or from the name alone when the file is not there.
     static RegisteredProgram forFile(const QByteArray& nativePath);
+    // The browser for a web address: the desktop's handler of its scheme (https), else the
+    // program for web pages (`pagePath` names one) when it takes addresses; none otherwise.
+    static RegisteredProgram forWebAddress(const QString& address, const QByteArray& pagePath);
 
     bool isNone() const { return m_programPath.isEmpty(); }
     bool isFileItself() const { return m_fileItself; }

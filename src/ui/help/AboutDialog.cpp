@@ -70,7 +70,9 @@ AboutDialog::AboutDialog(std::function<bool(const QString&)> openWebAddress, QWi
     m_flashTimer->setInterval(kFlashInterval);
     connect(m_flashTimer, &QTimer::timeout, this, &AboutDialog::flashTick);
 
-    setFixedWidth(420);
+    // The wrapped labels take the height they need at this width, and no more.
+    constexpr int kWidth = 420;
+    setFixedSize(kWidth, layout->heightForWidth(kWidth));
 }
 
 QString AboutDialog::versionText(int major, int minor)
