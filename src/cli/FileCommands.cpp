@@ -36,7 +36,7 @@ int locate(CliContext& context, qsizetype argumentCount, const char* usage, Data
         return kFailure;
     located.key = context.args.first();
     located.key.replace(u'/', keys::kSeparator);
-    if (keys::lastName(located.key).isEmpty() || database.findDisk(located.key) == 0) {
+    if (keys::disk(located.key).isEmpty() || database.findDisk(located.key) == 0) {
         std::fprintf(stderr, "dovrin-cli: no loaded disk holds %s\n", qPrintable(located.key));
         return kRefused;
     }

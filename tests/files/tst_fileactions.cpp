@@ -1,4 +1,5 @@
 #include "FakeDesktop.h"
+#include "RegisteredProgram.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "files/CopyItem.h"
@@ -15,12 +16,12 @@
 #include <sys/stat.h>
 
 using namespace dovrin;
-using files::CopyRequest;
+using platform::RegisteredProgram;
 
-Q_DECLARE_METATYPE(QList<dovrin::PromptAnswer>)
-
-// Reaching the real disk from a catalogued key: where a file lies, and copying it or its
-// folder out, with the questions answered from a script; and the same from dovrin-cli.
+// Reaching the real disk from a catalogued key: where a file lies; which program the desktop
+// opens it with, and starting it, a name never reaching a shell and arriving as one argument,
+// byte for byte; copying it or its folder out, the questions answered from a script; and the
+// same through dovrin-cli.
 class TestFileActions : public QObject
 {
     Q_OBJECT
@@ -28,20 +29,24 @@ class TestFileActions : public QObject
 private:
     std::unique_ptr<test::FakeDesktop> m_desktop;
     QTemporaryDir m_dir;
-    QString m_disk; // the real disk, catalogued as Cat\Disk
-    QString m_target;
+    QString m_disk;   // the real disk, catalogued as Cat\Disk
+    QString m_target; // where copies go
     DiskTable m_disks;
+    const QDateTime m_time{QDate(2001, 2, 3), QTime(4, 5, 6)};
 
-    // Every entry below a folder: "name" for files, "name/" for folders, "name@" for links.
+    // Every entry below a folder: "name", "name/" for a folder, "name@" for a link.
+    QByteArray nativePath(const QByteArray& name) const
+    {
+        return QFile::encodeName(m_dir.path()) + '/' + name;
+    }
+
     static QStringList listing(const QString& folder)
     {
         QStringList names;
-        QDirIterator it(folder,
-                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+        QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
-            it.next();
-            const QFileInfo info = it.fileInfo();
+            const QFileInfo info(it.next());
             names << QDir(folder).relativeFilePath(info.filePath()) + (info.isSymLink() ? "@"
                                                                        : info.isDir()   ? "/"
                                                                                         : "");
@@ -54,6 +59,9 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_desktop = std::make_unique<test::FakeDesktop>();
+        // A command run by a shell would work here.
+        QDir::setCurrent(m_dir.path());
+        test::writeFile(m_dir.filePath(QStringLiteral("x.txt")), "keep");
         m_disk = m_dir.filePath(QStringLiteral("disk"));
         m_target = m_dir.filePath(QStringLiteral("target/"));
         m_disks.append({QStringLiteral("Cat\\Disk"), m_disk + u'/', {}, {}, 0});
@@ -64,36 +72,36 @@ private Q_SLOTS:
     {
         QDir(m_disk).removeRecursively();
         QDir(m_target).removeRecursively();
-        QDir().mkpath(m_target);
-        test::writeFile(m_disk + QStringLiteral("/Games/readme.txt"), "read me");
         test::writeFile(m_disk + QStringLiteral("/Games/Saves/.hidden"), "h");
+        test::writeFile(m_disk + QStringLiteral("/Games/.hidden"), "h");
         QDir().mkpath(m_disk + QStringLiteral("/Games/Empty"));
         QFile::link(QStringLiteral("readme.txt"), m_disk + QStringLiteral("/Games/link"));
+        test::writeFile(m_target + QStringLiteral("over/readme.txt"), "older and longer");
         QFile readme(m_disk + QStringLiteral("/Games/readme.txt"));
-        QVERIFY(readme.open(QIODevice::ReadWrite));
-        readme.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)),
-                           QFile::FileModificationTime);
+        QVERIFY(readme.open(QIODevice::WriteOnly));
+        readme.write("read me");
+        readme.flush(); // before the time is set, not after
+        readme.setFileTime(m_time, QFile::FileModificationTime);
     }
 
     void realPath_data()
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QList<QByteArray>>("onDisk"); // folders made on the disk first
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("native"); // "%D" the disk
-        QTest::newRow("file") << "Cat\\Disk\\Games\\readme.txt" << QList<QByteArray>()
-                              << "%D/Games/readme.txt" << QByteArray("%D/Games/readme.txt");
-        QTest::newRow("folder") << "Cat\\Disk\\Games\\Saves\\" << QList<QByteArray>()
-                                << "%D/Games/Saves/" << QByteArray("%D/Games/Saves/");
-        QTest::newRow("recorded on Windows") << ".\\Old\\setup\\install.exe" << QList<QByteArray>()
-                                             << "D:\\setup\\install.exe" << QByteArray();
+        QTest::addColumn<QString>("text");             // %D: the disk
+        QTest::addColumn<QByteArray>("native");
+        const QList<QByteArray> none;
+        QTest::newRow("file") << "Cat\\Disk\\Games\\readme.txt" << none << "%D/Games/readme.txt"
+                              << QByteArray("%D/Games/readme.txt");
+        QTest::newRow("folder") << "Cat\\Disk\\Games\\Saves\\" << none << "%D/Games/Saves/"
+                                << QByteArray("%D/Games/Saves/");
+        QTest::newRow("recorded on Windows")
+            << ".\\Old\\setup\\install.exe" << none << "D:\\setup\\install.exe" << QByteArray();
         QTest::newRow("old bytes on the disk")
             << "Cat\\Disk\\café\\x" << QList<QByteArray>{"caf\xe9"} << "%D/café/x"
             << QByteArray("%D/caf\xe9/x");
         QTest::newRow("UTF-8 first") << "Cat\\Disk\\café\\x" << QList<QByteArray>{"caf\xe9", "café"}
                                      << "%D/café/x" << QByteArray("%D/café/x");
-        QTest::newRow("neither on the disk")
-            << "Cat\\Disk\\Ÿ\\x" << QList<QByteArray>() << "%D/Ÿ/x" << QByteArray("%D/Ÿ/x");
     }
 
     void realPath()
@@ -106,172 +114,204 @@ private Q_SLOTS:
         for (const QByteArray& folder : onDisk)
             QCOMPARE(::mkdir((disk + '/' + folder).constData(), 0755), 0);
         const files::RealPath path = files::realPath(m_disks, key);
-        QCOMPARE(path.text, QString(text).replace(QStringLiteral("%D"), m_disk));
-        QCOMPARE(path.native, QByteArray(native).replace("%D", disk));
         for (const QByteArray& folder : onDisk)
             ::rmdir((disk + '/' + folder).constData());
+        QCOMPARE(path.text, text.replace(QStringLiteral("%D"), m_disk));
+        QCOMPARE(path.native, native.replace("%D", disk));
     }
 
     void copyItem_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("toDesktop");
-        QTest::addColumn<QString>("chosen"); // the folder chooser's answer; "%T" the target
-        QTest::addColumn<QList<PromptAnswer>>("answers");
-        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QString>("name"); // below the disk; a folder ends with "\"
+        QTest::addColumn<QString>(
+            "chosen"); // below the target; "-" cancels, "=" the source, "@" desktop
+        QTest::addColumn<QString>("answers"); // O(k), C(ancel), Y(es), N(o)
+        QTest::addColumn<QString>("shown");   // the boxes' titles
         QTest::addColumn<bool>("update");
-        QTest::addColumn<QStringList>("copied"); // what the target holds then
-        const QList<PromptAnswer> ok{PromptAnswer::Ok};
-        const QString file = QStringLiteral("Cat\\Disk\\Games\\readme.txt");
-        const QString missing = QStringLiteral("Cat\\Disk\\Games\\gone.txt");
-        QTest::newRow("file") << file << false << "%T" << ok << QStringList{"Copy 'readme.txt'"}
-                              << false << QStringList{"readme.txt"};
-        QTest::newRow("over a file of its name")
-            << file << false << "%T/over" << ok << QStringList{"Copy 'readme.txt'"} << false
-            << QStringList{"over/", "over/readme.txt"};
-        QTest::newRow("to the desktop")
-            << file << true << "" << ok << QStringList{"Copy 'readme.txt' to desktop"} << false
-            << QStringList{"readme.txt"};
-        QTest::newRow("onto itself")
-            << file << false << "%D/GAMES" << ok << QStringList{"Copy 'readme.txt'", "Error"}
-            << false << QStringList();
-        QTest::newRow("no such target folder")
-            << file << false << "%T/none" << ok << QStringList{"Copy 'readme.txt'", "Error"}
-            << false << QStringList();
-        QTest::newRow("question cancelled")
-            << file << false << "%T" << QList{PromptAnswer::Cancel}
-            << QStringList{"Copy 'readme.txt'"} << false << QStringList();
-        QTest::newRow("chooser cancelled")
-            << file << false << "" << ok << QStringList{"Copy 'readme.txt'"} << false
-            << QStringList();
+        QTest::addColumn<QString>("copied");  // what the target gains
+        QTest::addColumn<QString>("checked"); // a copy of readme.txt, with its time
+        const QString file = QStringLiteral("Games\\readme.txt");
+        const char* copy = "Copy 'readme.txt'";
+        QTest::newRow("file") << file << ""
+                              << "O" << copy << false << "readme.txt"
+                              << "readme.txt";
+        QTest::newRow("over a file of its name") << file << "over"
+                                                 << "O" << copy << false << ""
+                                                 << "over/readme.txt";
+        QTest::newRow("to the desktop") << file << "@"
+                                        << "O"
+                                        << "Copy 'readme.txt' to desktop" << false << "readme.txt"
+                                        << "readme.txt";
+        QTest::newRow("onto itself") << file << "="
+                                     << "O"
+                                     << "Copy 'readme.txt'|Error" << false << ""
+                                     << "";
+        QTest::newRow("no such folder") << file << "none"
+                                        << "O"
+                                        << "Copy 'readme.txt'|Error" << false << ""
+                                        << "";
+        QTest::newRow("chooser cancelled") << file << "-"
+                                           << "O" << copy << false << ""
+                                           << "";
+        QTest::newRow("question cancelled") << file << ""
+                                            << "C" << copy << false << ""
+                                            << "";
         QTest::newRow("not found, update")
-            << missing << false << "%T"
-            << QList{PromptAnswer::Ok, PromptAnswer::Ok, PromptAnswer::Yes}
-            << QStringList{"Copy 'gone.txt'", "File not found", "Question"} << true
-            << QStringList();
-        QTest::newRow("not found, keep")
-            << missing << false << "%T"
-            << QList{PromptAnswer::Ok, PromptAnswer::Ok, PromptAnswer::No}
-            << QStringList{"Copy 'gone.txt'", "File not found", "Question"} << false
-            << QStringList();
-        QTest::newRow("folder") << "Cat\\Disk\\Games\\" << false << "%T" << ok
-                                << QStringList{"Copy 'Games'"} << false
-                                << QStringList{"Games/",       "Games/Empty/",
-                                               "Games/Saves/", "Games/Saves/.hidden",
-                                               "Games/link@",  "Games/readme.txt"};
+            << "Games\\gone.txt"
+            << ""
+            << "OOY"
+            << "Copy 'gone.txt'|File not found|Question" << true << ""
+            << "";
+        QTest::newRow("folder") << "Games\\Saves\\"
+                                << ""
+                                << "O"
+                                << "Copy 'Saves'" << false << "Saves/|Saves/.hidden"
+                                << "";
+        QTest::newRow("folder with all in it")
+            << "Games\\"
+            << ""
+            << "O"
+            << "Copy 'Games'" << false
+            << "Games/|Games/.hidden|Games/Empty/|Games/Saves/|Games/Saves/.hidden|Games/link@|"
+               "Games/readme.txt"
+            << "Games/readme.txt";
     }
 
     void copyItem()
     {
-        QFETCH(QString, key);
-        QFETCH(bool, toDesktop);
+        QFETCH(QString, name);
         QFETCH(QString, chosen);
-        QFETCH(QList<PromptAnswer>, answers);
-        QFETCH(QStringList, titles);
+        QFETCH(QString, answers);
+        QFETCH(QString, shown);
         QFETCH(bool, update);
-        QFETCH(QStringList, copied);
-        QDir().mkpath(m_target + QStringLiteral("over"));
-        test::writeFile(m_target + QStringLiteral("over/readme.txt"), "older and longer");
+        QFETCH(QString, copied);
+        QFETCH(QString, checked);
+        test::ScriptedPrompt prompt;
+        for (QChar a : answers)
+            prompt.answer(a == u'O'   ? PromptAnswer::Ok
+                          : a == u'C' ? PromptAnswer::Cancel
+                          : a == u'Y' ? PromptAnswer::Yes
+                                      : PromptAnswer::No);
+        const QString target = chosen == QLatin1String("-")   ? QString()
+                               : chosen == QLatin1String("=") ? m_disk.toUpper() + "/GAMES/"
+                                                              : m_target + chosen + u'/';
         const QStringList before = listing(m_target);
-        chosen.replace(QStringLiteral("%T"), m_target).replace(QStringLiteral("%D"), m_disk);
-        test::ScriptedPrompt prompt;
-        for (PromptAnswer a : answers)
-            prompt.answer(a);
-        const CopyRequest request{
-            key, key.endsWith(u'\\') ? QStringLiteral("Games") : key.section(u'\\', -1),
-            key.endsWith(u'\\'), toDesktop};
-        QCOMPARE(files::copyItem(prompt, m_disks, request, m_target,
-                                 [&] { return chosen.isEmpty() ? chosen : chosen + u'/'; }),
+        const bool folder = name.endsWith(u'\\');
+        const bool desktop = chosen == QLatin1String("@");
+        const files::CopyRequest request{QStringLiteral("Cat\\Disk\\") + name,
+                                         name.chopped(folder).section(u'\\', -1), folder, desktop};
+        QCOMPARE(files::copyItem(prompt, m_disks, request, m_target, [&] { return target; }),
                  update);
-        QCOMPARE(prompt.titles(), titles);
-
-        QStringList expected = before;
-        for (const QString& name : copied) {
-            if (!expected.contains(name))
-                expected << name;
-        }
+        QCOMPARE(prompt.titles().join(u'|'), shown);
+        QStringList expected = before + copied.split(u'|', Qt::SkipEmptyParts);
         expected.sort();
-        QTRY_COMPARE(listing(m_target), expected);
-        for (const QString& name : copied) {
-            if (!name.endsWith(QLatin1String("readme.txt")))
-                continue;
-            const QFileInfo info(m_target + name);
-            QCOMPARE(test::readFile(info.filePath()), QByteArray("read me"));
-            QCOMPARE(info.lastModified(), QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)));
+        QTRY_COMPARE(listing(m_target), expected); // also: no temporary file is left
+        if (!checked.isEmpty()) {
+            QTRY_COMPARE(test::readFile(m_target + checked), QByteArray("read me"));
+            QCOMPARE(QFileInfo(m_target + checked).lastModified(), m_time);
         }
     }
 
-    void confirmationTexts()
+    void getRunCommand_data()
     {
-        test::ScriptedPrompt prompt;
-        prompt.answer(PromptAnswer::Cancel);
-        files::copyItem(prompt, m_disks,
-                        {QStringLiteral("Cat\\Disk\\Games\\readme.txt"),
-                         QStringLiteral("readme.txt"), false, false},
-                        m_target, [] { return QString(); });
-        QCOMPARE(prompt.texts(), QStringList{"Please insert volume 'Disk' in drive " + m_disk +
-                                             "/\rOr otherwise ensure " + m_disk +
-                                             "/Games/readme.txt is accessible"});
-        QCOMPARE(prompt.requests().first().icon, PromptIcon::Information);
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("content"); // empty: no file
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<QString>("expected"); // %1 the path, %2 the editor
+        QTest::newRow("machine program") << QByteArray("install.exe")
+                                         << QByteArray("\x7f"
+                                                       "ELF\2\1\1",
+                                                       7)
+                                         << true << "%1";
+        QTest::newRow("script without extension")
+            << QByteArray("setup") << QByteArray("#!/bin/sh\n") << true << "%1";
+        QTest::newRow("text file")
+            << QByteArray("readme.txt") << QByteArray("hello") << false << "%2 \"%1\"";
+        // Every file on a FAT disk has the execute bit.
+        QTest::newRow("text with execute bit")
+            << QByteArray("notes.txt") << QByteArray("hello") << true << "%2 \"%1\"";
+        QTest::newRow("no extension")
+            << QByteArray("README") << QByteArray("hello\n") << false << "%2";
+        QTest::newRow("nothing registered")
+            << QByteArray("data.zzq") << QByteArray("\0\1\2\3\4", 5) << false << ":";
+        QTest::newRow("gone, by its name")
+            << QByteArray("gone.txt") << QByteArray() << false << "%2 \"%1\"";
     }
 
-    void cli_data()
+    void getRunCommand()
     {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("output"); // stdout, or a part of stderr
-        QTest::addColumn<QString>("made");   // a file that the command made
-        QTest::newRow("path") << QStringList{"path", "Cat/Disk/Games/readme.txt"} << 0
-                              << "%D/Games/readme.txt\n"
-                              << QString();
-        QTest::newRow("path of no disk")
-            << QStringList{"path", "Cat/Other/a"} << 2 << "no loaded" << QString();
-        QTest::newRow("open") << QStringList{"open", "Cat\\Disk\\Games\\readme.txt"} << 0 << ""
-                              << QString();
-        QTest::newRow("open a missing file") << QStringList{"open", "Cat/Disk/gone.txt"} << 1
-                                             << "Unable to find file to run." << QString();
-        QTest::newRow("copy a file")
-            << QStringList{"copy", "Cat/Disk/Games/readme.txt", "%T"} << 0 << ""
-            << "%T/readme.txt";
-        QTest::newRow("copy a folder, waited for")
-            << QStringList{"copy", "Cat/Disk/Games", "%T"} << 0 << ""
-            << "%T/Games/Saves/.hidden";
-        QTest::newRow("copy onto itself")
-            << QStringList{"copy", "Cat/Disk/Games/readme.txt", "%D/Games"} << 2
-            << "Source file and destination file are the same!" << QString();
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, executable);
+        QFETCH(QString, expected);
+        const QByteArray path = nativePath(name);
+        if (!content.isEmpty()) {
+            test::writeNativeFile(path, content);
+            QFile::setPermissions(QFile::decodeName(path),
+                                  executable
+                                      ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                      : QFile::ReadOwner | QFile::WriteOwner);
+        }
+        expected.replace(QStringLiteral("%1"), QFile::decodeName(path))
+            .replace(QStringLiteral("%2"), m_desktop->path(QStringLiteral("editor")));
+        QCOMPARE(platform::getRunCommand(path, QFile::decodeName(path)), expected);
     }
 
-    void cli()
+    void hostileNamesArriveWhole_data()
     {
-        QFETCH(QStringList, args);
-        QFETCH(int, status);
-        QFETCH(QString, output);
-        QFETCH(QString, made);
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("program"); // the file itself is the program
+        for (const char* name : {"a\"b.txt", "$(touch pwned).txt", "; rm -rf x.txt", "`id`.txt",
+                                 "-rf.txt", "two  spaces.txt", "caf\xe9 \xff.txt"})
+            QTest::newRow(name) << QByteArray(name) << false;
+        QTest::newRow("program $(touch pwned)") << QByteArray("$(touch pwned)") << true;
+        QTest::newRow("program -rf; rm x.txt") << QByteArray("-rf; rm x.txt") << true;
+    }
+
+    void hostileNamesArriveWhole()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, program);
+        const QByteArray path = nativePath(name);
+        const QString application = program ? QStringLiteral("program") : QStringLiteral("editor");
+        m_desktop->clearArguments(application);
+        if (program)
+            m_desktop->writeProgram(path, application);
+        else
+            test::writeNativeFile(path, "text");
+
+        const RegisteredProgram registered = RegisteredProgram::forFile(path);
+        QCOMPARE(registered.isFileItself(), program);
+        QString error;
+        QVERIFY2(registered.start(path, &error), qPrintable(error));
+        const QList<QByteArray> args = m_desktop->arguments(application);
+        QCOMPARE(args.size(), program ? 1 : 2);
+        QCOMPARE(args.last(), path);
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("pwned"))));
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("x.txt"))));
+    }
+
+    // The tool finds the real path as the window does, and waits for a folder's copy.
+    void cliPathAndCopy()
+    {
         QTemporaryDir database;
         test::writeFile(database.filePath(QStringLiteral("Cat/Disk.i")),
                         "25\r\n" + m_disk.toUtf8() +
                             "/\r\n1.00MB\r\n01/03/2026 10:15:00\r\n 0 \r\n");
         test::writeFile(database.filePath(QStringLiteral("Cat/Disk.t")), "");
         test::writeFile(database.filePath(QStringLiteral("Cat/Disk.f")), "\":\"\r\n");
-        for (QString* text : {&output, &made})
-            text->replace(QStringLiteral("%D"), m_disk).replace(QStringLiteral("%T"), m_target);
-        args.replaceInStrings(QStringLiteral("%D"), m_disk)
-            .replaceInStrings(QStringLiteral("%T"), m_target);
-        m_desktop->clearArguments(QStringLiteral("editor"));
-
-        QProcess cli;
-        cli.start(QStringLiteral(DOVRIN_CLI_BINARY),
-                  QStringList{QStringLiteral("--database"), database.path()} + args);
-        QVERIFY(cli.waitForFinished(30000));
-        QCOMPARE(cli.exitCode(), status);
-        const QString out = QString::fromUtf8(cli.readAllStandardOutput());
-        const QString err = QString::fromUtf8(cli.readAllStandardError());
-        QVERIFY2(status == 0 ? out == output : err.contains(output), qPrintable(out + err));
-        if (!made.isEmpty())
-            QVERIFY(QFileInfo::exists(made));
-        if (args.first() == QLatin1String("open") && status == 0)
-            QCOMPARE(m_desktop->arguments(QStringLiteral("editor")).last(),
-                     QFile::encodeName(m_disk + QStringLiteral("/Games/readme.txt")));
+        auto run = [&](const QStringList& args) {
+            QProcess cli;
+            cli.start(QStringLiteral(DOVRIN_CLI_BINARY),
+                      QStringList{QStringLiteral("--database"), database.path()} + args);
+            return cli.waitForFinished(30000) && cli.exitCode() == 0 ? cli.readAllStandardOutput()
+                                                                     : QByteArray("failed");
+        };
+        QCOMPARE(run({"path", "Cat/Disk/Games/readme.txt"}),
+                 QFile::encodeName(m_disk) + "/Games/readme.txt\n");
+        QCOMPARE(run({"copy", "Cat\\Disk\\Games", m_target}), QByteArray());
+        QCOMPARE(listing(m_target + QStringLiteral("Games")),
+                 listing(m_disk + QStringLiteral("/Games")));
     }
 };
 

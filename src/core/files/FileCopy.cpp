@@ -2,8 +2,8 @@
 
 #include "common/DetachedProcess.h"
 
+#include <QRandomGenerator>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -58,11 +58,18 @@ bool copyContents(int from, int to)
     }
 }
 
-mode_t currentUmask()
+// A new file beside `target` under a name of its own; the kernel applies the umask to `mode`.
+int createTemporary(const QByteArray& target, mode_t mode, QByteArray& name)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+    const QByteArray folder = target.left(target.lastIndexOf('/') + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + ".dovrin-copy-" +
+               QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 } // namespace
@@ -83,15 +90,13 @@ bool copyFile(const QByteArray& source, const QByteArray& target, QString* error
     if (!S_ISREG(st.st_mode))
         return fail(EINVAL);
 
-    const qsizetype slash = target.lastIndexOf('/');
-    QByteArray temporary = target.left(slash + 1) + ".dovrin-copy-XXXXXX";
-    Fd out(::mkostemp(temporary.data(), O_CLOEXEC));
+    QByteArray temporary;
+    Fd out(createTemporary(target, st.st_mode & 0777, temporary));
     if (out.get() < 0)
         return fail(errno);
     const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
-    const bool written = copyContents(in.get(), out.get()) &&
-                         ::fchmod(out.get(), st.st_mode & 07777 & ~currentUmask()) == 0 &&
-                         ::futimens(out.get(), times) == 0 && ::close(out.release()) == 0 &&
+    const bool written = copyContents(in.get(), out.get()) && ::futimens(out.get(), times) == 0 &&
+                         ::close(out.release()) == 0 &&
                          ::rename(temporary.constData(), target.constData()) == 0;
     if (!written) {
         const int e = errno;

@@ -8,7 +8,7 @@ namespace dovrin::files {
 // Copies one file to `target`, replacing a file of that name. The copy is written under a
 // temporary name in the target's folder and renamed over the target only when complete, so
 // an interrupted copy never leaves a half file under the real name. The copy keeps the
-// source's modification time and permissions (less the umask). False, with nothing left
+// source's modification time and permission bits (less the umask). False, with nothing left
 // behind and the reason in `error`, when it fails.
 bool copyFile(const QByteArray& source, const QByteArray& target, QString* error = nullptr);
 
