@@ -38,7 +38,7 @@ private:
     std::shared_ptr<void> m_app; // the GAppInfo
 };
 
-// The command line of a file and its registered program, in the catalogue's historical form:
+// The command line that names a file and its registered program:
 // the program path alone when the file's extension (from its last ".", dot included; an empty
 // one always matches) occurs in it, ignoring case, otherwise the program path, a blank and the
 // file's path in double quotes; NULs become blanks. ":" when there is no program.
