@@ -11,6 +11,7 @@ namespace {
 // The groups of commands, in the order --help lists them.
 const std::span<const Command> kGroups[] = {
     baseCommands(),
+    fileCommands(),
 };
 
 void printHelp(FILE* to)
