@@ -13,6 +13,7 @@ namespace {
 // The groups of commands, in the order --help lists them.
 const std::span<const Command> kGroups[] = {
     baseCommands(),
+    fileCommands(),
 };
 
 // The parser's usage and options, then every command with its arguments. The "Commands:"

@@ -40,6 +40,7 @@ const struct
     {"Add", "mnuNewDisk", ""},
     {"Options", "mnuOptions", ""},
     {"DiskInfo", "mnuDiskInfo", "Holidays\\Photos\\"},
+    {"About", "mnuAbout", ""},
 };
 
 // The platform's font, 1.5 times as large, and a desktop font whose digits differ in width.
