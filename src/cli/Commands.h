@@ -11,6 +11,8 @@ namespace dovrin::cli {
 std::span<const Command> baseCommands();
 // The real disk: path, open, copy.
 std::span<const Command> fileCommands();
+// Copies across disks, and a disk checked against its catalogue: copies, only-on, verify.
+std::span<const Command> copiesCommands();
 
 int runDisks(CliContext& context);
 int runCatalogue(CliContext& context);

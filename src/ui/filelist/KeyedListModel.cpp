@@ -209,16 +209,28 @@ std::vector<int> KeyedListModel::sortedOrder(std::vector<int> order, int column,
     if (column < 0 || column >= m_columns.size())
         return order;
     const bool ascending = m_sortOrder == Qt::AscendingOrder;
+    const int records = recordCount();
+    std::vector<int> groups;
+    if (isGrouped()) {
+        groups.resize(size_t(records));
+        for (int record = 0; record < records; ++record)
+            groups[size_t(record)] = recordGroup(record);
+    }
     // Keys are computed once per record, indexed by record; ties keep their present order.
     auto sortOn = [&](const auto& keys, auto less) {
-        if (ascending)
+        if (!groups.empty())
+            std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+                if (groups[a] != groups[b])
+                    return groups[a] < groups[b];
+                return ascending ? less(keys[a], keys[b]) : less(keys[b], keys[a]);
+            });
+        else if (ascending)
             std::stable_sort(order.begin(), order.end(),
                              [&](int a, int b) { return less(keys[a], keys[b]); });
         else
             std::stable_sort(order.begin(), order.end(),
                              [&](int a, int b) { return less(keys[b], keys[a]); });
     };
-    const int records = recordCount();
     switch (kind) {
     case ColumnSort::Text: {
         const QVector<QCollatorSortKey>& keys = textKeys(column);
@@ -308,7 +320,10 @@ void KeyedListModel::recordsAppended(int count)
     const QVector<QCollatorSortKey>& keys = textKeys(m_sortKey);
     for (int record = first; record < first + count; ++record) {
         // After the rows that sort equal to it, as a list control inserts.
+        const bool grouped = isGrouped();
         const auto at = std::upper_bound(m_order.begin(), m_order.end(), record, [&](int a, int b) {
+            if (grouped && recordGroup(a) != recordGroup(b))
+                return recordGroup(a) < recordGroup(b);
             const int c = keys[a].compare(keys[b]);
             return ascending ? c < 0 : c > 0;
         });
