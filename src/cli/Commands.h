@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CliContext.h"
+#include "search/SearchMode.h"
 
 #include <span>
 
@@ -15,5 +16,13 @@ int runCatalogue(CliContext& context);
 int runComment(CliContext& context);
 int runComments(CliContext& context);
 int runSearch(CliContext& context);
+// The search modes by their names: name, ext, whole, start, all, comment, dir, disk.
+bool parseSearchMode(const QString& name, search::SearchMode& mode);
+
+// Reports: export (text listings) and print (printouts into PDF files).
+std::span<const Command> reportCommands();
+
+int runExport(CliContext& context);
+int runPrint(CliContext& context);
 
 } // namespace dovrin::cli

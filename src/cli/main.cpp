@@ -1,8 +1,10 @@
 #include "Commands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
 using namespace dovrin::cli;
 
@@ -11,6 +13,7 @@ namespace {
 // The groups of commands, in the order --help lists them.
 const std::span<const Command> kGroups[] = {
     baseCommands(),
+    reportCommands(),
 };
 
 void printHelp(FILE* to)
@@ -26,13 +29,34 @@ void printHelp(FILE* to)
     out << "\nExit status: 0 on success, 2 for refused input, 1 for other failures.\n";
 }
 
+const Command* findCommand(const QString& name)
+{
+    for (std::span<const Command> group : kGroups) {
+        for (const Command& c : group) {
+            if (name == QLatin1String(c.name))
+                return &c;
+        }
+    }
+    return nullptr;
+}
+
+// Drawing text needs the GUI application; the offscreen platform gives it fonts without a
+// display. Every other command starts without it.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, bool paints)
+{
+    if (!paints)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("dovrin"));
-    QStringList args = app.arguments().mid(1);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
 
     CliContext context;
     while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
@@ -54,14 +78,14 @@ int main(int argc, char** argv)
         return kRefused;
     }
     const QString name = args.takeFirst();
-    context.args = args;
-    for (std::span<const Command> group : kGroups) {
-        for (const Command& c : group) {
-            if (name == QLatin1String(c.name))
-                return c.run(context);
-        }
+    const Command* command = findCommand(name);
+    if (!command) {
+        std::fprintf(stderr, "dovrin-cli: unknown command %s\n", qPrintable(name));
+        printHelp(stderr);
+        return kRefused;
     }
-    std::fprintf(stderr, "dovrin-cli: unknown command %s\n", qPrintable(name));
-    printHelp(stderr);
-    return kRefused;
+    context.args = args;
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv, command->paints);
+    QCoreApplication::setApplicationName(QStringLiteral("dovrin"));
+    return command->run(context);
 }

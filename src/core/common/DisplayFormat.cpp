@@ -44,14 +44,27 @@ QString DisplayFormat::time(RecordDateTime value) const
     return m_locale.toString(value.time(), m_timeFormat);
 }
 
-QString DisplayFormat::dateTime(RecordDateTime value) const
+DisplayFormat::Parts DisplayFormat::shownParts(RecordDateTime value)
 {
     constexpr qint64 kSecondsPerDay = 86400;
     const qint64 seconds = value.seconds();
     if (seconds >= 0 && seconds < kSecondsPerDay)
-        return time(value);
+        return Parts::TimeOnly;
     if (seconds % kSecondsPerDay == 0)
+        return Parts::DateOnly;
+    return Parts::DateAndTime;
+}
+
+QString DisplayFormat::dateTime(RecordDateTime value) const
+{
+    switch (shownParts(value)) {
+    case Parts::TimeOnly:
+        return time(value);
+    case Parts::DateOnly:
         return date(value);
+    case Parts::DateAndTime:
+        break;
+    }
     return date(value) + QLatin1Char(' ') + time(value);
 }
 

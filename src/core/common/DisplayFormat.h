@@ -22,6 +22,15 @@ public:
     QString date(RecordDateTime value) const;
     QString time(RecordDateTime value) const;
 
+    // Which parts dateTime() shows.
+    enum class Parts
+    {
+        DateAndTime,
+        DateOnly, // at midnight
+        TimeOnly, // on the zero date
+    };
+    static Parts shownParts(RecordDateTime value);
+
     // Rounds to whole units (half away from zero), as "#,0" does with fractions.
     static qint64 roundedQuotient(qint64 value, qint64 divisor);
 

@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "mainwindow/MainWindow.h"
 #include "options/OptionsDialog.h"
+#include "reports/PrintJob.h"
 #include "search/SearchWindow.h"
 #include "store/Database.h"
 
@@ -14,6 +15,8 @@ void showSearch(CommandContext& context)
     if (!context.search) {
         context.search = new SearchWindow(context.database, &context.window, &context.window);
         context.search->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(context.search, &SearchWindow::printRequested, context.search,
+                         [&context] { printSearchResults(*context.search, context.prompt); });
     }
     context.search->exec();
     if (context.search)
