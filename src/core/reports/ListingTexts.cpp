@@ -24,34 +24,41 @@ ListingTexts::~ListingTexts() = default;
 
 QByteArrayView ListingTexts::size(qint64 bytes)
 {
-    m_size = m_format.size(bytes).toUtf8();
+    m_size.truncate(0);
+    m_format.appendSize(m_size, bytes);
     return m_size;
+}
+
+template <typename Make> QByteArrayView ListingTexts::cached(Text& slot, Make&& make)
+{
+    if (slot.length == 0) {
+        m_made = make().toUtf8();
+        if (m_made.isEmpty() || m_made.size() > qsizetype(sizeof slot.bytes))
+            return m_made;
+        slot.length = quint8(m_made.size());
+        std::memcpy(slot.bytes, m_made.constData(), slot.length);
+    }
+    return QByteArrayView(slot.bytes, slot.length);
 }
 
 QByteArrayView ListingTexts::date(qint64 day)
 {
-    auto it = m_dates.constFind(day);
-    if (it != m_dates.constEnd())
-        return *it;
-    if (m_dates.size() >= kDaysKept)
-        m_dates.clear();
     const RecordDateTime midnight = RecordDateTime::fromSeconds(day * kSecondsPerDay);
-    return *m_dates.insert(day, m_format.date(midnight).toUtf8());
+    if (day < 0 || day >= kDaysKept) {
+        m_made = m_format.date(midnight).toUtf8();
+        return m_made;
+    }
+    if (!m_dates)
+        m_dates = std::make_unique<Text[]>(kDaysKept);
+    return cached(m_dates[day], [&] { return m_format.date(midnight); });
 }
 
 QByteArrayView ListingTexts::time(int second)
 {
     if (!m_times)
-        m_times = std::make_unique<TimeText[]>(kSecondsPerDay);
-    TimeText& cached = m_times[second];
-    if (cached.length == 0) {
-        m_longTime = m_format.time(RecordDateTime::fromSeconds(second)).toUtf8();
-        if (m_longTime.isEmpty() || m_longTime.size() > qsizetype(sizeof cached.bytes))
-            return m_longTime;
-        cached.length = quint8(m_longTime.size());
-        std::memcpy(cached.bytes, m_longTime.constData(), cached.length);
-    }
-    return QByteArrayView(cached.bytes, cached.length);
+        m_times = std::make_unique<Text[]>(kSecondsPerDay);
+    return cached(m_times[second],
+                  [&] { return m_format.time(RecordDateTime::fromSeconds(second)); });
 }
 
 QByteArrayView ListingTexts::dateTime(RecordDateTime value)

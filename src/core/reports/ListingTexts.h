@@ -4,16 +4,14 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
 #include <memory>
 
 namespace dovrin::reports {
 
 // The size and date-time texts of a listing's body as UTF-8, made by the display format the
 // windows use. Formatting a date or a time through the locale costs more than the rest of a
-// body line, so the texts of each day and of each second of the day are made once; both
-// caches are bounded, whatever the number of files. A returned view is valid until the
-// next call.
+// body line, so the text of each day and of each second of the day is made once, into tables
+// of fixed size, whatever the number of files. A returned view is valid until the next call.
 class ListingTexts
 {
 public:
@@ -24,22 +22,26 @@ public:
     QByteArrayView dateTime(RecordDateTime value);
 
 private:
+    struct Text
+    {
+        quint8 length = 0; // 0: not made yet
+        char bytes[15];
+    };
+    // Looks a text up in a table, making it with `make` the first time; texts too long for a
+    // slot are made every time.
+    template <typename Make> QByteArrayView cached(Text& slot, Make&& make);
     QByteArrayView date(qint64 day);
     QByteArrayView time(int second);
 
-    struct TimeText
-    {
-        quint8 length = 0; // 0: not made yet
-        char bytes[23];
-    };
-    static constexpr int kDaysKept = 4096;
+    // Days from the zero date; the years 1900 to 2079 are kept, others made every time.
+    static constexpr qint64 kDaysKept = 65536;
 
     const DisplayFormat& m_format;
     QByteArray m_size;
+    QByteArray m_made;
     QByteArray m_dateTime;
-    QByteArray m_longTime;
-    QHash<qint64, QByteArray> m_dates;
-    std::unique_ptr<TimeText[]> m_times; // one per second of the day, made when first needed
+    std::unique_ptr<Text[]> m_dates; // made when first needed
+    std::unique_ptr<Text[]> m_times; // one per second of the day
 };
 
 } // namespace dovrin::reports

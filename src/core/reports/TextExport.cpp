@@ -64,7 +64,7 @@ TextExport::Result TextExport::exportIndex(int index, const QString& target, boo
         return Result::Failed;
     }
     if (!m_comments)
-        m_comments = CommentStore(m_folder).loadIndex();
+        m_comments.emplace(m_folder);
     const QDateTime now = m_generated.isValid() ? m_generated : QDateTime::currentDateTime();
     QString error;
     if (writeListing(file, {m_folder, disk, *m_comments, m_format, now}, error) && file.flush())

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "comments/CommentStore.h"
 #include "common/DisplayFormat.h"
+#include "search/CommentLookup.h"
 
 #include <QDateTime>
 #include <QString>
@@ -54,7 +54,7 @@ private:
     Prompt& m_prompt;
     DisplayFormat m_format;
     QDateTime m_generated;
-    std::optional<CommentIndex> m_comments;
+    std::optional<search::CommentLookup> m_comments;
 };
 
 } // namespace dovrin::reports

@@ -2,8 +2,8 @@
 
 #include "ListingLine.h"
 #include "ListingTexts.h"
-#include "comments/CommentStore.h"
 #include "common/DisplayFormat.h"
+#include "search/CommentLookup.h"
 #include "store/DiskTable.h"
 #include "store/FileListStream.h"
 #include "store/Keys.h"
@@ -49,13 +49,14 @@ QByteArrayView asUtf8(QByteArrayView bytes, QByteArray& scratch)
     return scratch;
 }
 
-// Writes the body, line by line, through `out`.
+// Writes the body, line by line. Comments are looked up by the key's bytes, built in one
+// reused buffer: the disk's key, the folder's path, the file's name.
 class BodyWriter
 {
 public:
     BodyWriter(QIODevice& device, const ListingSource& source)
         : m_device(device), m_comments(source.comments), m_texts(source.format),
-          m_diskKey(source.disk.path + keys::kSeparator)
+          m_key(text::encode(source.disk.path + keys::kSeparator)), m_diskKeyLength(m_key.size())
     {
         m_buffer.reserve(kWriteBlock + 4096);
     }
@@ -64,14 +65,15 @@ public:
     {
         // The folder's path: the key and "\" without its first two characters; the root's
         // is empty.
-        const QByteArrayView utf8 = asUtf8(folderKey, m_nameScratch);
         m_folderText.truncate(0);
-        m_folderText.append(utf8);
+        m_folderText.append(asUtf8(folderKey, m_nameScratch));
         m_folderText.append('\\');
-        m_folderKey = m_diskKey + QString::fromUtf8(m_folderText.mid(2));
+        m_key.truncate(m_diskKeyLength);
+        m_key.append(QByteArrayView(m_folderText).sliced(2));
+        m_folderKeyLength = m_key.size();
         m_line.clear();
         m_line.put(kFolderColumn, m_folderText);
-        putComment(m_folderKey);
+        putComment();
         m_line.appendTo(m_buffer);
     }
 
@@ -82,8 +84,11 @@ public:
         m_line.put(kNameColumn, utf8);
         m_line.putEndingAt(kSizeEndColumn, m_texts.size(size));
         m_line.put(kDateColumn, m_texts.dateTime(modified));
-        if (!m_comments.isEmpty())
-            putComment(m_folderKey + QString::fromUtf8(utf8));
+        if (m_comments.size() > 0) {
+            m_key.truncate(m_folderKeyLength);
+            m_key.append(utf8);
+            putComment();
+        }
         m_line.appendTo(m_buffer);
     }
 
@@ -97,20 +102,22 @@ public:
     }
 
 private:
-    void putComment(const QString& key)
+    void putComment()
     {
-        const QString comment = m_comments.find(key);
+        const QByteArrayView comment = m_comments.findUtf8(m_key);
         if (!comment.isEmpty())
-            m_line.put(kCommentColumn, comment.toUtf8());
+            m_line.put(kCommentColumn, asUtf8(comment, m_commentScratch));
     }
 
     QIODevice& m_device;
-    const CommentIndex& m_comments;
+    const search::CommentLookup& m_comments;
     ListingTexts m_texts;
-    const QString m_diskKey;
-    QString m_folderKey;
+    QByteArray m_key;
+    const qsizetype m_diskKeyLength;
+    qsizetype m_folderKeyLength = 0;
     QByteArray m_folderText;
     QByteArray m_nameScratch;
+    QByteArray m_commentScratch;
     QByteArray m_buffer;
     ListingLine m_line;
 };

@@ -6,11 +6,14 @@
 class QIODevice;
 
 namespace dovrin {
-class CommentIndex;
 class DatabaseFolder;
 class DisplayFormat;
 struct DiskEntry;
 } // namespace dovrin
+
+namespace dovrin::search {
+class CommentLookup;
+}
 
 namespace dovrin::reports {
 
@@ -23,7 +26,7 @@ struct ListingSource
 {
     const DatabaseFolder& folder;
     const DiskEntry& disk;
-    const CommentIndex& comments;
+    const search::CommentLookup& comments;
     const DisplayFormat& format;
     QDateTime generated;
 };
