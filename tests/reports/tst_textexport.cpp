@@ -1,5 +1,6 @@
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "common/DisplayFormat.h"
 #include "reports/TextExport.h"
 #include "store/Database.h"
 
@@ -77,6 +78,51 @@ private Q_SLOTS:
         for (qsizetype i = bodyStart; i < want.size() - 1; ++i)
             QCOMPARE(QString::fromUtf8(want[i]).size(), 201);
         QVERIFY(m_prompt.requests().isEmpty());
+    }
+
+    // Sizes and dates read as the windows show them in the user's locale, whatever its
+    // digits, separators and grouping; columns count characters.
+    void listingFollowsTheLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char* name : {"en_US", "de_DE", "fr_FR", "en_IN", "ar_EG", "C"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void listingFollowsTheLocale()
+    {
+        QFETCH(QString, locale);
+        const DisplayFormat format{QLocale(locale)};
+        QTemporaryDir target;
+        TextExport exporter(m_database->folder(), m_database->disks(), m_prompt, format);
+        QCOMPARE(exporter.exportDisk(QStringLiteral("Holidays\\Photos\\"), target.path() + u'/'),
+                 TextExport::Result::Written);
+        const QStringList lines =
+            QString::fromUtf8(
+                test::readFile(target.filePath(QStringLiteral("Holidays-Photos.txt"))))
+                .split(QStringLiteral("\r\n"));
+        const struct
+        {
+            const char* name;
+            qint64 size;
+            RecordDateTime modified;
+        } files[] = {
+            {"readme.txt", 1234567, RecordDateTime::fromDateAndTime({2026, 3, 1}, {10, 15})},
+            {"midnight.txt", 0, RecordDateTime::fromDateAndTime({2026, 1, 31}, {0, 0})},
+            {"zero-date.dat", 5, RecordDateTime::fromSeconds(10 * 3600 + 15 * 60)},
+        };
+        for (const auto& file : files) {
+            const auto line = std::find_if(lines.begin(), lines.end(), [&](const QString& l) {
+                return l.startsWith(QLatin1String("  ") + QLatin1String(file.name));
+            });
+            QVERIFY(line != lines.end());
+            QCOMPARE(line->size(), 200);
+            const QString size = format.size(file.size);
+            const QString date = format.dateTime(file.modified);
+            QCOMPARE(line->mid(50 - size.size(), size.size() + 1), size + u' ');
+            // A comment from column 72 overwrites what runs that far.
+            QCOMPARE(line->mid(51, date.size()).left(20), date.left(20));
+        }
     }
 
     // "No" keeps the one existing listing; the other disks are written. "Yes" replaces it.
