@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "HelpPage.h"
 #include "mainwindow/MainWindow.h"
 #include "options/OptionsDialog.h"
 #include "reports/PrintJob.h"
@@ -15,6 +16,7 @@ void showSearch(CommandContext& context)
     if (!context.search) {
         context.search = new SearchWindow(context.database, &context.window, &context.window);
         context.search->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(context.search, &SearchWindow::helpRequested, &platform::openHelpPage);
         QObject::connect(context.search, &SearchWindow::printRequested, context.search,
                          [&context] { printSearchResults(*context.search, context.prompt); });
     }

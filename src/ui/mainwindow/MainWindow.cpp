@@ -7,10 +7,10 @@
 #include "FileIcons.h"
 #include "FolderChooser.h"
 #include "ThemeIcons.h"
-#include "common/Twips.h"
 #include "comments/CommentEdit.h"
 #include "comments/CommentStore.h"
 #include "common/Prompt.h"
+#include "common/Twips.h"
 #include "config/Settings.h"
 #include "config/Startup.h"
 #include "filelist/FileListModel.h"
@@ -269,6 +269,7 @@ void MainWindow::setCommand(const QString& actionName, std::function<void()> han
     toolsMenuOpening();
     catalogueMenuOpening();
     diskMenuOpening();
+    fileMenuOpening();
     // The toolbar buttons stand for their menu items.
     static const QHash<QString, QString> buttonOf = {
         {QStringLiteral("mnuNewDisk"), QStringLiteral("cmdNew")},
