@@ -59,11 +59,13 @@ int runExport(CliContext& context)
     if (all)
         return listings.exportAll(target).failed > 0 ? kFailure : kSuccess;
 
-    if (keys::findDisk(database.disks(), args.first()) == 0) {
+    QString disk = args.first();
+    disk.replace(u'/', keys::kSeparator); // Holidays/Photos names Holidays\Photos
+    if (keys::findDisk(database.disks(), disk) == 0) {
         std::fprintf(stderr, "dovrin-cli: no disk %s\n", qPrintable(args.first()));
         return kRefused;
     }
-    switch (listings.exportDisk(args.first(), target)) {
+    switch (listings.exportDisk(disk, target)) {
     case reports::TextExport::Result::Written:
         return kSuccess;
     case reports::TextExport::Result::Kept:

@@ -137,7 +137,9 @@ int runPrint(CliContext& context)
         return kFailure;
     QString disk;
     if (printout != CataloguePrintout::Kind::DiskList) {
-        const int index = keys::findDisk(database.disks(), args.at(1));
+        QString key = args.at(1);
+        key.replace(u'/', keys::kSeparator); // Holidays/Photos names Holidays\Photos
+        const int index = keys::findDisk(database.disks(), key);
         if (index == 0) {
             std::fprintf(stderr, "dovrin-cli: no disk %s\n", qPrintable(args.at(1)));
             return kRefused;

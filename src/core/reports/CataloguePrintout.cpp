@@ -1,7 +1,7 @@
 #include "CataloguePrintout.h"
 
 #include "PageLayout.h"
-#include "comments/CommentStore.h"
+#include "search/CommentLookup.h"
 #include "store/DatabaseFolder.h"
 #include "store/DiskTable.h"
 #include "store/FileListStream.h"
@@ -116,7 +116,7 @@ bool CataloguePrintout::printTree(PageLayout& layout, const QString& recordPath)
 
 bool CataloguePrintout::printContents(PageLayout& layout, const QString& recordPath) const
 {
-    const CommentIndex comments = CommentStore(m_folder).loadIndex();
+    const search::CommentLookup comments(m_folder);
     FileListStream list;
     if (!list.open(m_folder.recordFile(recordPath, ".f")))
         return false;
