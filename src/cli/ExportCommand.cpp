@@ -27,8 +27,8 @@ private:
 
 int usage()
 {
-    std::fprintf(stderr, "dovrin-cli: usage: export DISK FOLDER | export --all FOLDER "
-                         "[--overwrite]\n");
+    std::fprintf(stderr, "dovrin-cli: usage: export DISK FOLDER [--overwrite], or "
+                         "export --all FOLDER [--overwrite]\n");
     return kRefused;
 }
 
