@@ -41,6 +41,7 @@ const struct
     {"Options", "mnuOptions", ""},
     {"DiskInfo", "mnuDiskInfo", "Holidays\\Photos\\"},
     {"About", "mnuAbout", ""},
+    {"FormPrint", "mnuPrint", ""},
 };
 
 // The platform's font, 1.5 times as large, and a desktop font whose digits differ in width.

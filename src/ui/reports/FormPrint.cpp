@@ -33,7 +33,7 @@ FormPrint::FormPrint(const Database& database, Prompt& prompt, QWidget* printOwn
 {
     setObjectName(QStringLiteral("FormPrint"));
     setWindowTitle(QStringLiteral("Print..."));
-    setFixedSize(twips(kWidth), twips(kHeight));
+    setFixedSize(toPixelsX(kWidth), toPixelsY(kHeight));
 
     m_list = place(new QRadioButton(QStringLiteral("Print a &list of disks"), this), "optPrintList",
                    240, 180, kOptionWidth, 315);
