@@ -36,12 +36,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("listings"); // written, as expected
         QTest::addColumn<QString>("printed");      // a text of OUT/p.pdf
         QTest::addColumn<QString>("error");        // a text of stderr
-        const QStringList all{u"Folders.txt"_s, u"Holidays-Photos.txt"_s, u"Photos.txt"_s};
-        QTest::newRow("export a disk")
-            << QStringList{u"export"_s, u"Holidays\\Photos"_s, u"OUT"_s} << QString() << 0
-            << QStringList{u"Holidays-Photos.txt"_s} << QString() << QString();
-        QTest::newRow("export all") << QStringList{u"export"_s, u"--all"_s, u"OUT"_s} << QString()
-                                    << 0 << all << QString() << QString();
         QTest::newRow("existing listing kept")
             << QStringList{u"export"_s, u".\\Photos"_s, u"OUT"_s} << u"Photos.txt"_s << 2
             << QStringList() << QString() << u"File already present!: Overwrite "_s;
@@ -55,11 +49,8 @@ private Q_SLOTS:
         QTest::newRow("unknown disk")
             << QStringList{u"export"_s, u"Photos"_s, u"OUT"_s} << QString() << 2 << QStringList()
             << QString() << u"no disk Photos"_s;
-        QTest::newRow("print list")
-            << QStringList{u"print"_s, u"list"_s, u"--pdf"_s, u"OUT/p.pdf"_s} << QString() << 0
-            << QStringList() << u"List of disks catalogued"_s << QString();
-        QTest::newRow("print tree small")
-            << QStringList{u"print"_s, u"tree"_s,  u"Holidays\\Photos"_s, u"--font-size"_s,
+        QTest::newRow("print a tree, disk named with /")
+            << QStringList{u"print"_s, u"tree"_s,  u"Holidays/Photos"_s, u"--font-size"_s,
                            u"8"_s,     u"--pdf"_s, u"OUT/p.pdf"_s}
             << QString() << 0 << QStringList() << u"Holidays\\Photos:\\Games\\Saves"_s << QString();
         QTest::newRow("print search")

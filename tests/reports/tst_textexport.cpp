@@ -65,15 +65,9 @@ private Q_SLOTS:
         const QByteArray written = test::readFile(target.filePath(file));
         const QByteArray wanted = test::readFile(expected(file));
         QVERIFY(!wanted.isEmpty());
-        const QList<QByteArray> got = written.split('\n');
-        const QList<QByteArray> want = wanted.split('\n');
-        for (qsizetype i = 0; i < qMin(got.size(), want.size()); ++i)
-            QVERIFY2(got[i] == want[i], qPrintable(QStringLiteral("line %1:\n%2\n%3")
-                                                       .arg(i + 1)
-                                                       .arg(QString::fromUtf8(got[i]))
-                                                       .arg(QString::fromUtf8(want[i]))));
         QCOMPARE(written, wanted);
         // Every body line is 200 characters before its CR LF.
+        const QList<QByteArray> want = wanted.split('\n');
         const qsizetype bodyStart = want.indexOf("\r") + 1;
         for (qsizetype i = bodyStart; i < want.size() - 1; ++i)
             QCOMPARE(QString::fromUtf8(want[i]).size(), 201);

@@ -23,16 +23,6 @@ bool run(const QString& program, const QStringList& args, QByteArray& out)
     return true;
 }
 
-QString unescaped(QString text)
-{
-    text.replace(QLatin1String("&lt;"), QLatin1String("<"));
-    text.replace(QLatin1String("&gt;"), QLatin1String(">"));
-    text.replace(QLatin1String("&quot;"), QLatin1String("\""));
-    text.replace(QLatin1String("&#39;"), QLatin1String("'"));
-    text.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return text;
-}
-
 } // namespace
 
 QList<PdfWord> pdfWords(const QString& pdfPath)
@@ -50,8 +40,7 @@ QList<PdfWord> pdfWords(const QString& pdfPath)
             ++page;
             continue;
         }
-        words.append(
-            {page, m.captured(1).toDouble(), m.captured(2).toDouble(), unescaped(m.captured(3))});
+        words.append({page, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3)});
     }
     // Line by line: pdftotext reads columns of text one after the other.
     std::stable_sort(words.begin(), words.end(), [](const PdfWord& a, const PdfWord& b) {

@@ -39,10 +39,7 @@ class TestReportCommands : public QObject
 private:
     template <typename T> T* child(QWidget& window, const QString& name)
     {
-        T* found = window.findChild<T*>(name);
-        if (!found)
-            qWarning("no %s", qPrintable(name));
-        return found;
+        return window.findChild<T*>(name);
     }
 
     QString pdfText(const QString& path)
@@ -78,17 +75,12 @@ private Q_SLOTS:
     void printDialogOpens()
     {
         FormPrint dialog(*m_database, m_prompt, nullptr);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Print..."));
         QVERIFY(child<QRadioButton>(dialog, u"optPrintTree"_s)->isChecked());
         QCOMPARE(child<QComboBox>(dialog, u"comDiskList"_s)->count(), 3);
         auto* contents = child<QComboBox>(dialog, u"comDiskList2"_s);
         QCOMPARE(contents->count(), 2); // not the folders-only disk
         QCOMPARE(contents->findText(QStringLiteral(".\\Folders")), -1);
-        auto* size = child<QComboBox>(dialog, u"cmFontSize"_s);
-        QCOMPARE(size->currentText(), QStringLiteral("12"));
-        QCOMPARE(size->itemText(0), QStringLiteral("8"));
-        QCOMPARE(size->itemText(size->count() - 1), QStringLiteral("72"));
-        QVERIFY(child<QPushButton>(dialog, u"cmdOk"_s)->isDefault());
+        QCOMPARE(child<QComboBox>(dialog, u"cmFontSize"_s)->currentText(), QStringLiteral("12"));
     }
 
     void printDialogButtons_data()
