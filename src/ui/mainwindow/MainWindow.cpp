@@ -7,10 +7,10 @@
 #include "FileIcons.h"
 #include "FolderChooser.h"
 #include "ThemeIcons.h"
-#include "common/Twips.h"
 #include "comments/CommentEdit.h"
 #include "comments/CommentStore.h"
 #include "common/Prompt.h"
+#include "common/Twips.h"
 #include "config/Settings.h"
 #include "config/Startup.h"
 #include "filelist/FileListModel.h"
@@ -223,10 +223,13 @@ void MainWindow::buildPanes()
     connect(m_tree, &QTreeWidget::itemCollapsed, this, &MainWindow::treeCollapsed);
     connect(m_tree, &CatalogueTree::nodeClicked, this, &MainWindow::treeNodeClicked);
     connect(m_tree, &CatalogueTree::contextMenuWanted, this, &MainWindow::treeContextMenu);
-    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this] {
+    // Shortcuts act on the items' state, so it follows the selection as the menus would see it.
+    auto followSelection = [this] {
         catalogueMenuOpening();
         diskMenuOpening();
-    });
+    };
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, followSelection);
+    connect(m_tree, &QTreeWidget::itemSelectionChanged, this, followSelection);
 
     m_dragBar = new DragBar(central);
     connect(m_dragBar, &DragBar::dragged, this,
