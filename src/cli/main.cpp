@@ -11,6 +11,7 @@ namespace {
 // The groups of commands, in the order --help lists them.
 const std::span<const Command> kGroups[] = {
     baseCommands(),
+    manageCommands(),
 };
 
 void printHelp(FILE* to)
