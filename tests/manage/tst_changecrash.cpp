@@ -26,8 +26,9 @@ namespace {
 
 constexpr int kKills = 240;
 constexpr int kComments = 50;
-const char* const kChildVariable = "DOVRIN_CHANGE_CHILD";
-// The disk's places, each reached from the one before by one command.
+const char* const kChildVariable = "DOVRIN_CHANGE_CHILD"; // the database folder
+const char* const kDeleteVariable = "DOVRIN_CHANGE_DELETE";
+// The disk's places, each reached from the one before by a rename or a move.
 const QString kPlaces[] = {".\\Disk", ".\\Disk2", "Cat\\Disk2", "Cat\\Disk"};
 
 int placeOf(const Database& database)
@@ -39,7 +40,7 @@ int placeOf(const Database& database)
     return -1;
 }
 
-// Answers the rename's input box with a name and every question with Yes.
+// Answers the rename's input box with the next place's name and every question with Yes.
 class ChildPrompt final : public Prompt
 {
 public:
@@ -52,6 +53,19 @@ public:
     }
 };
 
+bool stepFrom(Database& database, ChildPrompt& prompt, int place)
+{
+    const QString next = kPlaces[(place + 1) % 4];
+    const QString key = kPlaces[place] + u'\\';
+    DiskChanges changes(database, prompt);
+    prompt.name = keys::lastName(next);
+    const QString target = keys::catalogue(next + u'\\');
+    const ChangeResult result = target == keys::catalogue(key)
+                                    ? changes.rename(key)
+                                    : changes.move(key, [&](const QString&) { return target; });
+    return result.outcome == ChangeOutcome::Done;
+}
+
 [[noreturn]] void runChild(const QString& root, bool remove)
 {
     ChildPrompt prompt;
@@ -61,28 +75,13 @@ public:
     std::printf("ready %d\n", place);
     std::fflush(stdout);
     if (remove) {
-        const ChangeOutcome outcome =
-            DiskChanges(database, prompt).remove(kPlaces[place] + u'\\').outcome;
-        std::printf("deleted %d\n", int(outcome));
-        std::fflush(stdout);
+        DiskChanges(database, prompt).remove(kPlaces[place] + u'\\');
         ::pause();
     }
-    for (;;) {
-        const int next = (place + 1) % 4;
-        DiskChanges changes(database, prompt);
-        const QString key = kPlaces[place] + u'\\';
-        ChangeResult result;
-        if (keys::catalogue(key) == keys::catalogue(kPlaces[next] + u'\\')) {
-            prompt.name = keys::lastName(kPlaces[next]);
-            result = changes.rename(key);
-        } else {
-            result = changes.move(
-                key, [&](const QString&) { return keys::catalogue(kPlaces[next] + u'\\'); });
-        }
-        if (result.outcome != ChangeOutcome::Done)
+    for (;; place = (place + 1) % 4) {
+        if (!stepFrom(database, prompt, place))
             std::_Exit(3);
-        place = next;
-        std::printf("at %d\n", place);
+        std::printf("at %d\n", (place + 1) % 4);
         std::fflush(stdout);
     }
 }
@@ -116,59 +115,41 @@ void TestChangeCrash::killedChangesLeaveOneWholeRecord()
     CommentStore store{DatabaseFolder(root)};
     QVERIFY(store.set(QStringLiteral(".\\Other\\x"), QStringLiteral("not to be touched")));
     writeDiskWithComments(root);
-    QByteArray original[3];
     const char* const suffixes[] = {".i", ".t", ".f"};
+    QByteArray original[3];
     for (int i = 0; i < 3; ++i)
         original[i] = test::readFile(root + QStringLiteral("Disk") + QLatin1String(suffixes[i]));
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QLatin1String(kChildVariable), root);
-    // Kills spread over one and a half rounds of four commands, as long as they take on this
-    // machine (each syncs a few times).
+    // Kills spread over one and a half rounds of the four commands, timed on this machine.
     QElapsedTimer clock;
     clock.start();
     {
-        test::ScriptedPrompt prompt;
+        ChildPrompt prompt;
         Database database(prompt);
         database.load(DatabaseFolder(root));
-        for (int place = 0; place < 4; ++place) {
-            const QString next = kPlaces[(place + 1) % 4];
-            DiskChanges changes(database, prompt);
-            if (place % 2 == 0) {
-                prompt.answerInput(keys::lastName(next));
-                QCOMPARE(int(changes.rename(kPlaces[place] + u'\\').outcome), 0);
-            } else {
-                const QString target = keys::catalogue(next + u'\\');
-                QCOMPARE(
-                    int(changes.move(kPlaces[place] + u'\\', [&](const QString&) { return target; })
-                            .outcome),
-                    0);
-            }
-        }
+        for (int place = 0; place < 4; ++place)
+            QVERIFY(stepFrom(database, prompt, place));
     }
-    const int spreadMicroseconds =
-        int(qBound(qint64(2000), clock.nsecsElapsed() / 1000 * 3 / 2, qint64(500000)));
+    const int spreadUs = int(qBound(qint64(2000), clock.nsecsElapsed() / 667, qint64(500000)));
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QLatin1String(kChildVariable), root);
     int cut = 0, forward = 0, back = 0, deletes = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         const bool remove = kill % 4 == 3;
         QProcess child;
-        env.insert(QStringLiteral("DOVRIN_CHANGE_DELETE"), remove ? "1" : "0");
+        env.insert(QLatin1String(kDeleteVariable), remove ? "1" : "0");
         child.setProcessEnvironment(env);
         child.start(QCoreApplication::applicationFilePath(), QStringList());
-        QVERIFY(child.waitForStarted());
         QVERIFY2(child.waitForReadyRead(20000), child.readAllStandardError().constData());
-        QThread::usleep(QRandomGenerator::global()->bounded(spreadMicroseconds));
+        QThread::usleep(QRandomGenerator::global()->bounded(spreadUs));
         child.kill();
         QVERIFY(child.waitForFinished());
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        // The place the last command that finished left the disk in.
         const QStringList said =
             QString::fromLatin1(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        const int before = said.first().section(u' ', 1).toInt();
-        int last = before;
-        for (const QString& line : said) {
-            if (line.startsWith(u"at "))
-                last = line.section(u' ', 1).toInt();
-        }
+        const int last = said.last().section(u' ', 1).toInt();
         const bool midChange = QFile::exists(root + QStringLiteral("PendingChange.dat"));
         cut += midChange;
 
@@ -177,19 +158,16 @@ void TestChangeCrash::killedChangesLeaveOneWholeRecord()
         database.load(DatabaseFolder(root));
         QVERIFY2(prompt.requests().isEmpty(), qPrintable(prompt.texts().join(u'\n')));
         const int place = placeOf(database);
-        if (remove) {
-            QVERIFY(place == before || place == -1);
-        } else {
-            QVERIFY2(place == last || place == (last + 1) % 4,
-                     qPrintable(
-                         QStringLiteral("kill %1: at %2 after %3").arg(kill).arg(place).arg(last)));
-            if (midChange)
-                (place == last ? back : forward) += 1;
-        }
+        const int after = remove ? -1 : (last + 1) % 4;
+        QVERIFY2(
+            place == last || place == after,
+            qPrintable(QStringLiteral("kill %1: at %2 after %3").arg(kill).arg(place).arg(last)));
+        if (midChange && !remove)
+            (place == last ? back : forward) += 1;
 
         // Whole in one place or nowhere, nothing left anywhere else.
-        QStringList files = QDir(root).entryList({"Disk*"}, QDir::Files) +
-                            QDir(root + QStringLiteral("Cat")).entryList({"Disk*"}, QDir::Files);
+        const QStringList files = QDir(root).entryList({"Disk*"}, QDir::Files) +
+                                  QDir(root + QStringLiteral("Cat")).entryList({"Disk*"});
         QCOMPARE(files.size(), place < 0 ? 0 : 3);
         for (int i = 0; i < 3 && place >= 0; ++i)
             QCOMPARE(test::readFile(database.folder().recordFile(kPlaces[place], suffixes[i])),
@@ -207,19 +185,17 @@ void TestChangeCrash::killedChangesLeaveOneWholeRecord()
             writeDiskWithComments(root);
         }
     }
-    qInfo("%d kills within %d ms of the first command, %d of them in the middle of a change: "
-          "%d finished, %d rolled back, %d deletes finished",
-          kKills, spreadMicroseconds / 1000, cut, forward, back, deletes);
+    qInfo("%d kills within %d ms of the child being ready, %d in the middle of a change: %d "
+          "finished, %d rolled back; %d deletes done",
+          kKills, spreadUs / 1000, cut, forward, back, deletes);
 }
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsSet(kChildVariable)) {
-        QCoreApplication app(argc, argv);
-        runChild(qEnvironmentVariable(kChildVariable),
-                 qEnvironmentVariable("DOVRIN_CHANGE_DELETE") == u"1");
-    }
     QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(kChildVariable))
+        runChild(qEnvironmentVariable(kChildVariable),
+                 qEnvironmentVariable(kDeleteVariable) == u"1");
     TestChangeCrash test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -2,18 +2,22 @@
 #include "TestFiles.h"
 #include "UiTestDatabase.h"
 #include "comments/CommentStore.h"
+#include "common/FileLock.h"
 #include "manage/CatalogueChanges.h"
+#include "manage/ChangeJournal.h"
 #include "manage/DiskChanges.h"
 #include "store/Database.h"
 #include "store/Keys.h"
 #include "store/MemoryTree.h"
 
-#include <QDir>
+#include <QDirIterator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace dovrin;
-using dovrin::test::ScriptedPrompt;
+
+Q_DECLARE_METATYPE(PendingChange)
 
 namespace {
 
@@ -21,37 +25,52 @@ const QStringList kRecords = {".\\Loose", "Holidays\\Photos", "Holidays\\Videos"
 const QStringList kComments = {"Holidays\\Photos\\readme.txt", "Holidays\\Photos\\Games\\",
                                ".\\Loose\\a.txt", "Holidays\\Videos\\Clips\\"};
 
-// Every record on disk: "Holidays\Photos" when its three files are there and nothing else
-// of it is, else the record path and the suffixes found ("Holidays\Photos .f .t").
+// The records on disk, "Holidays\Photos" for a whole one, with the suffixes found appended
+// for any other ("Holidays\Photos .f .t").
 QStringList recordsOnDisk(const QString& root)
 {
+    static const QRegularExpression file(QStringLiteral("^(.*)(\\.[itf](\\.deleted)?)$"));
     QMap<QString, QStringList> found;
-    QStringList folders{"."};
-    folders += QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& folder : folders) {
-        const QDir dir(root + u'/' + folder);
-        for (const QString& name : dir.entryList(QDir::Files)) {
-            const qsizetype dot = name.indexOf(u'.');
-            if (folder != u"." || (!name.startsWith(QLatin1String("FileComments")) &&
-                                   name != QLatin1String("PendingChange.lock")))
-                found[folder + u'\\' + name.first(dot)].append(name.sliced(dot));
-        }
+    for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        QString path = it.next().sliced(root.size() + 1);
+        const QRegularExpressionMatch m = file.match(path.contains(u'/') ? path : "./" + path);
+        if (m.hasMatch())
+            found[m.captured(1).replace(u'/', u'\\')].append(m.captured(2));
     }
     QStringList records;
     for (auto it = found.begin(); it != found.end(); ++it) {
         it->sort();
-        if (it.key().endsWith(QLatin1String("\\notes")) || it.key().startsWith(u"Hidden"))
-            continue;
-        records << (*it == QStringList{".f", ".i", ".t"} ? it.key()
-                                                         : it.key() + u' ' + it->join(u' '));
+        const bool whole = *it == QStringList{".f", ".i", ".t"};
+        records << (whole ? it.key() : it.key() + u' ' + it->join(u' '));
     }
     return records;
 }
 
+// The sample database with a comment on each disk.
+void writeDatabase(const QString& root)
+{
+    test::writeSampleDatabase(root);
+    CommentStore store{DatabaseFolder(root)};
+    for (const QString& key : kComments)
+        QVERIFY(store.set(key, QStringLiteral("note")));
+}
+
+QStringList commentKeys(const QString& root)
+{
+    QStringList keys;
+    for (const CommentEntry& e : CommentStore{DatabaseFolder(root)}.entries())
+        keys << e.key;
+    return keys;
+}
+
+using Kind = PendingChange::Kind;
+const PendingChange kMove{Kind::MoveDisk, "Holidays\\Photos", ".\\Photos", {".f", ".i", ".t"}};
+const PendingChange kDelete{Kind::DeleteDisk, "Holidays\\Photos", "", {".i", ".t", ".f"}};
+const PendingChange kRename{Kind::RenameCatalogue, "Holidays", "Trips", {}};
+
 QStringList replaced(QStringList list, const QString& from, const QString& to)
 {
-    for (QString& item : list)
-        item.replace(from, to);
+    list.replaceInStrings(from, to);
     return list;
 }
 
@@ -68,11 +87,14 @@ class TestChanges : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { test::pinLocale(); }
     void commands_data();
     void commands();
-    void chooserLeavesOutTheDisksCatalogue_data();
     void chooserLeavesOutTheDisksCatalogue();
+    void parse_data();
+    void parse();
+    void loadSettlesWhatAKillLeft_data();
+    void loadSettlesWhatAKillLeft();
+    void liveChangeIsLeftAlone();
 };
 
 void TestChanges::commands_data()
@@ -80,120 +102,99 @@ void TestChanges::commands_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("answer"); // a name, "yes"/"no", or the move's target
-    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QString>("setup");  // a record, a file, or a folder ending with "/"
     QTest::addColumn<int>("outcome");
     QTest::addColumn<QString>("lastText"); // of the last message, question or input box
     QTest::addColumn<QStringList>("records");
     QTest::addColumn<QStringList>("comments");
     QTest::addColumn<int>("searchCloses");
 
-    const auto done = int(ChangeOutcome::Done), refused = int(ChangeOutcome::Refused),
-               cancelled = int(ChangeOutcome::Cancelled), failed = int(ChangeOutcome::Failed);
-    const QString catalogueRule = QStringLiteral(
+    const int done = int(ChangeOutcome::Done), refused = int(ChangeOutcome::Refused),
+              cancelled = int(ChangeOutcome::Cancelled), failed = int(ChangeOutcome::Failed);
+    const QString rule = QStringLiteral(
         "Catalogue names cannot contain the following characters: \\ / : * ? \" < > |");
-    const QString diskRule =
-        QStringLiteral("Disk names cannot contain the following characters: \\ / : * ? \" < > |");
-    const QString newName = QStringLiteral("Please enter a name for the new catalogue:");
+    const QString photos = QStringLiteral("Holidays\\Photos\\");
 
     QTest::newRow("create trims") << "create"
                                   << ""
-                                  << "  Work  " << QStringList() << done << newName << kRecords
+                                  << "  Work  "
+                                  << "" << done
+                                  << "Please enter a name for the new catalogue:" << kRecords
                                   << kComments << 0;
     QTest::newRow("create taken") << "create"
                                   << ""
-                                  << "Holidays" << QStringList() << refused
-                                  << "Unable to create the catalogue" << kRecords << kComments << 0;
+                                  << "Holidays"
+                                  << "" << refused << "Unable to create the catalogue" << kRecords
+                                  << kComments << 0;
     QTest::newRow("create ?") << "create"
                               << ""
-                              << "Wh?t" << QStringList() << refused << catalogueRule << kRecords
-                              << kComments << 0;
-    QTest::newRow("create blank") << "create"
-                                  << ""
-                                  << "   " << QStringList() << cancelled << newName << kRecords
-                                  << kComments << 0;
-    QTest::newRow("rename catalogue") << "renameCatalogue"
-                                      << "Holidays\\"
-                                      << " Trips" << QStringList() << done
-                                      << "Please enter the new name for the catalogue 'Holidays':"
-                                      << replaced(kRecords, "Holidays\\", "Trips\\")
-                                      << replaced(kComments, "Holidays\\", "Trips\\") << 1;
-    QTest::newRow("rename catalogue ?")
+                              << "Wh?t"
+                              << "" << refused << rule << kRecords << kComments << 0;
+    QTest::newRow("rename catalogue")
         << "renameCatalogue"
         << "Holidays\\"
-        << "Tr?ps" << QStringList() << refused << catalogueRule << kRecords << kComments << 0;
+        << " Trips"
+        << "" << done << "Please enter the new name for the catalogue 'Holidays':"
+        << replaced(kRecords, "Holidays\\", "Trips\\")
+        << replaced(kComments, "Holidays\\", "Trips\\") << 1;
+    QTest::newRow("rename catalogue ?") << "renameCatalogue"
+                                        << "Holidays\\"
+                                        << "Tr?ps"
+                                        << "" << refused << rule << kRecords << kComments << 0;
     QTest::newRow("rename catalogue taken")
         << "renameCatalogue"
         << "Holidays\\"
-        << "Empty" << QStringList() << refused << "Unable to rename the catalogue" << kRecords
-        << kComments << 1;
-    QTest::newRow("rename a disk key")
-        << "renameCatalogue"
-        << "Holidays\\Photos\\"
-        << "X" << QStringList() << refused << "No catalogue selected" << kRecords << kComments << 0;
+        << "Empty"
+        << "" << refused << "Unable to rename the catalogue" << kRecords << kComments << 1;
     QTest::newRow("delete catalogue not empty")
         << "deleteCatalogue"
         << "Empty\\"
-        << "" << QStringList() << refused
+        << ""
+        << "" << refused
         << "Cannot delete this catalogue. This is because either there are still disks in the "
            "catalogue,\ror there are still files in the directory where the catalogue is stored."
         << kRecords << kComments << 0;
     QTest::newRow("delete catalogue of hidden files")
         << "deleteCatalogue"
         << "Hidden\\"
-        << "" << QStringList{"Hidden/.keep"} << failed
-        << "Windows reported failure deleting the catalogue directory" << kRecords << kComments
-        << 0;
-    QTest::newRow("delete empty catalogue")
-        << "deleteCatalogue"
-        << "Bare\\"
-        << "" << QStringList{"Bare/"} << done << QString() << kRecords << kComments << 1;
-    QTest::newRow("delete disk") << "deleteDisk"
-                                 << "Holidays\\Photos\\"
-                                 << "yes" << QStringList() << done
+        << ""
+        << "Hidden/.keep" << failed << "Windows reported failure deleting the catalogue directory"
+        << kRecords << kComments << 0;
+    QTest::newRow("delete empty catalogue") << "deleteCatalogue"
+                                            << "Bare\\"
+                                            << ""
+                                            << "Bare/" << done << "" << kRecords << kComments << 1;
+    QTest::newRow("delete disk") << "deleteDisk" << photos << "yes"
+                                 << "" << done
                                  << "Are you sure you want to delete the disk: Holidays\\Photos?"
                                  << without(kRecords, "Holidays\\Photos")
-                                 << without(kComments, "Holidays\\Photos\\") << 1;
-    QTest::newRow("delete disk, no") << "deleteDisk"
-                                     << "Holidays\\Photos\\"
-                                     << "no" << QStringList() << cancelled
-                                     << "Are you sure you want to delete the disk: "
-                                        "Holidays\\Photos?"
-                                     << kRecords << kComments << 0;
-    QTest::newRow("delete with nothing selected")
-        << "deleteDisk"
-        << ""
-        << "yes" << QStringList() << refused << "No disk selected" << kRecords << kComments << 0;
+                                 << without(kComments, photos) << 1;
+    QTest::newRow("delete disk, no")
+        << "deleteDisk" << photos << "no"
+        << "" << cancelled << "Are you sure you want to delete the disk: Holidays\\Photos?"
+        << kRecords << kComments << 0;
     QTest::newRow("rename loose disk")
         << "renameDisk"
         << ".\\Loose\\"
-        << "Tight " << QStringList() << done << "Please enter the new name for the disk 'Loose':"
-        << QStringList{".\\Tight", "Holidays\\Photos", "Holidays\\Videos"}
+        << "Tight "
+        << "" << done << "Please enter the new name for the disk 'Loose':"
+        << replaced(kRecords, ".\\Loose", ".\\Tight")
         << replaced(kComments, ".\\Loose\\", ".\\Tight\\") << 1;
-    QTest::newRow("rename disk taken") << "renameDisk"
-                                       << "Holidays\\Photos\\"
-                                       << "Videos" << QStringList() << refused
-                                       << "Unable to rename the disk" << kRecords << kComments << 1;
-    QTest::newRow("rename disk ?")
-        << "renameDisk"
-        << "Holidays\\Photos\\"
-        << "Ph?tos" << QStringList() << refused << diskRule << kRecords << kComments << 0;
+    QTest::newRow("rename disk taken")
+        << "renameDisk" << photos << "Videos"
+        << "" << refused << "Unable to rename the disk" << kRecords << kComments << 1;
     QTest::newRow("move to no catalogue")
-        << "moveDisk"
-        << "Holidays\\Photos\\"
-        << ".\\" << QStringList() << done << QString()
-        << QStringList{".\\Loose", ".\\Photos", "Holidays\\Videos"}
-        << replaced(kComments, "Holidays\\Photos\\", ".\\Photos\\") << 1;
+        << "moveDisk" << photos << ".\\"
+        << "" << done << "" << QStringList{".\\Loose", ".\\Photos", "Holidays\\Videos"}
+        << replaced(kComments, photos, ".\\Photos\\") << 1;
     QTest::newRow("move onto a namesake")
         << "moveDisk"
         << ".\\Loose\\"
-        << "Holidays\\" << QStringList{"Holidays/Loose"} << refused
+        << "Holidays\\"
+        << "Holidays/Loose" << refused
         << "There is already a disk with this name in the target catalogue"
         << QStringList{".\\Loose", "Holidays\\Loose", "Holidays\\Photos", "Holidays\\Videos"}
         << kComments << 0;
-    QTest::newRow("move cancelled")
-        << "moveDisk"
-        << ".\\Loose\\"
-        << ":" << QStringList() << cancelled << QString() << kRecords << kComments << 0;
 }
 
 void TestChanges::commands()
@@ -201,7 +202,7 @@ void TestChanges::commands()
     QFETCH(QString, command);
     QFETCH(QString, key);
     QFETCH(QString, answer);
-    QFETCH(QStringList, setup);
+    QFETCH(QString, setup);
     QFETCH(int, outcome);
     QFETCH(QString, lastText);
     QFETCH(QStringList, records);
@@ -210,20 +211,14 @@ void TestChanges::commands()
 
     QTemporaryDir dir;
     const QString root = dir.path();
-    test::writeSampleDatabase(root);
-    for (const QString& item : setup) {
-        if (item.endsWith(u'/'))
-            QDir().mkpath(root + u'/' + item);
-        else if (item.contains(u"/."))
-            test::writeFile(root + u'/' + item, {});
-        else
-            test::writeDisk(root, item, {}, "\":\"\n");
-    }
-    CommentStore store{DatabaseFolder(root)};
-    for (const QString& commentKey : kComments)
-        QVERIFY(store.set(commentKey, QStringLiteral("note")));
-
-    ScriptedPrompt prompt;
+    writeDatabase(root);
+    if (setup.endsWith(u'/'))
+        QDir().mkpath(root + u'/' + setup);
+    else if (setup.contains(u"/."))
+        test::writeFile(root + u'/' + setup, {});
+    else if (!setup.isEmpty())
+        test::writeDisk(root, setup, {}, "\":\"\n");
+    test::ScriptedPrompt prompt;
     MemoryTree tree;
     Database database(prompt, &tree);
     database.load(DatabaseFolder(root));
@@ -234,89 +229,192 @@ void TestChanges::commands()
         prompt.answerInput(answer);
     int closes = 0;
     const ChangeHooks hooks{[&] { ++closes; }, {}};
-
-    ChangeResult result;
+    CatalogueChanges catalogues(database, prompt, hooks);
+    DiskChanges disks(database, prompt, hooks);
     QString leftOut;
-    if (command == u"create")
-        result = CatalogueChanges(database, prompt, hooks).create();
-    else if (command == u"renameCatalogue")
-        result = CatalogueChanges(database, prompt, hooks).rename(key);
-    else if (command == u"deleteCatalogue")
-        result = CatalogueChanges(database, prompt, hooks).remove(key);
-    else if (command == u"deleteDisk")
-        result = DiskChanges(database, prompt, hooks).remove(key);
-    else if (command == u"renameDisk")
-        result = DiskChanges(database, prompt, hooks).rename(key);
-    else
-        result = DiskChanges(database, prompt, hooks).move(key, [&](const QString& leaveOut) {
-            leftOut = leaveOut;
-            return answer;
-        });
+    const ChangeResult result = command == u"create"            ? catalogues.create()
+                                : command == u"renameCatalogue" ? catalogues.rename(key)
+                                : command == u"deleteCatalogue" ? catalogues.remove(key)
+                                : command == u"deleteDisk"      ? disks.remove(key)
+                                : command == u"renameDisk"
+                                    ? disks.rename(key)
+                                    : disks.move(key, [&](const QString& leaveOut) {
+                                          leftOut = leaveOut;
+                                          return answer;
+                                      });
 
     QCOMPARE(int(result.outcome), outcome);
     QCOMPARE(prompt.requests().isEmpty() ? QString() : prompt.requests().last().text, lastText);
     QCOMPARE(recordsOnDisk(root), records);
-    QStringList stored;
-    for (const CommentEntry& e : store.entries())
-        stored << e.key;
-    QCOMPARE(stored, comments);
+    QCOMPARE(commentKeys(root), comments);
     QCOMPARE(closes, searchCloses);
     QVERIFY(!QFile::exists(root + QStringLiteral("/PendingChange.dat")));
-    if (command == u"moveDisk")
-        QCOMPARE(leftOut, keys::catalogueName(key));
     if (result.outcome != ChangeOutcome::Done)
         return;
 
-    // The table and the tree agree with the files.
+    // The table agrees with the files; a changed disk's node, not yet read, stands under its
+    // catalogue or, for <no catalogue>, at the top level; a moved disk is the last entry.
     QStringList loaded;
     for (const DiskEntry& disk : database.disks())
         loaded << disk.path;
     loaded.sort();
     QCOMPARE(loaded, records);
-    if (command == u"create") {
-        QVERIFY(QFileInfo(root + QStringLiteral("/Work")).isDir());
+    if (command == u"create")
         QCOMPARE(tree.find(QStringLiteral("Work\\"))->tag, tags::kCatalogue);
+    if (command == u"renameDisk" || command == u"moveDisk") {
+        const QString parent = keys::catalogue(result.key);
+        QVERIFY(tree.childKeys(parent == u".\\" ? QString() : parent).contains(result.key));
+        QCOMPARE(tree.childKeys(result.key), QStringList{result.key + u'*'});
     }
-    if (command.endsWith(u"Disk") && command != u"deleteDisk") {
-        // The node of a disk of <no catalogue> stands at the top level.
-        const auto parent = std::find_if(tree.entries().begin(), tree.entries().end(),
-                                         [&](const auto& e) { return e.node.key == result.key; });
-        QVERIFY(parent != tree.entries().end());
-        QCOMPARE(parent->parentKey,
-                 keys::catalogue(result.key) == u".\\" ? QString() : keys::catalogue(result.key));
-        QVERIFY(tree.find(result.key + u'*'));
-    }
-    if (command == u"moveDisk")
+    if (command == u"moveDisk") {
+        QCOMPARE(leftOut, keys::catalogueName(key));
         QCOMPARE(database.disks().at(database.disks().count()).path, result.key.chopped(1));
-    if (command == u"renameCatalogue")
-        QCOMPARE(tree.childKeys(result.key).size(), 2);
-}
-
-void TestChanges::chooserLeavesOutTheDisksCatalogue_data()
-{
-    QTest::addColumn<QString>("leaveOut");
-    QTest::addColumn<QStringList>("choices"); // sorted, but for the first
-    // Letter case counts: "holidays" is another catalogue.
-    QTest::newRow("a catalogue's disk")
-        << "Holidays" << QStringList{"<no catalogue>", "Empty", "holidays"};
-    QTest::newRow("a loose disk") << "." << QStringList{"Empty", "Holidays", "holidays"};
+    }
 }
 
 void TestChanges::chooserLeavesOutTheDisksCatalogue()
 {
-    QFETCH(QString, leaveOut);
-    QFETCH(QStringList, choices);
+    // Letter case counts: "holidays" is another catalogue. "No:Catalogue" is not one.
     QTemporaryDir dir;
     test::writeSampleDatabase(dir.path());
     QDir(dir.path()).mkdir(QStringLiteral("holidays"));
     QDir(dir.path()).mkdir(QStringLiteral("No:Catalogue"));
-    QStringList offered = catalogueChoices(DatabaseFolder(dir.path()), leaveOut);
-    if (leaveOut != u".")
-        QCOMPARE(offered.takeFirst(), QStringLiteral("<no catalogue>"));
+    const DatabaseFolder folder(dir.path());
+    QStringList offered = catalogueChoices(folder, QStringLiteral("Holidays"));
+    QCOMPARE(offered.takeFirst(), QStringLiteral("<no catalogue>"));
     offered.sort();
-    choices.removeOne(QStringLiteral("<no catalogue>"));
-    QCOMPARE(offered, choices);
+    QCOMPARE(offered, (QStringList{"Empty", "holidays"}));
+    offered = catalogueChoices(folder, QStringLiteral("."));
+    offered.sort();
+    QCOMPARE(offered, (QStringList{"Empty", "Holidays", "holidays"}));
+    QCOMPARE(targetOfChoice(offered.first()), QStringLiteral("Empty\\"));
     QCOMPARE(targetOfChoice(QStringLiteral("<no catalogue>")), QStringLiteral(".\\"));
+}
+
+void TestChanges::parse_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("valid");
+    const QByteArray move = formatPendingChange(kMove);
+    auto edited = [&](const char* from, const char* to) {
+        return QByteArray(move).replace(from, to);
+    };
+    QTest::newRow("move") << move << true;
+    QTest::newRow("delete") << formatPendingChange(kDelete) << true;
+    QTest::newRow("catalogue") << formatPendingChange(kRename) << true;
+    QTest::newRow("LF line ends") << edited("\r\n", "\n") << true;
+    QTest::newRow("cut short") << move.chopped(2) << false;
+    QTest::newRow("no end") << edited("end\r\n", "") << false;
+    QTest::newRow("parent folder") << edited(".\\Photos", "..\\Photos") << false;
+    QTest::newRow("suffix with a path") << edited(".f .i", "/../x .i") << false;
+    QTest::newRow("no info file") << edited(".f .i .t", ".f .t") << false;
+    QTest::newRow("not UTF-8") << edited("Photos\r\n.f", "Ph\xF6tos\r\n.f") << false;
+}
+
+void TestChanges::parse()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, valid);
+    const std::optional<PendingChange> parsed = parsePendingChange(bytes);
+    QCOMPARE(parsed.has_value(), valid);
+    if (valid)
+        QCOMPARE(formatPendingChange(*parsed).replace('\r', ""), bytes.replace('\r', ""));
+}
+
+void TestChanges::loadSettlesWhatAKillLeft_data()
+{
+    QTest::addColumn<PendingChange>("change");
+    QTest::addColumn<QStringList>("done"); // steps done before the kill: "from>to" or "comments"
+    QTest::addColumn<QString>("was");      // what the settled change renamed, "" when nothing
+    QTest::addColumn<QString>("now");      // what it became, "-" when deleted
+    const QString photos = QStringLiteral("Holidays\\Photos");
+    const QStringList moved{"Holidays/Photos.f>Photos.f", "Holidays/Photos.i>Photos.i",
+                            "Holidays/Photos.t>Photos.t"};
+    QTest::newRow("move, nothing done") << kMove << QStringList() << ""
+                                        << "";
+    QTest::newRow("move, file list moved") << kMove << moved.mid(0, 1) << ""
+                                           << "";
+    QTest::newRow("move, two files moved") << kMove << moved.mid(0, 2) << ""
+                                           << "";
+    QTest::newRow("move, files moved") << kMove << moved << photos << ".\\Photos";
+    QTest::newRow("move, comments too")
+        << kMove << moved + QStringList{"comments"} << photos << ".\\Photos";
+    QTest::newRow("delete, nothing done") << kDelete << QStringList() << photos << "-";
+    const QStringList deleted{"Holidays/Photos.i>Holidays/Photos.i.deleted", "Holidays/Photos.t>",
+                              "Holidays/Photos.f>"};
+    QTest::newRow("delete, info file set aside") << kDelete << deleted.mid(0, 1) << photos << "-";
+    QTest::newRow("delete, files gone") << kDelete << deleted << photos << "-";
+    QTest::newRow("catalogue, nothing done") << kRename << QStringList() << ""
+                                             << "";
+    QTest::newRow("catalogue, folder renamed")
+        << kRename << QStringList{"Holidays>Trips"} << "Holidays\\"
+        << "Trips\\";
+}
+
+void TestChanges::loadSettlesWhatAKillLeft()
+{
+    QFETCH(PendingChange, change);
+    QFETCH(QStringList, done);
+    QFETCH(QString, was);
+    QFETCH(QString, now);
+    QTemporaryDir dir;
+    const QString root = dir.path() + u'/';
+    writeDatabase(root);
+    CommentStore store{DatabaseFolder(root)};
+    test::writeFile(root + QStringLiteral("PendingChange.dat"), formatPendingChange(change));
+    for (const QString& step : done) {
+        const QString from = root + step.section(u'>', 0, 0);
+        const QString to = step.section(u'>', 1);
+        if (step == u"comments")
+            QVERIFY(store.renameKeys(change.fromKey(), change.toKey()));
+        else
+            QVERIFY(to.isEmpty() ? QFile::remove(from) : QDir().rename(from, root + to));
+    }
+
+    test::ScriptedPrompt prompt;
+    Database database(prompt);
+    database.load(DatabaseFolder(root));
+    QVERIFY2(prompt.requests().isEmpty(), qPrintable(prompt.texts().join(u'\n')));
+    QVERIFY(!QFile::exists(root + QStringLiteral("PendingChange.dat")));
+    QStringList records = was.isEmpty() ? kRecords
+                          : now == u"-" ? without(kRecords, was)
+                                        : replaced(kRecords, was, now);
+    records.sort();
+    QCOMPARE(recordsOnDisk(dir.path()), records);
+    QCOMPARE(database.disks().count(), records.size());
+    QCOMPARE(commentKeys(root), was.isEmpty() ? kComments
+                                : now == u"-" ? without(kComments, was + u'\\')
+                                              : replaced(kComments, was, now));
+}
+
+void TestChanges::liveChangeIsLeftAlone()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + u'/';
+    test::writeSampleDatabase(root);
+    test::writeFile(root + QStringLiteral("PendingChange.dat"), formatPendingChange(kMove));
+    QVERIFY(QDir().rename(root + QStringLiteral("Holidays/Photos.f"),
+                          root + QStringLiteral("Photos.f")));
+    test::ScriptedPrompt prompt;
+    Database database(prompt);
+    {
+        // Held as a command of another process would hold it.
+        FileLock lock(root + QStringLiteral("PendingChange.lock"), 0);
+        QVERIFY(lock.isLocked());
+        database.load(DatabaseFolder(root));
+        QVERIFY(QFile::exists(root + QStringLiteral("PendingChange.dat")));
+        QVERIFY(prompt.requests().isEmpty()); // no "Disk corrupt!" for the record in flight
+        QCOMPARE(database.disks().count(), 2);
+    }
+    database.load(DatabaseFolder(root));
+    QCOMPARE(database.disks().count(), 3);
+    QVERIFY(QFile::exists(root + QStringLiteral("Holidays/Photos.f")));
+
+    // A file that is no change is set aside, with a message.
+    test::writeFile(root + QStringLiteral("PendingChange.dat"), "rubbish\r\n");
+    database.load(DatabaseFolder(root));
+    QCOMPARE(prompt.titles(), QStringList{"Interrupted change"});
+    QVERIFY(QFile::exists(root + QStringLiteral("PendingChange.bad")));
 }
 
 QTEST_GUILESS_MAIN(TestChanges)
