@@ -27,11 +27,6 @@ bool isListed(const FolderEntry& entry)
     return !entry.rawName.startsWith('.') && (entry.isFile || entry.isFolder);
 }
 
-ChangeResult ended(ChangeOutcome outcome, const QString& key = {})
-{
-    return {outcome, key};
-}
-
 } // namespace
 
 CatalogueChanges::CatalogueChanges(Database& database, Prompt& prompt, ChangeHooks hooks)
@@ -47,46 +42,46 @@ ChangeResult CatalogueChanges::create()
         name.clear();
     name = name.trimmed();
     if (name.isEmpty())
-        return ended(ChangeOutcome::Cancelled);
+        return {ChangeOutcome::Cancelled};
     if (!nameIsValid(name)) {
         m_prompt.error(kNameRule);
-        return ended(ChangeOutcome::Refused);
+        return {ChangeOutcome::Refused};
     }
 
     {
         ChangeJournal journal(m_database.folder());
         if (!journal.begin()) {
             m_prompt.error(journal.error());
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         }
         const QString folder = m_database.folder().root() + name;
         if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0) {
             const bool taken = errno == EEXIST;
             m_prompt.error(QStringLiteral("Unable to create the catalogue"));
-            return ended(taken ? ChangeOutcome::Refused : ChangeOutcome::Failed);
+            return {taken ? ChangeOutcome::Refused : ChangeOutcome::Failed};
         }
         if (!isUsableFolder(folder)) {
             m_prompt.error(QStringLiteral("Unable to create the catalogue"));
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         }
     }
     const QString key = name + u'\\';
     m_database.addCatalogueNode(key);
-    return ended(ChangeOutcome::Done, key);
+    return {ChangeOutcome::Done, key};
 }
 
 ChangeResult CatalogueChanges::remove(const QString& catalogueKey)
 {
     if (catalogueKey.isEmpty()) {
         m_prompt.error(kNoneSelected);
-        return ended(ChangeOutcome::Refused);
+        return {ChangeOutcome::Refused};
     }
     const QString folder = m_database.folder().root() + catalogueKey.chopped(1);
     {
         ChangeJournal journal(m_database.folder());
         if (!journal.begin()) {
             m_prompt.error(journal.error());
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         }
         for (const FolderEntry& entry : listFolder(folder)) {
             if (isListed(entry)) {
@@ -94,13 +89,13 @@ ChangeResult CatalogueChanges::remove(const QString& catalogueKey)
                     QStringLiteral("Cannot delete this catalogue. This is because either there "
                                    "are still disks in the catalogue,\ror there are still files "
                                    "in the directory where the catalogue is stored."));
-                return ended(ChangeOutcome::Refused);
+                return {ChangeOutcome::Refused};
             }
         }
         if (::rmdir(QFile::encodeName(folder).constData()) != 0) {
             m_prompt.error(
                 QStringLiteral("Windows reported failure deleting the catalogue directory"));
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         }
     }
     if (m_hooks.closeSearch)
@@ -109,14 +104,14 @@ ChangeResult CatalogueChanges::remove(const QString& catalogueKey)
         view->removeNode(catalogueKey);
         view->clearFileList();
     }
-    return ended(ChangeOutcome::Done);
+    return {ChangeOutcome::Done};
 }
 
 ChangeResult CatalogueChanges::rename(const QString& catalogueKey)
 {
     if (catalogueKey.isEmpty() || keys::catalogue(catalogueKey) != catalogueKey) {
         m_prompt.error(kNoneSelected);
-        return ended(ChangeOutcome::Refused);
+        return {ChangeOutcome::Refused};
     }
     const QString oldName = keys::catalogueName(catalogueKey);
     QString newName = oldName;
@@ -127,10 +122,10 @@ ChangeResult CatalogueChanges::rename(const QString& catalogueKey)
         newName.clear();
     newName = newName.trimmed();
     if (newName.isEmpty())
-        return ended(ChangeOutcome::Cancelled);
+        return {ChangeOutcome::Cancelled};
     if (!nameIsValid(newName)) {
         m_prompt.error(kNameRule);
-        return ended(ChangeOutcome::Refused);
+        return {ChangeOutcome::Refused};
     }
     if (m_hooks.closeSearch)
         m_hooks.closeSearch();
@@ -140,13 +135,13 @@ ChangeResult CatalogueChanges::rename(const QString& catalogueKey)
         ChangeJournal journal(m_database.folder());
         if (!journal.begin()) {
             m_prompt.error(journal.error());
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         }
         struct stat info;
         const QByteArray target = QFile::encodeName(m_database.folder().root() + newName);
         if (::lstat(target.constData(), &info) == 0 || newName == u"." || newName == u"..") {
             m_prompt.error(unable);
-            return ended(ChangeOutcome::Refused);
+            return {ChangeOutcome::Refused};
         }
         PendingChange change;
         change.kind = PendingChange::Kind::RenameCatalogue;
@@ -155,7 +150,7 @@ ChangeResult CatalogueChanges::rename(const QString& catalogueKey)
         const ChangeJournal::Result result = journal.apply(change);
         if (!result.applied) {
             m_prompt.error(result.pending ? unable + u'\n' + result.error : unable);
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         }
     }
 
@@ -177,7 +172,7 @@ ChangeResult CatalogueChanges::rename(const QString& catalogueKey)
     m_database.loadFolderDisks(newKey);
     if (DatabaseView* view = m_database.view())
         view->setStatusText(m_database.diskCountText());
-    return ended(ChangeOutcome::Done, newKey);
+    return {ChangeOutcome::Done, newKey};
 }
 
 QStringList catalogueNames(const DatabaseFolder& database)

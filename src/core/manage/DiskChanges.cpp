@@ -18,11 +18,6 @@ namespace {
 
 const QString kNoneSelected = QStringLiteral("No disk selected");
 
-ChangeResult ended(ChangeOutcome outcome, const QString& key = {})
-{
-    return {outcome, key};
-}
-
 bool exists(const QString& path)
 {
     struct stat info;
@@ -72,17 +67,17 @@ ChangeResult DiskChanges::remove(const QString& diskKey)
 {
     if (diskKey.isEmpty()) {
         m_prompt.error(kNoneSelected);
-        return ended(ChangeOutcome::Refused);
+        return {ChangeOutcome::Refused};
     }
     const int index = m_database.findDisk(diskKey);
     if (index == 0)
-        return ended(ChangeOutcome::Cancelled);
+        return {ChangeOutcome::Cancelled};
     const QString recordPath = m_database.disks().at(index).path;
     if (!m_prompt.yesNo(QStringLiteral("Delete?"),
                         QStringLiteral("Are you sure you want to delete the disk: ") + recordPath +
                             u'?',
                         PromptIcon::Question, PromptAnswer::No))
-        return ended(ChangeOutcome::Cancelled);
+        return {ChangeOutcome::Cancelled};
     if (m_hooks.closeSearch)
         m_hooks.closeSearch();
 
@@ -90,7 +85,7 @@ ChangeResult DiskChanges::remove(const QString& diskKey)
     {
         ChangeJournal journal(m_database.folder());
         if (!mayChange(journal, recordPath))
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         PendingChange change;
         change.kind = PendingChange::Kind::DeleteDisk;
         change.from = recordPath;
@@ -99,7 +94,7 @@ ChangeResult DiskChanges::remove(const QString& diskKey)
         if (!result.applied) {
             m_prompt.error(
                 QStringLiteral("Unable to delete the disk %1: %2").arg(recordPath, result.error));
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         }
         leftToDo = result.error;
     }
@@ -108,18 +103,18 @@ ChangeResult DiskChanges::remove(const QString& diskKey)
         view->setStatusText(m_database.diskCountText());
     if (!leftToDo.isEmpty())
         m_prompt.message(QStringLiteral("Disk deleted"), leftToDo, PromptIcon::Exclamation);
-    return ended(ChangeOutcome::Done);
+    return {ChangeOutcome::Done};
 }
 
 ChangeResult DiskChanges::rename(const QString& diskKey)
 {
     if (diskKey.isEmpty()) {
         m_prompt.error(kNoneSelected);
-        return ended(ChangeOutcome::Refused);
+        return {ChangeOutcome::Refused};
     }
     const int index = m_database.findDisk(diskKey);
     if (index == 0)
-        return ended(ChangeOutcome::Cancelled);
+        return {ChangeOutcome::Cancelled};
     const QString oldName = keys::diskName(diskKey);
     QString newName = oldName;
     if (!m_prompt.input(QStringLiteral("Input required"),
@@ -129,11 +124,11 @@ ChangeResult DiskChanges::rename(const QString& diskKey)
         newName.clear();
     newName = newName.trimmed();
     if (newName.isEmpty())
-        return ended(ChangeOutcome::Cancelled);
+        return {ChangeOutcome::Cancelled};
     if (!nameIsValid(newName)) {
         m_prompt.error(QStringLiteral(
             "Disk names cannot contain the following characters: \\ / : * ? \" < > |"));
-        return ended(ChangeOutcome::Refused);
+        return {ChangeOutcome::Refused};
     }
     if (m_hooks.closeSearch)
         m_hooks.closeSearch();
@@ -144,7 +139,7 @@ ChangeResult DiskChanges::rename(const QString& diskKey)
     {
         ChangeJournal journal(m_database.folder());
         if (!mayChange(journal, oldPath))
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         PendingChange change;
         change.kind = PendingChange::Kind::MoveDisk;
         change.from = oldPath;
@@ -153,42 +148,42 @@ ChangeResult DiskChanges::rename(const QString& diskKey)
         for (const QString& suffix : std::as_const(change.suffixes)) {
             if (newPath == oldPath || exists(m_database.folder().nativePath(newPath + suffix))) {
                 m_prompt.error(unable);
-                return ended(ChangeOutcome::Refused);
+                return {ChangeOutcome::Refused};
             }
         }
         const ChangeJournal::Result result = journal.apply(change);
         if (!result.applied) {
             m_prompt.error(result.pending ? unable + u'\n' + result.error : unable);
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         }
     }
     const QString newKey = newPath + u'\\';
     m_database.renameDisk(oldPath + u'\\', newKey);
-    return ended(ChangeOutcome::Done, newKey);
+    return {ChangeOutcome::Done, newKey};
 }
 
 ChangeResult DiskChanges::move(const QString& diskKey, const TargetChooser& chooseTarget)
 {
     if (diskKey.isEmpty())
-        return ended(ChangeOutcome::Cancelled);
+        return {ChangeOutcome::Cancelled};
     const QString catalogue = keys::catalogueName(diskKey);
     const int index = m_database.findDisk(diskKey);
     if (index == 0)
-        return ended(ChangeOutcome::Cancelled);
+        return {ChangeOutcome::Cancelled};
     const QString target = chooseTarget(catalogue);
     if (target.isEmpty() || target == u":")
-        return ended(ChangeOutcome::Cancelled);
+        return {ChangeOutcome::Cancelled};
 
     const QString oldPath = m_database.disks().at(index).path;
     const QString newPath = target + keys::lastName(oldPath);
     {
         ChangeJournal journal(m_database.folder());
         if (!mayChange(journal, oldPath))
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         if (exists(m_database.folder().recordFile(newPath, kInfoSuffix))) {
             m_prompt.error(
                 QStringLiteral("There is already a disk with this name in the target catalogue"));
-            return ended(ChangeOutcome::Refused);
+            return {ChangeOutcome::Refused};
         }
         if (m_hooks.closeSearch)
             m_hooks.closeSearch();
@@ -203,7 +198,7 @@ ChangeResult DiskChanges::move(const QString& diskKey, const TargetChooser& choo
                 target == u".\\" ? QString::fromUtf16(kNoCatalogueText) : target.chopped(1);
             m_prompt.error(QStringLiteral("Unable to move the disk %1 to %2: %3")
                                .arg(oldPath, into, result.error));
-            return ended(ChangeOutcome::Failed);
+            return {ChangeOutcome::Failed};
         }
     }
     const QString newKey = newPath + u'\\';
@@ -211,7 +206,7 @@ ChangeResult DiskChanges::move(const QString& diskKey, const TargetChooser& choo
     m_database.addDisk(newKey);
     if (DatabaseView* view = m_database.view())
         view->setStatusText(m_database.diskCountText());
-    return ended(ChangeOutcome::Done, newKey);
+    return {ChangeOutcome::Done, newKey};
 }
 
 } // namespace dovrin
