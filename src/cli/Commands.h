@@ -12,6 +12,8 @@ std::span<const Command> baseCommands();
 // Managing catalogues and disks: DISK is a record path, with / or \ (Holidays/Photos,
 // ./Photos).
 std::span<const Command> manageCommands();
+// The real disk: path, open, copy.
+std::span<const Command> fileCommands();
 
 int runDisks(CliContext& context);
 int runCatalogue(CliContext& context);

@@ -12,6 +12,7 @@ namespace {
 const std::span<const Command> kGroups[] = {
     baseCommands(),
     manageCommands(),
+    fileCommands(),
 };
 
 void printHelp(FILE* to)

@@ -272,6 +272,7 @@ void MainWindow::setCommand(const QString& actionName, std::function<void()> han
     toolsMenuOpening();
     catalogueMenuOpening();
     diskMenuOpening();
+    fileMenuOpening();
     // The toolbar buttons stand for their menu items.
     static const QHash<QString, QString> buttonOf = {
         {QStringLiteral("mnuNewDisk"), QStringLiteral("cmdNew")},

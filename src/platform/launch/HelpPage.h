@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace dovrin::platform {
+
+// The user guide, Help.html: beside the executable (a build, a portable copy), else in the
+// installed layout's share/dovrin next to the executable's bin folder. When neither holds it,
+// the path beside the executable.
+QString helpPagePath(const QString& executableFolder);
+
+// Opens the user guide with the program registered for it; nothing at all happens when there
+// is none.
+void openHelpPage();
+
+// Starts the browser with `address` as its one argument. False when there is none.
+bool openWebAddress(const QString& address);
+
+} // namespace dovrin::platform
