@@ -1,23 +1,18 @@
 #include "HelpPage.h"
 
 #include "RegisteredProgram.h"
+#include "config/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 namespace dovrin::platform {
 
 QString helpPagePath(const QString& executableFolder)
 {
-    const QDir folder(executableFolder);
-    const QString beside = folder.filePath(QStringLiteral("Help.html"));
-    const QString installed =
-        QDir::cleanPath(folder.filePath(QStringLiteral("../share/dovrin/Help.html")));
-    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
-        return installed;
-    return beside;
+    const QString found = helpPagePathFor(executableFolder);
+    return found.isEmpty() ? QDir(executableFolder).filePath(QStringLiteral("Help.html")) : found;
 }
 
 void openHelpPage()

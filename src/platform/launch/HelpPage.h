@@ -4,9 +4,8 @@
 
 namespace dovrin::platform {
 
-// The user guide, Help.html: beside the executable (a build, a portable copy), else in the
-// installed layout's share/dovrin next to the executable's bin folder. When neither holds it,
-// the path beside the executable.
+// The user guide, Help.html, where helpPagePathFor() finds it (beside the executable, else in
+// the installed program's data folder). When neither holds it, the path beside the executable.
 QString helpPagePath(const QString& executableFolder);
 
 // Opens the user guide with the program registered for it; nothing at all happens when there

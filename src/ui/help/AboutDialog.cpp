@@ -1,6 +1,7 @@
 #include "AboutDialog.h"
 
 #include "BuildInfo.h"
+#include "common/Twips.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -71,8 +72,8 @@ AboutDialog::AboutDialog(std::function<bool(const QString&)> openWebAddress, QWi
     connect(m_flashTimer, &QTimer::timeout, this, &AboutDialog::flashTick);
 
     // The wrapped labels take the height they need at this width, and no more.
-    constexpr int kWidth = 420;
-    setFixedSize(kWidth, layout->heightForWidth(kWidth));
+    const int width = toPixelsX(6300);
+    setFixedSize(width, layout->heightForWidth(width));
 }
 
 QString AboutDialog::versionText(int major, int minor)

@@ -15,7 +15,7 @@ CatalogueChooser::CatalogueChooser(const DatabaseFolder& database, const QString
 {
     setObjectName(QStringLiteral("CatSelect"));
     setWindowTitle(QStringLiteral("Select Catalogue..."));
-    setFixedSize(twips(4500), twips(1110));
+    setFixedSize(toPixelsX(4500), toPixelsY(1110));
 
     m_select = place(new QComboBox(this), "cmbSelect", 120, 120, 4260, 315);
     auto* ok = place(new QPushButton(QStringLiteral("OK"), this), "cmdOK", 1860, 600, 1200, 375);
