@@ -5,11 +5,20 @@
 
 #include <span>
 
+namespace dovrin {
+class Database;
+}
+
 namespace dovrin::cli {
 
 // Each group of commands has its table beside its code; main() lists the groups.
 // Browsing and cataloguing: disks, catalogue, comment, comments, search.
 std::span<const Command> baseCommands();
+// Managing catalogues and disks: DISK is a record path, with / or \ (Holidays/Photos,
+// ./Photos).
+std::span<const Command> manageCommands();
+// The key of the loaded disk that a DISK argument names; empty after saying there is none.
+QString diskKeyArgument(const Database& database, const QString& argument);
 // The real disk: path, open, copy.
 std::span<const Command> fileCommands();
 

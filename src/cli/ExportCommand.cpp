@@ -2,7 +2,6 @@
 #include "Commands.h"
 #include "reports/TextExport.h"
 #include "store/Database.h"
-#include "store/Keys.h"
 
 #include <cstdio>
 
@@ -59,12 +58,9 @@ int runExport(CliContext& context)
     if (all)
         return listings.exportAll(target).failed > 0 ? kFailure : kSuccess;
 
-    QString disk = args.first();
-    disk.replace(u'/', keys::kSeparator); // Holidays/Photos names Holidays\Photos
-    if (keys::findDisk(database.disks(), disk) == 0) {
-        std::fprintf(stderr, "dovrin-cli: no disk %s\n", qPrintable(args.first()));
+    const QString disk = diskKeyArgument(database, args.first());
+    if (disk.isEmpty())
         return kRefused;
-    }
     switch (listings.exportDisk(disk, target)) {
     case reports::TextExport::Result::Written:
         return kSuccess;

@@ -8,7 +8,6 @@
 #include "search/SearchTexts.h"
 #include "search/TextMatcher.h"
 #include "store/Database.h"
-#include "store/Keys.h"
 
 #include <cstdio>
 #include <functional>
@@ -137,13 +136,9 @@ int runPrint(CliContext& context)
         return kFailure;
     QString disk;
     if (printout != CataloguePrintout::Kind::DiskList) {
-        QString key = args.at(1);
-        key.replace(u'/', keys::kSeparator); // Holidays/Photos names Holidays\Photos
-        const int index = keys::findDisk(database.disks(), key);
-        if (index == 0) {
-            std::fprintf(stderr, "dovrin-cli: no disk %s\n", qPrintable(args.at(1)));
+        const int index = database.findDisk(diskKeyArgument(database, args.at(1)));
+        if (index == 0)
             return kRefused;
-        }
         const DiskEntry& entry = database.disks().at(index);
         if (printout == CataloguePrintout::Kind::Contents && entry.foldersOnly != 0) {
             std::fprintf(stderr, "dovrin-cli: %s was catalogued with folders only\n",

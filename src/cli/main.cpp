@@ -15,6 +15,7 @@ namespace {
 // The groups of commands, in the order --help lists them.
 const std::span<const Command> kGroups[] = {
     baseCommands(),
+    manageCommands(),
     fileCommands(),
     reportCommands(),
 };

@@ -48,7 +48,7 @@ private Q_SLOTS:
             << u"Photos.txt"_s << 0 << QStringList{u"Photos.txt"_s} << QString() << QString();
         QTest::newRow("unknown disk")
             << QStringList{u"export"_s, u"Photos"_s, u"OUT"_s} << QString() << 2 << QStringList()
-            << QString() << u"no disk Photos"_s;
+            << QString() << u"there is no disk Photos"_s;
         QTest::newRow("print a tree, disk named with /")
             << QStringList{u"print"_s, u"tree"_s,  u"Holidays/Photos"_s, u"--font-size"_s,
                            u"8"_s,     u"--pdf"_s, u"OUT/p.pdf"_s}
