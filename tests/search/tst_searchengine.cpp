@@ -234,7 +234,7 @@ void TestSearchEngine::emptyText()
 
     QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
              SearchEngine::End::Completed);
-    QCOMPARE(rows.rows.size(), 13);
+    QCOMPARE(rows.rows.size(), 15);
     QVERIFY(engine.listAll());
 }
 
