@@ -9,6 +9,8 @@ namespace dovrin::cli {
 // Each group of commands has its table beside its code; main() lists the groups.
 // Browsing and cataloguing: disks, catalogue, comment, comments, search.
 std::span<const Command> baseCommands();
+// The real disk: path, open, copy.
+std::span<const Command> fileCommands();
 
 int runDisks(CliContext& context);
 int runCatalogue(CliContext& context);

@@ -2,6 +2,7 @@
 #include "MessageBoxPrompt.h"
 #include "TestFiles.h"
 #include "UiTestDatabase.h"
+#include "common/Twips.h"
 #include "config/Settings.h"
 #include "config/Startup.h"
 #include "filelist/KeyedListModel.h"
@@ -55,6 +56,8 @@ private:
                 m_window->setCommand(name, [this, name] { m_ran << name; });
         }
     }
+
+    static int twipsOf(int pixels) { return qRound(ui::toTwipsX(pixels)); }
 
     QPoint centerOf(QTreeWidgetItem* item) { return tree()->visualItemRect(item).center(); }
 
@@ -457,36 +460,38 @@ private Q_SLOTS:
             QTest::mouseMove(bar, QPoint(dx, 10));
             QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(dx, 10));
         };
-        drag(-200); // would put the bar at -100 twips: ignored as a whole
+        drag(-ui::toPixelsX(2800)); // would put the bar at about 100 twips: ignored as a whole
         QCOMPARE(m_window->splitterLeft(), 2900);
         drag(-100);
-        QCOMPARE(m_window->splitterLeft(), 2900 - 1500);
-        drag(-26); // 1400 - 390 = 1010
-        QCOMPARE(m_window->splitterLeft(), 1010);
-        drag(-1);
-        QCOMPARE(m_window->splitterLeft(), 1010);
+        QCOMPARE(m_window->splitterLeft(), 2900 - twipsOf(100));
+        // A pixel at a time, the bar stops at 1000 twips.
+        for (int i = 0; i < 300; ++i)
+            drag(-1);
+        QVERIFY(m_window->splitterLeft() >= 1000);
+        QVERIFY(m_window->splitterLeft() < 1000 + twipsOf(1));
+        const int left = m_window->splitterLeft();
 
         // Far right: the list keeps 1000 twips.
-        const int inner = m_window->centralWidget()->width() * 15;
+        const int inner = twipsOf(m_window->centralWidget()->width());
         drag(1000);
-        QCOMPARE(m_window->splitterLeft(), 1010);
+        QCOMPARE(m_window->splitterLeft(), left);
         const int maxLeft = inner - 130 - 1000 - 70;
-        drag((maxLeft - 1010) / 15);
+        drag(ui::toPixelsX(maxLeft - left) - 1);
         QVERIFY(m_window->splitterLeft() <= maxLeft);
-        QVERIFY(m_window->splitterLeft() > maxLeft - 15);
+        QVERIFY(m_window->splitterLeft() > maxLeft - 2 * twipsOf(1));
         QVERIFY(!bar->isDragging());
     }
 
     void shrinkingPushesTheSplitterLeft()
     {
-        m_window->dragSplitter(m_window->centralWidget()->width() * 15 - 1200 - 2900);
+        m_window->dragSplitter(twipsOf(m_window->centralWidget()->width()) - 1200 - 2900);
         const int before = m_window->splitterLeft();
-        m_window->resize(400, 300);
-        QTRY_COMPARE(m_window->centralWidget()->width(), 400);
-        QCOMPARE(m_window->splitterLeft(), 400 * 15 - 1000 - 70);
+        m_window->resize(m_window->minimumSize());
+        QTRY_COMPARE(m_window->centralWidget()->width(), m_window->minimumWidth());
+        QCOMPARE(m_window->splitterLeft(), twipsOf(m_window->minimumWidth()) - 1000 - 70);
         QVERIFY(m_window->splitterLeft() < before);
-        QCOMPARE(m_window->list()->width(), qRound((1000 - 130) / 15.0));
-        QCOMPARE(m_window->tree()->width(), qRound(m_window->splitterLeft() / 15.0));
+        QCOMPARE(m_window->list()->width(), ui::toPixelsX(1000 - 130));
+        QCOMPARE(m_window->tree()->width(), ui::toPixelsX(m_window->splitterLeft()));
     }
 
     void geometryRoundTripThroughTheConfigFile()
@@ -504,15 +509,17 @@ private Q_SLOTS:
         m_window->setShutdown([&] { shutDown = true; });
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QCOMPARE(m_window->geometry(), QRect(100, 60, 600, 400));
+        const QRect stored(ui::toPixelsX(1500), ui::toPixelsY(900), ui::toPixelsX(9000),
+                           ui::toPixelsY(6000));
+        QCOMPARE(m_window->geometry(), stored);
         QCOMPARE(m_window->splitterLeft(), 2000);
-        QCOMPARE(m_window->list()->columnWidthPixels(1), 100);
+        QCOMPARE(m_window->list()->columnWidthPixels(1), ui::toPixelsX(1500));
 
         // Closed maximised, the normal geometry is what is kept.
         m_window->dragSplitter(150);
-        m_window->list()->setColumnWidthPixels(2, 77);
+        m_window->list()->setColumnWidthPixels(3, 300);
         m_window->showMaximized();
-        QTRY_VERIFY(m_window->width() > 600);
+        QTRY_VERIFY(m_window->width() > stored.width());
         m_window->close();
         QVERIFY(shutDown);
         m_window.reset();
@@ -525,11 +532,15 @@ private Q_SLOTS:
         QCOMPARE(next.settings().windowWidth, 9000);
         QCOMPARE(next.settings().windowHeight, 6000);
         QCOMPARE(next.settings().splitterLeft, 2150);
-        QCOMPARE(next.settings().columnWidth3, 77.0 * 15);
+        // Columns left alone keep their widths to the digit, the widened Modified one too.
+        QCOMPARE(next.settings().columnWidth1, 1709.858);
+        QCOMPARE(next.settings().columnWidth2, 1500.0);
+        QCOMPARE(next.settings().columnWidth3, 1301.102);
+        QCOMPARE(next.settings().columnWidth4, double(twipsOf(300)));
         MainWindow reopened(next, *m_database, m_prompt);
         reopened.setShutdown([] {});
-        QCOMPARE(reopened.geometry(), QRect(100, 60, 600, 400));
-        QCOMPARE(reopened.list()->columnWidthPixels(2), 77);
+        QCOMPARE(reopened.geometry(), stored);
+        QCOMPARE(reopened.list()->columnWidthPixels(3), 300);
         QVERIFY(!reopened.isMaximized());
     }
 

@@ -1,6 +1,7 @@
 #include "TextCodec.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace dovrin::text {
 
@@ -81,6 +82,24 @@ QString decode(QByteArrayView bytes)
 QByteArray encode(const QString& text)
 {
     return text.toUtf8();
+}
+
+bool encodeWindows1252(QStringView text, QByteArray& bytes)
+{
+    bytes.resize(text.size());
+    char* out = bytes.data();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            *out++ = char(u);
+            continue;
+        }
+        const char16_t* hit = std::find(std::begin(kHighControls), std::end(kHighControls), u);
+        if (hit == std::end(kHighControls))
+            return false;
+        *out++ = char(0x80 + (hit - kHighControls));
+    }
+    return true;
 }
 
 } // namespace dovrin::text

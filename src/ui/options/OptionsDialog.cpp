@@ -58,7 +58,7 @@ OptionsDialog::OptionsDialog(Settings& settings, const DatabaseFolder& database,
 {
     setObjectName(QStringLiteral("Options"));
     setWindowTitle(QStringLiteral("Options"));
-    setFixedSize(twips(6120), twips(4560));
+    setFixedSize(toPixelsX(6120), toPixelsY(4560));
 
     m_tabs = place(new QTabBar(this), "tbsOptions", 120, 120, 5880, 360);
     m_tabs->setDrawBase(false);
@@ -159,7 +159,7 @@ QWidget* OptionsDialog::buildFilteringPage()
                                         "the catalogue."),
                          120, 2670, 5400);
     note->setWordWrap(true);
-    note->resize(note->width(), twips(480));
+    note->resize(note->width(), toPixelsY(480));
     connect(m_add, &QPushButton::clicked, this, &OptionsDialog::addEntry);
     connect(remove, &QPushButton::clicked, this, &OptionsDialog::removeEntry);
     return page;
