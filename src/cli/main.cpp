@@ -13,6 +13,7 @@ namespace {
 // The groups of commands, in the order --help lists them.
 const std::span<const Command> kGroups[] = {
     baseCommands(),
+    manageCommands(),
     fileCommands(),
 };
 

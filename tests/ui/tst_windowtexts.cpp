@@ -40,6 +40,7 @@ const struct
     {"Add", "mnuNewDisk", ""},
     {"Options", "mnuOptions", ""},
     {"DiskInfo", "mnuDiskInfo", "Holidays\\Photos\\"},
+    {"CatSelect", "mnuMoveDiskToCat", "Holidays\\Photos\\"},
     {"About", "mnuAbout", ""},
 };
 
