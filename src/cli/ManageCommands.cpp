@@ -283,6 +283,11 @@ const Command kManageCommands[] = {
 
 } // namespace
 
+QString diskKeyArgument(const Database& database, const QString& argument)
+{
+    return diskKeyOf(database, argument);
+}
+
 std::span<const Command> manageCommands()
 {
     return kManageCommands;
