@@ -21,16 +21,12 @@ constexpr int kDiffers = 3;
 
 // The disk named on the command line: Holidays\Photos, Holidays/Photos, .\Photos or Photos
 // (a disk of no catalogue). Its table index, or 0.
-int diskOfArgument(const Database& database, QString name)
+// The table index of the loaded disk DISK names, as the disk commands take it
+// (CATALOGUE/NAME, ./NAME); 0 after saying there is none.
+int diskOfArgument(const Database& database, const QString& argument)
 {
-    name.replace(u'/', u'\\');
-    while (name.endsWith(u'\\'))
-        name.chop(1);
-    if (name.startsWith(u'\\'))
-        name.prepend(u'.');
-    else if (!name.contains(u'\\'))
-        name.prepend(QStringLiteral(".\\"));
-    return name.isEmpty() ? 0 : database.findDisk(name + u'\\');
+    const QString key = diskKeyArgument(database, argument);
+    return key.isEmpty() ? 0 : database.findDisk(key);
 }
 
 // [--same-date | --content] [--min-size BYTES], and the other arguments in `rest`.
@@ -62,12 +58,6 @@ bool parseQuery(const QStringList& args, copies::CopiesQuery& query, QStringList
 int usage(const char* text)
 {
     std::fprintf(stderr, "usage: dovrin-cli [--database DIR] %s\n", text);
-    return kRefused;
-}
-
-int noSuchDisk(const QString& name)
-{
-    std::fprintf(stderr, "dovrin-cli: there is no disk %s\n", qPrintable(name));
     return kRefused;
 }
 
@@ -104,7 +94,7 @@ int findCopies(CliContext& context, const char* usageText, bool onlyOn)
     if (onlyOn) {
         query.onlyOnDisk = diskOfArgument(database, rest.first());
         if (query.onlyOnDisk == 0)
-            return noSuchDisk(rest.first());
+            return kRefused;
     }
     copies::CopiesEngine engine(database.folder(), database.disks());
     TerminalProgress progress;
@@ -153,7 +143,7 @@ int runVerify(CliContext& context)
         return kFailure;
     const int disk = diskOfArgument(database, context.args.first());
     if (disk == 0)
-        return noSuchDisk(context.args.first());
+        return kRefused;
     StderrPrompt quiet;
     Startup startup(quiet, programFolder());
     startup.peekSettings();

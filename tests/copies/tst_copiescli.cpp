@@ -72,22 +72,22 @@ void TestCopiesCli::commands_data()
                             << QStringList{".\\A\\big.iso\tbig.iso", ".\\B\\big.iso\tbig.iso", "",
                                            ".\\A\\x.jpg\tx.jpg", ".\\B\\X.JPG\tX.JPG"}
                             << "2 group(s) of copies, 4 file(s), 1,958 KB in extra copies\n";
-    QTest::newRow("only-on") << QStringList{"only-on", "B"} << 0
+    QTest::newRow("only-on") << QStringList{"only-on", "./B"} << 0
                              << QStringList{".\\B\\other\tother"}
                              << "1 file(s) only on this disk, 0 KB";
     QTest::newRow("only-on, minimum size")
         << QStringList{"only-on", ".\\B", "--min-size", "8"} << 0 << QStringList{}
         << "Every file of this disk is also on another disk.";
-    QTest::newRow("verify") << QStringList{"verify", "C"} << 3
+    QTest::newRow("verify") << QStringList{"verify", "./C"} << 3
                             << QStringList{"damaged\t.\\C\\f.txt"} << "0 missing, 0 new";
-    QTest::newRow("verify, disk not there") << QStringList{"verify", "A"} << 1 << QStringList{}
+    QTest::newRow("verify, disk not there") << QStringList{"verify", "./A"} << 1 << QStringList{}
                                             << "Please insert volume 'A' in drive /media/disk/";
     QTest::newRow("bad size") << QStringList{"copies", "--min-size", "ten"} << 2 << QStringList{}
                               << "usage:";
     QTest::newRow("two criteria") << QStringList{"copies", "--same-date", "--content"} << 2
                                   << QStringList{} << "usage:";
     QTest::newRow("unknown option")
-        << QStringList{"only-on", "A", "--fast"} << 2 << QStringList{} << "usage:";
+        << QStringList{"only-on", "./A", "--fast"} << 2 << QStringList{} << "usage:";
     QTest::newRow("unknown disk") << QStringList{"verify", "Nowhere"} << 2 << QStringList{}
                                   << "there is no disk Nowhere";
 }

@@ -1,4 +1,4 @@
-#include "../ui/UiTestDatabase.h"
+#include "UiTestDatabase.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -2,6 +2,9 @@
 #include "MessageBoxPrompt.h"
 #include "TestFiles.h"
 #include "UiTestDatabase.h"
+#include "add/AddDiskDialog.h"
+#include "commands/Commands.h"
+#include "comments/CommentStore.h"
 #include "common/Twips.h"
 #include "config/Settings.h"
 #include "config/Startup.h"
@@ -11,13 +14,16 @@
 #include "mainwindow/DiskInfoDialog.h"
 #include "mainwindow/DragBar.h"
 #include "mainwindow/MainWindow.h"
+#include "search/SearchWindow.h"
 #include "store/Database.h"
 #include "store/Keys.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -42,6 +48,7 @@ private:
     std::unique_ptr<Startup> m_startup;
     std::unique_ptr<Database> m_database;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<ui::CommandContext> m_context;
     QStringList m_ran;
 
     CatalogueTree* tree() { return m_window->tree(); }
@@ -64,6 +71,45 @@ private:
     void rightClick(const QPoint& pos)
     {
         QTest::mouseClick(tree()->viewport(), Qt::RightButton, {}, pos);
+    }
+
+    // The real commands of every menu, as the program plugs them in.
+    ui::CommandContext& installCommands()
+    {
+        m_context = std::make_unique<ui::CommandContext>(
+            ui::CommandContext{*m_window, *m_database, *m_startup, m_prompt, {}});
+        ui::installCommands(*m_context);
+        return *m_context;
+    }
+
+    // Runs a menu item by its shortcut, as a user would, with the window's focus.
+    void press(QKeySequence keys)
+    {
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keySequence(m_window.get(), keys);
+    }
+
+    // Answers the modal catalogue chooser that the next command opens.
+    // Answers the modal catalogue chooser once the next command has opened it.
+    void chooseCatalogueLater(const QString& choice, QStringList* offered = nullptr)
+    {
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [=] {
+            QWidget* chooser = QApplication::activeModalWidget();
+            if (!chooser || chooser->objectName() != QLatin1String("CatSelect"))
+                return;
+            poll->deleteLater();
+            QCOMPARE(chooser->windowTitle(), QStringLiteral("Select Catalogue..."));
+            auto* select = chooser->findChild<QComboBox*>(QStringLiteral("cmbSelect"));
+            for (int i = 0; offered && i < select->count(); ++i)
+                offered->append(select->itemText(i));
+            select->setCurrentText(choice);
+            const char* button = choice.isEmpty() ? "cmdCancel" : "cmdOK";
+            QTest::mouseClick(chooser->findChild<QPushButton*>(QLatin1String(button)),
+                              Qt::LeftButton);
+        });
+        poll->start(10);
     }
 
     void closeMenus()
@@ -95,6 +141,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        m_context.reset();
         m_window.reset();
         m_database.reset();
         const int unanswered = MessageBoxPrompt::pendingAnswers();
@@ -642,6 +689,115 @@ private Q_SLOTS:
         m_startup->settings().databasePath = m_dir.path();
         m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
         QCOMPARE(m_window->statusText(1), QStringLiteral(" 3 disks catalogued"));
+    }
+
+    // Create a catalogue, move a disk into it, rename the disk and the catalogue: the comment
+    // made first is still on its file; then delete the disk and the catalogue.
+    void manageCataloguesAndDisksFromTheMenus()
+    {
+        ui::CommandContext& context = installCommands();
+        CommentStore store{DatabaseFolder(m_dir.path())};
+        QVERIFY(store.set(QStringLiteral("Holidays\\Photos\\readme.txt"), QStringLiteral("kept")));
+
+        MessageBoxPrompt::setNextInput(QStringLiteral(" Work "));
+        m_window->action(QStringLiteral("mnuNewCatalogue"))->trigger();
+        QCOMPARE(CatalogueTree::tagOf(node(QStringLiteral("Work\\"))), QStringLiteral("CAT"));
+
+        // Cancel in the chooser changes nothing; a move unloads the search window, as every
+        // command that changes keys does (the core's tests count the calls).
+        context.search = new ui::SearchWindow(*m_database, m_window.get(), m_window.get());
+        tree()->selectNode(QStringLiteral("Holidays\\Photos\\"));
+        chooseCatalogueLater(QString());
+        press(QKeySequence(QStringLiteral("Ctrl+M")));
+        QVERIFY(!context.search.isNull() && node(QStringLiteral("Holidays\\Photos\\")));
+        QStringList offered;
+        chooseCatalogueLater(QStringLiteral("Work"), &offered);
+        press(QKeySequence(QStringLiteral("Ctrl+M")));
+        QVERIFY(context.search.isNull());
+        QVERIFY(!offered.contains(QStringLiteral("Holidays")));
+        QCOMPARE(offered.first(), QStringLiteral("<no catalogue>"));
+        QCOMPARE(tree()->selectedKey(), QStringLiteral("Work\\Photos\\"));
+        QCOMPARE(CatalogueTree::tagOf(node(QStringLiteral("Work\\Photos\\"))),
+                 QStringLiteral("DISKIN"));
+        QCOMPARE(m_database->disks().at(3).path, QStringLiteral("Work\\Photos"));
+        QCOMPARE(m_window->location(), QStringLiteral("Work\\Photos\\"));
+
+        MessageBoxPrompt::setNextInput(QStringLiteral("Pics"));
+        press(QKeySequence(QStringLiteral("Ctrl+R")));
+        QCOMPARE(tree()->selectedKey(), QStringLiteral("Work\\Pics\\"));
+        QCOMPARE(m_database->disks().at(3).path, QStringLiteral("Work\\Pics"));
+        QVERIFY(node(QStringLiteral("Work\\Pics\\Games\\")));
+
+        tree()->selectNode(QStringLiteral("Work\\"));
+        MessageBoxPrompt::setNextInput(QStringLiteral("Trips"));
+        m_window->action(QStringLiteral("mnuRenameCatalogue"))->trigger();
+        QVERIFY(!node(QStringLiteral("Work\\")));
+        QVERIFY(node(QStringLiteral("Trips\\Pics\\")));
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 3 disks catalogued"));
+        m_window->fillFileList(QStringLiteral("Trips\\Pics\\"));
+        ui::ListView* list = m_window->list();
+        QCOMPARE(
+            list->listModel()->text(list->rowOfKey(QStringLiteral("Trips\\Pics\\readme.txt")), 3),
+            QStringLiteral("kept"));
+
+        tree()->selectNode(QStringLiteral("Trips\\Pics\\"));
+        MessageBoxPrompt::setNextAnswer(PromptAnswer::Yes);
+        m_window->action(QStringLiteral("cmdDel"))->trigger();
+        QCOMPARE(MessageBoxPrompt::answeredRequests().last().defaultAnswer, PromptAnswer::No);
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 2 disks catalogued"));
+        QVERIFY(store.entries().isEmpty());
+        tree()->selectNode(QStringLiteral("Trips\\"));
+        m_window->action(QStringLiteral("cmdDel"))->trigger();
+        QVERIFY(!node(QStringLiteral("Trips\\")));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("Trips"))));
+
+        // The last disks go: nothing left to list.
+        for (const char* key : {".\\Loose\\", "Holidays\\Videos\\"}) {
+            tree()->selectNode(QLatin1String(key));
+            MessageBoxPrompt::setNextAnswer(PromptAnswer::Yes);
+            press(QKeySequence(QStringLiteral("Ctrl+D")));
+        }
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 0 disks catalogued"));
+        QCOMPARE(m_window->list()->rowCount(), 0);
+    }
+
+    void commandsOpeningTheAddDialog_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("disks");
+        QTest::addColumn<QString>("title"); // empty: the limit message instead
+        QTest::newRow("new, 999 disks") << "mnuNewDisk" << 999 << "Catalogue a disk";
+        QTest::newRow("new, 1000 disks") << "mnuNewDisk" << 1000 << "";
+        QTest::newRow("update") << "mnuUpdateDisk" << 3 << "Update a disk";
+    }
+
+    void commandsOpeningTheAddDialog()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, disks);
+        QFETCH(QString, title);
+        installCommands();
+        tree()->selectNode(QStringLiteral(".\\Loose\\"));
+        while (m_database->disks().count() < disks)
+            m_database->disks().append(
+                {QStringLiteral(".\\D%1").arg(m_database->disks().count()), {}, {}, {}, 0});
+        QString opened, disk;
+        QTimer::singleShot(0, this, [&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = dialog->windowTitle();
+                disk = dialog->findChild<QComboBox*>(QStringLiteral("comDiskList"))->currentText();
+                dialog->reject();
+            }
+        });
+        if (title.isEmpty())
+            MessageBoxPrompt::setNextAnswer(PromptAnswer::Ok);
+        m_window->action(command)->trigger();
+        QCOMPARE(opened, title);
+        if (title.isEmpty())
+            QCOMPARE(MessageBoxPrompt::answeredRequests().last().text,
+                     QStringLiteral("Dovrin 2 does not support more than 1000 disks"));
+        if (command == u"mnuUpdateDisk")
+            QCOMPARE(disk, QStringLiteral("\\Loose"));
     }
 };
 

@@ -37,10 +37,13 @@ const struct
 } kWindows[] = {
     {"Base", "", ""},
     {"Search", "mnuSearch", ""},
+    {"Copies", "mnuCopies", ""},
     {"Add", "mnuNewDisk", ""},
     {"Options", "mnuOptions", ""},
     {"DiskInfo", "mnuDiskInfo", "Holidays\\Photos\\"},
+    {"CatSelect", "mnuMoveDiskToCat", "Holidays\\Photos\\"},
     {"About", "mnuAbout", ""},
+    {"FormPrint", "mnuPrint", ""},
 };
 
 // The platform's font, 1.5 times as large, and a desktop font whose digits differ in width.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Fingerprint.h"
+#include "store/RecordFiles.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,7 +20,7 @@ namespace dovrin::copies {
 // Lines end with CR LF. The second line ties the file to the exact file-list file it was made
 // for: a side file left behind by a program that catalogued the disk again without
 // fingerprints no longer matches and is ignored.
-inline constexpr char kFingerprintSuffix[] = ".fp";
+using dovrin::kFingerprintSuffix;
 
 // One entry per file line of the file-list file, in its order.
 using Fingerprints = std::vector<std::optional<Fingerprint>>;

@@ -319,7 +319,7 @@ void SearchEngine::addItem(const QString& containerKey, QString name, qint64 siz
         row.hasSize = true;
         row.modified = modified;
         row.hasModified = true;
-        m_foundSize += size;
+        m_foundSize = DisplayFormat::addSize(m_foundSize, size);
     }
     m_sink->addRow(row);
     ++m_foundCount;

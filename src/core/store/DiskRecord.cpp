@@ -40,7 +40,11 @@ InfoReadStatus readInfoFile(const QString& nativePath, DiskInfo& info, QString* 
     const QByteArray data = readHead(nativePath, ok);
     if (!ok)
         return InfoReadStatus::Unreadable;
+    return parseInfoFile(data, info, version);
+}
 
+InfoReadStatus parseInfoFile(QByteArrayView data, DiskInfo& info, QString* version)
+{
     LineReader lines(data);
     QByteArrayView line;
     lines.next(line); // an empty file has an empty first line
@@ -91,7 +95,12 @@ bool readTreeFile(const QString& nativePath, QStringList& folderKeys)
     QFile file(nativePath);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray data = file.readAll();
+    parseTreeFile(file.readAll(), folderKeys);
+    return true;
+}
+
+void parseTreeFile(QByteArrayView data, QStringList& folderKeys)
+{
     LineReader lines(data);
     QByteArrayView line;
     while (lines.next(line)) {
@@ -99,7 +108,6 @@ bool readTreeFile(const QString& nativePath, QStringList& folderKeys)
         if (!line.isEmpty())
             folderKeys.append(text::decode(line));
     }
-    return true;
 }
 
 namespace fileList {
@@ -166,10 +174,12 @@ bool FileListReader::open(const QString& nativePath)
 
 bool FileListReader::next(FileListItem& item)
 {
-    if (!m_impl)
-        return false;
-    FieldReader& r = m_impl->fields;
-    const int line = r.line();
+    return m_impl && readFileListItem(m_impl->fields, item, m_error);
+}
+
+bool readFileListItem(FieldReader& r, FileListItem& item, QString& error, int lineOffset)
+{
+    const int line = r.line() + lineOffset;
     FieldReader::Field name;
     if (!r.next(name) || name.isEmpty())
         return false;
@@ -185,11 +195,11 @@ bool FileListReader::next(FileListItem& item)
     FieldReader::Field size;
     FieldReader::Field modified;
     if (!r.next(size) || !fields::parseSize(size.bytes, item.size)) {
-        m_error = QStringLiteral("bad size on line %1").arg(line);
+        error = QStringLiteral("bad size on line %1").arg(line);
         return false;
     }
     if (!r.next(modified)) {
-        m_error = QStringLiteral("missing date on line %1").arg(line);
+        error = QStringLiteral("missing date on line %1").arg(line);
         return false;
     }
     if (modified.isEmpty()) {
@@ -198,7 +208,7 @@ bool FileListReader::next(FileListItem& item)
     }
     const auto when = RecordDateTime::parse(modified.bytes);
     if (!when) {
-        m_error = QStringLiteral("bad date on line %1").arg(line);
+        error = QStringLiteral("bad date on line %1").arg(line);
         return false;
     }
     item.modified = *when;

@@ -10,6 +10,8 @@
 
 namespace dovrin {
 
+class FieldReader;
+
 inline constexpr QByteArrayView kFormatVersion = "25";
 
 // The info file: five plain lines.
@@ -32,6 +34,8 @@ enum class InfoReadStatus
 // Reads an info file. `version` receives line 1 when given. `info` is changed only on Ok.
 // An empty file has an empty line 1 and so is of a wrong version.
 InfoReadStatus readInfoFile(const QString& nativePath, DiskInfo& info, QString* version = nullptr);
+// The same for the file's content (never Unreadable).
+InfoReadStatus parseInfoFile(QByteArrayView data, DiskInfo& info, QString* version = nullptr);
 // The exact bytes of an info file.
 QByteArray infoFileBytes(const DiskInfo& info);
 // Line 1 of a file as text, empty when it cannot be read.
@@ -40,6 +44,7 @@ QString readFirstLine(const QString& nativePath);
 // Appends the folder keys of a tree file (":\Games", ":\Games\Saves") in file order; blank
 // lines are skipped. False when the file cannot be opened.
 bool readTreeFile(const QString& nativePath, QStringList& folderKeys);
+void parseTreeFile(QByteArrayView data, QStringList& folderKeys);
 
 // Lines of a file-list file: a folder line and a file line, each ending with CR LF.
 namespace fileList {
@@ -59,6 +64,10 @@ struct FileListItem
     qint64 size = 0;         // files only
     RecordDateTime modified; // files only
 };
+
+// Reads the next item of a file-list file: false at the end, at an empty item, or at a
+// malformed file line (then `error` names the line, counted from `lineOffset` + 1).
+bool readFileListItem(FieldReader& fields, FileListItem& item, QString& error, int lineOffset = 0);
 
 // Reads a file-list file item by item, without a QString or an allocation per item.
 // Loads the whole file at once (memory-mapped when possible).

@@ -1,5 +1,6 @@
 #include "TextCodec.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 
 namespace dovrin::text {
@@ -68,9 +69,14 @@ QString decodeWindows1252(QByteArrayView bytes)
 
 QString decode(QByteArrayView bytes)
 {
-    if (isValidUtf8(bytes))
+    if (!isValidUtf8(bytes))
+        return decodeWindows1252(bytes);
+    // QString::fromUtf8 drops a leading byte order mark, and a name must keep every byte.
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes);
-    return decodeWindows1252(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8(bytes);
 }
 
 QByteArray encode(const QString& text)

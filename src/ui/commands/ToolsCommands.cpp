@@ -4,6 +4,7 @@
 #include "copies/CopiesWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "options/OptionsDialog.h"
+#include "reports/PrintJob.h"
 #include "search/SearchWindow.h"
 #include "store/Database.h"
 
@@ -18,6 +19,8 @@ void showSearch(CommandContext& context)
         context.search = new SearchWindow(context.database, &context.window, &context.window);
         context.search->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(context.search, &SearchWindow::helpRequested, &platform::openHelpPage);
+        QObject::connect(context.search, &SearchWindow::printRequested, context.search,
+                         [&context] { printSearchResults(*context.search, context.prompt); });
     }
     context.search->exec();
     if (context.search)

@@ -230,10 +230,13 @@ void MainWindow::buildPanes()
     connect(m_tree, &QTreeWidget::itemCollapsed, this, &MainWindow::treeCollapsed);
     connect(m_tree, &CatalogueTree::nodeClicked, this, &MainWindow::treeNodeClicked);
     connect(m_tree, &CatalogueTree::contextMenuWanted, this, &MainWindow::treeContextMenu);
-    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this] {
+    // Shortcuts act on the items' state, so it follows the selection as the menus would see it.
+    auto followSelection = [this] {
         catalogueMenuOpening();
         diskMenuOpening();
-    });
+    };
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, followSelection);
+    connect(m_tree, &QTreeWidget::itemSelectionChanged, this, followSelection);
 
     m_dragBar = new DragBar(central);
     connect(m_dragBar, &DragBar::dragged, this,

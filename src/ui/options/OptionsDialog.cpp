@@ -83,12 +83,13 @@ OptionsDialog::OptionsDialog(Settings& settings, const DatabaseFolder& database,
     connect(m_tabs, &QTabBar::currentChanged, this, &OptionsDialog::showPage);
 
     // Enter adds the typed entry while the entry box has the focus, and confirms otherwise.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        if (now == m_newExtension)
-            m_add->setDefault(true);
-        else if (old == m_newExtension)
-            m_ok->setDefault(true);
-    });
+    m_focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+            if (now == m_newExtension)
+                m_add->setDefault(true);
+            else if (old == m_newExtension)
+                m_ok->setDefault(true);
+        });
     // The dialog sees key presses before its controls, for Ctrl+Tab.
     qApp->installEventFilter(this);
 
@@ -176,6 +177,13 @@ void OptionsDialog::load()
     m_hidden->setChecked(maskShowsHidden(m_settings.attributeMask));
     m_system->setChecked(maskShowsSystem(m_settings.attributeMask));
     m_extensions->addItems(ExtensionList::readLines(m_database));
+}
+
+OptionsDialog::~OptionsDialog()
+{
+    // Hiding the dialog moves the focus: the watcher must not see this half-destroyed dialog.
+    disconnect(m_focusWatch);
+    qApp->removeEventFilter(this);
 }
 
 int OptionsDialog::currentPage() const
