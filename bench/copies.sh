@@ -5,14 +5,14 @@
 # Limits: copies at most 3x the search, only-on at most 1x, copies at most 600 MB.
 #
 #   bench/copies.sh            (BUILD=build, DB=/tmp/dovrin-bench-db, RUNS=7, TEXT=quokka,
-#                               DISK='Catalogue1\Disk 2')
+#                               DISK='Catalogue1/Disk 10')
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD:-build}
 DB=${DB:-/tmp/dovrin-bench-db}
 RUNS=${RUNS:-7}
 TEXT=${TEXT:-quokka}
-DISK=${DISK:-'Catalogue1\Disk 2'}
+DISK=${DISK:-'Catalogue1/Disk 10'}
 CLI="$BUILD/bin/dovrin-cli"
 
 if [ ! -x /usr/bin/time ]; then
