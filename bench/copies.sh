@@ -30,7 +30,7 @@ trap 'rm -rf "$TIMES"' EXIT
 # measure NAME COMMAND...: appends "seconds peak_kb" to $TIMES/NAME
 measure() {
   local name=$1; shift
-  /usr/bin/time -o "$TIMES/one" -f '%e %M' "$@" >/dev/null 2>"$TIMES/stderr"
+  /usr/bin/time -o "$TIMES/one" -f '%e %M' bash -c "$*" >/dev/null 2>"$TIMES/stderr"
   cat "$TIMES/one" >>"$TIMES/$name"
 }
 median() { awk '{ print $1 }' "$TIMES/$1" | sort -n |
@@ -40,6 +40,9 @@ peak() { awk '{ print $2 }' "$TIMES/$1" | sort -n | tail -1; }
 search() { "$CLI" --database "$DB" search name "$TEXT"; }
 copies() { "$CLI" --database "$DB" copies; }
 onlyon() { "$CLI" --database "$DB" only-on "$DISK"; }
+# The timed commands run in a shell of their own under /usr/bin/time.
+export CLI DB TEXT DISK
+export -f search copies onlyon
 
 # Warm the page cache and show what each finds.
 echo "load: $(uptime | sed 's/.*load average/load average/')"

@@ -34,7 +34,7 @@ trap 'rm -rf "$DB" "$TIMES"' EXIT
 
 measure() { # measure NAME COMMAND...: appends the wall-clock seconds to $TIMES/NAME
   local name=$1; shift
-  /usr/bin/time -o "$TIMES/one" -f '%e' "$@" >/dev/null 2>&1
+  /usr/bin/time -o "$TIMES/one" -f '%e' bash -c "$*" >/dev/null 2>&1
   cat "$TIMES/one" >>"$TIMES/$name"
 }
 median() { sort -n "$TIMES/$1" |
@@ -44,6 +44,9 @@ fresh() { rm -f "$DB"/Fresh.*; "$CLI" --database "$DB" catalogue "$SRC" Fresh --
 xxh() { find "$SRC" -type f -print0 | xargs -0 xxhsum -H2 >/dev/null; }
 plain() { rm -f "$DB"/Plain.*; "$CLI" --database "$DB" catalogue "$SRC" Plain; }
 again() { "$CLI" --database "$DB" catalogue "$SRC" Kept --overwrite --fingerprint; }
+# The timed commands run in a shell of their own under /usr/bin/time.
+export CLI DB SRC
+export -f fresh xxh plain again
 
 echo "load: $(uptime | sed 's/.*load average/load average/')"
 # Warm the cache; the disk that is catalogued again starts with its fingerprints.

@@ -31,14 +31,17 @@ trap 'rm -rf "$DB" "$TIMES"' EXIT
 
 measure() { # measure NAME COMMAND...: appends the wall-clock seconds to $TIMES/NAME
   local name=$1; shift
-  /usr/bin/time -o "$TIMES/one" -f '%e' "$@" >/dev/null 2>&1 || true
+  /usr/bin/time -o "$TIMES/one" -f '%e' bash -c "$*" >/dev/null 2>&1 || true
   cat "$TIMES/one" | tail -n 1 >>"$TIMES/$name"
 }
 median() { sort -n "$TIMES/$1" |
   awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 catalogue() { rm -f "$DB"/Plain.*; "$CLI" --database "$DB" catalogue "$SRC" Plain; }
-verify() { "$CLI" --database "$DB" verify Kept; }
+verify() { "$CLI" --database "$DB" verify ./Kept; }
+# The timed commands run in a shell of their own under /usr/bin/time.
+export CLI DB SRC
+export -f catalogue verify
 
 echo "load: $(uptime | sed 's/.*load average/load average/')"
 "$CLI" --database "$DB" catalogue "$SRC" Kept >/dev/null
