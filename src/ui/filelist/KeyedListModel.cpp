@@ -22,28 +22,32 @@ KeyedListModel::KeyedListModel(QVector<ListColumn> columns, QObject* parent)
 
 void KeyedListModel::setCollationLocale(const QLocale& locale)
 {
-    m_collator = QCollator(locale);
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    m_collation = TextCollation(locale);
     forgetTextKeys();
 }
 
-const QVector<QCollatorSortKey>& KeyedListModel::textKeys(int column) const
+const CollationKeys& KeyedListModel::textKeys(int column) const
 {
     if (column != m_textKeysColumn)
         forgetTextKeys();
     m_textKeysColumn = column;
     // Records appended since the keys were made get theirs now.
-    const int records = recordCount();
-    m_textKeys.reserve(records);
-    for (int record = int(m_textKeys.size()); record < records; ++record)
-        m_textKeys.append(m_collator.sortKey(recordText(record, column)));
+    m_textKeys.extend(recordCount(), m_collation, [this, column](int record, QString& buffer) {
+        return recordTextView(record, column, buffer);
+    });
     return m_textKeys;
 }
 
 void KeyedListModel::forgetTextKeys() const
 {
-    m_textKeys.clear();
+    m_textKeys = CollationKeys();
     m_textKeysColumn = -1;
+}
+
+QStringView KeyedListModel::recordTextView(int record, int column, QString& buffer) const
+{
+    buffer = recordText(record, column);
+    return buffer;
 }
 
 int KeyedListModel::rowCount(const QModelIndex& parent) const
@@ -220,13 +224,8 @@ std::vector<int> KeyedListModel::sortedOrder(std::vector<int> order, int column,
     };
     const int records = recordCount();
     switch (kind) {
-    case ColumnSort::Text: {
-        const QVector<QCollatorSortKey>& keys = textKeys(column);
-        sortOn(keys, [](const QCollatorSortKey& a, const QCollatorSortKey& b) {
-            return a.compare(b) < 0;
-        });
-        break;
-    }
+    case ColumnSort::Text:
+        return textKeys(column).sorted(order, ascending);
     case ColumnSort::Value: {
         std::vector<double> keys(records);
         for (int record = 0; record < records; ++record)
@@ -305,11 +304,11 @@ void KeyedListModel::recordsAppended(int count)
         return;
     }
     const bool ascending = m_sortOrder == Qt::AscendingOrder;
-    const QVector<QCollatorSortKey>& keys = textKeys(m_sortKey);
+    const CollationKeys& keys = textKeys(m_sortKey);
     for (int record = first; record < first + count; ++record) {
         // After the rows that sort equal to it, as a list control inserts.
         const auto at = std::upper_bound(m_order.begin(), m_order.end(), record, [&](int a, int b) {
-            const int c = keys[a].compare(keys[b]);
+            const int c = keys.compare(a, b);
             return ascending ? c < 0 : c > 0;
         });
         const int row = int(at - m_order.begin());

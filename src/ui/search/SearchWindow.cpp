@@ -3,9 +3,9 @@
 #include "BusyCursor.h"
 #include "SearchResultsModel.h"
 #include "common/Progress.h"
+#include "common/Twips.h"
 #include "mainwindow/CatalogueTree.h"
 #include "mainwindow/MainWindow.h"
-#include "common/Twips.h"
 #include "search/SearchTexts.h"
 #include "search/TextMatcher.h"
 #include "store/Database.h"
@@ -67,6 +67,7 @@ public:
         QCoreApplication::processEvents();
         return false; // the Stop command reaches the engine itself
     }
+    bool stayResponsive() override { return yield(); }
     bool stopRequested() const override { return false; }
     void requestStop() override {}
 
