@@ -10,6 +10,10 @@ namespace {
 // How long the caller waits before it lets the user act: well under the 50 ms in which a
 // stop must take effect.
 constexpr std::chrono::milliseconds kResponsive(20);
+// How far workers may run ahead of the caller: this many disks, and no new disk while this
+// many rows wait (listing everything finds every file).
+constexpr int kLookaheadDisks = 64;
+constexpr size_t kWaitingRows = 256 * 1024;
 
 } // namespace
 
@@ -22,6 +26,7 @@ void DiskWorkers::Output::push(FoundChunk&& chunk)
 {
     {
         std::lock_guard lock(m_workers.m_mutex);
+        m_workers.m_waitingRows += chunk.rows.size();
         m_workers.m_slots[size_t(m_disk - 1)].chunks.push_back(std::move(chunk));
     }
     m_workers.m_forCaller.notify_one();
@@ -36,7 +41,6 @@ DiskWorkers::DiskWorkers(int diskCount, int threads, Work work)
     : m_diskCount(diskCount), m_work(std::move(work)), m_slots(size_t(qMax(0, diskCount)))
 {
     threads = qBound(1, threads, qMax(1, diskCount));
-    m_lookahead = 4 * threads;
     m_threads.reserve(size_t(threads));
     for (int i = 0; i < threads; ++i)
         m_threads.emplace_back([this, i] { run(i); });
@@ -61,7 +65,8 @@ void DiskWorkers::run(int worker)
         {
             std::unique_lock lock(m_mutex);
             m_forWorkers.wait(lock, [this] {
-                return m_nextDisk > m_diskCount || m_nextDisk < m_callerDisk + m_lookahead;
+                return m_nextDisk > m_diskCount || (m_nextDisk < m_callerDisk + kLookaheadDisks &&
+                                                    m_waitingRows < kWaitingRows);
             });
             if (m_nextDisk > m_diskCount)
                 return;
@@ -96,6 +101,10 @@ bool DiskWorkers::next(int disk, FoundChunk& chunk, const std::function<bool()>&
         if (!slot.chunks.empty()) {
             chunk = std::move(slot.chunks.front());
             slot.chunks.pop_front();
+            const bool wasFull = m_waitingRows >= kWaitingRows;
+            m_waitingRows -= chunk.rows.size();
+            if (wasFull && m_waitingRows < kWaitingRows)
+                m_forWorkers.notify_all();
             return true;
         }
         if (slot.done)

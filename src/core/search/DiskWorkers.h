@@ -77,7 +77,7 @@ private:
     std::vector<Slot> m_slots; // index disk - 1
     int m_nextDisk = 1;        // the next disk a worker takes
     int m_callerDisk = 1;      // the disk the caller waits for
-    int m_lookahead;
+    size_t m_waitingRows = 0;  // rows pushed and not yet taken
     std::atomic<bool> m_cancelled{false};
     std::vector<std::thread> m_threads;
 };

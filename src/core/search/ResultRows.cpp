@@ -28,25 +28,37 @@ void ResultRows::clear()
     m_extras.shrink_to_fit();
     m_text.clear();
     m_text.shrink_to_fit();
-    m_textUsed = kTextBlock;
+    m_textUsed = 0;
+    m_textCapacity = 0;
+    m_nextTextBlock = kFirstTextBlock;
 }
 
 char16_t* ResultRows::reserveText(uint32_t length, Span& span)
 {
-    if (m_text.empty() || length > kTextBlock - m_textUsed) {
-        // A text longer than a block gets a block of its own; the next starts a new one.
-        const uint32_t size = length > kTextBlock ? length : kTextBlock;
+    if (m_text.empty() || length > m_textCapacity - m_textUsed) {
+        // Blocks grow from small to large; a text longer than a block gets one of its own.
+        const uint32_t grown = m_nextTextBlock;
+        m_nextTextBlock = qMin(kTextBlock, grown * 4);
+        const uint32_t size = qMax(length, grown);
         if (m_text.size() >= (size_t(1) << (32 - kTextShift)))
             throw std::bad_alloc();
-        m_text.push_back(std::make_unique<char16_t[]>(size));
-        m_textUsed = length > kTextBlock ? kTextBlock : length;
+        TextBlock& block = m_text.emplace_back();
+        if (size >= kTextBlock) {
+            block.large = LargeBuffer(size_t(size) * sizeof(char16_t));
+            block.data = block.large.as<char16_t>();
+        } else {
+            block.small.reset(new char16_t[size]);
+            block.data = block.small.get();
+        }
+        m_textCapacity = size > kTextBlock ? 0 : size;
+        m_textUsed = size > kTextBlock ? 0 : length;
         span.at = uint32_t(m_text.size() - 1) << kTextShift;
         span.length = length;
-        return m_text.back().get();
+        return block.data;
     }
     span.at = (uint32_t(m_text.size() - 1) << kTextShift) | m_textUsed;
     span.length = length;
-    char16_t* out = m_text.back().get() + m_textUsed;
+    char16_t* out = m_text.back().data + m_textUsed;
     m_textUsed += length;
     return out;
 }
@@ -85,6 +97,29 @@ void ResultRows::beginFolder(QStringView containerKey)
     m_folders.push_back(addText(containerKey));
 }
 
+void ResultRows::setName(Entry& entry, QStringView name)
+{
+    if (uint32_t(name.size()) > Entry::kMaxLength) {
+        entry.addFlags(LongName);
+        extraOf(entry).name = name.toString();
+        return;
+    }
+    const Span span = addText(name);
+    entry.nameAt = span.at;
+    entry.lengthAndFlags = span.length | (entry.lengthAndFlags & ~Entry::kMaxLength);
+}
+
+void ResultRows::setDecodedName(Entry& entry, QByteArrayView name)
+{
+    if (uint32_t(name.size()) > Entry::kMaxLength / 2) {
+        setName(entry, text::decode(name));
+        return;
+    }
+    const Span span = addDecoded(name);
+    entry.nameAt = span.at;
+    entry.lengthAndFlags = span.length | (entry.lengthAndFlags & ~Entry::kMaxLength);
+}
+
 void ResultRows::addRow(Entry entry)
 {
     entry.folder = uint32_t(m_folders.size() - 1);
@@ -93,28 +128,28 @@ void ResultRows::addRow(Entry entry)
 
 void ResultRows::addReducedFile(QByteArrayView name, qint64 size)
 {
-    Entry entry;
-    entry.name = addDecoded(name);
+    Entry entry{};
+    entry.setFlags(HasSize);
+    setDecodedName(entry, name);
     entry.size = size;
-    entry.flags = HasSize;
     addRow(entry);
 }
 
 void ResultRows::addFile(QByteArrayView name, qint64 size, RecordDateTime modified)
 {
-    Entry entry;
-    entry.name = addDecoded(name);
+    Entry entry{};
+    entry.setFlags(HasSize | HasModified);
+    setDecodedName(entry, name);
     entry.size = size;
     entry.modified = modified.seconds();
-    entry.flags = HasSize | HasModified;
     addRow(entry);
 }
 
 void ResultRows::addFolder(QByteArrayView name)
 {
-    Entry entry;
-    entry.name = addDecoded(name);
-    entry.flags = FolderKey | uint8_t(uint8_t(SearchRow::Image::Closed) << ImageShift);
+    Entry entry{};
+    entry.setFlags(FolderKey | uint8_t(uint8_t(SearchRow::Image::Closed) << ImageShift));
+    setDecodedName(entry, name);
     addRow(entry);
 }
 
@@ -130,16 +165,16 @@ ResultRows::Extra& ResultRows::extraOf(Entry& entry)
 void ResultRows::append(const SearchRow& row)
 {
     beginFolder(row.inFolder);
-    Entry entry;
-    entry.name = addText(row.name);
+    Entry entry{};
     entry.folder = uint32_t(m_folders.size() - 1);
-    entry.flags = uint8_t(uint8_t(row.image) << ImageShift);
+    entry.setFlags(uint8_t(uint8_t(row.image) << ImageShift));
+    setName(entry, row.name);
     if (row.hasSize) {
-        entry.flags |= HasSize;
+        entry.addFlags(HasSize);
         entry.size = row.size;
     }
     if (row.hasModified) {
-        entry.flags |= HasModified;
+        entry.addFlags(HasModified);
         entry.modified = row.modified.seconds();
     }
     // Most keys are the container key and the name, some with "\" after it.
@@ -152,9 +187,9 @@ void ResultRows::append(const SearchRow& row)
         // container key and name
     } else if (prefixed && key.size() == folderLength + nameLength + 1 &&
                key.back() == kBackslash) {
-        entry.flags |= FolderKey;
+        entry.addFlags(FolderKey);
     } else {
-        entry.flags |= StoredKey;
+        entry.addFlags(StoredKey);
         extraOf(entry).key = row.key;
     }
     if (!row.comment.isEmpty())
@@ -172,7 +207,10 @@ void ResultRows::append(const ResultRows& other, size_t first, size_t count)
             beginFolder(other.text(other.m_folders[entry.folder]));
         }
         entry.folder = uint32_t(m_folders.size() - 1);
-        entry.name = addText(other.text(entry.name));
+        if (!(entry.flags() & LongName)) {
+            const Span name = addText(other.text(Span{entry.nameAt, entry.nameLength()}));
+            entry.nameAt = name.at;
+        }
         if (entry.extra != 0) {
             m_extras.push_back(other.m_extras[entry.extra - 1]);
             entry.extra = uint32_t(m_extras.size());
@@ -192,11 +230,11 @@ void ResultRows::setComment(size_t row, const QString& comment)
 QString ResultRows::key(size_t i) const
 {
     const Entry& entry = m_entries[i];
-    if (entry.flags & StoredKey)
+    if (entry.flags() & StoredKey)
         return m_extras[entry.extra - 1].key;
     const QStringView folder = text(m_folders[entry.folder]);
-    const QStringView name = text(entry.name);
-    const bool slash = entry.flags & FolderKey;
+    const QStringView name = this->name(i);
+    const bool slash = entry.flags() & FolderKey;
     QString key(folder.size() + name.size() + (slash ? 1 : 0), Qt::Uninitialized);
     QChar* out = key.data();
     std::memcpy(out, folder.data(), size_t(folder.size()) * sizeof(QChar));
@@ -209,11 +247,11 @@ QString ResultRows::key(size_t i) const
 bool ResultRows::keyEquals(size_t i, QStringView key) const
 {
     const Entry& entry = m_entries[i];
-    if (entry.flags & StoredKey)
+    if (entry.flags() & StoredKey)
         return m_extras[entry.extra - 1].key == key;
     const QStringView folder = text(m_folders[entry.folder]);
-    const QStringView name = text(entry.name);
-    const bool slash = entry.flags & FolderKey;
+    const QStringView name = this->name(i);
+    const bool slash = entry.flags() & FolderKey;
     if (key.size() != folder.size() + name.size() + (slash ? 1 : 0))
         return false;
     if (slash && key.back() != kBackslash)

@@ -1,6 +1,7 @@
 #include "CollationKeys.h"
 
-#include <QThread>
+#include "ParallelSort.h"
+
 #include <algorithm>
 #include <cstring>
 #include <thread>
@@ -10,42 +11,12 @@ namespace dovrin::ui {
 
 namespace {
 
-// Below this many records one thread does it all.
-constexpr int kParallelFrom = 20000;
-
-int threadsFor(size_t count)
-{
-    return count < size_t(kParallelFrom) ? 1 : qBound(1, QThread::idealThreadCount(), 8);
-}
-
-// Runs part(i) for i in [0, parts) on as many threads, the last on the calling one.
-template <typename Part> void runParts(int parts, Part&& part)
-{
-    std::vector<std::thread> threads;
-    threads.reserve(size_t(parts));
-    for (int i = 0; i + 1 < parts; ++i)
-        threads.emplace_back([&part, i] { part(i); });
-    part(parts - 1);
-    for (std::thread& thread : threads)
-        thread.join();
-}
-
 int compareBytes(QByteArrayView a, QByteArrayView b)
 {
     const size_t n = size_t(qMin(a.size(), b.size()));
     if (const int c = n ? std::memcmp(a.data(), b.data(), n) : 0)
         return c;
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
-// The first eight bytes of a key as a number that orders as the bytes do.
-uint64_t prefixOf(QByteArrayView key)
-{
-    uint64_t value = 0;
-    const qsizetype n = qMin<qsizetype>(key.size(), 8);
-    for (qsizetype i = 0; i < 8; ++i)
-        value = (value << 8) | (i < n ? static_cast<unsigned char>(key[i]) : 0u);
-    return value;
 }
 
 } // namespace
@@ -150,35 +121,74 @@ void TextCollation::appendKey(QStringView text, std::vector<char>& out) const
     out.resize(start + size_t(qMax(0, size - 1)));
 }
 
-struct CollationKeys::Part
+// Where one thread puts the keys it makes: blocks that never move.
+struct CollationKeys::Arena
 {
-    std::vector<char> bytes;
-    std::vector<Key> keys;
-    std::vector<uint32_t> keyOf;
+    static constexpr size_t kBlock = size_t(2) << 20;
+    std::vector<search::LargeBuffer> blocks;
+    char* free = nullptr;
+    size_t left = 0;
+
+    const char* store(const std::vector<char>& key)
+    {
+        const auto length = uint32_t(key.size());
+        const size_t need = sizeof length + key.size();
+        if (need > left) {
+            const size_t size = qMax(need, kBlock);
+            blocks.emplace_back(size);
+            free = blocks.back().data();
+            left = size;
+        }
+        char* at = free;
+        std::memcpy(at, &length, sizeof length);
+        if (length != 0)
+            std::memcpy(at + sizeof length, key.data(), key.size());
+        free += need;
+        left -= need;
+        return at;
+    }
 };
 
-void CollationKeys::makeKeys(int first, int count, const TextCollation& collation,
-                             const TextOf& textOf, Part& part) const
+// A row in a sort: the first sixteen bytes of its key as two numbers that order as the
+// bytes do, and its present place.
+struct CollationKeys::Item
 {
-    part.keyOf.reserve(size_t(count));
+    uint64_t high;
+    uint64_t low;
+    uint32_t position;
+    uint32_t length;
+};
+
+QByteArrayView CollationKeys::bytes(const char* key)
+{
+    uint32_t length;
+    std::memcpy(&length, key, sizeof length);
+    return QByteArrayView(key + sizeof length, qsizetype(length));
+}
+
+void CollationKeys::makeKeys(int first, int count, const TextCollation& collation,
+                             const TextOf& textOf, Arena& arena)
+{
     QString buffer;
+    std::vector<char> scratch;
     const QChar* previous = nullptr;
     qsizetype previousSize = -1;
+    const char* previousKey = nullptr;
     for (int record = first; record < first + count; ++record) {
         const QStringView text = textOf(record, buffer);
         // A text read from the same place as the one before is the same text.
         const bool inBuffer = !buffer.isNull() && text.data() >= buffer.constData() &&
                               text.data() <= buffer.constData() + buffer.size();
-        if (!inBuffer && text.data() == previous && text.size() == previousSize) {
-            part.keyOf.push_back(uint32_t(part.keys.size() - 1));
+        if (previousKey && !inBuffer && text.data() == previous && text.size() == previousSize) {
+            m_keyOf[size_t(record)] = previousKey;
             continue;
         }
         previous = inBuffer ? nullptr : text.data();
         previousSize = inBuffer ? -1 : text.size();
-        const size_t at = part.bytes.size();
-        collation.appendKey(text, part.bytes);
-        part.keys.push_back({at, uint32_t(part.bytes.size() - at)});
-        part.keyOf.push_back(uint32_t(part.keys.size() - 1));
+        scratch.clear();
+        collation.appendKey(text, scratch);
+        previousKey = arena.store(scratch);
+        m_keyOf[size_t(record)] = previousKey;
     }
 }
 
@@ -187,8 +197,9 @@ void CollationKeys::extend(int count, const TextCollation& collation, const Text
     const int first = size();
     if (count <= first)
         return;
+    m_keyOf.resize(size_t(count));
     const int parts = threadsFor(size_t(count - first));
-    std::vector<Part> results(static_cast<size_t>(parts));
+    std::vector<Arena> arenas(static_cast<size_t>(parts));
     const int each = (count - first + parts - 1) / parts;
     runParts(parts, [&](int i) {
         const int from = first + i * each;
@@ -196,96 +207,127 @@ void CollationKeys::extend(int count, const TextCollation& collation, const Text
         if (n <= 0)
             return;
         if (i + 1 == parts) {
-            makeKeys(from, n, collation, textOf, results[size_t(i)]);
+            makeKeys(from, n, collation, textOf, arenas[size_t(i)]);
         } else {
             const TextCollation own(collation); // a collator serves one thread
-            makeKeys(from, n, own, textOf, results[size_t(i)]);
+            makeKeys(from, n, own, textOf, arenas[size_t(i)]);
         }
     });
-    for (Part& part : results) {
-        const uint64_t base = m_bytes.size();
-        const uint32_t keyBase = uint32_t(m_keys.size());
-        m_bytes.insert(m_bytes.end(), part.bytes.begin(), part.bytes.end());
-        for (const Key& k : part.keys)
-            m_keys.push_back({k.at + base, k.length});
-        for (const uint32_t k : part.keyOf)
-            m_keyOf.push_back(k + keyBase);
-        part = Part();
+    for (Arena& arena : arenas) {
+        for (auto& block : arena.blocks)
+            m_blocks.push_back(std::move(block));
     }
 }
 
 int CollationKeys::compare(int a, int b) const
 {
-    const uint32_t ka = m_keyOf[size_t(a)];
-    const uint32_t kb = m_keyOf[size_t(b)];
-    return ka == kb ? 0 : compareBytes(key(a), key(b));
+    const char* ka = m_keyOf[size_t(a)];
+    const char* kb = m_keyOf[size_t(b)];
+    return ka == kb ? 0 : compareBytes(bytes(ka), bytes(kb));
 }
 
-std::vector<int> CollationKeys::sorted(const std::vector<int>& order, bool ascending) const
+CollationKeys::Item CollationKeys::itemOf(int record, uint32_t position) const
 {
-    // The distinct keys of the records are sorted once, then the records are placed by
-    // their key's rank, in their present order among equals (a stable counting sort).
-    struct Item
-    {
-        uint64_t prefix;
-        uint32_t key;
-    };
-    const auto keyBytes = [this](uint32_t k) {
-        return QByteArrayView(m_bytes.data() + m_keys[k].at, qsizetype(m_keys[k].length));
-    };
-    const auto less = [&keyBytes](const Item& a, const Item& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        return compareBytes(keyBytes(a.key), keyBytes(b.key)) < 0;
-    };
-
-    std::vector<uint8_t> present(m_keys.size(), 0);
-    for (const int record : order)
-        present[m_keyOf[size_t(record)]] = 1;
-    std::vector<Item> items;
-    for (uint32_t k = 0; k < uint32_t(m_keys.size()); ++k) {
-        if (present[k])
-            items.push_back({prefixOf(keyBytes(k)), k});
+    const QByteArrayView k = bytes(m_keyOf[size_t(record)]);
+    unsigned char head[16] = {};
+    std::memcpy(head, k.data(), size_t(qMin<qsizetype>(k.size(), 16)));
+    uint64_t high = 0;
+    uint64_t low = 0;
+    for (int i = 0; i < 8; ++i) {
+        high = (high << 8) | head[i];
+        low = (low << 8) | head[8 + i];
     }
-    present = {};
+    return Item{high, low, position, uint32_t(k.size())};
+}
 
-    const int parts = threadsFor(items.size());
-    if (parts == 1) {
-        std::sort(items.begin(), items.end(), less);
-    } else {
-        std::vector<size_t> bounds;
-        for (int i = 0; i <= parts; ++i)
-            bounds.push_back(items.size() * size_t(i) / size_t(parts));
-        runParts(parts, [&](int i) {
-            std::sort(items.begin() + qsizetype(bounds[size_t(i)]),
-                      items.begin() + qsizetype(bounds[size_t(i) + 1]), less);
-        });
-        for (int i = 1; i < parts; ++i)
-            std::inplace_merge(items.begin(), items.begin() + qsizetype(bounds[size_t(i)]),
-                               items.begin() + qsizetype(bounds[size_t(i) + 1]), less);
+// Keys hold no zero byte, so two keys with the same first sixteen bytes (zero-padded) are
+// equal when either is that short; only longer ones are compared further.
+int CollationKeys::compareItems(const Item& a, const Item& b, const RowOrder& order) const
+{
+    if (a.high != b.high)
+        return a.high < b.high ? -1 : 1;
+    if (a.low != b.low)
+        return a.low < b.low ? -1 : 1;
+    if (a.length <= 16 || b.length <= 16)
+        return 0;
+    const char* ka = m_keyOf[size_t(order[a.position])];
+    const char* kb = m_keyOf[size_t(order[b.position])];
+    return ka == kb ? 0 : compareBytes(bytes(ka).sliced(16), bytes(kb).sliced(16));
+}
+
+RowOrder CollationKeys::sorted(const RowOrder& order, bool ascending) const
+{
+    const size_t n = order.size();
+    const int threads = threadsFor(n);
+    RowOrder out(n);
+    size_t runs = 0; // records whose key differs from the record before them
+    for (size_t record = 0; record < m_keyOf.size(); ++record)
+        runs += record == 0 || m_keyOf[record] != m_keyOf[record - 1];
+
+    if (runs * 4 > n) {
+        // Mostly distinct keys (names): the rows themselves are sorted, equal keys by their
+        // present place.
+        search::LargeVector<Item> items(n);
+        if (n == m_keyOf.size()) {
+            // Every record: read them in record order, the order their keys were made in.
+            search::LargeVector<uint32_t> positionOf(n);
+            for (size_t i = 0; i < n; ++i)
+                positionOf[size_t(order[i])] = uint32_t(i);
+            for (size_t record = 0; record < n; ++record)
+                items[record] = itemOf(int(record), positionOf[record]);
+        } else {
+            for (size_t i = 0; i < n; ++i)
+                items[i] = itemOf(order[i], uint32_t(i));
+        }
+        parallelSort(
+            items.begin(), items.end(),
+            [this, ascending, &order](const Item& a, const Item& b) {
+                const int c = compareItems(a, b, order);
+                if (c != 0)
+                    return ascending ? c < 0 : c > 0;
+                return a.position < b.position;
+            },
+            threads);
+        for (size_t i = 0; i < n; ++i)
+            out[i] = order[items[i].position];
+        return out;
     }
 
-    std::vector<uint32_t> rankOf(m_keys.size(), 0);
+    // Few distinct keys (folders, comments): one item per run of equal keys in record order;
+    // the items are sorted and ranked, and the rows placed by rank in their present order
+    // (a stable counting sort).
+    RowOrder runStart;
+    for (size_t record = 0; record < m_keyOf.size(); ++record) {
+        if (record == 0 || m_keyOf[record] != m_keyOf[record - 1])
+            runStart.push_back(int(record));
+    }
+    std::vector<Item> items(runStart.size());
+    for (size_t r = 0; r < runStart.size(); ++r)
+        items[r] = itemOf(runStart[r], uint32_t(r));
+    const auto less = [this, &runStart](const Item& a, const Item& b) {
+        return compareItems(a, b, runStart) < 0;
+    };
+    parallelSort(items.begin(), items.end(), less, threads);
+    std::vector<uint32_t> rankOfRun(runStart.size(), 0);
     uint32_t ranks = 0;
     for (size_t i = 0; i < items.size(); ++i) {
         if (i == 0 || less(items[i - 1], items[i]))
             ++ranks;
-        rankOf[items[i].key] = ranks - 1;
+        rankOfRun[items[i].position] = ranks - 1;
     }
-    items = {};
-
+    search::LargeVector<uint32_t> rankOf(m_keyOf.size());
+    for (size_t record = 0, run = 0; record < m_keyOf.size(); ++record) {
+        if (run + 1 < runStart.size() && int(record) == runStart[run + 1])
+            ++run;
+        rankOf[record] = ascending ? rankOfRun[run] : ranks - 1 - rankOfRun[run];
+    }
     std::vector<uint32_t> starts(size_t(ranks) + 1, 0);
-    const auto rankOfRecord = [&](int record) {
-        const uint32_t rank = rankOf[m_keyOf[size_t(record)]];
-        return ascending ? rank : ranks - 1 - rank;
-    };
     for (const int record : order)
-        ++starts[rankOfRecord(record) + 1];
+        ++starts[rankOf[size_t(record)] + 1];
     for (size_t r = 1; r < starts.size(); ++r)
         starts[r] += starts[r - 1];
-    std::vector<int> out(order.size());
     for (const int record : order)
-        out[starts[rankOfRecord(record)]++] = record;
+        out[starts[rankOf[size_t(record)]]++] = record;
     return out;
 }
 

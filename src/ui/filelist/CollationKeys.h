@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/LargeBuffer.h"
+
 #include <QByteArrayView>
 #include <QLocale>
 #include <QStringView>
@@ -30,6 +32,9 @@ private:
     std::unique_ptr<Collator> m_collator; // null: the C locale, whose keys are UTF-8
 };
 
+// Rows in their shown order (row -> record); large lists keep it in huge pages.
+using RowOrder = search::LargeVector<int>;
+
 // The keys of the texts of many records, in one array, one key per record. Records whose
 // text is the same as the record before them share its key.
 class CollationKeys
@@ -42,30 +47,24 @@ public:
     // Makes the keys of records [size(), count).
     void extend(int count, const TextCollation& collation, const TextOf& textOf);
     int size() const { return int(m_keyOf.size()); }
-    QByteArrayView key(int record) const
-    {
-        const Key& k = m_keys[m_keyOf[size_t(record)]];
-        return QByteArrayView(m_bytes.data() + k.at, qsizetype(k.length));
-    }
     int compare(int a, int b) const;
 
     // The records of `order` rearranged by their keys, ascending or descending; records
     // with equal keys keep their order. Uses every core for many records.
-    std::vector<int> sorted(const std::vector<int>& order, bool ascending) const;
+    RowOrder sorted(const RowOrder& order, bool ascending) const;
 
 private:
-    struct Key
-    {
-        uint64_t at;
-        uint32_t length;
-    };
-    struct Part;
+    struct Item;
+    struct Arena;
+    // A key is stored as its length (four bytes) followed by its bytes.
+    static QByteArrayView bytes(const char* key);
     void makeKeys(int first, int count, const TextCollation& collation, const TextOf& textOf,
-                  Part& part) const;
+                  Arena& arena);
+    Item itemOf(int record, uint32_t position) const;
+    int compareItems(const Item& a, const Item& b, const RowOrder& order) const;
 
-    std::vector<char> m_bytes;
-    std::vector<Key> m_keys;       // distinct keys, in record order
-    std::vector<uint32_t> m_keyOf; // record -> index into m_keys
+    std::vector<search::LargeBuffer> m_blocks; // the keys
+    search::LargeVector<const char*> m_keyOf;  // record -> its key in the blocks
 };
 
 } // namespace dovrin::ui

@@ -113,16 +113,16 @@ protected:
 private:
     void updateSortKeyAndOrder(int column);
     void sortRows(int column, ColumnSort kind);
-    std::vector<int> sortedOrder(std::vector<int> order, int column, ColumnSort kind) const;
-    void applyOrder(std::vector<int> order);
+    RowOrder sortedOrder(RowOrder order, int column, ColumnSort kind) const;
+    void applyOrder(RowOrder order);
     void rebuildRowOfRecord() const;
     // Collation keys of a column's texts, per record; kept until the records change.
     const CollationKeys& textKeys(int column) const;
     void forgetTextKeys() const;
 
     QVector<ListColumn> m_columns;
-    std::vector<int> m_order;               // row -> record
-    mutable std::vector<int> m_rowOfRecord; // record -> row, built on demand
+    RowOrder m_order;               // row -> record
+    mutable RowOrder m_rowOfRecord; // record -> row, built on demand
     mutable bool m_rowOfRecordValid = false;
     bool m_sorted = false;
     int m_sortKey = -1; // no column yet: the first click on any header ascends
