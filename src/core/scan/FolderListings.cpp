@@ -27,6 +27,8 @@ constexpr size_t kMaxQueuedJobs = 256;
 constexpr size_t kMaxQueuedBytes = size_t(4) << 20;
 // A worker's finished lines go to the scratch file in blocks of about this size.
 constexpr qsizetype kFlushAt = qsizetype(1) << 20;
+// The listing pass reads the scratch file back this much at a time.
+constexpr size_t kWindow = size_t(1) << 20;
 // In the scratch file a file that could not be examined is this byte, the length of its
 // name and the name; every file line starts with a quote.
 constexpr char kUnreadable = '\x01';
@@ -335,6 +337,31 @@ void FolderListings::cancel()
     m_threads.clear();
 }
 
+// The lines of a piece, through a window of the scratch file: the pieces of neighbouring
+// folders were mostly written near each other, so one read serves many folders.
+const char* FolderListings::readBack(uint64_t offset, uint32_t length)
+{
+    if (offset < m_windowStart || offset + length > m_windowStart + m_window.size()) {
+        m_window.resize(qMax<size_t>(kWindow, length));
+        m_windowStart = offset;
+        size_t got = 0;
+        while (got < length) {
+            const ssize_t n = ::pread(m_scratch, m_window.data() + got, m_window.size() - got,
+                                      off_t(offset + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                m_readError = n < 0 ? errno : EIO;
+                m_window.clear();
+                return nullptr;
+            }
+            got += size_t(n);
+        }
+        m_window.resize(got);
+    }
+    return m_window.data() + (offset - m_windowStart);
+}
+
 bool FolderListings::write(uint32_t id, const QByteArray& path, ScanContext& context,
                            OutputFile& out)
 {
@@ -346,18 +373,10 @@ bool FolderListings::write(uint32_t id, const QByteArray& path, ScanContext& con
         return true;
     }
     for (const Piece& piece : folder.pieces) {
-        m_readBack.resize(piece.length);
-        size_t got = 0;
-        while (got < piece.length) {
-            const ssize_t n = ::pread(m_scratch, m_readBack.data() + got, piece.length - got,
-                                      off_t(piece.offset + got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return context.fail(n < 0 ? errno : EIO, {});
-            got += size_t(n);
-        }
-        const char* p = m_readBack.data();
+        const char* const data = readBack(piece.offset, piece.length);
+        if (!data)
+            return context.fail(m_readError, {});
+        const char* p = data;
         const char* const end = p + piece.length;
         if (!piece.hasUnreadable) {
             out.buffer().append(p, end - p);

@@ -107,6 +107,7 @@ private:
     bool takeJob(std::unique_ptr<Job>& job, bool wait);
     void examine(Job& job, Worker& worker);
     bool flush(Worker& worker);
+    const char* readBack(uint64_t offset, uint32_t length);
 
     int m_scratch = -1;
     std::mutex m_mutex;
@@ -122,7 +123,9 @@ private:
     std::unique_ptr<Worker> m_callerWorker; // the caller's share of the work
     std::vector<std::unique_ptr<Worker>> m_workers;
     std::vector<std::thread> m_threads;
-    std::vector<char> m_readBack;
+    std::vector<char> m_window; // of the scratch file, for the listing pass
+    uint64_t m_windowStart = 0;
+    int m_readError = 0;
 };
 
 } // namespace dovrin::scan
