@@ -1,6 +1,7 @@
 #include "CliSupport.h"
 #include "config/ProgramFolder.h"
 #include "config/Startup.h"
+#include "manage/ChangeJournal.h"
 #include "store/Database.h"
 #include "store/DatabaseFolder.h"
 
@@ -8,10 +9,12 @@
 
 namespace dovrin::cli {
 
+namespace {
+
 // --database DIR is taken from the current folder, as any command-line path is. Without it,
 // the folder is chosen as the program chooses it at start-up. The tool reads Dovrin.cfg but
 // never asks about it or rewrites it: a missing or corrupt file just means the program folder.
-bool resolveDatabaseFolder(const CliContext& context, DatabaseFolder& databaseFolder)
+bool chooseDatabaseFolder(const CliContext& context, DatabaseFolder& databaseFolder)
 {
     if (!context.databaseOption.isEmpty()) {
         const QString folder = normalizedFolder(context.databaseOption);
@@ -32,6 +35,19 @@ bool resolveDatabaseFolder(const CliContext& context, DatabaseFolder& databaseFo
     Startup startup(prompt, programFolder);
     startup.peekSettings();
     databaseFolder = DatabaseFolder(startup.chooseDatabaseFolder());
+    return true;
+}
+
+} // namespace
+
+bool resolveDatabaseFolder(const CliContext& context, DatabaseFolder& databaseFolder)
+{
+    if (!chooseDatabaseFolder(context, databaseFolder))
+        return false;
+    // Every command reads a settled database: a change that a killed process left half done
+    // is finished or undone first.
+    StderrPrompt prompt;
+    settlePendingChange(databaseFolder, prompt);
     return true;
 }
 

@@ -1,5 +1,7 @@
+#include "BuildInfo.h"
 #include "Commands.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
@@ -11,19 +13,30 @@ namespace {
 // The groups of commands, in the order --help lists them.
 const std::span<const Command> kGroups[] = {
     baseCommands(),
+    manageCommands(),
+    fileCommands(),
 };
 
-void printHelp(FILE* to)
+// The parser's usage and options, then every command with its arguments. The "Commands:"
+// block is read by the bash completion and the manual page: two blanks before a command's
+// usage line, six before its summary.
+QString helpText(const QCommandLineParser& parser)
 {
-    QTextStream out(to);
-    out << "Usage: dovrin-cli [--database DIR] COMMAND [ARGUMENTS]\n\n"
-           "Dovrin's catalogue database from the command line. Without --database it uses\n"
-           "the database folder that dovrin itself would load.\n\nCommands:\n";
+    QString text = parser.helpText();
+    QTextStream out(&text);
+    out << "\nCommands:\n";
     for (std::span<const Command> group : kGroups) {
         for (const Command& c : group)
             out << "  " << c.usage << "\n      " << c.summary << "\n";
     }
     out << "\nExit status: 0 on success, 2 for refused input, 1 for other failures.\n";
+    return text;
+}
+
+int refuse(const QString& message)
+{
+    QTextStream(stderr) << "dovrin-cli: " << message << "\nTry 'dovrin-cli --help'.\n";
+    return kRefused;
 }
 
 } // namespace
@@ -32,27 +45,42 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dovrin"));
-    QStringList args = app.arguments().mid(1);
+    QCoreApplication::setApplicationVersion(QLatin1String(dovrin::build::kVersion));
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Dovrin's catalogue database from the command line. Without --database "
+                       "it uses the database folder that dovrin itself would load."));
+    // A command's own options come after its name and are the command's to read.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption database(QStringLiteral("database"),
+                                      QStringLiteral("Use the database in <DIR>."),
+                                      QStringLiteral("DIR"));
+    parser.addOption(database);
+    parser.addPositionalArgument(QStringLiteral("COMMAND"),
+                                 QStringLiteral("One of the commands below."));
+    parser.addPositionalArgument(QStringLiteral("ARGUMENTS"),
+                                 QStringLiteral("The command's arguments and options."),
+                                 QStringLiteral("[ARGUMENTS...]"));
+
+    if (!parser.parse(app.arguments()))
+        return refuse(parser.errorText());
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        QTextStream(stdout) << helpText(parser);
+        return kSuccess;
+    }
+    if (parser.isSet(version)) {
+        std::printf("dovrin %s\n", dovrin::build::kVersion);
+        return kSuccess;
+    }
+
+    QStringList args = parser.positionalArguments();
+    if (args.isEmpty())
+        return refuse(QStringLiteral("no command given"));
     CliContext context;
-    while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
-        const QString option = args.takeFirst();
-        if (option == QLatin1String("--help")) {
-            printHelp(stdout);
-            return kSuccess;
-        }
-        if (option == QLatin1String("--database") && !args.isEmpty()) {
-            context.databaseOption = args.takeFirst();
-            continue;
-        }
-        std::fprintf(stderr, "dovrin-cli: unknown option %s\n", qPrintable(option));
-        printHelp(stderr);
-        return kRefused;
-    }
-    if (args.isEmpty()) {
-        printHelp(stderr);
-        return kRefused;
-    }
+    context.databaseOption = parser.value(database);
     const QString name = args.takeFirst();
     context.args = args;
     for (std::span<const Command> group : kGroups) {
@@ -61,7 +89,5 @@ int main(int argc, char** argv)
                 return c.run(context);
         }
     }
-    std::fprintf(stderr, "dovrin-cli: unknown command %s\n", qPrintable(name));
-    printHelp(stderr);
-    return kRefused;
+    return refuse(QStringLiteral("unknown command %1").arg(name));
 }

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "UiTestDatabase.h"
 
 #include <QDir>
 #include <QProcess>
@@ -6,14 +7,67 @@
 #include <QTest>
 
 // dovrin-cli disks on the sample database: one tab-separated line per loaded disk, the
-// loader's messages on stderr, and questions answered No so that nothing is deleted.
+// loader's messages on stderr, and questions answered No so that nothing is deleted. Then the
+// catalogue and disk commands, refusals included, as a script would use them.
 class TestCliDisks : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void listsSample();
+    void managesCataloguesAndDisks();
 };
+
+void TestCliDisks::managesCataloguesAndDisks()
+{
+    QTemporaryDir dir;
+    dovrin::test::writeSampleDatabase(dir.path());
+    struct Step
+    {
+        QStringList args;
+        int status;
+        const char* says; // on stdout, else on stderr
+    };
+    const Step steps[] = {
+        {{"comment", "Holidays\\Photos\\readme.txt", "kept"}, 0, ""},
+        {{"new-catalogue", " Work "}, 0, ""},
+        {{"new-catalogue", "Holidays"}, 2, "Unable to create the catalogue"},
+        {{"move-disk", "Holidays/Photos", "Work"}, 0, ""},
+        {{"move-disk", "Work/Photos", "Work"}, 2, "already in Work"},
+        {{"rename-disk", "Holidays/Videos", "Photos"}, 0, ""},
+        {{"move-disk", "Work/Photos", "Holidays"}, 2, "already a disk with this name"},
+        {{"rename-disk", "Work/Photos", "Photos 2019"}, 0, ""},
+        {{"rename-catalogue", "Work", "Trips"}, 0, ""},
+        {{"comment", "Trips\\Photos 2019\\readme.txt"}, 0, "kept\n"},
+        {{"delete-catalogue", "Trips"}, 2, "Cannot delete this catalogue"},
+        {{"delete-disk", "Trips/Photos 2019"},
+         2,
+         "Delete?: Are you sure you want to delete the disk: Trips\\Photos 2019?"},
+        {{"delete-disk", "Trips/Photos 2019", "--yes"}, 0, ""},
+        {{"comments"}, 0, ""},
+        {{"delete-catalogue", "Trips"}, 0, ""},
+        {{"delete-disk", "Nowhere/Photos", "--yes"}, 2, "there is no disk"},
+        {{"catalogues"}, 0, "Empty\n"},
+        {{"disks"}, 0, ".\\Loose\t"},
+    };
+    for (const Step& step : steps) {
+        QProcess cli;
+        cli.start(QStringLiteral(DOVRIN_CLI_BINARY),
+                  QStringList{QStringLiteral("--database"), dir.path()} + step.args);
+        QVERIFY(cli.waitForFinished(30000));
+        const QByteArray out = cli.readAllStandardOutput();
+        const QByteArray err = cli.readAllStandardError();
+        const QByteArray said = step.status == 0 ? out : err;
+        QVERIFY2(cli.exitCode() == step.status && said.contains(step.says),
+                 qPrintable(step.args.join(u' ') + u'\n' + out + err));
+    }
+    QStringList files = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    files.removeIf([](const QString& f) { return f.endsWith(QLatin1String(".lock")); });
+    QCOMPARE(files, (QStringList{"Empty", "FileComments.dat", "Holidays", "Loose.f", "Loose.i",
+                                 "Loose.t"}));
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("Holidays"))).entryList(QDir::Files),
+             (QStringList{"Photos.f", "Photos.i", "Photos.t"}));
+}
 
 void TestCliDisks::listsSample()
 {

@@ -93,7 +93,8 @@ void TestCommentCli::fullDiskLeavesStoreAsItWas()
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains("The file comments were not changed"), run.err.constData());
     QCOMPARE(test::readFile(storePath()), store);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"FileComments.dat"});
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+             (QStringList{"FileComments.dat", "FileComments.lock"}));
 }
 
 QTEST_GUILESS_MAIN(TestCommentCli)

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -19,7 +20,9 @@ namespace {
 
 constexpr int kKeys = 2000;
 constexpr int kKills = 200;
+constexpr int kCommentsEach = 1000;
 const char* const kWriterVariable = "DOVRIN_COMMENT_WRITER";
+const char* const kSetterVariable = "DOVRIN_COMMENT_SETTER"; // folder;prefix
 const QString kCounterKey = QStringLiteral("counter");
 
 QString keyAt(QChar prefix, int i)
@@ -73,6 +76,20 @@ qint64 checkVersion(const QList<CommentEntry>& entries)
     }
 }
 
+// Sets kCommentsEach comments one by one, each a whole rewrite of the store.
+[[noreturn]] void runSetter(const QString& folderAndPrefix)
+{
+    CommentStore store{DatabaseFolder(folderAndPrefix.section(u';', 0, 0))};
+    const QString prefix = folderAndPrefix.section(u';', 1);
+    for (int i = 0; i < kCommentsEach; ++i) {
+        if (!store.set(keyAt(prefix.at(0), i), commentAt(i))) {
+            std::fprintf(stderr, "%s\n", qPrintable(store.lastError()));
+            std::_Exit(4);
+        }
+    }
+    std::_Exit(0);
+}
+
 } // namespace
 
 class TestCommentCrash : public QObject
@@ -81,7 +98,41 @@ class TestCommentCrash : public QObject
 
 private Q_SLOTS:
     void killedWriterLeavesOneWholeVersion();
+    void twoProcessesLoseNoComment();
 };
+
+// Two processes add comments at once; without the store's lock one would write its new store
+// over the other's and lose the comment the other had just added.
+void TestCommentCrash::twoProcessesLoseNoComment()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QElapsedTimer clock;
+    clock.start();
+    QProcess setters[2];
+    for (int i = 0; i < 2; ++i) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QLatin1String(kSetterVariable), dir.path() + (i == 0 ? ";A" : ";B"));
+        setters[i].setProcessEnvironment(env);
+        setters[i].start(QCoreApplication::applicationFilePath(), QStringList());
+    }
+    for (QProcess& setter : setters) {
+        QVERIFY(setter.waitForFinished(600000));
+        QVERIFY2(setter.exitCode() == 0, setter.readAllStandardError().constData());
+    }
+    const QList<CommentEntry> entries = CommentStore{DatabaseFolder(dir.path())}.entries();
+    int interleaved = 0;
+    for (int i = 1; i < entries.size(); ++i)
+        interleaved += entries.at(i).key.at(0) != entries.at(i - 1).key.at(0);
+    QCOMPARE(entries.size(), 2 * kCommentsEach);
+    QSet<QString> distinct;
+    for (const CommentEntry& e : entries)
+        distinct.insert(e.key + u'\t' + e.comment);
+    QCOMPARE(distinct.size(), 2 * kCommentsEach);
+    qInfo("two processes set %d comments each at once in %lld ms: all %lld present, the two "
+          "writers alternating %d times",
+          kCommentsEach, clock.elapsed(), qsizetype(entries.size()), interleaved);
+}
 
 void TestCommentCrash::killedWriterLeavesOneWholeVersion()
 {
@@ -133,6 +184,8 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsSet(kWriterVariable))
         runWriter(qEnvironmentVariable(kWriterVariable));
+    if (qEnvironmentVariableIsSet(kSetterVariable))
+        runSetter(qEnvironmentVariable(kSetterVariable));
     QCoreApplication app(argc, argv);
     TestCommentCrash test;
     return QTest::qExec(&test, argc, argv);

@@ -137,6 +137,8 @@ void TestConfig::corruptFiles_data()
     QTest::newRow("75000") << QByteArray(good).replace("7500,", "75000,");
     QTest::newRow("-32769") << QByteArray(good).replace("800,", "-32769,");
     QTest::newRow("seven lines") << good.left(good.lastIndexOf("\"\",\"\""));
+    QTest::newRow("quote in an unquoted path")
+        << QByteArray(good).replace("\"DESKTOP\"", "/my \"desk\"/");
     QTest::newRow("letters in a number") << QByteArray(good).replace("2900", "29OO");
     QTest::newRow("bad boolean") << QByteArray(good).replace("#FALSE#,6", "yes,6");
     QTest::newRow("empty") << QByteArray();

@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <limits>
 
 using namespace dovrin;
 using namespace dovrin::search;
@@ -67,7 +68,9 @@ void TestSearchEngine::initTestCase()
                       80, "#2026-01-31#")});
     // A record from Windows: été.doc in Windows-1252.
     addDisk(m_folder, m_disks, QStringLiteral(".\\Misc"), {},
-            {folderLine(":"), fileLine("\xe9t\xe9.doc", 5), fileLine("zero.bin", 0)});
+            {folderLine(":"), fileLine("\xe9t\xe9.doc", 5), fileLine("zero.bin", 0),
+             fileLine("big.iso", std::numeric_limits<qint64>::max()),
+             fileLine("bigger.iso", std::numeric_limits<qint64>::max())});
     // Loaded, then its record files vanished.
     addDisk(m_folder, m_disks, QStringLiteral("Holidays\\Beach"), {},
             {folderLine(":"), fileLine("readme.gone", 1)});
@@ -158,6 +161,9 @@ void TestSearchEngine::endTexts_data()
                                          << " 1 item(s) found,   1 KB listed";
     QTest::newRow("zero bytes: no KB part") << SearchMode::Name << "zero"
                                             << " 1 item(s) found.";
+    QTest::newRow("sizes past 64 bits stop at the limit")
+        << SearchMode::Extension << "iso"
+        << " 2 item(s) found,   9,007,199,254,740,992 KB listed";
     QTest::newRow("folders: no KB part") << SearchMode::Folder << "saves"
                                          << " 3 item(s) found.";
 }
@@ -231,7 +237,7 @@ void TestSearchEngine::emptyText()
 
     QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
              SearchEngine::End::Completed);
-    QCOMPARE(rows.rows.size(), 13);
+    QCOMPARE(rows.rows.size(), 15);
     QVERIFY(engine.listAll());
 }
 

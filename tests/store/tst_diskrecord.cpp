@@ -107,6 +107,9 @@ void TestDiskRecord::fileList_data()
                               << QStringList{"F :", "error"};
     QTest::newRow("bad date") << QByteArray("\":\"\r\n\"a\",12,#2026-13-01#\r\n")
                               << QStringList{"F :", "error"};
+    QTest::newRow("size past 64 bits")
+        << QByteArray("\":\"\r\n\"a\",9223372036854775807.5,#2026-01-01#\r\n")
+        << QStringList{"F :", "error"};
     QTest::newRow("cut short") << QByteArray("\":\"\r\n\"a\",12") << QStringList{"F :", "error"};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
 }

@@ -2,6 +2,7 @@
 #include "store/TextCodec.h"
 
 #include <QTest>
+#include <limits>
 
 using namespace dovrin;
 
@@ -65,6 +66,7 @@ void TestRecordText::dateTimeRejects_data()
     QTest::newRow("hour 24") << QByteArray("#24:00:00#");
     QTest::newRow("letters") << QByteArray("#yesterday#");
     QTest::newRow("trailing junk") << QByteArray("#2026-01-01 10:00:00x#");
+    QTest::newRow("year past nine digits") << QByteArray("#99999999999-01-01#");
 }
 
 void TestRecordText::dateTimeRejects()
@@ -155,6 +157,8 @@ void TestRecordText::reals_data()
     QTest::newRow("four places") << 799.9371 << QByteArray("799.9371");
     QTest::newRow("fifteen digits") << 1.0 / 3.0 << QByteArray("0.333333333333333");
     QTest::newRow("negative") << -12.5 << QByteArray("-12.5");
+    QTest::newRow("largest") << std::numeric_limits<double>::max()
+                             << QByteArray("1.79769313486231e+308");
 }
 
 void TestRecordText::reals()
@@ -166,7 +170,7 @@ void TestRecordText::reals()
     QCOMPARE(out, text);
     double back;
     QVERIFY(fields::parseReal(out, back));
-    QCOMPARE(back, text == "0.333333333333333" ? 0.333333333333333 : value);
+    QCOMPARE(back, text.toDouble());
 }
 
 void TestRecordText::decoding_data()
@@ -178,6 +182,8 @@ void TestRecordText::decoding_data()
     QTest::newRow("windows-1252") << QByteArray("Z\xfcrich \x80") << QStringLiteral("Zürich €");
     QTest::newRow("overlong is not utf-8") << QByteArray("\xc0\xaf") << QStringLiteral("À¯");
     QTest::newRow("truncated") << QByteArray("ab\xe2\x82") << QStringLiteral("abâ‚");
+    QTest::newRow("byte order mark kept")
+        << QByteArray("\xef\xbb\xbfname") << QChar(0xFEFF) + QStringLiteral("name");
 }
 
 void TestRecordText::decoding()

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QTest>
+#include <cstdio>
 
 namespace dovrin::test {
 
@@ -24,6 +25,15 @@ QByteArray readFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+void writeNativeFile(const QByteArray& path, const QByteArray& content)
+{
+    FILE* file = std::fopen(path.constData(), "wb");
+    if (!file)
+        QFAIL(qPrintable(QStringLiteral("cannot write ") + QString::fromLocal8Bit(path)));
+    std::fwrite(content.constData(), 1, size_t(content.size()), file);
+    std::fclose(file);
 }
 
 void copyFixture(const QString& fixtureName, const QString& target)

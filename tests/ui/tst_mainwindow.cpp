@@ -2,6 +2,10 @@
 #include "MessageBoxPrompt.h"
 #include "TestFiles.h"
 #include "UiTestDatabase.h"
+#include "add/AddDiskDialog.h"
+#include "commands/Commands.h"
+#include "comments/CommentStore.h"
+#include "common/Twips.h"
 #include "config/Settings.h"
 #include "config/Startup.h"
 #include "filelist/KeyedListModel.h"
@@ -10,13 +14,16 @@
 #include "mainwindow/DiskInfoDialog.h"
 #include "mainwindow/DragBar.h"
 #include "mainwindow/MainWindow.h"
+#include "search/SearchWindow.h"
 #include "store/Database.h"
 #include "store/Keys.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -41,6 +48,7 @@ private:
     std::unique_ptr<Startup> m_startup;
     std::unique_ptr<Database> m_database;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<ui::CommandContext> m_context;
     QStringList m_ran;
 
     CatalogueTree* tree() { return m_window->tree(); }
@@ -56,11 +64,52 @@ private:
         }
     }
 
+    static int twipsOf(int pixels) { return qRound(ui::toTwipsX(pixels)); }
+
     QPoint centerOf(QTreeWidgetItem* item) { return tree()->visualItemRect(item).center(); }
 
     void rightClick(const QPoint& pos)
     {
         QTest::mouseClick(tree()->viewport(), Qt::RightButton, {}, pos);
+    }
+
+    // The real commands of every menu, as the program plugs them in.
+    ui::CommandContext& installCommands()
+    {
+        m_context = std::make_unique<ui::CommandContext>(
+            ui::CommandContext{*m_window, *m_database, *m_startup, m_prompt, {}});
+        ui::installCommands(*m_context);
+        return *m_context;
+    }
+
+    // Runs a menu item by its shortcut, as a user would, with the window's focus.
+    void press(QKeySequence keys)
+    {
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::keySequence(m_window.get(), keys);
+    }
+
+    // Answers the modal catalogue chooser that the next command opens.
+    // Answers the modal catalogue chooser once the next command has opened it.
+    void chooseCatalogueLater(const QString& choice, QStringList* offered = nullptr)
+    {
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [=] {
+            QWidget* chooser = QApplication::activeModalWidget();
+            if (!chooser || chooser->objectName() != QLatin1String("CatSelect"))
+                return;
+            poll->deleteLater();
+            QCOMPARE(chooser->windowTitle(), QStringLiteral("Select Catalogue..."));
+            auto* select = chooser->findChild<QComboBox*>(QStringLiteral("cmbSelect"));
+            for (int i = 0; offered && i < select->count(); ++i)
+                offered->append(select->itemText(i));
+            select->setCurrentText(choice);
+            const char* button = choice.isEmpty() ? "cmdCancel" : "cmdOK";
+            QTest::mouseClick(chooser->findChild<QPushButton*>(QLatin1String(button)),
+                              Qt::LeftButton);
+        });
+        poll->start(10);
     }
 
     void closeMenus()
@@ -92,6 +141,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        m_context.reset();
         m_window.reset();
         m_database.reset();
         const int unanswered = MessageBoxPrompt::pendingAnswers();
@@ -457,36 +507,38 @@ private Q_SLOTS:
             QTest::mouseMove(bar, QPoint(dx, 10));
             QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(dx, 10));
         };
-        drag(-200); // would put the bar at -100 twips: ignored as a whole
+        drag(-ui::toPixelsX(2800)); // would put the bar at about 100 twips: ignored as a whole
         QCOMPARE(m_window->splitterLeft(), 2900);
         drag(-100);
-        QCOMPARE(m_window->splitterLeft(), 2900 - 1500);
-        drag(-26); // 1400 - 390 = 1010
-        QCOMPARE(m_window->splitterLeft(), 1010);
-        drag(-1);
-        QCOMPARE(m_window->splitterLeft(), 1010);
+        QCOMPARE(m_window->splitterLeft(), 2900 - twipsOf(100));
+        // A pixel at a time, the bar stops at 1000 twips.
+        for (int i = 0; i < 300; ++i)
+            drag(-1);
+        QVERIFY(m_window->splitterLeft() >= 1000);
+        QVERIFY(m_window->splitterLeft() < 1000 + twipsOf(1));
+        const int left = m_window->splitterLeft();
 
         // Far right: the list keeps 1000 twips.
-        const int inner = m_window->centralWidget()->width() * 15;
+        const int inner = twipsOf(m_window->centralWidget()->width());
         drag(1000);
-        QCOMPARE(m_window->splitterLeft(), 1010);
+        QCOMPARE(m_window->splitterLeft(), left);
         const int maxLeft = inner - 130 - 1000 - 70;
-        drag((maxLeft - 1010) / 15);
+        drag(ui::toPixelsX(maxLeft - left) - 1);
         QVERIFY(m_window->splitterLeft() <= maxLeft);
-        QVERIFY(m_window->splitterLeft() > maxLeft - 15);
+        QVERIFY(m_window->splitterLeft() > maxLeft - 2 * twipsOf(1));
         QVERIFY(!bar->isDragging());
     }
 
     void shrinkingPushesTheSplitterLeft()
     {
-        m_window->dragSplitter(m_window->centralWidget()->width() * 15 - 1200 - 2900);
+        m_window->dragSplitter(twipsOf(m_window->centralWidget()->width()) - 1200 - 2900);
         const int before = m_window->splitterLeft();
-        m_window->resize(400, 300);
-        QTRY_COMPARE(m_window->centralWidget()->width(), 400);
-        QCOMPARE(m_window->splitterLeft(), 400 * 15 - 1000 - 70);
+        m_window->resize(m_window->minimumSize());
+        QTRY_COMPARE(m_window->centralWidget()->width(), m_window->minimumWidth());
+        QCOMPARE(m_window->splitterLeft(), twipsOf(m_window->minimumWidth()) - 1000 - 70);
         QVERIFY(m_window->splitterLeft() < before);
-        QCOMPARE(m_window->list()->width(), qRound((1000 - 130) / 15.0));
-        QCOMPARE(m_window->tree()->width(), qRound(m_window->splitterLeft() / 15.0));
+        QCOMPARE(m_window->list()->width(), ui::toPixelsX(1000 - 130));
+        QCOMPARE(m_window->tree()->width(), ui::toPixelsX(m_window->splitterLeft()));
     }
 
     void geometryRoundTripThroughTheConfigFile()
@@ -504,15 +556,17 @@ private Q_SLOTS:
         m_window->setShutdown([&] { shutDown = true; });
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QCOMPARE(m_window->geometry(), QRect(100, 60, 600, 400));
+        const QRect stored(ui::toPixelsX(1500), ui::toPixelsY(900), ui::toPixelsX(9000),
+                           ui::toPixelsY(6000));
+        QCOMPARE(m_window->geometry(), stored);
         QCOMPARE(m_window->splitterLeft(), 2000);
-        QCOMPARE(m_window->list()->columnWidthPixels(1), 100);
+        QCOMPARE(m_window->list()->columnWidthPixels(1), ui::toPixelsX(1500));
 
         // Closed maximised, the normal geometry is what is kept.
         m_window->dragSplitter(150);
-        m_window->list()->setColumnWidthPixels(2, 77);
+        m_window->list()->setColumnWidthPixels(3, 300);
         m_window->showMaximized();
-        QTRY_VERIFY(m_window->width() > 600);
+        QTRY_VERIFY(m_window->width() > stored.width());
         m_window->close();
         QVERIFY(shutDown);
         m_window.reset();
@@ -525,11 +579,15 @@ private Q_SLOTS:
         QCOMPARE(next.settings().windowWidth, 9000);
         QCOMPARE(next.settings().windowHeight, 6000);
         QCOMPARE(next.settings().splitterLeft, 2150);
-        QCOMPARE(next.settings().columnWidth3, 77.0 * 15);
+        // Columns left alone keep their widths to the digit, the widened Modified one too.
+        QCOMPARE(next.settings().columnWidth1, 1709.858);
+        QCOMPARE(next.settings().columnWidth2, 1500.0);
+        QCOMPARE(next.settings().columnWidth3, 1301.102);
+        QCOMPARE(next.settings().columnWidth4, double(twipsOf(300)));
         MainWindow reopened(next, *m_database, m_prompt);
         reopened.setShutdown([] {});
-        QCOMPARE(reopened.geometry(), QRect(100, 60, 600, 400));
-        QCOMPARE(reopened.list()->columnWidthPixels(2), 77);
+        QCOMPARE(reopened.geometry(), stored);
+        QCOMPARE(reopened.list()->columnWidthPixels(3), 300);
         QVERIFY(!reopened.isMaximized());
     }
 
@@ -631,6 +689,115 @@ private Q_SLOTS:
         m_startup->settings().databasePath = m_dir.path();
         m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
         QCOMPARE(m_window->statusText(1), QStringLiteral(" 3 disks catalogued"));
+    }
+
+    // Create a catalogue, move a disk into it, rename the disk and the catalogue: the comment
+    // made first is still on its file; then delete the disk and the catalogue.
+    void manageCataloguesAndDisksFromTheMenus()
+    {
+        ui::CommandContext& context = installCommands();
+        CommentStore store{DatabaseFolder(m_dir.path())};
+        QVERIFY(store.set(QStringLiteral("Holidays\\Photos\\readme.txt"), QStringLiteral("kept")));
+
+        MessageBoxPrompt::setNextInput(QStringLiteral(" Work "));
+        m_window->action(QStringLiteral("mnuNewCatalogue"))->trigger();
+        QCOMPARE(CatalogueTree::tagOf(node(QStringLiteral("Work\\"))), QStringLiteral("CAT"));
+
+        // Cancel in the chooser changes nothing; a move unloads the search window, as every
+        // command that changes keys does (the core's tests count the calls).
+        context.search = new ui::SearchWindow(*m_database, m_window.get(), m_window.get());
+        tree()->selectNode(QStringLiteral("Holidays\\Photos\\"));
+        chooseCatalogueLater(QString());
+        press(QKeySequence(QStringLiteral("Ctrl+M")));
+        QVERIFY(!context.search.isNull() && node(QStringLiteral("Holidays\\Photos\\")));
+        QStringList offered;
+        chooseCatalogueLater(QStringLiteral("Work"), &offered);
+        press(QKeySequence(QStringLiteral("Ctrl+M")));
+        QVERIFY(context.search.isNull());
+        QVERIFY(!offered.contains(QStringLiteral("Holidays")));
+        QCOMPARE(offered.first(), QStringLiteral("<no catalogue>"));
+        QCOMPARE(tree()->selectedKey(), QStringLiteral("Work\\Photos\\"));
+        QCOMPARE(CatalogueTree::tagOf(node(QStringLiteral("Work\\Photos\\"))),
+                 QStringLiteral("DISKIN"));
+        QCOMPARE(m_database->disks().at(3).path, QStringLiteral("Work\\Photos"));
+        QCOMPARE(m_window->location(), QStringLiteral("Work\\Photos\\"));
+
+        MessageBoxPrompt::setNextInput(QStringLiteral("Pics"));
+        press(QKeySequence(QStringLiteral("Ctrl+R")));
+        QCOMPARE(tree()->selectedKey(), QStringLiteral("Work\\Pics\\"));
+        QCOMPARE(m_database->disks().at(3).path, QStringLiteral("Work\\Pics"));
+        QVERIFY(node(QStringLiteral("Work\\Pics\\Games\\")));
+
+        tree()->selectNode(QStringLiteral("Work\\"));
+        MessageBoxPrompt::setNextInput(QStringLiteral("Trips"));
+        m_window->action(QStringLiteral("mnuRenameCatalogue"))->trigger();
+        QVERIFY(!node(QStringLiteral("Work\\")));
+        QVERIFY(node(QStringLiteral("Trips\\Pics\\")));
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 3 disks catalogued"));
+        m_window->fillFileList(QStringLiteral("Trips\\Pics\\"));
+        ui::ListView* list = m_window->list();
+        QCOMPARE(
+            list->listModel()->text(list->rowOfKey(QStringLiteral("Trips\\Pics\\readme.txt")), 3),
+            QStringLiteral("kept"));
+
+        tree()->selectNode(QStringLiteral("Trips\\Pics\\"));
+        MessageBoxPrompt::setNextAnswer(PromptAnswer::Yes);
+        m_window->action(QStringLiteral("cmdDel"))->trigger();
+        QCOMPARE(MessageBoxPrompt::answeredRequests().last().defaultAnswer, PromptAnswer::No);
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 2 disks catalogued"));
+        QVERIFY(store.entries().isEmpty());
+        tree()->selectNode(QStringLiteral("Trips\\"));
+        m_window->action(QStringLiteral("cmdDel"))->trigger();
+        QVERIFY(!node(QStringLiteral("Trips\\")));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("Trips"))));
+
+        // The last disks go: nothing left to list.
+        for (const char* key : {".\\Loose\\", "Holidays\\Videos\\"}) {
+            tree()->selectNode(QLatin1String(key));
+            MessageBoxPrompt::setNextAnswer(PromptAnswer::Yes);
+            press(QKeySequence(QStringLiteral("Ctrl+D")));
+        }
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 0 disks catalogued"));
+        QCOMPARE(m_window->list()->rowCount(), 0);
+    }
+
+    void commandsOpeningTheAddDialog_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("disks");
+        QTest::addColumn<QString>("title"); // empty: the limit message instead
+        QTest::newRow("new, 999 disks") << "mnuNewDisk" << 999 << "Catalogue a disk";
+        QTest::newRow("new, 1000 disks") << "mnuNewDisk" << 1000 << "";
+        QTest::newRow("update") << "mnuUpdateDisk" << 3 << "Update a disk";
+    }
+
+    void commandsOpeningTheAddDialog()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, disks);
+        QFETCH(QString, title);
+        installCommands();
+        tree()->selectNode(QStringLiteral(".\\Loose\\"));
+        while (m_database->disks().count() < disks)
+            m_database->disks().append(
+                {QStringLiteral(".\\D%1").arg(m_database->disks().count()), {}, {}, {}, 0});
+        QString opened, disk;
+        QTimer::singleShot(0, this, [&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = dialog->windowTitle();
+                disk = dialog->findChild<QComboBox*>(QStringLiteral("comDiskList"))->currentText();
+                dialog->reject();
+            }
+        });
+        if (title.isEmpty())
+            MessageBoxPrompt::setNextAnswer(PromptAnswer::Ok);
+        m_window->action(command)->trigger();
+        QCOMPARE(opened, title);
+        if (title.isEmpty())
+            QCOMPARE(MessageBoxPrompt::answeredRequests().last().text,
+                     QStringLiteral("Dovrin 2 does not support more than 1000 disks"));
+        if (command == u"mnuUpdateDisk")
+            QCOMPARE(disk, QStringLiteral("\\Loose"));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "FolderCommentSink.h"
 #include "ListedKeys.h"
 #include "StoreFile.h"
+#include "common/FileLock.h"
 #include "store/Keys.h"
 #include "store/RecordText.h"
 #include "store/TextCodec.h"
@@ -13,6 +14,9 @@ namespace dovrin {
 using comments::CommentLine;
 
 namespace {
+
+// Another process's change is one rewrite: a few milliseconds, or seconds for a huge store.
+constexpr int kLockWaitMs = 20000;
 
 // Decodes a key, sparing the copy's checks when the bytes are plain UTF-8 equal to `wanted`.
 bool keyEquals(QByteArrayView keyBytes, const QByteArray& wantedUtf8, const QString& wanted)
@@ -128,6 +132,15 @@ bool CommentStore::fail(const QString& why)
     return false;
 }
 
+bool CommentStore::locked(const std::function<bool()>& change)
+{
+    m_lastError.clear();
+    FileLock lock(comments::StoreFile(m_folder).lockPath(), kLockWaitMs);
+    if (!lock.isLocked())
+        return fail(lock.error());
+    return change();
+}
+
 bool CommentStore::rewrite(const EntryWriter& writeEntry, const TailWriter& writeTail)
 {
     m_lastError.clear();
@@ -181,34 +194,40 @@ bool CommentStore::set(const QString& key, const QString& comment)
     }
     const QByteArray commentBytes = text::encode(comments::storableComment(comment));
     bool found = false;
-    return rewrite(
-        [&](const CommentLine& line, const QString& lineKey, QByteArray& out) {
-            if (lineKey == key) {
-                found = true;
-                comments::appendCommentLine(out, line.key, commentBytes);
-            } else {
-                write::plainLine(out, line.raw);
-            }
-        },
-        [&](QByteArray& out) {
-            if (!found)
-                comments::appendCommentLine(out, keyBytes, commentBytes);
-        });
+    return locked([&] {
+        return rewrite(
+            [&](const CommentLine& line, const QString& lineKey, QByteArray& out) {
+                if (lineKey == key) {
+                    found = true;
+                    comments::appendCommentLine(out, line.key, commentBytes);
+                } else {
+                    write::plainLine(out, line.raw);
+                }
+            },
+            [&](QByteArray& out) {
+                if (!found)
+                    comments::appendCommentLine(out, keyBytes, commentBytes);
+            });
+    });
 }
 
 bool CommentStore::remove(const QString& key)
 {
-    return rewrite([&](const CommentLine& line, const QString& lineKey, QByteArray& out) {
-        if (lineKey != key)
-            write::plainLine(out, line.raw);
+    return locked([&] {
+        return rewrite([&](const CommentLine& line, const QString& lineKey, QByteArray& out) {
+            if (lineKey != key)
+                write::plainLine(out, line.raw);
+        });
     });
 }
 
 bool CommentStore::deleteDisk(const QString& diskKey)
 {
-    return rewrite([&](const CommentLine& line, const QString& lineKey, QByteArray& out) {
-        if (!lineKey.startsWith(diskKey))
-            write::plainLine(out, line.raw);
+    return locked([&] {
+        return rewrite([&](const CommentLine& line, const QString& lineKey, QByteArray& out) {
+            if (!lineKey.startsWith(diskKey))
+                write::plainLine(out, line.raw);
+        });
     });
 }
 
@@ -220,17 +239,25 @@ bool CommentStore::renameKeys(const QString& oldPrefix, const QString& newPrefix
                           .arg(newPrefix);
         return false;
     }
-    return rewrite([&](const CommentLine& line, const QString& lineKey, QByteArray& out) {
-        if (lineKey.startsWith(oldPrefix)) {
-            const QString renamed = newPrefix + lineKey.sliced(oldPrefix.size());
-            comments::appendCommentLine(out, text::encode(renamed), line.comment);
-        } else {
-            write::plainLine(out, line.raw);
-        }
+    return locked([&] {
+        return rewrite([&](const CommentLine& line, const QString& lineKey, QByteArray& out) {
+            if (lineKey.startsWith(oldPrefix)) {
+                const QString renamed = newPrefix + lineKey.sliced(oldPrefix.size());
+                comments::appendCommentLine(out, text::encode(renamed), line.comment);
+            } else {
+                write::plainLine(out, line.raw);
+            }
+        });
     });
 }
 
 bool CommentStore::purgeStale(const QString& diskKey)
+{
+    // Locked from the first read, so that a comment set meanwhile is not dropped unread.
+    return locked([&] { return purgeStaleLocked(diskKey); });
+}
+
+bool CommentStore::purgeStaleLocked(const QString& diskKey)
 {
     // Only the disk's own keys are looked for, so a disk without comments reads no file list.
     comments::ListedKeys listed;

@@ -45,6 +45,8 @@ private:
 
 // FileComments.dat in the database folder: one "key","comment" line per entry.
 // Every rewrite is atomic and durable; a crash at any instant leaves the old or the new content.
+// Every change holds the lock file FileComments.lock from its read to its write, so changes
+// made at once by the window and dovrin-cli are applied one after the other, none lost.
 // Methods that change the store return false when it could not be written; the store is then
 // as it was and `lastError()` says why. Reading never creates the store; a missing store reads
 // as empty. Lines that are not entries are ignored by reads and kept as they are by rewrites.
@@ -88,6 +90,9 @@ private:
     // tail (for a new entry).
     bool rewrite(const EntryWriter& writeEntry, const TailWriter& writeTail = {});
     bool fail(const QString& why);
+    // Runs a change with the store's lock held; false after a failure to take it.
+    bool locked(const std::function<bool()>& change);
+    bool purgeStaleLocked(const QString& diskKey);
     template <typename Visit> void forEachEntry(const QByteArray& content, Visit&& visit) const;
 
     DatabaseFolder m_folder;

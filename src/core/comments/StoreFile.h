@@ -12,6 +12,8 @@ inline constexpr char kStoreName[] = "FileComments.dat";
 inline constexpr char kBackupName[] = "FileComments.old";
 // The next content while it is written; it becomes the store in one rename.
 inline constexpr char kScratchName[] = "FileComments.new";
+// Locked around every read-modify-write, so that two processes never lose each other's change.
+inline constexpr char kLockName[] = "FileComments.lock";
 
 // The store file on disk. A change writes the whole new content to a scratch file, syncs it,
 // renames it over the store and syncs the folder: at any instant of a crash the store holds
@@ -35,6 +37,7 @@ public:
     QString storePath() const { return m_root + QLatin1String(kStoreName); }
     QString backupPath() const { return m_root + QLatin1String(kBackupName); }
     QString scratchPath() const { return m_root + QLatin1String(kScratchName); }
+    QString lockPath() const { return m_root + QLatin1String(kLockName); }
 
 private:
     QString m_root;

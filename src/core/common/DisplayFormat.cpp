@@ -1,5 +1,7 @@
 #include "DisplayFormat.h"
 
+#include <limits>
+
 namespace dovrin {
 
 QString withoutTimeZone(const QString& timeFormat)
@@ -57,8 +59,23 @@ QString DisplayFormat::dateTime(RecordDateTime value) const
 
 qint64 DisplayFormat::roundedQuotient(qint64 value, qint64 divisor)
 {
-    const qint64 half = divisor / 2;
-    return value >= 0 ? (value + half) / divisor : -((-value + half) / divisor);
+    // From the quotient and the remainder, so that the largest values cannot overflow.
+    const qint64 quotient = value / divisor;
+    const qint64 remainder = value % divisor; // takes the sign of value
+    const qint64 up = divisor - divisor / 2;
+    if (remainder >= up)
+        return quotient + 1;
+    if (-remainder >= up)
+        return quotient - 1;
+    return quotient;
+}
+
+qint64 DisplayFormat::addSize(qint64 total, qint64 size)
+{
+    qint64 sum;
+    if (!__builtin_add_overflow(total, size, &sum))
+        return sum;
+    return size > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
 }
 
 } // namespace dovrin

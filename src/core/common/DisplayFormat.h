@@ -24,6 +24,9 @@ public:
 
     // Rounds to whole units (half away from zero), as "#,0" does with fractions.
     static qint64 roundedQuotient(qint64 value, qint64 divisor);
+    // A total of sizes. Damaged records may hold sizes near the 64-bit limits: the total
+    // stops at the limit instead of wrapping round.
+    static qint64 addSize(qint64 total, qint64 size);
 
 private:
     QLocale m_locale;

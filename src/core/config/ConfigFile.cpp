@@ -46,9 +46,13 @@ bool ConfigFile::parse(QByteArrayView data, Settings& settings)
         // 5 to 7: default location, desktop, database; 8: two reserved
         r.readString(s.defaultLocation) && r.readString(s.desktopPath) &&
         r.readString(s.databasePath) && r.readString(reservedText) && r.readString(reservedText);
-    if (ok)
-        settings = s;
-    return ok;
+    // A path typed in by hand without quotes may hold a double quote; written back in quotes
+    // it would read as another path, so the file is corrupt instead.
+    const auto quoteIn = [](const QString& text) { return text.contains(u'"'); };
+    if (!ok || quoteIn(s.defaultLocation) || quoteIn(s.desktopPath) || quoteIn(s.databasePath))
+        return false;
+    settings = s;
+    return true;
 }
 
 ConfigFile::ReadResult ConfigFile::read(Settings& settings)

@@ -1,6 +1,7 @@
 #include "FolderListing.h"
 
 #include "comments/CommentStore.h"
+#include "common/DisplayFormat.h"
 #include "store/DiskRecord.h"
 #include "store/Keys.h"
 #include "store/RecordText.h"
@@ -18,7 +19,7 @@ const QString kBackslash = QStringLiteral("\\");
 QString groupedWhole(qint64 value, qint64 divisor, QLocale locale)
 {
     locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return locale.toString((value + divisor / 2) / divisor);
+    return locale.toString(DisplayFormat::roundedQuotient(value, divisor));
 }
 
 } // namespace
@@ -117,7 +118,7 @@ bool FolderListing::read(const DatabaseFolder& folder, const QString& key,
                     row.name = std::move(name);
                     row.size = item.size;
                     row.modified = item.modified;
-                    m_totalSize += item.size;
+                    m_totalSize = DisplayFormat::addSize(m_totalSize, item.size);
                     m_rows.append(std::move(row));
                 }
             }

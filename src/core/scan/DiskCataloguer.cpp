@@ -4,6 +4,7 @@
 #include "comments/CommentStore.h"
 #include "common/Progress.h"
 #include "common/Prompt.h"
+#include "manage/ChangeJournal.h"
 #include "store/Database.h"
 #include "store/Keys.h"
 
@@ -99,6 +100,8 @@ std::optional<CataloguePlan> DiskCataloguer::check(CatalogueInput& input) const
 
 ScanOutcome DiskCataloguer::run(const CataloguePlan& plan, Progress& progress)
 {
+    // A change a killed process left must not be settled later over this new record.
+    settlePendingChange(m_database.folder(), m_prompt);
     RecordBackup backup(m_database.folder(), plan.recordPath);
     if (plan.overwrite) {
         QString error;

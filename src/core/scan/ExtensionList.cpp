@@ -32,11 +32,11 @@ ExtensionList ExtensionList::read(const DatabaseFolder& folder)
     ExtensionList list;
     FieldReader reader(data);
     FieldReader::Field field;
-    while (list.m_items.size() < kMaxItems && reader.next(field) && !field.isEmpty()) {
-        list.m_encoded.append(field.bytes.toByteArray());
-        list.m_items.append(text::decode(field.bytes));
-    }
-    return list;
+    QStringList items;
+    while (items.size() < kMaxItems && reader.next(field) && !field.isEmpty())
+        items.append(text::decode(field.bytes));
+    // Compared as UTF-8, as file names are: an entry from a Windows list matches too.
+    return ExtensionList(items);
 }
 
 QStringList ExtensionList::readLines(const DatabaseFolder& folder)

@@ -1,5 +1,7 @@
 #include "RecordBackup.h"
 
+#include "store/RecordFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -13,8 +15,13 @@ namespace dovrin {
 
 namespace {
 
-const char* const kRecordExtensions[] = {".i", ".t", ".f"};
-const char* const kBackupExtensions[] = {".i.old", ".t.old", ".f.old"};
+const QLatin1String kBackupSuffix(".old");
+const QLatin1String kWorkSuffix(".t.tmp");
+
+QString backupSuffix(const RecordFile& file)
+{
+    return QLatin1String(file.suffix) + kBackupSuffix;
+}
 
 bool exists(const QString& path)
 {
@@ -54,24 +61,25 @@ RecordBackup::~RecordBackup()
         ::close(m_lock);
 }
 
-QString RecordBackup::file(const char* extension) const
+QString RecordBackup::file(const QString& suffix) const
 {
-    return m_database.recordFile(m_recordPath, extension);
+    return m_database.nativePath(m_recordPath + suffix);
 }
 
 bool RecordBackup::make(QString* error)
 {
-    m_lock = ::open(QFile::encodeName(file(".i")).constData(), O_RDONLY | O_CLOEXEC);
+    m_lock = ::open(QFile::encodeName(file(QLatin1String(kInfoSuffix))).constData(),
+                    O_RDONLY | O_CLOEXEC);
     if (m_lock >= 0)
         ::flock(m_lock, LOCK_EX | LOCK_NB);
-    for (const char* backup : kBackupExtensions)
-        QFile::remove(file(backup));
-    for (int i = 0; i < 3; ++i) {
-        const QString from = file(kRecordExtensions[i]);
+    for (const RecordFile& record : kRecordFiles)
+        QFile::remove(file(backupSuffix(record)));
+    for (const RecordFile& record : kRecordFiles) {
+        const QString from = file(QLatin1String(record.suffix));
         if (!exists(from))
             continue;
         if (::rename(QFile::encodeName(from).constData(),
-                     QFile::encodeName(file(kBackupExtensions[i])).constData()) != 0) {
+                     QFile::encodeName(file(backupSuffix(record))).constData()) != 0) {
             if (error)
                 *error = from + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
             restore();
@@ -83,22 +91,24 @@ bool RecordBackup::make(QString* error)
 
 void RecordBackup::restore()
 {
-    for (const char* backup : kBackupExtensions) {
-        if (!exists(file(backup)))
+    for (const RecordFile& record : kRecordFiles) {
+        if (record.required && !exists(file(backupSuffix(record))))
             return;
     }
-    for (int i = 0; i < 3; ++i)
-        ::rename(QFile::encodeName(file(kBackupExtensions[i])).constData(),
-                 QFile::encodeName(file(kRecordExtensions[i])).constData());
+    for (const RecordFile& record : kRecordFiles) {
+        if (exists(file(backupSuffix(record))))
+            ::rename(QFile::encodeName(file(backupSuffix(record))).constData(),
+                     QFile::encodeName(file(QLatin1String(record.suffix))).constData());
+    }
 }
 
 void RecordBackup::discard()
 {
     // The new record must be on the disk before the only other copy goes.
-    for (const char* extension : kRecordExtensions)
-        syncFile(file(extension));
-    for (const char* backup : kBackupExtensions)
-        QFile::remove(file(backup));
+    for (const RecordFile& record : kRecordFiles)
+        syncFile(file(QLatin1String(record.suffix)));
+    for (const RecordFile& record : kRecordFiles)
+        QFile::remove(file(backupSuffix(record)));
 }
 
 QStringList recoverInterruptedScans(const DatabaseFolder& database, const QString& folderPath)
@@ -106,41 +116,45 @@ QStringList recoverInterruptedScans(const DatabaseFolder& database, const QStrin
     const QDir folder(database.nativePath(folderPath));
     QSet<QString> names;
     const QStringList files = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QStringList leftovers{kWorkSuffix};
+    for (const RecordFile& record : kRecordFiles)
+        leftovers.append(backupSuffix(record));
     for (const QString& fileName : files) {
-        for (const char* suffix : {".i.old", ".t.old", ".f.old", ".t.tmp"}) {
-            if (fileName.endsWith(QLatin1String(suffix)))
-                names.insert(fileName.chopped(int(std::strlen(suffix))));
+        for (const QString& suffix : std::as_const(leftovers)) {
+            if (fileName.endsWith(suffix))
+                names.insert(fileName.chopped(suffix.size()));
         }
     }
 
     QStringList repaired;
     for (const QString& name : names) {
         const QString recordPath = folderPath + name;
-        auto path = [&](const char* extension) {
-            return database.recordFile(recordPath, extension);
-        };
-        if (isLocked(path(".i")) || isLocked(path(".i.old")))
+        auto path = [&](const QString& suffix) { return database.nativePath(recordPath + suffix); };
+        const QString info = QLatin1String(kInfoSuffix);
+        if (isLocked(path(info)) || isLocked(path(info + kBackupSuffix)))
             continue;
         bool backups = false;
-        for (const char* backup : kBackupExtensions)
-            backups = backups || exists(path(backup));
-        const bool complete = exists(path(".i")) && exists(path(".t")) && exists(path(".f")) &&
-                              !exists(path(".t.tmp"));
+        bool complete = !exists(path(kWorkSuffix));
+        for (const RecordFile& record : kRecordFiles) {
+            backups = backups || exists(path(backupSuffix(record)));
+            complete = complete && (!record.required || exists(path(QLatin1String(record.suffix))));
+        }
         if (backups && complete) {
-            for (const char* backup : kBackupExtensions)
-                QFile::remove(path(backup));
+            for (const RecordFile& record : kRecordFiles)
+                QFile::remove(path(backupSuffix(record)));
         } else if (backups) {
             // Each backup goes back over its half-written replacement; a record file without
             // a backup was never renamed and is the old one.
-            for (int i = 0; i < 3; ++i) {
-                if (exists(path(kBackupExtensions[i])))
-                    ::rename(QFile::encodeName(path(kBackupExtensions[i])).constData(),
-                             QFile::encodeName(path(kRecordExtensions[i])).constData());
+            for (const RecordFile& record : kRecordFiles) {
+                if (exists(path(backupSuffix(record))))
+                    ::rename(QFile::encodeName(path(backupSuffix(record))).constData(),
+                             QFile::encodeName(path(QLatin1String(record.suffix))).constData());
             }
-            QFile::remove(path(".t.tmp"));
+            QFile::remove(path(kWorkSuffix));
         } else {
-            for (const char* extension : {".i", ".t", ".f", ".t.tmp"})
-                QFile::remove(path(extension));
+            for (const RecordFile& record : kRecordFiles)
+                QFile::remove(path(QLatin1String(record.suffix)));
+            QFile::remove(path(kWorkSuffix));
         }
         repaired.append(recordPath);
     }
@@ -157,6 +171,12 @@ QStringList recoverInterruptedScans(const DatabaseFolder& database)
     for (const QString& name : catalogues)
         repaired += recoverInterruptedScans(database, name + u'\\');
     return repaired;
+}
+
+bool isBeingScanned(const DatabaseFolder& database, const QString& recordPath)
+{
+    const QString info = database.recordFile(recordPath, kInfoSuffix);
+    return isLocked(info) || isLocked(info + kBackupSuffix);
 }
 
 } // namespace dovrin

@@ -6,7 +6,8 @@
 
 namespace dovrin {
 
-// The ".i.old", ".t.old", ".f.old" backups of a record being rewritten.
+// The backups of a record being rewritten: each record file under its name and ".old"
+// (".i.old", ".t.old", ".f.old").
 class RecordBackup
 {
 public:
@@ -24,7 +25,7 @@ public:
     void discard();
 
 private:
-    QString file(const char* extension) const;
+    QString file(const QString& suffix) const;
     DatabaseFolder m_database;
     QString m_recordPath;
     int m_lock = -1;
@@ -38,5 +39,8 @@ private:
 QStringList recoverInterruptedScans(const DatabaseFolder& database, const QString& folderPath);
 // The same for the pseudo-catalogue and every catalogue folder of the database.
 QStringList recoverInterruptedScans(const DatabaseFolder& database);
+
+// True while a scan running in another process holds the record's lock.
+bool isBeingScanned(const DatabaseFolder& database, const QString& recordPath);
 
 } // namespace dovrin

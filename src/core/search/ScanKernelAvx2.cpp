@@ -4,8 +4,13 @@
 
 #if defined(__x86_64__)
 
-#pragma GCC target("avx2")
 #include <immintrin.h>
+// gcc takes the target for the rest of the file; clang needs it on each function.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC target("avx2")
+#endif
 
 namespace dovrin::search::kernel {
 
@@ -54,5 +59,9 @@ void eventMasksAvx2(const char* data, size_t chunks, const Params& params, uint6
 }
 
 } // namespace dovrin::search::kernel
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 
 #endif

@@ -420,7 +420,7 @@ bool SearchEngine::handOver(FoundChunk& chunk, int diskIndex)
         // As addItem() adds it: the comment of its key, the size to the total.
         rows.setComment(r, comments().find(rows.key(r)));
         if (rows.hasSize(r))
-            m_foundSize += rows.size(r);
+            m_foundSize = DisplayFormat::addSize(m_foundSize, rows.size(r));
         m_sink->addRows(rows, r, 1);
         ++m_foundCount;
         m_currentDisk = diskIndex;
@@ -499,7 +499,7 @@ void SearchEngine::addItem(const QString& containerKey, QString name, qint64 siz
         row.hasSize = true;
         row.modified = modified;
         row.hasModified = true;
-        m_foundSize += size;
+        m_foundSize = DisplayFormat::addSize(m_foundSize, size);
     }
     m_sink->addRow(row);
     ++m_foundCount;

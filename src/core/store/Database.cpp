@@ -1,11 +1,13 @@
 #include "Database.h"
 
 #include "DatabaseView.h"
-#include "DiskRecord.h"
 #include "DirectoryEntries.h"
+#include "DiskRecord.h"
 #include "Keys.h"
+#include "RecordFiles.h"
 #include "RecordText.h"
 #include "common/Prompt.h"
+#include "manage/ChangeJournal.h"
 
 #include <QFile>
 
@@ -27,6 +29,11 @@ bool recordName(const QString& name)
 
 } // namespace
 
+bool isCatalogueFolder(const FolderEntry& entry)
+{
+    return entry.isFolder && entry.decodable && recordName(entry.name);
+}
+
 Database::Database(Prompt& prompt, DatabaseView* view) : m_prompt(prompt), m_view(view) {}
 
 void Database::load(const DatabaseFolder& folder)
@@ -39,6 +46,8 @@ void Database::load(const DatabaseFolder& folder)
     m_disks.clear();
     m_folder = folder;
     m_fullReported = false;
+    // A rename, move or delete that a killed process left half done is settled first.
+    settlePendingChange(m_folder, m_prompt);
 
     loadFolderDisks(kPseudoCatalogue);
 
@@ -61,7 +70,7 @@ QStringList Database::catalogueFolders()
     // may be named ".old", and the database folder is the program's own.
     QStringList names;
     for (const FolderEntry& entry : listFolder(m_folder.root())) {
-        if (!entry.isFolder || !reachable(entry) || !recordName(entry.name))
+        if (!entry.isFolder || !reachable(entry) || !isCatalogueFolder(entry))
             continue;
         if (names.size() == kCatalogueCapacity) {
             m_prompt.message(QStringLiteral("Too many catalogues"),
@@ -90,9 +99,10 @@ void Database::loadFolderDisks(const QString& folderPath)
         }
 
         const QString recordPath = folderPath + diskName;
-        if (!fileExists(m_folder.recordFile(recordPath, ".f")) ||
-            !fileExists(m_folder.recordFile(recordPath, ".t"))) {
-            askDeleteCorrupt(recordPath);
+        if (!isComplete(recordPath)) {
+            // Another process may be moving it right now: its change settles it.
+            if (!isNamedByPendingChange(m_folder, recordPath))
+                askDeleteCorrupt(recordPath);
             continue;
         }
         addDisk(recordPath + u'\\');
@@ -112,6 +122,15 @@ bool Database::reachable(const FolderEntry& entry)
     return false;
 }
 
+bool Database::isComplete(const QString& recordPath) const
+{
+    for (const RecordFile& file : kRecordFiles) {
+        if (file.required && !fileExists(m_folder.recordFile(recordPath, file.suffix)))
+            return false;
+    }
+    return true;
+}
+
 void Database::askDeleteCorrupt(const QString& recordPath)
 {
     const bool remove = m_prompt.yesNo(QStringLiteral("Disk corrupt!"),
@@ -120,8 +139,8 @@ void Database::askDeleteCorrupt(const QString& recordPath)
                                        PromptIcon::Exclamation, PromptAnswer::No);
     if (!remove)
         return;
-    for (const char* extension : {".i", ".t", ".f"})
-        QFile::remove(m_folder.recordFile(recordPath, extension));
+    for (const RecordFile& file : kRecordFiles)
+        QFile::remove(m_folder.recordFile(recordPath, file.suffix));
 }
 
 void Database::reportFull(const QString& firstLeftOut)
@@ -181,6 +200,22 @@ bool Database::addDisk(const QString& diskKey)
     return true;
 }
 
+void Database::renameDisk(const QString& oldKey, const QString& newKey)
+{
+    const int index = findDisk(oldKey);
+    if (index == 0)
+        return;
+    m_disks.at(index).path = newKey.chopped(1);
+    if (m_view) {
+        m_view->removeNode(oldKey);
+        const QString catalogue = keys::catalogue(newKey);
+        const QString parentKey = catalogue == kPseudoCatalogue ? QString() : catalogue;
+        const QString name = keys::diskName(newKey);
+        m_view->addNode(parentKey, {newKey, name, kDiskImage, {}, tags::kDisk, false});
+        m_view->addNode(newKey, {newKey + u'*', name, kDiskImage, {}, tags::kDisk, false});
+    }
+}
+
 void Database::removeDisk(const QString& diskKey)
 {
     m_disks.remove(findDisk(diskKey));
@@ -188,6 +223,14 @@ void Database::removeDisk(const QString& diskKey)
         m_view->removeNode(diskKey);
         m_view->clearFileList();
     }
+}
+
+void Database::addCatalogueNode(const QString& catalogueKey)
+{
+    if (m_view)
+        m_view->addNode(
+            {},
+            {catalogueKey, catalogueKey.chopped(1), kCatalogueImage, {}, tags::kCatalogue, false});
 }
 
 int Database::findDisk(QStringView key) const

@@ -13,6 +13,10 @@ class Prompt;
 class DatabaseView;
 struct FolderEntry;
 
+// A folder of the database folder that the loader takes for a catalogue: one whose name is
+// readable text and a valid catalogue name.
+bool isCatalogueFolder(const FolderEntry& entry);
+
 // The loaded database: its folder, the table of good disks, and the loaders that fill the
 // table and the tree. Questions about bad records go through the prompt.
 class Database
@@ -38,7 +42,13 @@ public:
     bool addDisk(const QString& diskKey);
     // Removes a loaded disk from the table and the tree, and empties the file list.
     void removeDisk(const QString& diskKey);
+    // A renamed disk keeps its table entry, with the new record path; its node is made again
+    // under the new key, not yet read, with its placeholder.
+    void renameDisk(const QString& oldKey, const QString& newKey);
     int findDisk(QStringView key) const;
+    // The node of a catalogue made or renamed by a command: top level, and unlike the loader's
+    // its disks stay in the order they are added.
+    void addCatalogueNode(const QString& catalogueKey);
 
     // " 1 disk catalogued", " 37 disks catalogued".
     QString diskCountText() const;
@@ -48,6 +58,8 @@ private:
     QStringList catalogueFolders();
     // False, after a message, when a listed name cannot be opened by its decoded text.
     bool reachable(const FolderEntry& entry);
+    // True when every required record file is there.
+    bool isComplete(const QString& recordPath) const;
     void askDeleteCorrupt(const QString& recordPath);
     // Says once per load that the table is full and which disk was the first left out.
     void reportFull(const QString& firstLeftOut);

@@ -24,7 +24,7 @@ QList<FolderEntry> listFolder(const QString& nativeFolder)
         FolderEntry entry;
         entry.rawName = raw;
         entry.decodable = text::isValidUtf8(raw);
-        entry.name = entry.decodable ? QString::fromUtf8(raw) : text::decodeWindows1252(raw);
+        entry.name = text::decode(raw);
         struct stat st
         {
         };

@@ -40,7 +40,11 @@ InfoReadStatus readInfoFile(const QString& nativePath, DiskInfo& info, QString* 
     const QByteArray data = readHead(nativePath, ok);
     if (!ok)
         return InfoReadStatus::Unreadable;
+    return parseInfoFile(data, info, version);
+}
 
+InfoReadStatus parseInfoFile(QByteArrayView data, DiskInfo& info, QString* version)
+{
     LineReader lines(data);
     QByteArrayView line;
     lines.next(line); // an empty file has an empty first line
@@ -91,7 +95,12 @@ bool readTreeFile(const QString& nativePath, QStringList& folderKeys)
     QFile file(nativePath);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray data = file.readAll();
+    parseTreeFile(file.readAll(), folderKeys);
+    return true;
+}
+
+void parseTreeFile(QByteArrayView data, QStringList& folderKeys)
+{
     LineReader lines(data);
     QByteArrayView line;
     while (lines.next(line)) {
@@ -99,7 +108,6 @@ bool readTreeFile(const QString& nativePath, QStringList& folderKeys)
         if (!line.isEmpty())
             folderKeys.append(text::decode(line));
     }
-    return true;
 }
 
 namespace fileList {

@@ -32,6 +32,8 @@ enum class InfoReadStatus
 // Reads an info file. `version` receives line 1 when given. `info` is changed only on Ok.
 // An empty file has an empty line 1 and so is of a wrong version.
 InfoReadStatus readInfoFile(const QString& nativePath, DiskInfo& info, QString* version = nullptr);
+// The same for the file's content (never Unreadable).
+InfoReadStatus parseInfoFile(QByteArrayView data, DiskInfo& info, QString* version = nullptr);
 // The exact bytes of an info file.
 QByteArray infoFileBytes(const DiskInfo& info);
 // Line 1 of a file as text, empty when it cannot be read.
@@ -40,6 +42,7 @@ QString readFirstLine(const QString& nativePath);
 // Appends the folder keys of a tree file (":\Games", ":\Games\Saves") in file order; blank
 // lines are skipped. False when the file cannot be opened.
 bool readTreeFile(const QString& nativePath, QStringList& folderKeys);
+void parseTreeFile(QByteArrayView data, QStringList& folderKeys);
 
 // Lines of a file-list file: a folder line and a file line, each ending with CR LF.
 namespace fileList {

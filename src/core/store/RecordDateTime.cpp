@@ -127,7 +127,8 @@ std::optional<RecordDateTime> RecordDateTime::parse(QByteArrayView text)
         ++q;
     if (q < end && *q == '-') {
         int y, m, d;
-        if (!parseNumber(p, end, 0, y) || p >= end || *p++ != '-' || !parseNumber(p, end, 2, m) ||
+        // Nine digits of year at most: more would not fit the number.
+        if (!parseNumber(p, end, 9, y) || p >= end || *p++ != '-' || !parseNumber(p, end, 2, m) ||
             p >= end || *p++ != '-' || !parseNumber(p, end, 2, d))
             return std::nullopt;
         if (!QDate::isValid(y, m, d))

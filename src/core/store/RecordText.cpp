@@ -2,10 +2,12 @@
 
 #include "TextCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace dovrin {
 
@@ -189,8 +191,13 @@ bool parseSize(QByteArrayView text, qint64& value)
         if (c < '0' || c > '9')
             return false;
     }
-    if (fraction[0] >= '5')
+    if (fraction[0] >= '5') {
+        // Rounding away from zero past the largest size fails like any other bad size.
+        if (value == std::numeric_limits<qint64>::max() ||
+            value == std::numeric_limits<qint64>::min())
+            return false;
         value += value < 0 ? -1 : 1;
+    }
     return true;
 }
 
@@ -268,6 +275,10 @@ void real(QByteArray& out, double value)
 {
     if (!std::isfinite(value))
         value = 0;
+    // Fifteen digits round the largest values up past the largest double, which would not
+    // read back: they are written as the largest fifteen-digit value instead.
+    constexpr double kLargest = 1.79769313486231e308;
+    value = std::clamp(value, -kLargest, kLargest);
     char buf[40];
     // %.15g gives at most 15 significant digits without trailing zeros, and no exponent for
     // the sizes stored here; the C locale of snprintf is not used: to_chars is locale-free.

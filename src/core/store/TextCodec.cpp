@@ -1,5 +1,8 @@
 #include "TextCodec.h"
 
+#include <QStringDecoder>
+#include <algorithm>
+
 namespace dovrin::text {
 
 namespace {
@@ -66,14 +69,37 @@ QString decodeWindows1252(QByteArrayView bytes)
 
 QString decode(QByteArrayView bytes)
 {
-    if (isValidUtf8(bytes))
+    if (!isValidUtf8(bytes))
+        return decodeWindows1252(bytes);
+    // QString::fromUtf8 drops a leading byte order mark, and a name must keep every byte.
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes);
-    return decodeWindows1252(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8(bytes);
 }
 
 QByteArray encode(const QString& text)
 {
     return text.toUtf8();
+}
+
+bool encodeWindows1252(QStringView text, QByteArray& bytes)
+{
+    bytes.resize(text.size());
+    char* out = bytes.data();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            *out++ = char(u);
+            continue;
+        }
+        const char16_t* hit = std::find(std::begin(kHighControls), std::end(kHighControls), u);
+        if (hit == std::end(kHighControls))
+            return false;
+        *out++ = char(0x80 + (hit - kHighControls));
+    }
+    return true;
 }
 
 } // namespace dovrin::text

@@ -13,5 +13,8 @@ bool isValidUtf8(QByteArrayView bytes);
 QString decode(QByteArrayView bytes);
 QString decodeWindows1252(QByteArrayView bytes);
 QByteArray encode(const QString& text);
+// The Windows-1252 bytes that decodeWindows1252() turns into `text`; false when a character
+// has none.
+bool encodeWindows1252(QStringView text, QByteArray& bytes);
 
 } // namespace dovrin::text

@@ -5,8 +5,8 @@
 #include "SourcePathNames.h"
 #include "WindowProgress.h"
 #include "comments/CommentStore.h"
-#include "config/Settings.h"
 #include "common/Twips.h"
+#include "config/Settings.h"
 #include "scan/DiskCataloguer.h"
 #include "store/Database.h"
 #include "store/DatabaseView.h"
@@ -58,7 +58,7 @@ AddDiskDialog::AddDiskDialog(Database& database, const Settings& settings, Promp
 {
     setObjectName(QStringLiteral("Add"));
     setWindowTitle(QStringLiteral("Catalogue a disk"));
-    setFixedSize(twips(kWidth), twips(kIdleHeight));
+    setFixedSize(toPixelsX(kWidth), toPixelsY(kIdleHeight));
     buildControls();
     fillLists();
 }
@@ -269,7 +269,7 @@ void AddDiskDialog::catalogue()
         return;
 
     setInputEnabled(false);
-    setFixedHeight(twips(kScanHeight));
+    setFixedHeight(toPixelsY(kScanHeight));
     platform::WindowProgress progress(m_status, m_status2, m_bar);
     m_progress = &progress;
     cataloguer.purgeStaleComments = [this](const QString& diskKey) {

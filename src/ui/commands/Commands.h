@@ -1,5 +1,7 @@
 #pragma once
 
+#include "manage/ChangeResult.h"
+
 #include <QPointer>
 
 namespace dovrin {
@@ -45,5 +47,9 @@ void installHelpCommands(CommandContext& context);      // Help: help page, abou
 void catalogueNewDisk(CommandContext& context);
 // The update form of the add dialog for the disk of table entry `index`.
 void updateDisk(CommandContext& context, int index);
+
+// What the catalogue and disk commands do in the window besides the tree nodes: the search
+// window unloaded, the listing emptied while the tree is filled again.
+ChangeHooks windowHooks(CommandContext& context);
 
 } // namespace dovrin::ui

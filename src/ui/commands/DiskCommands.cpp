@@ -2,10 +2,69 @@
 #include "add/AddDiskDialog.h"
 #include "add/MainWindowDiskBrowser.h"
 #include "common/Prompt.h"
+#include "mainwindow/CatalogueChooser.h"
+#include "mainwindow/CatalogueTree.h"
 #include "mainwindow/MainWindow.h"
+#include "manage/DiskChanges.h"
 #include "store/Database.h"
 
 namespace dovrin::ui {
+
+namespace {
+
+DiskChanges changes(CommandContext& context)
+{
+    return DiskChanges(context.database, context.prompt, windowHooks(context));
+}
+
+QString selectedKey(CommandContext& context)
+{
+    return context.window.tree()->selectedKey();
+}
+
+void deleteDisk(CommandContext& context)
+{
+    if (changes(context).remove(selectedKey(context)).outcome != ChangeOutcome::Done)
+        return;
+    // The tree has chosen another node, or none.
+    if (context.database.disks().count() > 0 && !selectedKey(context).isEmpty() &&
+        context.window.tree()->selectedTag() != tags::kCatalogue)
+        context.window.fillFileList(selectedKey(context));
+}
+
+// The renamed or moved disk's folders read, its node shown and selected, its root listed.
+void showChangedDisk(CommandContext& context, const QString& diskKey)
+{
+    MainWindowDiskBrowser browser(context.window);
+    browser.showDisk(diskKey);
+    browser.fillFileList(diskKey);
+}
+
+void renameDisk(CommandContext& context)
+{
+    const ChangeResult result = changes(context).rename(selectedKey(context));
+    if (result.outcome != ChangeOutcome::Done)
+        return;
+    MainWindowDiskBrowser(context.window).prepareForDisk();
+    showChangedDisk(context, result.key);
+}
+
+void moveDisk(CommandContext& context)
+{
+    auto choose = [&context](const QString& leaveOut) {
+        CatalogueChooser chooser(context.database.folder(), leaveOut, context.prompt,
+                                 &context.window);
+        if (chooser.target() == u":")
+            return chooser.target();
+        chooser.exec();
+        return chooser.target();
+    };
+    const ChangeResult result = changes(context).move(selectedKey(context), choose);
+    if (result.outcome == ChangeOutcome::Done)
+        showChangedDisk(context, result.key);
+}
+
+} // namespace
 
 void catalogueNewDisk(CommandContext& context)
 {
@@ -32,7 +91,14 @@ void updateDisk(CommandContext& context, int index)
 
 void installDiskCommands(CommandContext& context)
 {
-    context.window.setCommand(QStringLiteral("mnuNewDisk"), [&] { catalogueNewDisk(context); });
+    MainWindow& window = context.window;
+    window.setCommand(QStringLiteral("mnuNewDisk"), [&] { catalogueNewDisk(context); });
+    window.setCommand(QStringLiteral("mnuDeleteDisk"), [&] { deleteDisk(context); });
+    window.setCommand(QStringLiteral("mnuRenameDisk"), [&] { renameDisk(context); });
+    window.setCommand(QStringLiteral("mnuMoveDiskToCat"), [&] { moveDisk(context); });
+    window.setCommand(QStringLiteral("mnuUpdateDisk"), [&] {
+        updateDisk(context, context.database.findDisk(selectedKey(context)));
+    });
 }
 
 } // namespace dovrin::ui

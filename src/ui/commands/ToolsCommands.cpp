@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "HelpPage.h"
 #include "mainwindow/MainWindow.h"
 #include "options/OptionsDialog.h"
 #include "search/SearchWindow.h"
@@ -14,6 +15,7 @@ void showSearch(CommandContext& context)
     if (!context.search) {
         context.search = new SearchWindow(context.database, &context.window, &context.window);
         context.search->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(context.search, &SearchWindow::helpRequested, &platform::openHelpPage);
     }
     context.search->exec();
     if (context.search)

@@ -23,6 +23,16 @@ void FileListModel::setDisplayLocale(const QLocale& locale)
     endResetRecords();
 }
 
+QString FileListModel::longValueText(int column) const
+{
+    if (column == SizeColumn)
+        return m_format.size(999'999'999);
+    if (column == ModifiedColumn)
+        return m_format.dateTime(
+            RecordDateTime::fromDateAndTime(QDate(2026, 12, 28), QTime(23, 59, 59)));
+    return {};
+}
+
 void FileListModel::setListing(FolderListing listing)
 {
     beginResetRecords();

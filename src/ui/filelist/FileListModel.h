@@ -35,6 +35,9 @@ public:
 
     // Size and date texts follow this locale.
     void setDisplayLocale(const QLocale& locale);
+    // A long value of the Size or Modified column as the locale writes it (999,999,999 bytes;
+    // 28 December 2026, 23:59:59); empty for the other columns.
+    QString longValueText(int column) const;
 
 protected:
     int recordCount() const override { return int(m_listing.rows().size()); }

@@ -5,7 +5,10 @@
 #include "comments/CommentStore.h"
 #include "store/Keys.h"
 
+#include <QFontMetricsF>
 #include <QHeaderView>
+#include <QStyle>
+#include <cmath>
 
 namespace dovrin::ui {
 
@@ -46,6 +49,27 @@ void ListView::clearFileList()
 QString ListView::listedKey() const
 {
     return m_model->listing().key();
+}
+
+int ListView::longValueWidth(int column) const
+{
+    QString text = m_model->longValueText(column);
+    if (text.isEmpty())
+        return 0;
+    // Many desktop fonts give each digit its own width: measure the widest in every place.
+    const QFontMetricsF metrics(font());
+    QChar widest = u'0';
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit) {
+        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest))
+            widest = QChar(digit);
+    }
+    for (QChar& c : text) {
+        if (c.isDigit())
+            c = widest;
+    }
+    // The item delegate keeps this margin on either side of a cell's text.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return int(std::ceil(metrics.horizontalAdvance(text))) + 2 * margin;
 }
 
 bool ListView::setRowComment(const QString& key, const QString& comment)

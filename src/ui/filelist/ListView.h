@@ -33,6 +33,10 @@ public:
     const QString& locationText() const { return m_locationText; }
     const QString& summaryText() const { return m_summaryText; }
 
+    // The width a column needs to show a long value whole: a size of nearly a gigabyte, a
+    // date-time; 0 for the name and comment columns.
+    int longValueWidth(int column) const;
+
     // Shows a comment that was edited; false when no row has the key.
     bool setRowComment(const QString& key, const QString& comment);
 

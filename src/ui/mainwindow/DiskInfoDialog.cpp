@@ -1,6 +1,7 @@
 #include "DiskInfoDialog.h"
 
 #include "BusyCursor.h"
+#include "common/Twips.h"
 #include "store/DiskRecord.h"
 #include "store/DiskTable.h"
 
@@ -76,7 +77,7 @@ DiskInfoDialog::DiskInfoDialog(const DiskEntry& disk, const DatabaseFolder& fold
         label->setTextFormat(Qt::PlainText);
     }
     setCursor(Qt::PointingHandCursor);
-    setMinimumWidth(380);
+    setMinimumWidth(toPixelsX(5700));
 }
 
 QLabel* DiskInfoDialog::addRow(const QString& caption, const char* valueName)

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "BuildInfo.h"
 #include "BusyCursor.h"
 #include "CatalogueTree.h"
 #include "DiskInfoDialog.h"
@@ -7,10 +8,10 @@
 #include "FileIcons.h"
 #include "FolderChooser.h"
 #include "ThemeIcons.h"
-#include "common/Twips.h"
 #include "comments/CommentEdit.h"
 #include "comments/CommentStore.h"
 #include "common/Prompt.h"
+#include "common/Twips.h"
 #include "config/Settings.h"
 #include "config/Startup.h"
 #include "filelist/FileListModel.h"
@@ -33,7 +34,6 @@ namespace dovrin::ui {
 
 namespace {
 
-constexpr int kColumnCount = 4;
 // Room kept between the location label and the panes, and below the panes.
 constexpr int kPaneSpacing = 4;
 
@@ -60,9 +60,11 @@ MainWindow::MainWindow(Startup& startup, Database& database, Prompt& prompt, QWi
 {
     setObjectName(QStringLiteral("Base"));
     setWindowTitle(QStringLiteral("Dovrin 2"));
-    setWindowIcon(platform::themeIcon(QStringLiteral("media-optical")));
+    // The program's own icon once installed; a themed disk in a build.
+    QIcon icon = platform::themeIcon(QLatin1String(build::kAppId));
+    setWindowIcon(icon.isNull() ? platform::themeIcon(QStringLiteral("media-optical")) : icon);
     // Below this the list could not keep its 1000 twips beside a visible tree.
-    setMinimumSize(360, 260);
+    setMinimumSize(toPixelsX(5400), toPixelsY(3900));
 
     // The image list gets its folder images when the window is made.
     platform::addStandardImages();
@@ -223,14 +225,17 @@ void MainWindow::buildPanes()
     connect(m_tree, &QTreeWidget::itemCollapsed, this, &MainWindow::treeCollapsed);
     connect(m_tree, &CatalogueTree::nodeClicked, this, &MainWindow::treeNodeClicked);
     connect(m_tree, &CatalogueTree::contextMenuWanted, this, &MainWindow::treeContextMenu);
-    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this] {
+    // Shortcuts act on the items' state, so it follows the selection as the menus would see it.
+    auto followSelection = [this] {
         catalogueMenuOpening();
         diskMenuOpening();
-    });
+    };
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, followSelection);
+    connect(m_tree, &QTreeWidget::itemSelectionChanged, this, followSelection);
 
     m_dragBar = new DragBar(central);
     connect(m_dragBar, &DragBar::dragged, this,
-            [this](int offset) { dragSplitter(toTwips(offset)); });
+            [this](int offset) { dragSplitter(qRound(toTwipsX(offset))); });
 
     m_list = new ListView(central);
     connect(m_list, &ListView::locationTextChanged, m_location, &QLabel::setText);
@@ -253,7 +258,7 @@ void MainWindow::buildStatusBar()
         m_panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
         m_panels[i]->setTextFormat(Qt::PlainText);
     }
-    m_panels[0]->setMinimumWidth(170);
+    m_panels[0]->setMinimumWidth(toPixelsX(2550));
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addWidget(m_panels[0]);
     statusBar()->addWidget(m_panels[1], 1);
@@ -269,6 +274,7 @@ void MainWindow::setCommand(const QString& actionName, std::function<void()> han
     toolsMenuOpening();
     catalogueMenuOpening();
     diskMenuOpening();
+    fileMenuOpening();
     // The toolbar buttons stand for their menu items.
     static const QHash<QString, QString> buttonOf = {
         {QStringLiteral("mnuNewDisk"), QStringLiteral("cmdNew")},
@@ -593,20 +599,24 @@ void MainWindow::selectPendingRow()
 
 int MainWindow::innerWidthTwips() const
 {
-    return toTwips(centralWidget()->width());
+    return qRound(toTwipsX(centralWidget()->width()));
 }
 
 void MainWindow::restoreGeometryFromSettings()
 {
-    setGeometry(toPixels(m_settings.windowLeft), toPixels(m_settings.windowTop),
-                toPixels(m_settings.windowWidth), toPixels(m_settings.windowHeight));
+    setGeometry(toPixelsX(m_settings.windowLeft), toPixelsY(m_settings.windowTop),
+                toPixelsX(m_settings.windowWidth), toPixelsY(m_settings.windowHeight));
     // The panes follow the window's inner width, known once the frame has laid itself out.
     centralWidget()->resize(width(), centralWidget()->height());
-    m_panes = PaneLayout::opened(m_settings.splitterLeft, toTwips(width()));
+    m_panes = PaneLayout::opened(m_settings.splitterLeft, qRound(toTwipsX(width())));
     const double widths[kColumnCount] = {m_settings.columnWidth1, m_settings.columnWidth2,
                                          m_settings.columnWidth3, m_settings.columnWidth4};
-    for (int i = 0; i < kColumnCount; ++i)
-        m_list->setColumnWidthPixels(i, toPixels(widths[i]));
+    // The Size and Modified columns open wide enough for a long size and date-time, which the
+    // default widths, drawn for a narrower font, do not hold.
+    for (int i = 0; i < kColumnCount; ++i) {
+        m_openedColumnWidths[i] = qMax(toPixelsX(widths[i]), m_list->longValueWidth(i));
+        m_list->setColumnWidthPixels(i, m_openedColumnWidths[i]);
+    }
     layoutPanes();
 }
 
@@ -617,15 +627,19 @@ void MainWindow::storeGeometryInSettings()
         (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
             ? normalGeometry()
             : geometry();
-    m_settings.windowLeft = toSetting(toTwips(normal.x()));
-    m_settings.windowTop = toSetting(toTwips(normal.y()));
-    m_settings.windowWidth = toSetting(toTwips(normal.width()));
-    m_settings.windowHeight = toSetting(toTwips(normal.height()));
+    m_settings.windowLeft = toSetting(keptTwipsX(m_settings.windowLeft, normal.x()));
+    m_settings.windowTop = toSetting(keptTwipsY(m_settings.windowTop, normal.y()));
+    m_settings.windowWidth = toSetting(keptTwipsX(m_settings.windowWidth, normal.width()));
+    m_settings.windowHeight = toSetting(keptTwipsY(m_settings.windowHeight, normal.height()));
     m_settings.splitterLeft = toSetting(m_panes.barLeft);
     double* widths[kColumnCount] = {&m_settings.columnWidth1, &m_settings.columnWidth2,
                                     &m_settings.columnWidth3, &m_settings.columnWidth4};
-    for (int i = 0; i < kColumnCount; ++i)
-        *widths[i] = toTwips(m_list->columnWidthPixels(i));
+    // A column left as it opened keeps its stored width.
+    for (int i = 0; i < kColumnCount; ++i) {
+        const int pixels = m_list->columnWidthPixels(i);
+        if (pixels != m_openedColumnWidths[i])
+            *widths[i] = keptTwipsX(*widths[i], pixels);
+    }
 }
 
 void MainWindow::dragSplitter(int dxTwips)
@@ -638,19 +652,19 @@ void MainWindow::layoutPanes()
 {
     QWidget* central = centralWidget();
     const int labelHeight = m_location->sizeHint().height();
-    const int labelLeft = toPixels(PaneLayout::kLocationInset - PaneLayout::kListRightMargin);
+    const int labelLeft = toPixelsX(PaneLayout::kLocationInset - PaneLayout::kListRightMargin);
     m_location->setGeometry(labelLeft, kPaneSpacing,
-                            qMax(0, toPixels(PaneLayout::locationWidth(innerWidthTwips()))),
+                            qMax(0, toPixelsX(PaneLayout::locationWidth(innerWidthTwips()))),
                             labelHeight);
     // The toolbar and the status bar stand outside this area, so the panes simply fill it
     // below the location label.
     const int top = kPaneSpacing * 2 + labelHeight;
     const int height = qMax(0, central->height() - top - kPaneSpacing);
-    const int barLeft = toPixels(m_panes.barLeft);
-    const int listLeft = toPixels(m_panes.listLeft);
-    m_tree->setGeometry(0, top, qMax(0, toPixels(m_panes.treeWidth)), height);
+    const int barLeft = toPixelsX(m_panes.barLeft);
+    const int listLeft = toPixelsX(m_panes.listLeft);
+    m_tree->setGeometry(0, top, qMax(0, toPixelsX(m_panes.treeWidth)), height);
     m_dragBar->setGeometry(barLeft, top, qMax(1, listLeft - barLeft), height);
-    m_list->setGeometry(listLeft, top, qMax(0, toPixels(m_panes.listWidth)), height);
+    m_list->setGeometry(listLeft, top, qMax(0, toPixelsX(m_panes.listWidth)), height);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

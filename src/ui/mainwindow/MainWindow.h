@@ -138,6 +138,8 @@ private:
     QTimer* m_dcTimer = nullptr;
     QString m_pendingRowKey;
     PaneLayout m_panes;
+    static constexpr int kColumnCount = 4;
+    int m_openedColumnWidths[kColumnCount] = {}; // pixels, as restored from the settings
     bool m_closing = false;
     QHash<QString, std::function<void()>> m_commands;
 };

@@ -2,8 +2,8 @@
 
 #include "FolderChooser.h"
 #include "common/Prompt.h"
-#include "config/Settings.h"
 #include "common/Twips.h"
+#include "config/Settings.h"
 #include "scan/ExtensionList.h"
 
 #include <QApplication>
@@ -58,7 +58,7 @@ OptionsDialog::OptionsDialog(Settings& settings, const DatabaseFolder& database,
 {
     setObjectName(QStringLiteral("Options"));
     setWindowTitle(QStringLiteral("Options"));
-    setFixedSize(twips(6120), twips(4560));
+    setFixedSize(toPixelsX(6120), toPixelsY(4560));
 
     m_tabs = place(new QTabBar(this), "tbsOptions", 120, 120, 5880, 360);
     m_tabs->setDrawBase(false);
@@ -83,12 +83,13 @@ OptionsDialog::OptionsDialog(Settings& settings, const DatabaseFolder& database,
     connect(m_tabs, &QTabBar::currentChanged, this, &OptionsDialog::showPage);
 
     // Enter adds the typed entry while the entry box has the focus, and confirms otherwise.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        if (now == m_newExtension)
-            m_add->setDefault(true);
-        else if (old == m_newExtension)
-            m_ok->setDefault(true);
-    });
+    m_focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+            if (now == m_newExtension)
+                m_add->setDefault(true);
+            else if (old == m_newExtension)
+                m_ok->setDefault(true);
+        });
     // The dialog sees key presses before its controls, for Ctrl+Tab.
     qApp->installEventFilter(this);
 
@@ -158,7 +159,7 @@ QWidget* OptionsDialog::buildFilteringPage()
                                         "the catalogue."),
                          120, 2670, 5400);
     note->setWordWrap(true);
-    note->resize(note->width(), twips(480));
+    note->resize(note->width(), toPixelsY(480));
     connect(m_add, &QPushButton::clicked, this, &OptionsDialog::addEntry);
     connect(remove, &QPushButton::clicked, this, &OptionsDialog::removeEntry);
     return page;
@@ -173,6 +174,13 @@ void OptionsDialog::load()
     m_hidden->setChecked(maskShowsHidden(m_settings.attributeMask));
     m_system->setChecked(maskShowsSystem(m_settings.attributeMask));
     m_extensions->addItems(ExtensionList::readLines(m_database));
+}
+
+OptionsDialog::~OptionsDialog()
+{
+    // Hiding the dialog moves the focus: the watcher must not see this half-destroyed dialog.
+    disconnect(m_focusWatch);
+    qApp->removeEventFilter(this);
 }
 
 int OptionsDialog::currentPage() const

@@ -35,6 +35,7 @@ public:
 
     OptionsDialog(Settings& settings, const DatabaseFolder& database, Prompt& prompt,
                   QWidget* parent = nullptr);
+    ~OptionsDialog() override;
 
     int currentPage() const;
 
@@ -70,6 +71,7 @@ private:
     QLineEdit* m_newExtension = nullptr;
     QPushButton* m_add = nullptr;
     QPushButton* m_ok = nullptr;
+    QMetaObject::Connection m_focusWatch;
 };
 
 } // namespace dovrin::ui

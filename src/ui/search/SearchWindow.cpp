@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -31,11 +32,6 @@ namespace dovrin::ui {
 using search::SearchMode;
 
 namespace {
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
-}
 
 constexpr int kMinimumWidth = 7545;
 constexpr int kMinimumHeight = 5000;
@@ -82,22 +78,22 @@ SearchWindow::SearchWindow(Database& database, MainWindow* mainWindow, QWidget* 
 {
     setObjectName(QStringLiteral("Search"));
     setWindowTitle(QStringLiteral("Search"));
-    setMinimumSize(toPixels(kMinimumWidth), toPixels(kMinimumHeight));
+    setMinimumSize(toPixelsX(kMinimumWidth), toPixelsY(kMinimumHeight));
 
     auto* label =
         new QLabel(QStringLiteral("Enter a part of the filename, do not use DOS wildcards:"), this);
     label->setObjectName(QStringLiteral("Label1"));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(twips(120, 120, 3135, 735));
+    label->setGeometry(twipsRect(120, 120, 3135, 735));
 
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("Searchtext"));
-    m_text->setGeometry(twips(3480, 240, 2655, 315));
+    m_text->setGeometry(twipsRect(3480, 240, 2655, 315));
 
     auto* frame = new QGroupBox(QStringLiteral("This is:"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
-    frame->setGeometry(twips(120, 720, 6015, 1695));
+    frame->setGeometry(twipsRect(120, 720, 6015, 1695));
     m_options = new QButtonGroup(this);
     const struct
     {
@@ -119,7 +115,7 @@ SearchWindow::SearchWindow(Database& database, MainWindow* mainWindow, QWidget* 
     for (const auto& option : kOptions) {
         auto* button = new QRadioButton(QString::fromUtf8(option.caption), frame);
         button->setObjectName(QLatin1String(option.name));
-        button->setGeometry(twips(option.left, option.top, 2800, 315));
+        button->setGeometry(twipsRect(option.left, option.top, 2800, 315));
         m_options->addButton(button, int(option.mode));
         if (option.mode == SearchMode::Name)
             button->setChecked(true);
@@ -131,7 +127,7 @@ SearchWindow::SearchWindow(Database& database, MainWindow* mainWindow, QWidget* 
     auto addButton = [this](const char* name, const QString& caption, int top) {
         auto* button = new QPushButton(caption, this);
         button->setObjectName(QLatin1String(name));
-        button->setGeometry(twips(6240, top, 1095, 375));
+        button->setGeometry(twipsRect(6240, top, 1095, 375));
         button->setAutoDefault(false);
         return button;
     };
@@ -162,7 +158,7 @@ SearchWindow::SearchWindow(Database& database, MainWindow* mainWindow, QWidget* 
     m_list->horizontalHeader()->setHighlightSections(false);
     const int widths[] = {3704, 4411, 1411, 2295, 2540};
     for (int column = 0; column < 5; ++column)
-        m_list->setColumnWidth(column, toPixels(widths[column]));
+        m_list->setColumnWidth(column, toPixelsX(widths[column]));
     connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, m_model,
             &SearchResultsModel::sortByColumn);
     connect(m_list, &QTableView::doubleClicked, this,
@@ -175,7 +171,11 @@ SearchWindow::SearchWindow(Database& database, MainWindow* mainWindow, QWidget* 
     statusBar->addWidget(m_status, 1);
     statusBar->setGeometry(0, 0, 10, statusBar->sizeHint().height());
 
-    resize(toPixels(12735), toPixels(7500));
+    // A large font must not push the window past the screen.
+    QSize size(toPixelsX(12735), toPixelsY(7500));
+    if (const QScreen* shown = screen())
+        size = size.boundedTo(shown->availableSize());
+    resize(size);
 }
 
 SearchWindow::~SearchWindow() = default;
@@ -320,9 +320,10 @@ void SearchWindow::keyPressEvent(QKeyEvent* event)
 void SearchWindow::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    const int listWidth = width() - toPixels(135);
-    const int listHeight = height() - toPixels(3220);
-    m_list->setGeometry(toPixels(60), toPixels(kListTop), qMax(0, listWidth), qMax(0, listHeight));
+    const int listWidth = width() - toPixelsX(135);
+    const int listHeight = height() - toPixelsY(3220);
+    m_list->setGeometry(toPixelsX(60), toPixelsY(kListTop), qMax(0, listWidth),
+                        qMax(0, listHeight));
     if (QStatusBar* bar = findChild<QStatusBar*>(QStringLiteral("StatusBar"))) {
         const int h = bar->sizeHint().height();
         bar->setGeometry(0, height() - h, width(), h);

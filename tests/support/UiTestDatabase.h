@@ -12,10 +12,11 @@ namespace dovrin::test {
 // `fileList` is the file-list file's text with "\n" for line ends.
 inline void writeDisk(const QString& root, const QString& relativePath, const QStringList& folders,
                       const QByteArray& fileList, int foldersOnly = 0,
-                      const QByteArray& freeSpace = "1234.56MB")
+                      const QByteArray& freeSpace = "1234.56MB",
+                      const QByteArray& source = "/media/alice/PHOTOS/")
 {
     const QString base = root + u'/' + relativePath;
-    writeFile(base + QStringLiteral(".i"), "25\r\n/media/alice/PHOTOS/\r\n" + freeSpace +
+    writeFile(base + QStringLiteral(".i"), "25\r\n" + source + "\r\n" + freeSpace +
                                                "\r\n01/03/2026 10:15:00\r\n " +
                                                QByteArray::number(foldersOnly) + " \r\n");
     QByteArray tree;

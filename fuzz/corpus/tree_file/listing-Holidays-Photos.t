@@ -1,0 +1,4 @@
+:\Games
+:\Music
+:\Games\Old
+:\Games\Saves

@@ -1,0 +1,3 @@
+:\Games
+:\Été
+:\Games\Saves

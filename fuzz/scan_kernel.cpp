@@ -1,0 +1,65 @@
+// The search's block scan: the portable and the vector builds against a byte-by-byte rule.
+// Input: two needle bytes, then the block.
+#include "FuzzSupport.h"
+#include "search/ScanKernel.h"
+
+#include <cstring>
+#include <vector>
+
+using namespace dovrin;
+namespace kernel = search::kernel;
+
+namespace {
+
+bool event(const unsigned char* p, const kernel::Params& params)
+{
+    if (p[0] == '"' && (p[1] == ':' || p[1] == '"'))
+        return true;
+    if (p[0] == '\n' && (p[1] == '\n' || p[1] == '\r'))
+        return true;
+    if (params.high && p[0] >= 0x80)
+        return true;
+    return params.needle && (p[0] | params.firstMask) == params.firstValue &&
+           (p[params.lastOffset] | params.lastMask) == params.lastValue;
+}
+
+void fold(unsigned char c, unsigned char& mask, unsigned char& value)
+{
+    const bool letter = (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+    mask = letter ? 0x20 : 0;
+    value = letter ? (c | 0x20) : c;
+}
+
+} // namespace
+
+DOVRIN_FUZZ_TARGET(data)
+{
+    if (data.size() < 3)
+        return;
+    kernel::Params params;
+    const auto first = static_cast<unsigned char>(data[0]);
+    const auto last = static_cast<unsigned char>(data[1]);
+    fold(first, params.firstMask, params.firstValue);
+    fold(last, params.lastMask, params.lastValue);
+    params.lastOffset = (first ^ last) % 40;
+    params.needle = (first & 1) != 0;
+    params.high = (last & 1) != 0;
+    const QByteArrayView block = data.sliced(2);
+
+    // The kernel reads up to lastOffset + 1 bytes past the chunks; they are zero here.
+    const size_t chunks = size_t(block.size() + 63) / 64;
+    std::vector<char> padded(chunks * 64 + 64, 0);
+    std::memcpy(padded.data(), block.data(), size_t(block.size()));
+    std::vector<uint64_t> generic(chunks), avx2(chunks);
+    kernel::eventMasksGeneric(padded.data(), chunks, params, generic.data());
+    if (kernel::haveAvx2()) {
+        kernel::eventMasksAvx2(padded.data(), chunks, params, avx2.data());
+        fuzz::require(avx2 == generic, "the vector build differs from the portable one");
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(padded.data());
+    for (size_t i = 0; i < chunks * 64; ++i) {
+        const bool bit = (generic[i / 64] >> (i % 64)) & 1;
+        fuzz::require(bit == event(bytes + i, params), "a byte's event bit is wrong",
+                      QString::number(i));
+    }
+}

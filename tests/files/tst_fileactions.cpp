@@ -1,0 +1,319 @@
+#include "FakeDesktop.h"
+#include "RegisteredProgram.h"
+#include "ScriptedPrompt.h"
+#include "TestFiles.h"
+#include "files/CopyItem.h"
+#include "files/RealPath.h"
+#include "store/DiskTable.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <sys/stat.h>
+
+using namespace dovrin;
+using platform::RegisteredProgram;
+
+// Reaching the real disk from a catalogued key: where a file lies; which program the desktop
+// opens it with, and starting it, a name never reaching a shell and arriving as one argument,
+// byte for byte; copying it or its folder out, the questions answered from a script; and the
+// same through dovrin-cli.
+class TestFileActions : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::FakeDesktop> m_desktop;
+    QTemporaryDir m_dir;
+    QString m_disk;   // the real disk, catalogued as Cat\Disk
+    QString m_target; // where copies go
+    DiskTable m_disks;
+    const QDateTime m_time{QDate(2001, 2, 3), QTime(4, 5, 6)};
+
+    // Every entry below a folder: "name", "name/" for a folder, "name@" for a link.
+    QByteArray nativePath(const QByteArray& name) const
+    {
+        return QFile::encodeName(m_dir.path()) + '/' + name;
+    }
+
+    static QStringList listing(const QString& folder)
+    {
+        QStringList names;
+        QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo info(it.next());
+            names << QDir(folder).relativeFilePath(info.filePath()) + (info.isSymLink() ? "@"
+                                                                       : info.isDir()   ? "/"
+                                                                                        : "");
+        }
+        names.sort();
+        return names;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_desktop = std::make_unique<test::FakeDesktop>();
+        // A command run by a shell would work here.
+        QDir::setCurrent(m_dir.path());
+        test::writeFile(m_dir.filePath(QStringLiteral("x.txt")), "keep");
+        m_disk = m_dir.filePath(QStringLiteral("disk"));
+        m_target = m_dir.filePath(QStringLiteral("target/"));
+        m_disks.append({QStringLiteral("Cat\\Disk"), m_disk + u'/', {}, {}, 0});
+        m_disks.append({QStringLiteral(".\\Old"), QStringLiteral("D:\\"), {}, {}, 0});
+    }
+
+    void init()
+    {
+        QDir(m_disk).removeRecursively();
+        QDir(m_target).removeRecursively();
+        test::writeFile(m_disk + QStringLiteral("/Games/Saves/.hidden"), "h");
+        test::writeFile(m_disk + QStringLiteral("/Games/.hidden"), "h");
+        QDir().mkpath(m_disk + QStringLiteral("/Games/Empty"));
+        QFile::link(QStringLiteral("readme.txt"), m_disk + QStringLiteral("/Games/link"));
+        test::writeFile(m_target + QStringLiteral("over/readme.txt"), "older and longer");
+        QFile readme(m_disk + QStringLiteral("/Games/readme.txt"));
+        QVERIFY(readme.open(QIODevice::WriteOnly));
+        readme.write("read me");
+        readme.flush(); // before the time is set, not after
+        readme.setFileTime(m_time, QFile::FileModificationTime);
+    }
+
+    void realPath_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QList<QByteArray>>("onDisk"); // folders made on the disk first
+        QTest::addColumn<QString>("text");             // %D: the disk
+        QTest::addColumn<QByteArray>("native");
+        const QList<QByteArray> none;
+        QTest::newRow("file") << "Cat\\Disk\\Games\\readme.txt" << none << "%D/Games/readme.txt"
+                              << QByteArray("%D/Games/readme.txt");
+        QTest::newRow("folder") << "Cat\\Disk\\Games\\Saves\\" << none << "%D/Games/Saves/"
+                                << QByteArray("%D/Games/Saves/");
+        QTest::newRow("recorded on Windows")
+            << ".\\Old\\setup\\install.exe" << none << "D:\\setup\\install.exe" << QByteArray();
+        QTest::newRow("old bytes on the disk")
+            << "Cat\\Disk\\café\\x" << QList<QByteArray>{"caf\xe9"} << "%D/café/x"
+            << QByteArray("%D/caf\xe9/x");
+        QTest::newRow("UTF-8 first") << "Cat\\Disk\\café\\x" << QList<QByteArray>{"caf\xe9", "café"}
+                                     << "%D/café/x" << QByteArray("%D/café/x");
+    }
+
+    void realPath()
+    {
+        QFETCH(QString, key);
+        QFETCH(QList<QByteArray>, onDisk);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, native);
+        const QByteArray disk = QFile::encodeName(m_disk);
+        for (const QByteArray& folder : onDisk)
+            QCOMPARE(::mkdir((disk + '/' + folder).constData(), 0755), 0);
+        const files::RealPath path = files::realPath(m_disks, key);
+        for (const QByteArray& folder : onDisk)
+            ::rmdir((disk + '/' + folder).constData());
+        QCOMPARE(path.text, text.replace(QStringLiteral("%D"), m_disk));
+        QCOMPARE(path.native, native.replace("%D", disk));
+    }
+
+    void copyItem_data()
+    {
+        QTest::addColumn<QString>("name"); // below the disk; a folder ends with "\"
+        QTest::addColumn<QString>(
+            "chosen"); // below the target; "-" cancels, "=" the source, "@" desktop
+        QTest::addColumn<QString>("answers"); // O(k), C(ancel), Y(es), N(o)
+        QTest::addColumn<QString>("shown");   // the boxes' titles
+        QTest::addColumn<bool>("update");
+        QTest::addColumn<QString>("copied");  // what the target gains
+        QTest::addColumn<QString>("checked"); // a copy of readme.txt, with its time
+        const QString file = QStringLiteral("Games\\readme.txt");
+        const char* copy = "Copy 'readme.txt'";
+        QTest::newRow("file") << file << ""
+                              << "O" << copy << false << "readme.txt"
+                              << "readme.txt";
+        QTest::newRow("over a file of its name") << file << "over"
+                                                 << "O" << copy << false << ""
+                                                 << "over/readme.txt";
+        QTest::newRow("to the desktop") << file << "@"
+                                        << "O"
+                                        << "Copy 'readme.txt' to desktop" << false << "readme.txt"
+                                        << "readme.txt";
+        QTest::newRow("onto itself") << file << "="
+                                     << "O"
+                                     << "Copy 'readme.txt'|Error" << false << ""
+                                     << "";
+        QTest::newRow("no such folder") << file << "none"
+                                        << "O"
+                                        << "Copy 'readme.txt'|Error" << false << ""
+                                        << "";
+        QTest::newRow("chooser cancelled") << file << "-"
+                                           << "O" << copy << false << ""
+                                           << "";
+        QTest::newRow("question cancelled") << file << ""
+                                            << "C" << copy << false << ""
+                                            << "";
+        QTest::newRow("not found, update")
+            << "Games\\gone.txt"
+            << ""
+            << "OOY"
+            << "Copy 'gone.txt'|File not found|Question" << true << ""
+            << "";
+        QTest::newRow("folder") << "Games\\Saves\\"
+                                << ""
+                                << "O"
+                                << "Copy 'Saves'" << false << "Saves/|Saves/.hidden"
+                                << "";
+        QTest::newRow("folder with all in it")
+            << "Games\\"
+            << ""
+            << "O"
+            << "Copy 'Games'" << false
+            << "Games/|Games/.hidden|Games/Empty/|Games/Saves/|Games/Saves/.hidden|Games/link@|"
+               "Games/readme.txt"
+            << "Games/readme.txt";
+    }
+
+    void copyItem()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, chosen);
+        QFETCH(QString, answers);
+        QFETCH(QString, shown);
+        QFETCH(bool, update);
+        QFETCH(QString, copied);
+        QFETCH(QString, checked);
+        test::ScriptedPrompt prompt;
+        for (QChar a : answers)
+            prompt.answer(a == u'O'   ? PromptAnswer::Ok
+                          : a == u'C' ? PromptAnswer::Cancel
+                          : a == u'Y' ? PromptAnswer::Yes
+                                      : PromptAnswer::No);
+        const QString target = chosen == QLatin1String("-")   ? QString()
+                               : chosen == QLatin1String("=") ? m_disk.toUpper() + "/GAMES/"
+                                                              : m_target + chosen + u'/';
+        const QStringList before = listing(m_target);
+        const bool folder = name.endsWith(u'\\');
+        const bool desktop = chosen == QLatin1String("@");
+        const files::CopyRequest request{QStringLiteral("Cat\\Disk\\") + name,
+                                         name.chopped(folder).section(u'\\', -1), folder, desktop};
+        QCOMPARE(files::copyItem(prompt, m_disks, request, m_target, [&] { return target; }),
+                 update);
+        QCOMPARE(prompt.titles().join(u'|'), shown);
+        QStringList expected = before + copied.split(u'|', Qt::SkipEmptyParts);
+        expected.sort();
+        QTRY_COMPARE(listing(m_target), expected); // also: no temporary file is left
+        if (!checked.isEmpty()) {
+            QTRY_COMPARE(test::readFile(m_target + checked), QByteArray("read me"));
+            QCOMPARE(QFileInfo(m_target + checked).lastModified(), m_time);
+        }
+    }
+
+    void getRunCommand_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("content"); // empty: no file
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<QString>("expected"); // %1 the path, %2 the editor
+        QTest::newRow("machine program") << QByteArray("install.exe")
+                                         << QByteArray("\x7f"
+                                                       "ELF\2\1\1",
+                                                       7)
+                                         << true << "%1";
+        QTest::newRow("script without extension")
+            << QByteArray("setup") << QByteArray("#!/bin/sh\n") << true << "%1";
+        QTest::newRow("text file")
+            << QByteArray("readme.txt") << QByteArray("hello") << false << "%2 \"%1\"";
+        // Every file on a FAT disk has the execute bit.
+        QTest::newRow("text with execute bit")
+            << QByteArray("notes.txt") << QByteArray("hello") << true << "%2 \"%1\"";
+        QTest::newRow("no extension")
+            << QByteArray("README") << QByteArray("hello\n") << false << "%2";
+        QTest::newRow("nothing registered")
+            << QByteArray("data.zzq") << QByteArray("\0\1\2\3\4", 5) << false << ":";
+        QTest::newRow("gone, by its name")
+            << QByteArray("gone.txt") << QByteArray() << false << "%2 \"%1\"";
+    }
+
+    void getRunCommand()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, executable);
+        QFETCH(QString, expected);
+        const QByteArray path = nativePath(name);
+        if (!content.isEmpty()) {
+            test::writeNativeFile(path, content);
+            QFile::setPermissions(QFile::decodeName(path),
+                                  executable
+                                      ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                      : QFile::ReadOwner | QFile::WriteOwner);
+        }
+        expected.replace(QStringLiteral("%1"), QFile::decodeName(path))
+            .replace(QStringLiteral("%2"), m_desktop->path(QStringLiteral("editor")));
+        QCOMPARE(platform::getRunCommand(path, QFile::decodeName(path)), expected);
+    }
+
+    void hostileNamesArriveWhole_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("program"); // the file itself is the program
+        for (const char* name : {"a\"b.txt", "$(touch pwned).txt", "; rm -rf x.txt", "`id`.txt",
+                                 "-rf.txt", "two  spaces.txt", "caf\xe9 \xff.txt"})
+            QTest::newRow(name) << QByteArray(name) << false;
+        QTest::newRow("program $(touch pwned)") << QByteArray("$(touch pwned)") << true;
+        QTest::newRow("program -rf; rm x.txt") << QByteArray("-rf; rm x.txt") << true;
+    }
+
+    void hostileNamesArriveWhole()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, program);
+        const QByteArray path = nativePath(name);
+        const QString application = program ? QStringLiteral("program") : QStringLiteral("editor");
+        m_desktop->clearArguments(application);
+        if (program)
+            m_desktop->writeProgram(path, application);
+        else
+            test::writeNativeFile(path, "text");
+
+        const RegisteredProgram registered = RegisteredProgram::forFile(path);
+        QCOMPARE(registered.isFileItself(), program);
+        QString error;
+        QVERIFY2(registered.start(path, &error), qPrintable(error));
+        const QList<QByteArray> args = m_desktop->arguments(application);
+        QCOMPARE(args.size(), program ? 1 : 2);
+        QCOMPARE(args.last(), path);
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("pwned"))));
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("x.txt"))));
+    }
+
+    // The tool finds the real path as the window does, and waits for a folder's copy.
+    void cliPathAndCopy()
+    {
+        QTemporaryDir database;
+        test::writeFile(database.filePath(QStringLiteral("Cat/Disk.i")),
+                        "25\r\n" + m_disk.toUtf8() +
+                            "/\r\n1.00MB\r\n01/03/2026 10:15:00\r\n 0 \r\n");
+        test::writeFile(database.filePath(QStringLiteral("Cat/Disk.t")), "");
+        test::writeFile(database.filePath(QStringLiteral("Cat/Disk.f")), "\":\"\r\n");
+        auto run = [&](const QStringList& args) {
+            QProcess cli;
+            cli.start(QStringLiteral(DOVRIN_CLI_BINARY),
+                      QStringList{QStringLiteral("--database"), database.path()} + args);
+            return cli.waitForFinished(30000) && cli.exitCode() == 0 ? cli.readAllStandardOutput()
+                                                                     : QByteArray("failed");
+        };
+        QCOMPARE(run({"path", "Cat/Disk/Games/readme.txt"}),
+                 QFile::encodeName(m_disk) + "/Games/readme.txt\n");
+        QCOMPARE(run({"copy", "Cat\\Disk\\Games", m_target}), QByteArray());
+        QCOMPARE(listing(m_target + QStringLiteral("Games")),
+                 listing(m_disk + QStringLiteral("/Games")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileActions)
+#include "tst_fileactions.moc"

@@ -1,0 +1,421 @@
+#include "ScriptedPrompt.h"
+#include "TestFiles.h"
+#include "UiTestDatabase.h"
+#include "comments/CommentStore.h"
+#include "common/FileLock.h"
+#include "manage/CatalogueChanges.h"
+#include "manage/ChangeJournal.h"
+#include "manage/DiskChanges.h"
+#include "store/Database.h"
+#include "store/Keys.h"
+#include "store/MemoryTree.h"
+
+#include <QDirIterator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace dovrin;
+
+Q_DECLARE_METATYPE(PendingChange)
+
+namespace {
+
+const QStringList kRecords = {".\\Loose", "Holidays\\Photos", "Holidays\\Videos"};
+const QStringList kComments = {"Holidays\\Photos\\readme.txt", "Holidays\\Photos\\Games\\",
+                               ".\\Loose\\a.txt", "Holidays\\Videos\\Clips\\"};
+
+// The records on disk, "Holidays\Photos" for a whole one, with the suffixes found appended
+// for any other ("Holidays\Photos .f .t").
+QStringList recordsOnDisk(const QString& root)
+{
+    static const QRegularExpression file(QStringLiteral("^(.*)(\\.[itf](\\.deleted)?)$"));
+    QMap<QString, QStringList> found;
+    for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        QString path = it.next().sliced(root.size() + 1);
+        const QRegularExpressionMatch m = file.match(path.contains(u'/') ? path : "./" + path);
+        if (m.hasMatch())
+            found[m.captured(1).replace(u'/', u'\\')].append(m.captured(2));
+    }
+    QStringList records;
+    for (auto it = found.begin(); it != found.end(); ++it) {
+        it->sort();
+        const bool whole = *it == QStringList{".f", ".i", ".t"};
+        records << (whole ? it.key() : it.key() + u' ' + it->join(u' '));
+    }
+    return records;
+}
+
+// The sample database with a comment on each disk.
+void writeDatabase(const QString& root)
+{
+    test::writeSampleDatabase(root);
+    CommentStore store{DatabaseFolder(root)};
+    for (const QString& key : kComments)
+        QVERIFY(store.set(key, QStringLiteral("note")));
+}
+
+QStringList commentKeys(const QString& root)
+{
+    QStringList keys;
+    for (const CommentEntry& e : CommentStore{DatabaseFolder(root)}.entries())
+        keys << e.key;
+    return keys;
+}
+
+using Kind = PendingChange::Kind;
+const PendingChange kMove{Kind::MoveDisk, "Holidays\\Photos", ".\\Photos", {".f", ".i", ".t"}};
+const PendingChange kDelete{Kind::DeleteDisk, "Holidays\\Photos", "", {".i", ".t", ".f"}};
+const PendingChange kRename{Kind::RenameCatalogue, "Holidays", "Trips", {}};
+
+QStringList replaced(QStringList list, const QString& from, const QString& to)
+{
+    list.replaceInStrings(from, to);
+    return list;
+}
+
+QStringList without(QStringList list, const QString& prefix)
+{
+    list.removeIf([&](const QString& item) { return item.startsWith(prefix); });
+    return list;
+}
+
+} // namespace
+
+class TestChanges : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commands_data();
+    void commands();
+    void chooserLeavesOutTheDisksCatalogue();
+    void parse_data();
+    void parse();
+    void loadSettlesWhatAKillLeft_data();
+    void loadSettlesWhatAKillLeft();
+    void liveChangeIsLeftAlone();
+};
+
+void TestChanges::commands_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("answer"); // a name, "yes"/"no", or the move's target
+    QTest::addColumn<QString>("setup");  // a record, a file, or a folder ending with "/"
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("lastText"); // of the last message, question or input box
+    QTest::addColumn<QStringList>("records");
+    QTest::addColumn<QStringList>("comments");
+    QTest::addColumn<int>("searchCloses");
+
+    const int done = int(ChangeOutcome::Done), refused = int(ChangeOutcome::Refused),
+              cancelled = int(ChangeOutcome::Cancelled), failed = int(ChangeOutcome::Failed);
+    const QString rule = QStringLiteral(
+        "Catalogue names cannot contain the following characters: \\ / : * ? \" < > |");
+    const QString photos = QStringLiteral("Holidays\\Photos\\");
+
+    QTest::newRow("create trims") << "create"
+                                  << ""
+                                  << "  Work  "
+                                  << "" << done
+                                  << "Please enter a name for the new catalogue:" << kRecords
+                                  << kComments << 0;
+    QTest::newRow("create taken") << "create"
+                                  << ""
+                                  << "Holidays"
+                                  << "" << refused << "Unable to create the catalogue" << kRecords
+                                  << kComments << 0;
+    QTest::newRow("create ?") << "create"
+                              << ""
+                              << "Wh?t"
+                              << "" << refused << rule << kRecords << kComments << 0;
+    QTest::newRow("rename catalogue")
+        << "renameCatalogue"
+        << "Holidays\\"
+        << " Trips"
+        << "" << done << "Please enter the new name for the catalogue 'Holidays':"
+        << replaced(kRecords, "Holidays\\", "Trips\\")
+        << replaced(kComments, "Holidays\\", "Trips\\") << 1;
+    QTest::newRow("rename catalogue ?") << "renameCatalogue"
+                                        << "Holidays\\"
+                                        << "Tr?ps"
+                                        << "" << refused << rule << kRecords << kComments << 0;
+    QTest::newRow("rename catalogue taken")
+        << "renameCatalogue"
+        << "Holidays\\"
+        << "Empty"
+        << "" << refused << "Unable to rename the catalogue" << kRecords << kComments << 1;
+    QTest::newRow("delete catalogue not empty")
+        << "deleteCatalogue"
+        << "Empty\\"
+        << ""
+        << "" << refused
+        << "Cannot delete this catalogue. This is because either there are still disks in the "
+           "catalogue,\ror there are still files in the directory where the catalogue is stored."
+        << kRecords << kComments << 0;
+    QTest::newRow("delete catalogue of hidden files")
+        << "deleteCatalogue"
+        << "Hidden\\"
+        << ""
+        << "Hidden/.keep" << failed << "Windows reported failure deleting the catalogue directory"
+        << kRecords << kComments << 0;
+    QTest::newRow("delete empty catalogue") << "deleteCatalogue"
+                                            << "Bare\\"
+                                            << ""
+                                            << "Bare/" << done << "" << kRecords << kComments << 1;
+    QTest::newRow("delete disk") << "deleteDisk" << photos << "yes"
+                                 << "" << done
+                                 << "Are you sure you want to delete the disk: Holidays\\Photos?"
+                                 << without(kRecords, "Holidays\\Photos")
+                                 << without(kComments, photos) << 1;
+    QTest::newRow("delete disk, no")
+        << "deleteDisk" << photos << "no"
+        << "" << cancelled << "Are you sure you want to delete the disk: Holidays\\Photos?"
+        << kRecords << kComments << 0;
+    QTest::newRow("rename loose disk")
+        << "renameDisk"
+        << ".\\Loose\\"
+        << "Tight "
+        << "" << done << "Please enter the new name for the disk 'Loose':"
+        << replaced(kRecords, ".\\Loose", ".\\Tight")
+        << replaced(kComments, ".\\Loose\\", ".\\Tight\\") << 1;
+    QTest::newRow("rename disk taken")
+        << "renameDisk" << photos << "Videos"
+        << "" << refused << "Unable to rename the disk" << kRecords << kComments << 1;
+    QTest::newRow("move to no catalogue")
+        << "moveDisk" << photos << ".\\"
+        << "" << done << "" << QStringList{".\\Loose", ".\\Photos", "Holidays\\Videos"}
+        << replaced(kComments, photos, ".\\Photos\\") << 1;
+    QTest::newRow("move onto a namesake")
+        << "moveDisk"
+        << ".\\Loose\\"
+        << "Holidays\\"
+        << "Holidays/Loose" << refused
+        << "There is already a disk with this name in the target catalogue"
+        << QStringList{".\\Loose", "Holidays\\Loose", "Holidays\\Photos", "Holidays\\Videos"}
+        << kComments << 0;
+}
+
+void TestChanges::commands()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, key);
+    QFETCH(QString, answer);
+    QFETCH(QString, setup);
+    QFETCH(int, outcome);
+    QFETCH(QString, lastText);
+    QFETCH(QStringList, records);
+    QFETCH(QStringList, comments);
+    QFETCH(int, searchCloses);
+
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    writeDatabase(root);
+    if (setup.endsWith(u'/'))
+        QDir().mkpath(root + u'/' + setup);
+    else if (setup.contains(u"/."))
+        test::writeFile(root + u'/' + setup, {});
+    else if (!setup.isEmpty())
+        test::writeDisk(root, setup, {}, "\":\"\n");
+    test::ScriptedPrompt prompt;
+    MemoryTree tree;
+    Database database(prompt, &tree);
+    database.load(DatabaseFolder(root));
+    prompt.clear();
+    if (answer == u"yes" || answer == u"no")
+        prompt.answer(answer == u"yes" ? PromptAnswer::Yes : PromptAnswer::No);
+    else
+        prompt.answerInput(answer);
+    int closes = 0;
+    const ChangeHooks hooks{[&] { ++closes; }, {}};
+    CatalogueChanges catalogues(database, prompt, hooks);
+    DiskChanges disks(database, prompt, hooks);
+    QString leftOut;
+    const ChangeResult result = command == u"create"            ? catalogues.create()
+                                : command == u"renameCatalogue" ? catalogues.rename(key)
+                                : command == u"deleteCatalogue" ? catalogues.remove(key)
+                                : command == u"deleteDisk"      ? disks.remove(key)
+                                : command == u"renameDisk"
+                                    ? disks.rename(key)
+                                    : disks.move(key, [&](const QString& leaveOut) {
+                                          leftOut = leaveOut;
+                                          return answer;
+                                      });
+
+    QCOMPARE(int(result.outcome), outcome);
+    QCOMPARE(prompt.requests().isEmpty() ? QString() : prompt.requests().last().text, lastText);
+    QCOMPARE(recordsOnDisk(root), records);
+    QCOMPARE(commentKeys(root), comments);
+    QCOMPARE(closes, searchCloses);
+    QVERIFY(!QFile::exists(root + QStringLiteral("/PendingChange.dat")));
+    if (result.outcome != ChangeOutcome::Done)
+        return;
+
+    // The table agrees with the files; a changed disk's node, not yet read, stands under its
+    // catalogue or, for <no catalogue>, at the top level; a moved disk is the last entry.
+    QStringList loaded;
+    for (const DiskEntry& disk : database.disks())
+        loaded << disk.path;
+    loaded.sort();
+    QCOMPARE(loaded, records);
+    if (command == u"create")
+        QCOMPARE(tree.find(QStringLiteral("Work\\"))->tag, tags::kCatalogue);
+    if (command == u"renameDisk" || command == u"moveDisk") {
+        const QString parent = keys::catalogue(result.key);
+        QVERIFY(tree.childKeys(parent == u".\\" ? QString() : parent).contains(result.key));
+        QCOMPARE(tree.childKeys(result.key), QStringList{result.key + u'*'});
+    }
+    if (command == u"moveDisk") {
+        QCOMPARE(leftOut, keys::catalogueName(key));
+        QCOMPARE(database.disks().at(database.disks().count()).path, result.key.chopped(1));
+    }
+}
+
+void TestChanges::chooserLeavesOutTheDisksCatalogue()
+{
+    // Letter case counts: "holidays" is another catalogue. "No:Catalogue" is not one.
+    QTemporaryDir dir;
+    test::writeSampleDatabase(dir.path());
+    QDir(dir.path()).mkdir(QStringLiteral("holidays"));
+    QDir(dir.path()).mkdir(QStringLiteral("No:Catalogue"));
+    const DatabaseFolder folder(dir.path());
+    QStringList offered = catalogueChoices(folder, QStringLiteral("Holidays"));
+    QCOMPARE(offered.takeFirst(), QStringLiteral("<no catalogue>"));
+    offered.sort();
+    QCOMPARE(offered, (QStringList{"Empty", "holidays"}));
+    offered = catalogueChoices(folder, QStringLiteral("."));
+    offered.sort();
+    QCOMPARE(offered, (QStringList{"Empty", "Holidays", "holidays"}));
+    QCOMPARE(targetOfChoice(offered.first()), QStringLiteral("Empty\\"));
+    QCOMPARE(targetOfChoice(QStringLiteral("<no catalogue>")), QStringLiteral(".\\"));
+}
+
+void TestChanges::parse_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("valid");
+    const QByteArray move = formatPendingChange(kMove);
+    auto edited = [&](const char* from, const char* to) {
+        return QByteArray(move).replace(from, to);
+    };
+    QTest::newRow("move") << move << true;
+    QTest::newRow("delete") << formatPendingChange(kDelete) << true;
+    QTest::newRow("catalogue") << formatPendingChange(kRename) << true;
+    QTest::newRow("LF line ends") << edited("\r\n", "\n") << true;
+    QTest::newRow("cut short") << move.chopped(2) << false;
+    QTest::newRow("no end") << edited("end\r\n", "") << false;
+    QTest::newRow("parent folder") << edited(".\\Photos", "..\\Photos") << false;
+    QTest::newRow("suffix with a path") << edited(".f .i", "/../x .i") << false;
+    QTest::newRow("no info file") << edited(".f .i .t", ".f .t") << false;
+    QTest::newRow("not UTF-8") << edited("Photos\r\n.f", "Ph\xF6tos\r\n.f") << false;
+}
+
+void TestChanges::parse()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, valid);
+    const std::optional<PendingChange> parsed = parsePendingChange(bytes);
+    QCOMPARE(parsed.has_value(), valid);
+    if (valid)
+        QCOMPARE(formatPendingChange(*parsed).replace('\r', ""), bytes.replace('\r', ""));
+}
+
+void TestChanges::loadSettlesWhatAKillLeft_data()
+{
+    QTest::addColumn<PendingChange>("change");
+    QTest::addColumn<QStringList>("done"); // steps done before the kill: "from>to" or "comments"
+    QTest::addColumn<QString>("was");      // what the settled change renamed, "" when nothing
+    QTest::addColumn<QString>("now");      // what it became, "-" when deleted
+    const QString photos = QStringLiteral("Holidays\\Photos");
+    const QStringList moved{"Holidays/Photos.f>Photos.f", "Holidays/Photos.i>Photos.i",
+                            "Holidays/Photos.t>Photos.t"};
+    QTest::newRow("move, nothing done") << kMove << QStringList() << ""
+                                        << "";
+    QTest::newRow("move, file list moved") << kMove << moved.mid(0, 1) << ""
+                                           << "";
+    QTest::newRow("move, two files moved") << kMove << moved.mid(0, 2) << ""
+                                           << "";
+    QTest::newRow("move, files moved") << kMove << moved << photos << ".\\Photos";
+    QTest::newRow("move, comments too")
+        << kMove << moved + QStringList{"comments"} << photos << ".\\Photos";
+    QTest::newRow("delete, nothing done") << kDelete << QStringList() << photos << "-";
+    const QStringList deleted{"Holidays/Photos.i>Holidays/Photos.i.deleted", "Holidays/Photos.t>",
+                              "Holidays/Photos.f>"};
+    QTest::newRow("delete, info file set aside") << kDelete << deleted.mid(0, 1) << photos << "-";
+    QTest::newRow("delete, files gone") << kDelete << deleted << photos << "-";
+    QTest::newRow("catalogue, nothing done") << kRename << QStringList() << ""
+                                             << "";
+    QTest::newRow("catalogue, folder renamed")
+        << kRename << QStringList{"Holidays>Trips"} << "Holidays\\"
+        << "Trips\\";
+}
+
+void TestChanges::loadSettlesWhatAKillLeft()
+{
+    QFETCH(PendingChange, change);
+    QFETCH(QStringList, done);
+    QFETCH(QString, was);
+    QFETCH(QString, now);
+    QTemporaryDir dir;
+    const QString root = dir.path() + u'/';
+    writeDatabase(root);
+    CommentStore store{DatabaseFolder(root)};
+    test::writeFile(root + QStringLiteral("PendingChange.dat"), formatPendingChange(change));
+    for (const QString& step : done) {
+        const QString from = root + step.section(u'>', 0, 0);
+        const QString to = step.section(u'>', 1);
+        if (step == u"comments")
+            QVERIFY(store.renameKeys(change.fromKey(), change.toKey()));
+        else
+            QVERIFY(to.isEmpty() ? QFile::remove(from) : QDir().rename(from, root + to));
+    }
+
+    test::ScriptedPrompt prompt;
+    Database database(prompt);
+    database.load(DatabaseFolder(root));
+    QVERIFY2(prompt.requests().isEmpty(), qPrintable(prompt.texts().join(u'\n')));
+    QVERIFY(!QFile::exists(root + QStringLiteral("PendingChange.dat")));
+    QStringList records = was.isEmpty() ? kRecords
+                          : now == u"-" ? without(kRecords, was)
+                                        : replaced(kRecords, was, now);
+    records.sort();
+    QCOMPARE(recordsOnDisk(dir.path()), records);
+    QCOMPARE(database.disks().count(), records.size());
+    QCOMPARE(commentKeys(root), was.isEmpty() ? kComments
+                                : now == u"-" ? without(kComments, was + u'\\')
+                                              : replaced(kComments, was, now));
+}
+
+void TestChanges::liveChangeIsLeftAlone()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + u'/';
+    test::writeSampleDatabase(root);
+    test::writeFile(root + QStringLiteral("PendingChange.dat"), formatPendingChange(kMove));
+    QVERIFY(QDir().rename(root + QStringLiteral("Holidays/Photos.f"),
+                          root + QStringLiteral("Photos.f")));
+    test::ScriptedPrompt prompt;
+    Database database(prompt);
+    {
+        // Held as a command of another process would hold it.
+        FileLock lock(root + QStringLiteral("PendingChange.lock"), 0);
+        QVERIFY(lock.isLocked());
+        database.load(DatabaseFolder(root));
+        QVERIFY(QFile::exists(root + QStringLiteral("PendingChange.dat")));
+        QVERIFY(prompt.requests().isEmpty()); // no "Disk corrupt!" for the record in flight
+        QCOMPARE(database.disks().count(), 2);
+    }
+    database.load(DatabaseFolder(root));
+    QCOMPARE(database.disks().count(), 3);
+    QVERIFY(QFile::exists(root + QStringLiteral("Holidays/Photos.f")));
+
+    // A file that is no change is set aside, with a message.
+    test::writeFile(root + QStringLiteral("PendingChange.dat"), "rubbish\r\n");
+    database.load(DatabaseFolder(root));
+    QCOMPARE(prompt.titles(), QStringList{"Interrupted change"});
+    QVERIFY(QFile::exists(root + QStringLiteral("PendingChange.bad")));
+}
+
+QTEST_GUILESS_MAIN(TestChanges)
+#include "tst_changes.moc"

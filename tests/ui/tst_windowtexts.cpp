@@ -1,0 +1,280 @@
+#include "MessageBoxPrompt.h"
+#include "UiTestDatabase.h"
+#include "commands/Commands.h"
+#include "config/Startup.h"
+#include "filelist/ListView.h"
+#include "mainwindow/CatalogueTree.h"
+#include "mainwindow/MainWindow.h"
+#include "store/Database.h"
+
+#include <QAbstractItemDelegate>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+using namespace dovrin;
+
+namespace {
+
+// Every window, opened by its menu item ("" for the main window itself) with a tree node
+// selected first where the item needs one. A new window is one more row.
+const struct
+{
+    const char* window; // its object name
+    const char* item;
+    const char* node;
+} kWindows[] = {
+    {"Base", "", ""},
+    {"Search", "mnuSearch", ""},
+    {"Add", "mnuNewDisk", ""},
+    {"Options", "mnuOptions", ""},
+    {"DiskInfo", "mnuDiskInfo", "Holidays\\Photos\\"},
+    {"CatSelect", "mnuMoveDiskToCat", "Holidays\\Photos\\"},
+    {"About", "mnuAbout", ""},
+};
+
+// The platform's font, 1.5 times as large, and a desktop font whose digits differ in width.
+const struct
+{
+    const char* name;
+    const char* family; // "": the platform's
+    double scale;
+} kFonts[] = {{"default", "", 1.0}, {"1.5x", "", 1.5}, {"Cantarell", "Cantarell", 1.2}};
+
+// The room a text has and the room it needs, in the widget's coordinates; false without a text.
+bool textRoom(QWidget* widget, QString& text, QSize& needed, QRect& room)
+{
+    room = widget->rect() & widget->parentWidget()->rect().translated(-widget->pos());
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        text = label->text();
+        needed = label->wordWrap() ? QSize(label->minimumSizeHint().width(),
+                                           label->heightForWidth(label->width()))
+                                   : label->sizeHint();
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        text = button->text();
+        needed = button->fontMetrics().size(Qt::TextShowMnemonic, text);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        auto element = qobject_cast<QCheckBox*>(button)      ? QStyle::SE_CheckBoxContents
+                       : qobject_cast<QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
+                                                             : QStyle::SE_PushButtonContents;
+        if (auto* push = qobject_cast<QPushButton*>(button); push && push->autoDefault())
+            option.features |= QStyleOptionButton::AutoDefaultButton;
+        room &= button->style()->subElementRect(element, &option, button);
+    } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+        // The title needs the room from the frame's corner to its far edge, above every control.
+        text = frame->title();
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = text;
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QRect title = frame->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                           QStyle::SC_GroupBoxLabel, frame);
+        needed = QSize(title.right() + 1, title.bottom() + 1);
+        for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            room.setBottom(qMin(room.bottom(), child->y() - 1));
+    }
+    return !text.isEmpty();
+}
+
+// Every label, button, check box, option button and frame title without room for its text.
+QStringList crampedTexts(QWidget* window)
+{
+    QStringList cramped;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        QString text;
+        QSize needed;
+        QRect room;
+        if (widget->isVisibleTo(window) && textRoom(widget, text, needed, room) &&
+            (needed.width() > room.width() || needed.height() > room.height())) {
+            cramped << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+                           .arg(widget->objectName(), text)
+                           .arg(needed.width())
+                           .arg(needed.height())
+                           .arg(room.width())
+                           .arg(room.height());
+        }
+    }
+    return cramped;
+}
+
+} // namespace
+
+// Each window at the platform's font, at 1.5 times its size and in a desktop font: every text
+// has room enough, and the file list's default columns hold long sizes and date-times whole.
+class TestWindowTexts : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QTemporaryDir m_programDir;
+    platform::MessageBoxPrompt m_prompt;
+    QFont m_defaultFont;
+    std::unique_ptr<Startup> m_startup;
+    std::unique_ptr<Database> m_database;
+    std::unique_ptr<ui::MainWindow> m_window;
+    std::unique_ptr<ui::CommandContext> m_commands;
+
+    void addFontColumns()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<double>("scale");
+    }
+
+    void openMainWindow()
+    {
+        QFETCH(QString, family);
+        QFETCH(double, scale);
+        QFont font = m_defaultFont;
+        if (!family.isEmpty()) {
+            QVERIFY2(QFontDatabase::hasFamily(family), qPrintable(family + " is not installed"));
+            font.setFamily(family);
+        }
+        font.setPointSizeF(m_defaultFont.pointSizeF() * scale);
+        QApplication::setFont(font);
+        test::writeSampleDatabase(m_dir.path());
+        test::writeDisk(m_dir.path(), QStringLiteral("Holidays/Long"), {},
+                        "\":\"\n\"big.iso\",2345678,#2026-12-28 23:59:59#\n"
+                        "\"zeros.bin\",800000000,#2000-10-10 20:00:00#\n");
+        m_startup = std::make_unique<Startup>(m_prompt, m_programDir.path() + u'/',
+                                              m_programDir.filePath(QStringLiteral("lock")));
+        QVERIFY(m_startup->loadSettings());
+        m_database = std::make_unique<Database>(m_prompt);
+        m_window = std::make_unique<ui::MainWindow>(*m_startup, *m_database, m_prompt);
+        m_window->setShutdown([] {});
+        m_database->setView(m_window.get());
+        m_commands = std::make_unique<ui::CommandContext>(
+            ui::CommandContext{*m_window, *m_database, *m_startup, m_prompt, {}});
+        ui::installCommands(*m_commands);
+        m_window->loadDatabase(m_dir.path());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        test::pinLocale();
+        m_defaultFont = QApplication::font();
+    }
+
+    void cleanup()
+    {
+        m_commands.reset();
+        m_window.reset();
+        m_database.reset();
+        m_startup.reset();
+        QApplication::setFont(m_defaultFont);
+        for (QTemporaryDir* dir : {&m_dir, &m_programDir}) {
+            QDir(dir->path()).removeRecursively();
+            QDir().mkpath(dir->path());
+        }
+    }
+
+    void textsHaveRoom_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("node");
+        addFontColumns();
+        for (const auto& row : kWindows) {
+            for (const auto& font : kFonts) {
+                QTest::addRow("%s %s", row.window, font.name)
+                    << row.window << row.item << row.node << font.family << font.scale;
+            }
+        }
+    }
+
+    void textsHaveRoom()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, item);
+        QFETCH(QString, node);
+        openMainWindow();
+        if (!node.isEmpty())
+            m_window->tree()->selectNode(node);
+
+        // Checked on each page of its tabs; a modal window from inside its own event loop.
+        QStringList cramped;
+        bool seen = false;
+        auto check = [&](QWidget* shown) {
+            seen = true;
+            // Texts set since the window showed (the disk counts) are laid out first.
+            QCoreApplication::sendPostedEvents();
+            cramped = crampedTexts(shown);
+            for (QTabBar* tabs : shown->findChildren<QTabBar*>()) {
+                for (int i = 0; i < tabs->count(); ++i) {
+                    tabs->setCurrentIndex(i);
+                    QCoreApplication::sendPostedEvents();
+                    cramped += crampedTexts(shown);
+                }
+            }
+            if (shown != m_window.get())
+                shown->close();
+        };
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal && modal->objectName() == window && !seen)
+                check(modal);
+        });
+        poll.start(10);
+        if (item.isEmpty()) {
+            check(m_window.get());
+        } else {
+            QAction* action = m_window->action(item);
+            QVERIFY2(action && action->isEnabled(), qPrintable(item + " cannot be chosen"));
+            action->trigger();
+        }
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (!seen && top->isVisible() && top->objectName() == window)
+                check(top);
+        }
+        QVERIFY2(seen, qPrintable(item + " opened no window " + window));
+        cramped.removeDuplicates();
+        QVERIFY2(cramped.isEmpty(), qPrintable(cramped.join(u'\n')));
+    }
+
+    void fileListColumnsHoldLongValues_data()
+    {
+        addFontColumns();
+        for (const auto& font : kFonts)
+            QTest::addRow("%s", font.name) << font.family << font.scale;
+    }
+
+    void fileListColumnsHoldLongValues()
+    {
+        openMainWindow();
+        ui::ListView* list = m_window->list();
+        m_window->fillFileList(QStringLiteral("Holidays\\Long\\"));
+        const QStringList expected = {"2,345,678", "28/12/2026 23:59:59", "800,000,000",
+                                      "10/10/2000 20:00:00"};
+        for (int i = 0; i < expected.size(); ++i) {
+            const QModelIndex index = list->model()->index(i / 2, 1 + i % 2);
+            QCOMPARE(index.data().toString(), expected[i]);
+            QStyleOptionViewItem option;
+            option.initFrom(list->viewport());
+            const int needed = list->itemDelegateForIndex(index)->sizeHint(option, index).width();
+            QVERIFY2(needed <= list->columnWidth(index.column()),
+                     qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
+                                    .arg(expected[i])
+                                    .arg(needed)
+                                    .arg(list->columnWidth(index.column()))));
+        }
+    }
+};
+
+QTEST_MAIN(TestWindowTexts)
+#include "tst_windowtexts.moc"
