@@ -27,6 +27,7 @@ struct Command
     const char* usage;   // one line for --help
     const char* summary; // what it does
     int (*run)(CliContext&);
+    bool paints = false; // draws printouts, which needs the GUI application (never a window)
 };
 
 } // namespace dovrin::cli

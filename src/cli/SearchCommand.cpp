@@ -154,6 +154,11 @@ private:
 
 } // namespace
 
+bool parseSearchMode(const QString& name, search::SearchMode& mode)
+{
+    return parseMode(name, mode);
+}
+
 // Prints every result row (key, Name, In Folder, Size, Modified, File comments), then the
 // status text the search ends with.
 int runSearch(CliContext& context)

@@ -3,8 +3,10 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
 using namespace dovrin::cli;
 
@@ -15,6 +17,7 @@ const std::span<const Command> kGroups[] = {
     baseCommands(),
     manageCommands(),
     fileCommands(),
+    reportCommands(),
 };
 
 // The parser's usage and options, then every command with its arguments. The "Commands:"
@@ -39,11 +42,50 @@ int refuse(const QString& message)
     return kRefused;
 }
 
+const Command* findCommand(const QString& name)
+{
+    for (std::span<const Command> group : kGroups) {
+        for (const Command& c : group) {
+            if (name == QLatin1String(c.name))
+                return &c;
+        }
+    }
+    return nullptr;
+}
+
+// Whether the command draws printouts, known before the application exists: its name is the
+// first argument that is neither an option nor the value of --database.
+bool drawsPrintouts(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView arg(argv[i]);
+        if (arg == "--database") {
+            ++i;
+            continue;
+        }
+        if (arg.startsWith('-'))
+            continue;
+        const Command* command = findCommand(QString::fromLocal8Bit(argv[i]));
+        return command && command->paints;
+    }
+    return false;
+}
+
+// Drawing text needs the GUI application; the offscreen platform gives it fonts without a
+// display. Every other command starts without it.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv)
+{
+    if (!drawsPrintouts(argc, argv))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dovrin"));
     QCoreApplication::setApplicationVersion(QLatin1String(dovrin::build::kVersion));
 
@@ -65,7 +107,7 @@ int main(int argc, char** argv)
                                  QStringLiteral("The command's arguments and options."),
                                  QStringLiteral("[ARGUMENTS...]"));
 
-    if (!parser.parse(app.arguments()))
+    if (!parser.parse(app->arguments()))
         return refuse(parser.errorText());
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         QTextStream(stdout) << helpText(parser);
@@ -83,11 +125,7 @@ int main(int argc, char** argv)
     context.databaseOption = parser.value(database);
     const QString name = args.takeFirst();
     context.args = args;
-    for (std::span<const Command> group : kGroups) {
-        for (const Command& c : group) {
-            if (name == QLatin1String(c.name))
-                return c.run(context);
-        }
-    }
+    if (const Command* command = findCommand(name))
+        return command->run(context);
     return refuse(QStringLiteral("unknown command %1").arg(name));
 }

@@ -42,6 +42,7 @@ const struct
     {"DiskInfo", "mnuDiskInfo", "Holidays\\Photos\\"},
     {"CatSelect", "mnuMoveDiskToCat", "Holidays\\Photos\\"},
     {"About", "mnuAbout", ""},
+    {"FormPrint", "mnuPrint", ""},
 };
 
 // The platform's font, 1.5 times as large, and a desktop font whose digits differ in width.

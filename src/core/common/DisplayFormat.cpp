@@ -4,6 +4,29 @@
 
 namespace dovrin {
 
+namespace {
+
+// Whole numbers in plain three-digit groups.
+void appendGrouped(QByteArray& out, qint64 value, const QByteArray& separator)
+{
+    char digits[24];
+    int n = 0;
+    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    do {
+        digits[n++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        out.append('-');
+    while (n > 0) {
+        out.append(digits[--n]);
+        if (n > 0 && n % 3 == 0)
+            out.append(separator);
+    }
+}
+
+} // namespace
+
 QString withoutTimeZone(const QString& timeFormat)
 {
     QString out;
@@ -29,11 +52,31 @@ DisplayFormat::DisplayFormat(const QLocale& locale)
 {
     // "#,0" always groups thousands, also in locales that omit the separator by default.
     m_locale.setNumberOptions(m_locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+
+    // The plain grouping is used only where it gives the locale's own texts.
+    const QByteArray separator = m_locale.groupSeparator().toUtf8();
+    bool plain = !separator.isEmpty();
+    for (const qint64 probe : {qint64(0), qint64(999), qint64(1000), qint64(-1234567),
+                               qint64(12345678), qint64(1234567890123456789)}) {
+        QByteArray grouped;
+        appendGrouped(grouped, probe, separator);
+        plain = plain && grouped == size(probe).toUtf8();
+    }
+    if (plain)
+        m_plainSeparator = separator;
 }
 
 QString DisplayFormat::size(qint64 bytes) const
 {
     return m_locale.toString(bytes);
+}
+
+void DisplayFormat::appendSize(QByteArray& utf8, qint64 bytes) const
+{
+    if (m_plainSeparator.isEmpty())
+        utf8.append(size(bytes).toUtf8());
+    else
+        appendGrouped(utf8, bytes, m_plainSeparator);
 }
 
 QString DisplayFormat::date(RecordDateTime value) const
@@ -46,14 +89,27 @@ QString DisplayFormat::time(RecordDateTime value) const
     return m_locale.toString(value.time(), m_timeFormat);
 }
 
-QString DisplayFormat::dateTime(RecordDateTime value) const
+DisplayFormat::Parts DisplayFormat::shownParts(RecordDateTime value)
 {
     constexpr qint64 kSecondsPerDay = 86400;
     const qint64 seconds = value.seconds();
     if (seconds >= 0 && seconds < kSecondsPerDay)
-        return time(value);
+        return Parts::TimeOnly;
     if (seconds % kSecondsPerDay == 0)
+        return Parts::DateOnly;
+    return Parts::DateAndTime;
+}
+
+QString DisplayFormat::dateTime(RecordDateTime value) const
+{
+    switch (shownParts(value)) {
+    case Parts::TimeOnly:
+        return time(value);
+    case Parts::DateOnly:
         return date(value);
+    case Parts::DateAndTime:
+        break;
+    }
     return date(value) + QLatin1Char(' ') + time(value);
 }
 

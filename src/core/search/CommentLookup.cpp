@@ -136,15 +136,21 @@ QString CommentLookup::find(const QString& key) const
 {
     if (m_count == 0)
         return {};
-    const QByteArray bytes = text::encode(key);
-    const uint32_t hash = hashOf(bytes);
+    return text::decode(findUtf8(text::encode(key)));
+}
+
+QByteArrayView CommentLookup::findUtf8(QByteArrayView key) const
+{
+    if (m_count == 0)
+        return {};
+    const uint32_t hash = hashOf(key);
     for (uint32_t slot = hash & m_mask;; slot = (slot + 1) & m_mask) {
         const uint32_t held = m_table[slot].entry;
         if (held == 0)
             return {};
         const Entry& entry = m_entries[held - 1];
-        if (m_table[slot].hash == hash && entry.key == QByteArrayView(bytes))
-            return text::decode(entry.comment);
+        if (m_table[slot].hash == hash && entry.key == key)
+            return entry.comment;
     }
 }
 

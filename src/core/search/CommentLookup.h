@@ -27,6 +27,8 @@ public:
 
     // The comment of the key (the first entry of a key wins); empty when none.
     QString find(const QString& key) const;
+    // The same for a key in UTF-8; the comment's bytes as stored, empty when none.
+    QByteArrayView findUtf8(QByteArrayView key) const;
     // Entries in store order.
     size_t size() const { return m_count; }
     const Entry& entry(size_t index) const { return m_entries[index]; }

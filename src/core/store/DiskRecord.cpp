@@ -174,10 +174,12 @@ bool FileListReader::open(const QString& nativePath)
 
 bool FileListReader::next(FileListItem& item)
 {
-    if (!m_impl)
-        return false;
-    FieldReader& r = m_impl->fields;
-    const int line = r.line();
+    return m_impl && readFileListItem(m_impl->fields, item, m_error);
+}
+
+bool readFileListItem(FieldReader& r, FileListItem& item, QString& error, int lineOffset)
+{
+    const int line = r.line() + lineOffset;
     FieldReader::Field name;
     if (!r.next(name) || name.isEmpty())
         return false;
@@ -193,11 +195,11 @@ bool FileListReader::next(FileListItem& item)
     FieldReader::Field size;
     FieldReader::Field modified;
     if (!r.next(size) || !fields::parseSize(size.bytes, item.size)) {
-        m_error = QStringLiteral("bad size on line %1").arg(line);
+        error = QStringLiteral("bad size on line %1").arg(line);
         return false;
     }
     if (!r.next(modified)) {
-        m_error = QStringLiteral("missing date on line %1").arg(line);
+        error = QStringLiteral("missing date on line %1").arg(line);
         return false;
     }
     if (modified.isEmpty()) {
@@ -206,7 +208,7 @@ bool FileListReader::next(FileListItem& item)
     }
     const auto when = RecordDateTime::parse(modified.bytes);
     if (!when) {
-        m_error = QStringLiteral("bad date on line %1").arg(line);
+        error = QStringLiteral("bad date on line %1").arg(line);
         return false;
     }
     item.modified = *when;

@@ -10,6 +10,8 @@
 
 namespace dovrin {
 
+class FieldReader;
+
 inline constexpr QByteArrayView kFormatVersion = "25";
 
 // The info file: five plain lines.
@@ -62,6 +64,10 @@ struct FileListItem
     qint64 size = 0;         // files only
     RecordDateTime modified; // files only
 };
+
+// Reads the next item of a file-list file: false at the end, at an empty item, or at a
+// malformed file line (then `error` names the line, counted from `lineOffset` + 1).
+bool readFileListItem(FieldReader& fields, FileListItem& item, QString& error, int lineOffset = 0);
 
 // Reads a file-list file item by item, without a QString or an allocation per item.
 // Loads the whole file at once (memory-mapped when possible).

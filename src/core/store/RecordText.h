@@ -46,6 +46,8 @@ public:
     bool next(Field& field);
     // The 1-based line of the next field, for messages.
     int line() const { return m_line; }
+    // The byte offset of the next field.
+    qsizetype position() const { return m_pos; }
 
     // Typed reads: false when there is no field left or its text is not of the type.
     // A field with no text reads as 0, false or the empty text.

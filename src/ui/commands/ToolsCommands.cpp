@@ -2,6 +2,7 @@
 #include "HelpPage.h"
 #include "mainwindow/MainWindow.h"
 #include "options/OptionsDialog.h"
+#include "reports/PrintJob.h"
 #include "search/SearchWindow.h"
 #include "store/Database.h"
 
@@ -16,6 +17,8 @@ void showSearch(CommandContext& context)
         context.search = new SearchWindow(context.database, &context.window, &context.window);
         context.search->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(context.search, &SearchWindow::helpRequested, &platform::openHelpPage);
+        QObject::connect(context.search, &SearchWindow::printRequested, context.search,
+                         [&context] { printSearchResults(*context.search, context.prompt); });
     }
     context.search->exec();
     if (context.search)

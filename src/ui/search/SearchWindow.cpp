@@ -217,6 +217,11 @@ SearchMode SearchWindow::mode() const
     return SearchMode(m_options->checkedId());
 }
 
+QString SearchWindow::searchText() const
+{
+    return m_text->text();
+}
+
 void SearchWindow::optionClicked()
 {
     m_text->setEnabled(!m_theLot->isChecked());

@@ -39,6 +39,8 @@ public:
     SearchResultsModel* results() const { return m_model; }
     QTableView* fileList() const { return m_list; }
     search::SearchMode mode() const;
+    // The search text box as it stands (upper-cased by a search).
+    QString searchText() const;
     bool isSearching() const { return m_engine && m_engine->isRunning(); }
 
     // The window's commands.

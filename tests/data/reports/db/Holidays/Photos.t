@@ -1,0 +1,3 @@
+:\Games
+:\Games\Saves
+:\Été, hiver

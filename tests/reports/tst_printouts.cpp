@@ -1,0 +1,224 @@
+#include "PainterCanvas.h"
+#include "PdfDocument.h"
+#include "PdfText.h"
+#include "ScriptedPrompt.h"
+#include "TestFiles.h"
+#include "reports/CataloguePrintout.h"
+#include "reports/SearchPrintout.h"
+#include "store/Database.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace dovrin;
+using reports::CataloguePrintout;
+using test::PdfWord;
+
+namespace {
+
+// Printouts are drawn into PDF files with a quarter-inch printable margin: a position of
+// x twips stands x / 20 points right of that margin.
+constexpr double kMargin = 18;
+constexpr double kTolerance = 0.6;
+
+// "x|text|x|text..." for one printed line: each text and the x it starts at, in twips.
+using Lines = QStringList;
+
+class FixedResults final : public reports::PrintedResults
+{
+public:
+    QList<reports::PrintedResult> rows;
+    int count() const override { return int(rows.size()); }
+    reports::PrintedResult at(int index) const override { return rows.at(index); }
+};
+
+} // namespace
+
+class TestPrintouts : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_db;
+    QTemporaryDir m_out;
+    test::ScriptedPrompt m_prompt;
+    std::unique_ptr<Database> m_database;
+    const QDateTime m_printed{QDate(2026, 12, 6), QTime(9, 30)};
+
+    QString pdf(const char* name) { return m_out.filePath(QLatin1String(name)); }
+
+    // Every text of every line stands at its x, the texts of a line side by side and the
+    // lines in order, running on to further pages.
+    void checkLines(const QList<PdfWord>& words, const Lines& lines)
+    {
+        qsizetype from = 0;
+        int page = 1;
+        double y = -1;
+        for (const QString& line : lines) {
+            const QStringList parts = line.split(u'|');
+            double lineY = -1;
+            for (qsizetype k = 0; k + 1 < parts.size(); k += 2) {
+                const qsizetype at = test::findText(words, parts[k + 1], from);
+                QVERIFY2(at >= 0, qPrintable(QStringLiteral("missing: ") + parts[k + 1]));
+                const PdfWord& word = words[at];
+                QVERIFY2(qAbs(word.x - (kMargin + parts[k].toDouble() / 20)) < kTolerance,
+                         qPrintable(parts[k + 1] + QStringLiteral(" at x %1").arg(word.x)));
+                if (lineY < 0) {
+                    QVERIFY2(word.page > page || (word.page == page && word.y > y),
+                             qPrintable(QStringLiteral("out of order: ") + parts[k + 1]));
+                    page = word.page;
+                    lineY = y = word.y;
+                }
+                QCOMPARE(word.page, page);
+                QVERIFY2(qAbs(word.y - lineY) < 0.5, qPrintable(parts[k + 1]));
+                from = at + 1;
+            }
+        }
+    }
+
+    bool draw(const QString& path, const std::function<bool(reports::PageCanvas&)>& print)
+    {
+        const auto writer = platform::openPdfDocument(path, QStringLiteral("test"));
+        platform::PainterCanvas canvas(*writer);
+        const bool drawn = print(canvas);
+        return canvas.finish() && drawn;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        test::pinLocale();
+        test::copyFixture(QStringLiteral("reports/db"), m_db.path());
+        m_database = std::make_unique<Database>(m_prompt);
+        m_database->load(DatabaseFolder(m_db.path()));
+        QCOMPARE(m_database->disks().count(), 3);
+    }
+
+    void catalogue_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("disk");
+        QTest::addColumn<int>("bodySize");
+        QTest::addColumn<Lines>("lines");
+        const Lines head{QStringLiteral("300|Dovrin Catalogue Printout"),
+                         QStringLiteral("300|Printed: 06/12/2026 09:30:00")};
+
+        Lines list = head + Lines{QStringLiteral("300|List of disks catalogued")};
+        for (const DiskEntry& disk : m_database->disks())
+            list << QStringLiteral("1000|%1|6000|%2 free").arg(disk.path, disk.freeSpace);
+        QTest::newRow("list of disks")
+            << int(CataloguePrintout::Kind::DiskList) << QString() << 12 << list;
+
+        // A folder name with a comma is two items of the tree file.
+        QTest::newRow("tree") << int(CataloguePrintout::Kind::Tree)
+                              << QStringLiteral("Holidays\\Photos") << 10
+                              << head +
+                                     Lines{QStringLiteral("300|Directory tree of Holidays\\Photos"),
+                                           QStringLiteral("900|Holidays\\Photos:\\"),
+                                           QStringLiteral("900|Holidays\\Photos:\\Games"),
+                                           QStringLiteral("900|Holidays\\Photos:\\Games\\Saves"),
+                                           QStringLiteral("900|Holidays\\Photos:\\Été"),
+                                           QStringLiteral("900|Holidays\\Photoshiver")};
+        QTest::newRow("tree without folders")
+            << int(CataloguePrintout::Kind::Tree) << QStringLiteral(".\\Photos") << 12
+            << head + Lines{QStringLiteral("300|Directory tree of .\\Photos"),
+                            QStringLiteral("900|.\\Photos:\\")};
+
+        const Lines contents =
+            head + Lines{QStringLiteral("300|Disk: Holidays\\Photos"),
+                         QStringLiteral("900|\\|7700|The root of the photos disk"),
+                         QStringLiteral("1100|readme.txt|4100|1,234,567|5600|01/03/2026 "
+                                        "10:15:00|7700|Read me first"),
+                         QStringLiteral("1100|midnight.txt|4100|0|5600|31/01/2026"),
+                         QStringLiteral("1100|zero-date.dat|4100|5|5600|10:15:00"),
+                         QStringLiteral("1100|café.jpg|4100|2,048|5600|14/07/2024 12:00:00|7700|"
+                                        "Café au lait"),
+                         QStringLiteral("1100|résumé.doc|4100|999"),
+                         QStringLiteral("900|Games\\|7700|Game folder"),
+                         QStringLiteral("1100|game.exe|4100|4,096|5600|24/12/2025 18:30:00"),
+                         QStringLiteral("900|Games\\Saves\\"),
+                         QStringLiteral("900|Été, hiver\\"),
+                         QStringLiteral("1100|neige.png|4100|10|5600|02/02/2026 02:02:02")};
+        QTest::newRow("contents") << int(CataloguePrintout::Kind::Contents)
+                                  << QStringLiteral("Holidays\\Photos") << 12 << contents;
+        // At 72 points the lines run on over further pages (and past the right edge: only
+        // their first texts are on the paper).
+        Lines firstTexts;
+        for (const QString& line : contents)
+            firstTexts << line.section(u'|', 0, 1);
+        QTest::newRow("contents over pages")
+            << int(CataloguePrintout::Kind::Contents) << QStringLiteral("Holidays\\Photos") << 72
+            << firstTexts;
+    }
+
+    void catalogue()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, disk);
+        QFETCH(int, bodySize);
+        QFETCH(Lines, lines);
+        CataloguePrintout printout(m_database->folder(), m_database->disks());
+        printout.setPrinted(m_printed);
+        const QString path = pdf(QTest::currentDataTag());
+        QVERIFY(draw(path, [&](reports::PageCanvas& canvas) {
+            return printout.print(canvas, CataloguePrintout::Kind(kind), disk, bodySize);
+        }));
+        const QList<PdfWord> words = test::pdfWords(path);
+        checkLines(words, lines);
+        if (QTest::currentTestFailed())
+            return;
+
+        // The rule runs from 300 to 11000 twips between the head and the body.
+        test::PdfRule rule;
+        QVERIFY(test::findRule(path, 1, rule));
+        QVERIFY2(qAbs(rule.left - (kMargin + 15)) <= 0.5, qPrintable(QString::number(rule.left)));
+        QVERIFY2(qAbs(rule.right - (kMargin + 550)) <= 0.5,
+                 qPrintable(QString::number(rule.right)));
+        const PdfWord& heading = words[test::findText(words, lines[2].section(u'|', 1, 1))];
+        const PdfWord& body = words[test::findText(words, lines[3].section(u'|', 1, 1))];
+        QVERIFY(rule.y > heading.y && (body.page > 1 || rule.y < body.y));
+
+        if (bodySize == 72) {
+            QVERIFY(words.last().page >= 2);
+            const auto top = std::find_if(words.begin(), words.end(),
+                                          [](const PdfWord& w) { return w.page == 2; });
+            QVERIFY(top->y < kMargin + 4);
+        } else {
+            QCOMPARE(words.last().page, 1);
+        }
+    }
+
+    void missingRecordFails()
+    {
+        const CataloguePrintout printout(m_database->folder(), m_database->disks());
+        for (const auto kind : {CataloguePrintout::Kind::Tree, CataloguePrintout::Kind::Contents})
+            QVERIFY(!draw(pdf("missing"), [&](reports::PageCanvas& canvas) {
+                return printout.print(canvas, kind, QStringLiteral("Holidays\\Gone"), 12);
+            }));
+    }
+
+    void searchResults()
+    {
+        FixedResults results;
+        results.rows = {{QStringLiteral("Holidays\\Photos\\"), QStringLiteral("README"),
+                         QStringLiteral("1,234,567"), QStringLiteral("01/03/2026 10:15:00")},
+                        {QStringLiteral("Holidays\\Photos\\Games\\"), QStringLiteral("Games"),
+                         QString(), QString()}};
+        const reports::SearchHeading heading{QStringLiteral("README"), search::SearchMode::Name,
+                                             m_printed};
+        const QString path = pdf("search");
+        QVERIFY(draw(path, [&](reports::PageCanvas& canvas) {
+            return reports::printSearchResults(canvas, heading, results, DisplayFormat());
+        }));
+        checkLines(test::pdfWords(path),
+                   {QStringLiteral("300|Dovrin Catalogue Printout"),
+                    QStringLiteral("300|Printed: 06/12/2026 09:30:00"),
+                    QStringLiteral("300|Search results for: README in part of file names"),
+                    QStringLiteral("400|Holidays\\Photos\\"),
+                    QStringLiteral("700|README|6900|1,234,567|8200|01/03/2026 10:15:00"),
+                    QStringLiteral("400|Holidays\\Photos\\Games\\"), QStringLiteral("700|Games")});
+    }
+};
+
+QTEST_MAIN(TestPrintouts)
+#include "tst_printouts.moc"
