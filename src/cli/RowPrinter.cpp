@@ -35,6 +35,28 @@ void RowPrinter::addRow(const search::SearchRow& row)
         flush();
 }
 
+void RowPrinter::addRows(const search::ResultRows& rows, size_t first, size_t count)
+{
+    for (size_t i = first; i < first + count; ++i) {
+        append(rows.key(i));
+        m_buffer.append('\t');
+        append(rows.name(i));
+        m_buffer.append('\t');
+        append(rows.inFolder(i));
+        m_buffer.append('\t');
+        if (rows.hasSize(i))
+            append(m_format.size(rows.size(i)));
+        m_buffer.append('\t');
+        if (rows.hasModified(i))
+            append(m_format.dateTime(rows.modified(i)));
+        m_buffer.append('\t');
+        append(rows.comment(i));
+        m_buffer.append('\n');
+        if (m_buffer.size() >= kFlushAt)
+            flush();
+    }
+}
+
 void RowPrinter::printLine(const QString& text)
 {
     append(text);
@@ -51,7 +73,7 @@ void RowPrinter::flush()
     std::fflush(stdout);
 }
 
-void RowPrinter::append(const QString& text)
+void RowPrinter::append(QStringView text)
 {
     // ASCII (most keys and names) is copied without a conversion object.
     const qsizetype n = text.size();

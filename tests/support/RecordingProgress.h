@@ -21,7 +21,7 @@ public:
     void stopAtYield(int n) { m_stopAtYield = n; }
     // Called on every yield; return true to stop.
     std::function<bool(int yieldCount)> onYield;
-    // Called on every status text, as it is set.
+    // Called on every status text, after it is recorded.
     std::function<void(int line, const QString& text)> onStatus;
 
     QStringList statuses[2];

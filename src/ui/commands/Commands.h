@@ -26,8 +26,8 @@ struct CommandContext
     Database& database;
     Startup& startup;
     Prompt& prompt;
-    QPointer<SearchWindow> search;
-    QPointer<CopiesWindow> copies;
+    QPointer<SearchWindow> search = {};
+    QPointer<CopiesWindow> copies = {};
 
     Settings& settings() const;
     // Unloads the search and copies windows, whose results could point at keys that are about
