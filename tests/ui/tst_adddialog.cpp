@@ -402,7 +402,7 @@ void TestAddDialog::diskLimit()
 {
     QFETCH(int, disks);
     QFETCH(bool, opens);
-    CommandContext commands{*m_window, *m_database, *m_startup, m_prompt, {}};
+    CommandContext commands{*m_window, *m_database, *m_startup, m_prompt, {}, {}};
     installDiskCommands(commands);
     for (int i = 0; i < disks; ++i)
         m_database->disks().append({QStringLiteral(".\\d%1").arg(i), {}, {}, {}, 0});
