@@ -94,7 +94,8 @@ bool WholeFile::read(const QString& nativePath)
     while (ok) {
         if (want > m_capacity) {
             std::unique_ptr<char[]> bigger(new char[size_t(want)]);
-            std::memcpy(bigger.get(), m_buffer.get(), size_t(m_size));
+            if (m_size > 0) // the first buffer has nothing to carry over, and may be null
+                std::memcpy(bigger.get(), m_buffer.get(), size_t(m_size));
             m_buffer = std::move(bigger);
             m_capacity = want;
         }
