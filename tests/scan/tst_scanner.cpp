@@ -1,5 +1,5 @@
+#include "Fixtures.h"
 #include "RecordingProgress.h"
-#include "ScanTestTree.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "scan/LocalTime.h"

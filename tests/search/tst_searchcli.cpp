@@ -1,4 +1,4 @@
-#include "SearchFixture.h"
+#include "Fixtures.h"
 #include "TestFiles.h"
 
 #include <QProcess>
