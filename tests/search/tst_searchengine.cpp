@@ -72,6 +72,9 @@ void TestSearchEngine::initTestCase()
                       1),
              fileLine("\xc4\xb1nk", 1), fileLine("big.iso", std::numeric_limits<qint64>::max()),
              fileLine("bigger.iso", std::numeric_limits<qint64>::max())});
+    // A file list that starts with a blank line holds nothing.
+    addDisk(m_folder, m_disks, QStringLiteral("C\\Blank"), {},
+            {"", folderLine(":"), fileLine("readme.blank", 1)});
     // Loaded, then its record files vanished.
     addDisk(m_folder, m_disks, QStringLiteral("Holidays\\Beach"), {},
             {folderLine(":"), fileLine("readme.gone", 1)});
@@ -312,8 +315,8 @@ void TestSearchEngine::stopCommandFromTheWindow()
              SearchEngine::End::Stopped);
     QCOMPARE(shownBeforeStop,
              (QStringList{"Clearing previous search...", "Searching...",
-                          "Searching, 0 found so far... (Currently searching disk 1 of 3)",
-                          "Searching, 2 found so far... (Currently searching disk 1 of 3)"}));
+                          "Searching, 0 found so far... (Currently searching disk 1 of 4)",
+                          "Searching, 2 found so far... (Currently searching disk 1 of 4)"}));
     QCOMPARE(progress.statuses[0].last(), QStringLiteral("Aborted. 2 item(s) found."));
     QVERIFY(!engine.isRunning());
     // The flag is cleared: the next search runs to its end.
