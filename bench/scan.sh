@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD:-build}
+REF=${REF:-}
 FILES=${FILES:-200000}
 FOLDERS=${FOLDERS:-20000}
 RUNS=${RUNS:-5}
@@ -47,17 +48,21 @@ measure() {
 }
 # a new disk each time, as the first cataloguing of a disk is
 catalogue() { rm -f "$DB"/Bench.*; measure "$CLI" --database "$DB" catalogue "$1" Bench; }
+refcatalogue() { rm -f "$DB"/Bench.*; measure "$REF/bin/dovrin-cli" --database "$DB" catalogue "$1" Bench; }
 findref() { measure find "$1" -printf '%s %T@ %p\n'; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # warm the cache
 catalogue "$SRC" >/dev/null; findref "$SRC" >/dev/null
 
-cli_runs=(); find_runs=()
+echo "load before: $(uptime)"
+cli_runs=(); find_runs=(); ref_runs=()
 for ((i = 1; i <= RUNS; i++)); do
   cli_runs+=("$(catalogue "$SRC")")
+  [ -n "$REF" ] && ref_runs+=("$(refcatalogue "$SRC")")
   find_runs+=("$(findref "$SRC")")
 done
+echo "load after:  $(uptime)"
 col() { local n=$1; shift; printf '%s\n' "$@" | awk -v n="$n" '{ print $n }'; }
 cli_wall=$(col 1 "${cli_runs[@]}" | median); find_wall=$(col 1 "${find_runs[@]}" | median)
 cli_cpu=$(col 2 "${cli_runs[@]}" | median); find_cpu=$(col 2 "${find_runs[@]}" | median)
@@ -71,3 +76,10 @@ echo "find:      ${find_wall}s median wall, ${find_cpu}s median cpu, peak ${find
 awk -v a="$cli_wall" -v b="$find_wall" 'BEGIN { printf "ratio (wall, catalogue / find): %.2f\n", a / b }'
 awk -v a="$cli_cpu" -v b="$find_cpu" 'BEGIN { printf "ratio (cpu,  catalogue / find): %.2f\n", a / b }'
 echo "peak memory: ${cli_peak} KB on the full tree, ${small_peak} KB on a tenth of it"
+if [ -n "$REF" ]; then
+  ref_wall=$(col 1 "${ref_runs[@]}" | median); ref_cpu=$(col 2 "${ref_runs[@]}" | median)
+  ref_peak=$(col 3 "${ref_runs[@]}" | sort -n | tail -1)
+  echo "$REF: ${ref_wall}s median wall, ${ref_cpu}s median cpu, peak ${ref_peak} KB"
+  awk -v a="$ref_wall" -v b="$find_wall" 'BEGIN { printf "its ratio (wall, catalogue / find): %.2f\n", a / b }'
+  awk -v a="$cli_wall" -v b="$ref_wall" 'BEGIN { printf "this build / it (wall): %.2f\n", a / b }'
+fi

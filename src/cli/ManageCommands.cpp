@@ -103,6 +103,23 @@ QString catalogueKeyOf(const Database& database, const QString& argument)
     return {};
 }
 
+// Opens the database and finds the catalogue or disk that `name` names, then runs the
+// command on its key. A corrupt record met while loading is kept whatever the command's own
+// answers are, so loading asks through a prompt of its own.
+template <typename Run>
+int onNamed(CliContext& context, QString (*keyOf)(const Database&, const QString&),
+            const QString& name, Run run)
+{
+    StderrPrompt loading;
+    Database database(loading);
+    if (!openDatabase(context, database))
+        return kFailure;
+    const QString key = keyOf(database, name);
+    if (key.isEmpty())
+        return kRefused;
+    return run(database, key);
+}
+
 int runCatalogues(CliContext& context)
 {
     if (!context.args.isEmpty())
@@ -135,16 +152,12 @@ int runRenameCatalogue(CliContext& context)
     if (context.args.size() != 2)
         return usage("rename-catalogue OLD NEW");
     ArgumentPrompt prompt(context.args.at(1));
-    StderrPrompt loading; // a corrupt record is kept whatever the command's answers are
-    Database database(loading);
-    if (!openDatabase(context, database))
-        return kFailure;
-    const QString key = catalogueKeyOf(database, context.args.first());
-    if (key.isEmpty())
-        return kRefused;
-    if (context.args.at(1).trimmed().isEmpty())
-        return refuse(QStringLiteral("the new name is empty"));
-    return statusOf(CatalogueChanges(database, prompt).rename(key).outcome);
+    return onNamed(context, catalogueKeyOf, context.args.first(),
+                   [&](Database& database, const QString& key) {
+                       if (context.args.at(1).trimmed().isEmpty())
+                           return refuse(QStringLiteral("the new name is empty"));
+                       return statusOf(CatalogueChanges(database, prompt).rename(key).outcome);
+                   });
 }
 
 int runDeleteCatalogue(CliContext& context)
@@ -152,14 +165,10 @@ int runDeleteCatalogue(CliContext& context)
     if (context.args.size() != 1)
         return usage("delete-catalogue NAME");
     ArgumentPrompt prompt;
-    StderrPrompt loading; // a corrupt record is kept whatever the command's answers are
-    Database database(loading);
-    if (!openDatabase(context, database))
-        return kFailure;
-    const QString key = catalogueKeyOf(database, context.args.first());
-    if (key.isEmpty())
-        return kRefused;
-    return statusOf(CatalogueChanges(database, prompt).remove(key).outcome);
+    return onNamed(context, catalogueKeyOf, context.args.first(),
+                   [&](Database& database, const QString& key) {
+                       return statusOf(CatalogueChanges(database, prompt).remove(key).outcome);
+                   });
 }
 
 int runDeleteDisk(CliContext& context)
@@ -169,14 +178,9 @@ int runDeleteDisk(CliContext& context)
     if (args.size() != 1)
         return usage("delete-disk DISK --yes");
     ArgumentPrompt prompt({}, yes);
-    StderrPrompt loading; // a corrupt record is kept whatever the command's answers are
-    Database database(loading);
-    if (!openDatabase(context, database))
-        return kFailure;
-    const QString key = diskKeyOf(database, args.first());
-    if (key.isEmpty())
-        return kRefused;
-    return statusOf(DiskChanges(database, prompt).remove(key).outcome);
+    return onNamed(context, diskKeyOf, args.first(), [&](Database& database, const QString& key) {
+        return statusOf(DiskChanges(database, prompt).remove(key).outcome);
+    });
 }
 
 int runRenameDisk(CliContext& context)
@@ -184,16 +188,12 @@ int runRenameDisk(CliContext& context)
     if (context.args.size() != 2)
         return usage("rename-disk DISK NEW");
     ArgumentPrompt prompt(context.args.at(1));
-    StderrPrompt loading; // a corrupt record is kept whatever the command's answers are
-    Database database(loading);
-    if (!openDatabase(context, database))
-        return kFailure;
-    const QString key = diskKeyOf(database, context.args.first());
-    if (key.isEmpty())
-        return kRefused;
-    if (context.args.at(1).trimmed().isEmpty())
-        return refuse(QStringLiteral("the new name is empty"));
-    return statusOf(DiskChanges(database, prompt).rename(key).outcome);
+    return onNamed(context, diskKeyOf, context.args.first(),
+                   [&](Database& database, const QString& key) {
+                       if (context.args.at(1).trimmed().isEmpty())
+                           return refuse(QStringLiteral("the new name is empty"));
+                       return statusOf(DiskChanges(database, prompt).rename(key).outcome);
+                   });
 }
 
 int runMoveDisk(CliContext& context)
@@ -201,33 +201,30 @@ int runMoveDisk(CliContext& context)
     if (context.args.size() != 2)
         return usage("move-disk DISK CATALOGUE");
     ArgumentPrompt prompt;
-    StderrPrompt loading; // a corrupt record is kept whatever the command's answers are
-    Database database(loading);
-    if (!openDatabase(context, database))
-        return kFailure;
-    const QString key = diskKeyOf(database, context.args.first());
-    if (key.isEmpty())
-        return kRefused;
-    // The catalogue is checked against what the window's chooser would offer.
-    auto choose = [&](const QString& leaveOut) {
-        const QStringList choices = catalogueChoices(database.folder(), leaveOut);
-        if (choices.isEmpty()) {
-            prompt.error(QStringLiteral("There are no catalogues - create a catalogue first"));
-            return QStringLiteral(":");
-        }
-        QString wanted = fromShell(context.args.at(1));
-        if (wanted == u"." || wanted == u".\\")
-            wanted = QString::fromUtf16(kNoCatalogueText);
-        if (choices.contains(wanted))
-            return targetOfChoice(wanted);
-        const bool own =
-            wanted == leaveOut || (leaveOut == u"." && wanted == QStringView(kNoCatalogueText));
-        refuse(own ? QStringLiteral("the disk %1 is already in %2")
-                         .arg(context.args.first(), context.args.at(1))
-                   : QStringLiteral("there is no catalogue %1").arg(context.args.at(1)));
-        return QStringLiteral(":");
-    };
-    return statusOf(DiskChanges(database, prompt).move(key, choose).outcome);
+    return onNamed(
+        context, diskKeyOf, context.args.first(), [&](Database& database, const QString& key) {
+            // The catalogue is checked against what the window's chooser would offer.
+            auto choose = [&](const QString& leaveOut) {
+                const QStringList choices = catalogueChoices(database.folder(), leaveOut);
+                if (choices.isEmpty()) {
+                    prompt.error(
+                        QStringLiteral("There are no catalogues - create a catalogue first"));
+                    return QStringLiteral(":");
+                }
+                QString wanted = fromShell(context.args.at(1));
+                if (wanted == u"." || wanted == u".\\")
+                    wanted = QString::fromUtf16(kNoCatalogueText);
+                if (choices.contains(wanted))
+                    return targetOfChoice(wanted);
+                const bool own = wanted == leaveOut ||
+                                 (leaveOut == u"." && wanted == QStringView(kNoCatalogueText));
+                refuse(own ? QStringLiteral("the disk %1 is already in %2")
+                                 .arg(context.args.first(), context.args.at(1))
+                           : QStringLiteral("there is no catalogue %1").arg(context.args.at(1)));
+                return QStringLiteral(":");
+            };
+            return statusOf(DiskChanges(database, prompt).move(key, choose).outcome);
+        });
 }
 
 // The update dialog's work: the recorded source, the same checks, backups, scan and purge of

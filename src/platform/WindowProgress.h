@@ -20,6 +20,7 @@ public:
     void setStatus(int line, const QString& text) override;
     void setValue(int value) override;
     bool yield() override;
+    bool stayResponsive() override { return yield(); }
     bool stopRequested() const override { return m_stop; }
     void requestStop() override { m_stop = true; }
 

@@ -118,6 +118,7 @@ void TestCliDisks::refusedArguments_data()
         {"catalogue", "/", "D", "--bogus"},
         {"catalogue", "/", "D", "--catalogue"},
         {"catalogue", "/", "D", "--attributes", "3"},
+        {"catalogue", "/", "D", "--attributes"},
         {"comment"},
         {"comment", "K", "T", "X"},
         {"comments", "A", "B"},

@@ -39,6 +39,9 @@ private Q_SLOTS:
     void cancelLeavesNothing();
     void unreadableFolder();
     void pathsPastTheSystemLimit();
+    void largeTrees_data();
+    void largeTrees();
+    void folderGoneDuringWalk();
 
 private:
     ScanOutcome scan(bool foldersOnly = false, int mask = 6);
@@ -371,6 +374,55 @@ void TestScanner::pathsPastTheSystemLimit()
     QCOMPARE(record(".t").count("\r\n"), 24);
     const QByteArray deepest = QByteArray(":") + ("\\" + name).repeated(24);
     QVERIFY(record(".f").contains("\"" + deepest + "\"\r\n\"deepest.txt\",3,"));
+}
+
+// Folders whose files are examined in several pieces, and more folders than wait for the
+// workers at once: the record is still the one-pass record, byte for byte.
+void TestScanner::largeTrees_data()
+{
+    QTest::addColumn<int>("folders");
+    QTest::addColumn<int>("files");
+    QTest::newRow("one piece and one file") << 1 << 2049;
+    QTest::newRow("three pieces") << 2 << 5000;
+    QTest::newRow("many small folders") << 700 << 3;
+}
+
+void TestScanner::largeTrees()
+{
+    QFETCH(int, folders);
+    QFETCH(int, files);
+    for (int f = 0; f < folders; ++f) {
+        const QString folder =
+            m_source + QStringLiteral("d%1/").arg(f % 7) + QStringLiteral("f%1").arg(f);
+        makeFolder(folder);
+        for (int i = 0; i < files; ++i)
+            writeFile(folder + QStringLiteral("/n%1.txt").arg(i), QByteArray(i % 5, 'x'));
+    }
+    QCOMPARE(scan(), ScanOutcome::Complete);
+    const ExpectedRecord expected(m_source.chopped(1));
+    QCOMPARE(record(".t"), expected.tree);
+    QCOMPARE(record(".f"), expected.list);
+}
+
+// A folder listed by its parent and gone before the walk reaches it keeps its line, with
+// the "Problem" message in its turn, as a folder that cannot be read.
+void TestScanner::folderGoneDuringWalk()
+{
+    for (const char* name : {"a", "b", "c"})
+        makeFile(m_source + name + QStringLiteral("/f"));
+    bool removed = false;
+    m_progress.onStatus = [&](int line, const QString& text) {
+        // The root is being listed: none of its folders is opened yet.
+        if (line == 1 && text == QStringLiteral("Folders found: 2") && !removed)
+            removed = QDir(m_source + "c").removeRecursively();
+    };
+    QCOMPARE(scan(), ScanOutcome::Complete);
+    QVERIFY(removed);
+    QCOMPARE(m_prompt.titles(), QStringList{"Problem"});
+    QCOMPARE(record(".t"), QByteArray(":\\a\r\n:\\b\r\n:\\c\r\n"));
+    const QByteArray list = record(".f");
+    QVERIFY(list.endsWith("\":\\c\"\r\n")); // the last folder, without files
+    QCOMPARE(list.count("\"f\","), 2);
 }
 
 QTEST_GUILESS_MAIN(TestScanner)

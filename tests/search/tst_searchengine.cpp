@@ -35,6 +35,9 @@ private Q_SLOTS:
     void listEverything();
     void missingCommentStore();
     void largeFileAcrossBlocks();
+    void workersKeepDiskOrder_data();
+    void workersKeepDiskOrder();
+    void stopWithWorkersBusy();
     void kernelBuildsAgree();
     void commentLookup();
 
@@ -420,6 +423,97 @@ void TestSearchEngine::largeFileAcrossBlocks()
     QCOMPARE(rows.rows.first().inFolder, QStringLiteral("C\\Big\\Folder0\\"));
     QCOMPARE(rows.rows.last().size, 39880);
     QVERIFY(rows.rows.last().key.endsWith(QStringLiteral("some_Needle_39880.dat")));
+}
+
+namespace {
+
+// Disks whose files take very different times to read: the first is large, so later disks
+// are done first by the other workers. Every disk holds "hit" files in two folders; the
+// disk named in `vanished` loses its record files after loading.
+struct ManyDisks
+{
+    QTemporaryDir dir;
+    DatabaseFolder folder{dir.path()};
+    DiskTable disks;
+    QStringList fileKeys;   // every hit file, in disk order
+    QStringList folderKeys; // every folder named Hits, in disk order
+
+    explicit ManyDisks(int count, int vanished = 0)
+    {
+        for (int d = 1; d <= count; ++d) {
+            const QString path = QStringLiteral("Cat\\D%1").arg(d);
+            QList<QByteArray> lines{folderLine(":")};
+            const int padding = d == 1 ? 200000 : d % 3;
+            for (int i = 0; i < padding; ++i)
+                lines.append(fileLine("pad" + QByteArray::number(i), i));
+            lines.append(fileLine("hit-root", 1));
+            lines.append(folderLine(":\\Hits"));
+            lines.append(fileLine("hit-a", 2));
+            lines.append(fileLine("HIT-b", 3));
+            addDisk(folder, disks, path, {":\\Hits"}, lines);
+            if (d == vanished) {
+                QFile::remove(folder.recordFile(path, ".f"));
+                QFile::remove(folder.recordFile(path, ".t"));
+                continue;
+            }
+            for (const char* name : {"hit-root", "Hits\\hit-a", "Hits\\HIT-b"})
+                fileKeys.append(path + u'\\' + QLatin1String(name));
+            folderKeys.append(path + QStringLiteral("\\Hits\\"));
+        }
+    }
+};
+
+} // namespace
+
+// Each disk is read by whichever worker is free; the rows still come in disk order, with a
+// vanished disk skipped in its place.
+void TestSearchEngine::workersKeepDiskOrder_data()
+{
+    QTest::addColumn<SearchMode>("mode");
+    QTest::addColumn<int>("vanished");
+    QTest::newRow("name") << SearchMode::Name << 0;
+    QTest::newRow("name, a disk gone in the middle") << SearchMode::Name << 5;
+    QTest::newRow("folder names") << SearchMode::Folder << 0;
+    QTest::newRow("folder names, a disk gone") << SearchMode::Folder << 7;
+}
+
+void TestSearchEngine::workersKeepDiskOrder()
+{
+    QFETCH(SearchMode, mode);
+    QFETCH(int, vanished);
+    ManyDisks data(12, vanished);
+    SearchEngine engine(data.folder, data.disks);
+    engine.setThreadCount(4);
+    test::RowList rows;
+    test::RecordingProgress progress;
+    QCOMPARE(engine.run(mode, QStringLiteral("hit"), rows, progress), SearchEngine::End::Completed);
+    QCOMPARE(rows.keys(), mode == SearchMode::Folder ? data.folderKeys : data.fileKeys);
+    // One yield per folder line (or tree line) of every disk still there, as one reader has.
+    QCOMPARE(progress.yieldCount(),
+             mode == SearchMode::Folder ? 12 - (vanished ? 1 : 0) : 2 * (12 - (vanished ? 1 : 0)));
+}
+
+// A stop while the workers are ahead: the rows handed over before the stop stay, nothing
+// after it arrives, and the workers are gone before run() returns.
+void TestSearchEngine::stopWithWorkersBusy()
+{
+    ManyDisks data(40);
+    SearchEngine engine(data.folder, data.disks);
+    engine.setThreadCount(4);
+    test::RowList rows;
+    test::RecordingProgress progress;
+    progress.stopAtYield(9); // the first folder line of the fifth disk
+    QCOMPARE(engine.run(SearchMode::Name, QStringLiteral("hit"), rows, progress),
+             SearchEngine::End::Stopped);
+    QCOMPARE(rows.keys(), data.fileKeys.mid(0, 12));
+    QCOMPARE(progress.statuses[0].last(), QStringLiteral("Aborted. 12 item(s) found."));
+
+    test::RecordingProgress stopping;
+    stopping.stopAtYield(300); // listing everything: after 30,000 rows of the first disk
+    QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, stopping),
+             SearchEngine::End::Stopped);
+    QCOMPARE(rows.rows.size(), 30000);
+    QCOMPARE(rows.rows.last().key, QStringLiteral("Cat\\D1\\pad29999"));
 }
 
 // The portable inner loop runs where AVX2 is missing; it must find the same places.

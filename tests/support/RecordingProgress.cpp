@@ -5,6 +5,8 @@ namespace dovrin::test {
 void RecordingProgress::setStatus(int line, const QString& text)
 {
     statuses[line == 0 ? 0 : 1].append(text);
+    if (onStatus)
+        onStatus(line, text);
 }
 
 bool RecordingProgress::yield()

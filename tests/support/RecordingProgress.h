@@ -21,6 +21,8 @@ public:
     void stopAtYield(int n) { m_stopAtYield = n; }
     // Called on every yield; return true to stop.
     std::function<bool(int yieldCount)> onYield;
+    // Called on every status text, after it is recorded.
+    std::function<void(int line, const QString& text)> onStatus;
 
     QStringList statuses[2];
     const QList<int>& values() const { return m_values; }

@@ -338,7 +338,8 @@ void TestAddDialog::cancelDuringScan()
     QTimer::singleShot(0, m_dialog, [&] {
         sawScan = m_dialog->isScanning() && !find<QPushButton>("cmdOk")->isEnabled() &&
                   find<QPushButton>("cmdCancel")->isEnabled() &&
-                  find<QLabel>("labStatus")->isVisible();
+                  find<QLabel>("labStatus")->isVisible() &&
+                  !find<QLabel>("labStatus2")->text().isEmpty();
         if (closeBox)
             m_dialog->close();
         else

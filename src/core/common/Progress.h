@@ -20,6 +20,10 @@ public:
     virtual bool yield() = 0;
     // True once the user asked to stop; checking it never processes events.
     virtual bool stopRequested() const = 0;
+    // The job waits for its worker threads: let the user act, as yield() does, but outside
+    // the job's own points of yielding (nothing counts it as one). Returns true when the
+    // user asked to stop.
+    virtual bool stayResponsive() { return stopRequested(); }
     // The job itself decided to stop (for example on a Cancel answer to a problem message).
     virtual void requestStop() = 0;
 };

@@ -1,6 +1,7 @@
 #include "CatalogueChanges.h"
 
 #include "ChangeJournal.h"
+#include "NewName.h"
 #include "common/Prompt.h"
 #include "store/Database.h"
 #include "store/DatabaseView.h"
@@ -114,13 +115,7 @@ ChangeResult CatalogueChanges::rename(const QString& catalogueKey)
         return {ChangeOutcome::Refused};
     }
     const QString oldName = keys::catalogueName(catalogueKey);
-    QString newName = oldName;
-    if (!m_prompt.input(QStringLiteral("Input required"),
-                        QStringLiteral("Please enter the new name for the catalogue '") + oldName +
-                            QStringLiteral("':"),
-                        newName))
-        newName.clear();
-    newName = newName.trimmed();
+    const QString newName = askNewName(m_prompt, QStringLiteral("catalogue"), oldName);
     if (newName.isEmpty())
         return {ChangeOutcome::Cancelled};
     if (!nameIsValid(newName)) {

@@ -18,7 +18,7 @@ enum class ChangeOutcome
 struct ChangeResult
 {
     ChangeOutcome outcome = ChangeOutcome::Cancelled;
-    QString key; // the catalogue's or disk's key after the change
+    QString key = {}; // the catalogue's or disk's key after the change
 };
 
 // What a command does in the window besides the tree nodes; unset in dovrin-cli.

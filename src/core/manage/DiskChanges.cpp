@@ -2,6 +2,7 @@
 
 #include "CatalogueChanges.h"
 #include "ChangeJournal.h"
+#include "NewName.h"
 #include "common/Prompt.h"
 #include "scan/RecordBackup.h"
 #include "store/Database.h"
@@ -116,13 +117,7 @@ ChangeResult DiskChanges::rename(const QString& diskKey)
     if (index == 0)
         return {ChangeOutcome::Cancelled};
     const QString oldName = keys::diskName(diskKey);
-    QString newName = oldName;
-    if (!m_prompt.input(QStringLiteral("Input required"),
-                        QStringLiteral("Please enter the new name for the disk '") + oldName +
-                            QStringLiteral("':"),
-                        newName))
-        newName.clear();
-    newName = newName.trimmed();
+    const QString newName = askNewName(m_prompt, QStringLiteral("disk"), oldName);
     if (newName.isEmpty())
         return {ChangeOutcome::Cancelled};
     if (!nameIsValid(newName)) {

@@ -4,6 +4,7 @@
 #include "RecordNames.h"
 #include "ScanContext.h"
 #include "common/Progress.h"
+#include "scan/ExtensionList.h"
 #include "store/TextCodec.h"
 
 #include <QString>
@@ -31,6 +32,7 @@ struct FolderWalker::Child
 {
     QByteArray name;
     bool leaf = false; // known to hold no sub-folder
+    uint32_t id = 0;   // its place in the work file
 };
 
 struct FolderWalker::Frame
@@ -38,11 +40,42 @@ struct FolderWalker::Frame
     QByteArray prefix;           // the folder's path ending with "/"
     std::vector<Child> children; // sub-folders in listing order
     size_t next = 0;
-    int fd = -1;
+    std::shared_ptr<OpenFolder> folder; // null when not kept open
+    uint32_t id = 0;
+    int fd() const { return folder ? folder->fd() : -1; }
 };
 
-FolderWalker::FolderWalker(ScanContext& context, OutputFile& work, bool reportUnreadable)
-    : m_context(context), m_work(work), m_reportUnreadable(reportUnreadable)
+namespace {
+
+// The walk lets the user act this often (without yielding: the walk has no yield points).
+constexpr qint64 kResponsiveMs = 30;
+
+bool isSystemType(unsigned char type)
+{
+    return type != DT_REG && type != DT_LNK && type != DT_DIR;
+}
+
+unsigned char typeOf(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return DT_REG;
+    if (S_ISDIR(mode))
+        return DT_DIR;
+    if (S_ISLNK(mode))
+        return DT_LNK;
+    return DT_FIFO; // any other kind counts as a system entry
+}
+
+} // namespace
+
+FolderWalker::FolderWalker(ScanContext& context, OutputFile& work)
+    : m_context(context), m_work(work)
+{
+}
+
+FolderWalker::FolderWalker(ScanContext& context, OutputFile& work, const FileChoice& choice,
+                           FolderListings& listings)
+    : m_context(context), m_work(work), m_choice(&choice), m_listings(&listings)
 {
 }
 
@@ -55,15 +88,9 @@ bool FolderWalker::walk(const QByteArray& source)
         m_trustLinkCount = fs.f_type == EXT4_SUPER_MAGIC || fs.f_type == XFS_SUPER_MAGIC ||
                            fs.f_type == TMPFS_MAGIC;
     }
+    m_sinceResponsive.start();
 
     std::vector<Frame> stack;
-    auto closeAll = [&stack] {
-        for (Frame& f : stack) {
-            if (f.fd >= 0)
-                ::close(f.fd);
-        }
-    };
-
     Frame root;
     root.prefix = source;
     switch (list(root, -1, {})) {
@@ -76,14 +103,15 @@ bool FolderWalker::walk(const QByteArray& source)
     }
 
     while (!stack.empty()) {
-        if (m_context.progress.stopRequested()) {
-            closeAll();
+        if (m_context.progress.stopRequested())
             return false;
+        if (m_sinceResponsive.elapsed() >= kResponsiveMs) {
+            if (m_context.progress.stayResponsive())
+                return false;
+            m_sinceResponsive.start();
         }
         Frame& top = stack.back();
         if (top.next == top.children.size()) {
-            if (top.fd >= 0)
-                ::close(top.fd);
             stack.pop_back();
             continue;
         }
@@ -91,22 +119,28 @@ bool FolderWalker::walk(const QByteArray& source)
         if (next.leaf)
             continue;
         Frame child;
+        child.id = next.id;
         child.prefix.reserve(top.prefix.size() + next.name.size() + 1);
         child.prefix.append(top.prefix).append(next.name).append('/');
-        const Listed listed = list(child, top.fd, next.name);
-        if (listed == Listed::End) {
-            closeAll();
+        const Listed listed = list(child, top.fd(), next.name);
+        if (listed == Listed::End)
             return false;
-        }
         if (listed == Listed::Skipped)
             continue;
-        if (stack.size() >= kMaxHeldDescriptors && child.fd >= 0) {
-            ::close(child.fd);
-            child.fd = -1;
-        }
+        if (stack.size() >= kMaxHeldDescriptors)
+            child.folder.reset();
         stack.push_back(std::move(child));
     }
     return true;
+}
+
+bool FolderWalker::wantsFile(QByteArrayView name, unsigned char type) const
+{
+    if (name.front() == '.' && !m_choice->hidden)
+        return false;
+    if (isSystemType(type) && !m_choice->system)
+        return false;
+    return !m_choice->extensions.rejects(name);
 }
 
 FolderWalker::Listed FolderWalker::list(Frame& frame, int parentFd, const QByteArray& name)
@@ -115,24 +149,31 @@ FolderWalker::Listed FolderWalker::list(Frame& frame, int parentFd, const QByteA
                                       : m_reader.openPath(frame.prefix);
     if (!opened) {
         // A folder that cannot be opened keeps its line but nothing below it is walked;
-        // the file listing reports it, or the walk does when there is no listing.
+        // its listing reports it, or the walk does when there is no listing.
         if (!isEntryProblem(m_reader.error()))
             return m_context.fail(m_reader.error(), frame.prefix), Listed::End;
-        if (m_reportUnreadable)
+        if (m_listings)
+            m_listings->addUnopened(frame.id);
+        else
             messages::folderProblem(m_context.prompt, displayPath(frame.prefix.chopped(1)));
         return Listed::Skipped;
     }
 
+    m_files = FolderListings::Files();
     DirectoryReader::Entry entry;
     while (m_reader.next(entry)) {
-        bool isFolder = entry.type == DT_DIR;
-        if (entry.type == DT_UNKNOWN) {
+        unsigned char type = entry.type;
+        struct stat st;
+        bool haveStat = false;
+        if (type == DT_UNKNOWN) {
             const QByteArray entryName = entry.name.toByteArray();
-            struct stat st;
             if (::fstatat(m_reader.fd(), entryName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 const int error = errno;
                 if (!isEntryProblem(error))
                     return m_context.fail(error, frame.prefix + entryName), Listed::End;
+                // The listing cannot examine it either, and asks about it in its turn.
+                if (m_listings)
+                    m_files.unreadable(entry.name);
                 if (entry.name.endsWith(".sys"))
                     continue;
                 if (!messages::walkProblem(m_context.prompt, error, text::decode(entry.name))) {
@@ -141,12 +182,23 @@ FolderWalker::Listed FolderWalker::list(Frame& frame, int parentFd, const QByteA
                 }
                 continue;
             }
-            isFolder = S_ISDIR(st.st_mode);
+            haveStat = true;
+            type = typeOf(st.st_mode);
         }
-        if (!isFolder)
+        if (type != DT_DIR) {
+            if (m_listings && wantsFile(entry.name, type)) {
+                if (haveStat)
+                    m_files.examined(entry.name, qint64(st.st_size), qint64(st.st_mtim.tv_sec));
+                else
+                    m_files.toExamine(entry.name);
+            }
             continue;
-        Child child{entry.name.toByteArray(), false};
-        child.leaf = m_trustLinkCount && isLeaf(m_reader.fd(), child.name.constData());
+        }
+        Child child{entry.name.toByteArray(), false, 0};
+        // Only the walk of folders alone skips folders without sub-folders; with files,
+        // every folder is opened anyway.
+        child.leaf =
+            !m_listings && m_trustLinkCount && isLeaf(m_reader.fd(), child.name.constData());
         frame.children.push_back(std::move(child));
         ++m_context.folderCount;
         m_context.progress.setStatus(1, QStringLiteral("Folders found: ") +
@@ -158,7 +210,9 @@ FolderWalker::Listed FolderWalker::list(Frame& frame, int parentFd, const QByteA
     writeSorted(frame);
     if (!m_work.flushIfFull())
         return m_context.fail(m_work.error(), {}), Listed::End;
-    frame.fd = m_reader.release();
+    frame.folder = std::make_shared<OpenFolder>(m_reader.release());
+    if (m_listings)
+        m_listings->add(frame.id, frame.folder, frame.prefix, std::move(m_files));
     return Listed::Ok;
 }
 
@@ -171,7 +225,7 @@ bool FolderWalker::isLeaf(int parentFd, const char* name) const
            st.st_nlink == 2 && st.st_dev == m_device;
 }
 
-void FolderWalker::writeSorted(const Frame& frame)
+void FolderWalker::writeSorted(Frame& frame)
 {
     const size_t n = frame.children.size();
     std::vector<size_t> order(n);
@@ -188,6 +242,7 @@ void FolderWalker::writeSorted(const Frame& frame)
     }
     QByteArray& out = m_work.buffer();
     for (const size_t i : order) {
+        frame.children[i].id = m_nextId++;
         appendEscapedPath(out, frame.prefix);
         appendEscapedPath(out, frame.children[i].name);
         out.append("\r\n");

@@ -1,7 +1,7 @@
 #include "Scanner.h"
 
 #include "ExtensionList.h"
-#include "FileLister.h"
+#include "FolderListings.h"
 #include "FolderWalker.h"
 #include "OutputFile.h"
 #include "RecordNames.h"
@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
+#include <QThread>
 #include <cmath>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -97,6 +98,8 @@ private:
     QByteArray m_source;
     ScanContext m_context;
     int m_lock = -1;
+    // The files of every folder, read by the walk when files are catalogued.
+    std::unique_ptr<scan::FolderListings> m_listings;
 };
 
 ScanOutcome Scan::run()
@@ -148,8 +151,23 @@ bool Scan::walkFolders()
     // The root's line is the source path without its final "/".
     scan::appendEscapedPath(work.buffer(), QByteArrayView(m_source).chopped(1));
     work.buffer().append("\r\n");
-    scan::FolderWalker walker(m_context, work, m_request.foldersOnly);
-    const bool walked = walker.walk(m_source);
+    bool walked;
+    if (m_request.foldersOnly) {
+        walked = scan::FolderWalker(m_context, work).walk(m_source);
+    } else {
+        // Each folder is read once: the walk hands its files to workers that examine them
+        // while the walk goes on; the listing pass copies their lines in the record's order.
+        const ExtensionList extensions = ExtensionList::read(m_request.database);
+        const scan::FileChoice choice{extensions, bool(m_request.attributeMask & 2),
+                                      bool(m_request.attributeMask & 4)};
+        const QByteArray& list = m_files.list;
+        m_listings = std::make_unique<scan::FolderListings>(
+            list.left(list.lastIndexOf('/') + 1), qMax(1, QThread::idealThreadCount() - 1));
+        walked = scan::FolderWalker(m_context, work, choice, *m_listings).walk(m_source) &&
+                 m_listings->finish(m_context);
+        if (!walked)
+            m_listings->cancel();
+    }
     if (!work.close())
         return m_context.fail(work.error(), m_files.work);
     return walked;
@@ -171,9 +189,6 @@ bool Scan::listFolders()
     OutputFile out;
     if (!out.create(m_files.list))
         return m_context.fail(out.error(), m_files.list);
-    const ExtensionList extensions =
-        m_request.foldersOnly ? ExtensionList() : ExtensionList::read(m_request.database);
-    scan::FileLister lister(m_context, out, extensions, m_request.attributeMask);
     const QString countText = QLatin1Char('/') + QString::number(count);
 
     QByteArrayView line;
@@ -193,7 +208,7 @@ bool Scan::listFolders()
         scan::appendFolderKey(buffer,
                               QByteArrayView(path).sliced(qMin(path.size(), m_source.size())));
         buffer.append("\"\r\n");
-        if (!m_request.foldersOnly && !lister.list(path + '/', i == 1))
+        if (!m_request.foldersOnly && !m_listings->write(uint32_t(i - 1), path, m_context, out))
             return false;
         if (!out.flushIfFull())
             return m_context.fail(out.error(), m_files.list);

@@ -2,8 +2,10 @@
 
 #include "ScanKernel.h"
 
-#include <QFile>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace dovrin::search {
 
@@ -175,11 +177,44 @@ struct FileListScanner::Walk
     }
 };
 
-FileListScanner::Result FileListScanner::scan(const QString& nativePath, const Filter& filter,
+namespace {
+
+// The file, read with plain system calls: the scanner runs on worker threads.
+class ReadOnlyFile
+{
+public:
+    explicit ReadOnlyFile(const QByteArray& path)
+        : m_fd(::open(path.constData(), O_RDONLY | O_CLOEXEC))
+    {
+    }
+    ~ReadOnlyFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    bool isOpen() const { return m_fd >= 0; }
+    qint64 read(char* data, qsizetype size)
+    {
+        for (;;) {
+            const ssize_t got = ::read(m_fd, data, size_t(size));
+            if (got >= 0 || errno != EINTR)
+                return got;
+        }
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+FileListScanner::Result FileListScanner::scan(const QByteArray& nativePath, const Filter& filter,
                                               Handler& handler)
 {
-    QFile file(nativePath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    ReadOnlyFile file(nativePath);
+    if (!file.isOpen())
         return Result::Unreadable;
 
     Walk walk{handler, false, {}, {}};

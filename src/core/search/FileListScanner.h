@@ -43,8 +43,9 @@ public:
         Unreadable
     };
 
-    // Walks the file up to its end or its first empty item.
-    Result scan(const QString& nativePath, const Filter& filter, Handler& handler);
+    // Walks the file (its name in the file system's encoding) up to its end or its first
+    // empty item. One scanner serves one thread at a time.
+    Result scan(const QByteArray& nativePath, const Filter& filter, Handler& handler);
 
     static constexpr qsizetype kBlockSize = 256 * 1024;
 

@@ -58,6 +58,32 @@ LargeBuffer& LargeBuffer::operator=(LargeBuffer&& other) noexcept
     return *this;
 }
 
+void* allocateLarge(size_t bytes)
+{
+    // Map a huge page more than asked, keep the aligned part, give the rest back.
+    const size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+    void* mapping = mmap(nullptr, rounded + kHugePage, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED)
+        throw std::bad_alloc();
+    const auto start = reinterpret_cast<uintptr_t>(mapping);
+    const uintptr_t aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
+    if (aligned > start)
+        munmap(mapping, aligned - start);
+    const uintptr_t end = start + rounded + kHugePage;
+    if (end > aligned + rounded)
+        munmap(reinterpret_cast<void*>(aligned + rounded), end - aligned - rounded);
+#ifdef MADV_HUGEPAGE
+    madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
+#endif
+    return reinterpret_cast<void*>(aligned);
+}
+
+void freeLarge(void* data, size_t bytes)
+{
+    munmap(data, (bytes + kHugePage - 1) & ~(kHugePage - 1));
+}
+
 void LargeBuffer::release()
 {
     if (m_mapping)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
+#include <vector>
 
 namespace dovrin::search {
 
@@ -32,5 +34,35 @@ private:
     void* m_mapping = nullptr;
     size_t m_mappingSize = 0;
 };
+
+// The same memory for standard containers: arrays of a megabyte or more go to huge pages,
+// smaller ones to the heap. Memory comes zeroed either way only where the container says.
+void* allocateLarge(size_t bytes);
+void freeLarge(void* data, size_t bytes);
+
+template <typename T> struct LargeAllocator
+{
+    using value_type = T;
+    static constexpr size_t kLargeFrom = size_t(1) << 20;
+
+    LargeAllocator() = default;
+    template <typename U> LargeAllocator(const LargeAllocator<U>&) {}
+    T* allocate(size_t n)
+    {
+        const size_t bytes = n * sizeof(T);
+        return static_cast<T*>(bytes >= kLargeFrom ? allocateLarge(bytes) : ::operator new(bytes));
+    }
+    void deallocate(T* data, size_t n)
+    {
+        const size_t bytes = n * sizeof(T);
+        if (bytes >= kLargeFrom)
+            freeLarge(data, bytes);
+        else
+            ::operator delete(data);
+    }
+    template <typename U> bool operator==(const LargeAllocator<U>&) const { return true; }
+};
+
+template <typename T> using LargeVector = std::vector<T, LargeAllocator<T>>;
 
 } // namespace dovrin::search

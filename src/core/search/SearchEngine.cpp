@@ -1,6 +1,7 @@
 #include "SearchEngine.h"
 
 #include "CommentLookup.h"
+#include "DiskWorkers.h"
 #include "FileListScanner.h"
 #include "SearchTexts.h"
 #include "common/Progress.h"
@@ -10,7 +11,10 @@
 #include "store/TextCodec.h"
 
 #include <QFile>
+#include <cerrno>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
 namespace dovrin::search {
 
@@ -46,49 +50,100 @@ qint64 readSize(QByteArrayView line)
 
 } // namespace
 
-// Walks the file-list files for the four file-name searches and for listing everything.
-class SearchEngine::FileNameWalk final : public FileListScanner::Handler
+// One worker's walk of file-list files for the four file-name searches and for listing
+// everything: the matching rows of a disk, in chunks, with the folder lines passed before
+// each (the caller yields once for each).
+class SearchEngine::FileListWork final : public FileListScanner::Handler
 {
 public:
-    FileNameWalk(SearchEngine& engine, const TextMatcher& matcher, bool everything)
-        : m_engine(engine), m_matcher(matcher), m_everything(everything)
+    FileListWork(SearchMode mode, const QString& upperText, const QLocale& locale)
+        : m_caser(locale), m_matcher(mode, upperText, m_caser),
+          m_everything(mode == SearchMode::Everything)
     {
+        m_filter = filterFor(m_matcher, m_everything);
     }
 
-    void startDisk(const QString& recordPath, int diskIndex)
+    void searchDisk(const QString& recordPath, const QByteArray& file, DiskWorkers::Output& output)
     {
         m_recordPath = recordPath;
-        m_diskIndex = diskIndex;
+        m_output = &output;
         m_folderKey.clear();
         m_container.clear(); // a file before any folder line has the empty container key
         m_containerReady = true;
+        m_folderInChunk = false;
+        m_yields = 0;
+        // A disk whose file vanished since loading is skipped.
+        m_scanner.scan(file, m_filter, *this);
+        flush();
+        m_output = nullptr;
     }
 
-    bool folderLine() override { return m_everything || !m_engine.yieldToCaller(); }
+    bool folderLine() override
+    {
+        if (!m_everything)
+            ++m_yields;
+        if (m_yields >= kChunkYields)
+            flush();
+        return !m_output->cancelled();
+    }
 
     void folderKey(QByteArrayView key) override
     {
         m_folderKey.assign(key.data(), size_t(key.size()));
         m_containerReady = false;
+        m_folderInChunk = false;
     }
 
     bool fileLine(QByteArrayView line, QByteArrayView name) override
     {
-        if (m_everything)
-            return addReducedRow(line, name);
-        if (!m_matcher.matches(name))
-            return true;
-        qint64 size;
-        RecordDateTime modified;
-        readSizeAndDate(line, size, modified);
-        m_engine.addItem(container(), text::decode(name), size, modified, m_diskIndex);
+        if (m_everything) {
+            beginFolder();
+            m_chunk.rows.addReducedFile(name, readSize(line));
+        } else {
+            if (!m_matcher.matches(name))
+                return true;
+            qint64 size;
+            RecordDateTime modified;
+            readSizeAndDate(line, size, modified);
+            beginFolder();
+            m_chunk.rows.addFile(name, size, modified);
+            m_chunk.yieldsBefore.push_back(m_yields);
+            m_yields = 0;
+        }
+        if (m_chunk.rows.size() >= kChunkRows) {
+            flush();
+            return !m_output->cancelled();
+        }
         return true;
     }
 
 private:
+    static constexpr size_t kChunkRows = 4096;
+    static constexpr uint32_t kChunkYields = 4096;
+
+    static FileListScanner::Filter filterFor(const TextMatcher& matcher, bool everything)
+    {
+        FileListScanner::Filter filter;
+        if (everything || !matcher.asciiNamesFast()) {
+            filter.allFiles = true; // every name needs a look
+            return filter;
+        }
+        // ASCII names can only match when they hold the text's bytes; a name with other
+        // bytes is upper-cased by the locale before the test (ß holds "SS", for example).
+        if (matcher.asciiNamesCanMatch())
+            filter.asciiNeedle =
+                QByteArray(matcher.asciiNeedle().data(), matcher.asciiNeedle().size());
+        filter.nonAsciiNames = true;
+        // A quote or a line end never stands in a name: only other names may match.
+        if (filter.asciiNeedle.contains('"') || filter.asciiNeedle.contains('\n') ||
+            filter.asciiNeedle.contains('\r'))
+            filter.asciiNeedle.clear();
+        return filter;
+    }
+
     // The record path, "\", and the folder key with "\" appended and its first two
     // characters removed: ":" gives "P\", ":\Games\Saves" gives "P\Games\Saves\".
-    const QString& container()
+    void beginFolder()
     {
         if (!m_containerReady) {
             m_container = m_recordPath + kBackslash;
@@ -98,40 +153,126 @@ private:
             }
             m_containerReady = true;
         }
-        return m_container;
+        if (!m_folderInChunk) {
+            m_chunk.rows.beginFolder(m_container);
+            m_folderInChunk = true;
+        }
     }
 
-    // A row without date, comment or total, added directly; every 100th lets the caller act.
-    bool addReducedRow(QByteArrayView line, QByteArrayView name)
+    void flush()
     {
-        SearchRow row;
-        row.name = text::decode(name);
-        row.inFolder = container();
-        row.key = row.inFolder + row.name;
-        row.size = readSize(line);
-        row.hasSize = true;
-        m_engine.m_sink->addRow(row);
-        const int found = ++m_engine.m_foundCount;
-        if (found % 100 != 0)
-            return true;
-        m_engine.m_progress->setStatus(0, texts::buildingList(found));
-        return !m_engine.yieldToCaller();
+        m_chunk.yieldsAfter = m_yields;
+        m_yields = 0;
+        m_output->push(std::move(m_chunk));
+        m_chunk = FoundChunk();
+        m_folderInChunk = false;
     }
 
-    SearchEngine& m_engine;
-    const TextMatcher& m_matcher;
+    UpperCaser m_caser;
+    TextMatcher m_matcher;
     const bool m_everything;
+    FileListScanner::Filter m_filter;
+    FileListScanner m_scanner; // one reading buffer per worker, reused for every disk
+    DiskWorkers::Output* m_output = nullptr;
     QString m_recordPath;
-    int m_diskIndex = 0;
     std::string m_folderKey;
     QString m_container;
     bool m_containerReady = true;
+    bool m_folderInChunk = false;
+    FoundChunk m_chunk;
+    uint32_t m_yields = 0;
 };
+
+namespace {
+
+// One worker's reading of tree files for the folder-name search: a row for each matching
+// folder, and a yield after every line.
+class TreeFileWork
+{
+public:
+    TreeFileWork(const QString& upperText, const QLocale& locale)
+        : m_caser(locale), m_matcher(SearchMode::Folder, upperText, m_caser)
+    {
+    }
+
+    void searchDisk(const QString& recordPath, const QByteArray& file, DiskWorkers::Output& output)
+    {
+        FoundChunk chunk;
+        if (!readWhole(file)) {
+            output.push(std::move(chunk)); // vanished since loading
+            return;
+        }
+        LineReader lines(QByteArrayView(m_data.data(), qsizetype(m_data.size())));
+        QByteArrayView line;
+        uint32_t yields = 0;
+        while (lines.next(line) && !line.isEmpty()) {
+            // :\Games\Saves -> folder part Games\, name Saves
+            const QByteArrayView relative = line.size() > 2 ? line.sliced(2) : QByteArrayView();
+            qsizetype cut = relative.size();
+            while (cut > 0 && relative[cut - 1] != '\\')
+                --cut;
+            const QByteArrayView leaf = relative.sliced(cut);
+            m_name.truncate(0);
+            m_name.append(leaf.data(), leaf.size());
+            m_name.append('\\');
+            if (m_matcher.matches(QByteArrayView(m_name))) {
+                chunk.rows.beginFolder(recordPath + kBackslash + text::decode(relative.first(cut)));
+                chunk.rows.addFolder(leaf);
+                chunk.yieldsBefore.push_back(yields);
+                yields = 0;
+            }
+            ++yields; // after each line, whether it matched or not
+            if (yields >= 4096 || chunk.rows.size() >= 4096) {
+                chunk.yieldsAfter = yields;
+                yields = 0;
+                output.push(std::move(chunk));
+                chunk = FoundChunk();
+                if (output.cancelled())
+                    return;
+            }
+        }
+        chunk.yieldsAfter = yields;
+        output.push(std::move(chunk));
+    }
+
+private:
+    // Reads the file into the worker's buffer, reused from disk to disk.
+    bool readWhole(const QByteArray& path)
+    {
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        size_t used = 0;
+        for (;;) {
+            if (m_data.size() - used < 65536)
+                m_data.resize(qMax<size_t>(m_data.size() * 2, 262144));
+            const ssize_t got = ::read(fd, m_data.data() + used, m_data.size() - used);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0) {
+                ::close(fd);
+                if (got < 0)
+                    return false;
+                break;
+            }
+            used += size_t(got);
+        }
+        m_data.resize(used);
+        return true;
+    }
+
+    UpperCaser m_caser;
+    TextMatcher m_matcher;
+    std::vector<char> m_data;
+    QByteArray m_name;
+};
+
+} // namespace
 
 SearchEngine::SearchEngine(const DatabaseFolder& folder, const DiskTable& disks,
                            const QLocale& locale)
-    : m_folder(folder), m_disks(disks), m_caser(locale), m_format(locale),
-      m_scanner(std::make_unique<FileListScanner>())
+    : m_folder(folder), m_disks(disks), m_locale(locale), m_caser(locale), m_format(locale),
+      m_threads(DiskWorkers::defaultThreadCount())
 {
 }
 
@@ -169,10 +310,10 @@ SearchEngine::End SearchEngine::run(SearchMode mode, const QString& text, Search
     case SearchMode::Whole:
     case SearchMode::Start:
     case SearchMode::Everything:
-        searchFileLists(mode, matcher);
+        searchFileLists(mode);
         break;
     case SearchMode::Folder:
-        searchTreeFiles(matcher);
+        searchTreeFiles();
         break;
     case SearchMode::DiskName:
         searchDiskNames(matcher);
@@ -203,72 +344,111 @@ void SearchEngine::requestStop()
     m_stopFlag = true;
 }
 
-void SearchEngine::searchFileLists(SearchMode mode, const TextMatcher& matcher)
+void SearchEngine::searchFileLists(SearchMode mode)
 {
     const bool everything = mode == SearchMode::Everything;
     m_listAll = everything;
 
-    FileListScanner::Filter filter;
-    if (everything || !matcher.asciiNamesFast()) {
-        filter.allFiles = true; // every name needs a look
-    } else {
-        // ASCII names can only match when they hold the text's bytes; a name with other
-        // bytes is upper-cased by the locale before the test (ß holds "SS", for example).
-        if (matcher.asciiNamesCanMatch())
-            filter.asciiNeedle =
-                QByteArray(matcher.asciiNeedle().data(), matcher.asciiNeedle().size());
-        filter.nonAsciiNames = true;
-        // A quote or a line end never stands in a name: only other names may match.
-        if (filter.asciiNeedle.contains('"') || filter.asciiNeedle.contains('\n') ||
-            filter.asciiNeedle.contains('\r'))
-            filter.asciiNeedle.clear();
+    // The workers need nothing of the engine but these.
+    const int count = m_disks.count();
+    std::vector<QString> recordPaths;
+    std::vector<QByteArray> files;
+    for (int i = 1; i <= count; ++i) {
+        recordPaths.push_back(m_disks.at(i).path);
+        files.push_back(QFile::encodeName(m_folder.recordFile(recordPaths.back(), ".f")));
     }
+    std::vector<std::unique_ptr<FileListWork>> works;
+    for (int i = 0; i < m_threads; ++i)
+        works.push_back(std::make_unique<FileListWork>(mode, m_text, m_locale));
+    DiskWorkers workers(count, m_threads, [&](int worker, int disk, DiskWorkers::Output& out) {
+        works[size_t(worker)]->searchDisk(recordPaths[size_t(disk - 1)], files[size_t(disk - 1)],
+                                          out);
+    });
 
-    FileNameWalk walk(*this, matcher, everything);
-    for (int i = 1; i <= m_disks.count(); ++i) {
-        const QString& recordPath = m_disks.at(i).path;
+    const auto whileWaiting = [this] { return stayResponsive(); };
+    FoundChunk chunk;
+    for (int i = 1; i <= count; ++i) {
         if (!everything)
             showPerDisk(i);
-        walk.startDisk(recordPath, i);
-        // A disk whose file vanished since loading is skipped.
-        m_scanner->scan(m_folder.recordFile(recordPath, ".f"), filter, walk);
+        while (workers.next(i, chunk, whileWaiting)) {
+            if (!(everything ? handOverEverything(chunk) : handOver(chunk, i)))
+                return;
+        }
         if (m_stopFlag)
             return;
     }
 }
 
-void SearchEngine::searchTreeFiles(const TextMatcher& matcher)
+void SearchEngine::searchTreeFiles()
 {
-    QByteArray name;
-    for (int i = 1; i <= m_disks.count(); ++i) {
-        const QString& recordPath = m_disks.at(i).path;
+    const int count = m_disks.count();
+    std::vector<QString> recordPaths;
+    std::vector<QByteArray> files;
+    for (int i = 1; i <= count; ++i) {
+        recordPaths.push_back(m_disks.at(i).path);
+        files.push_back(QFile::encodeName(m_folder.recordFile(recordPaths.back(), ".t")));
+    }
+    std::vector<std::unique_ptr<TreeFileWork>> works;
+    for (int i = 0; i < m_threads; ++i)
+        works.push_back(std::make_unique<TreeFileWork>(m_text, m_locale));
+    DiskWorkers workers(count, m_threads, [&](int worker, int disk, DiskWorkers::Output& out) {
+        works[size_t(worker)]->searchDisk(recordPaths[size_t(disk - 1)], files[size_t(disk - 1)],
+                                          out);
+    });
+
+    const auto whileWaiting = [this] { return stayResponsive(); };
+    FoundChunk chunk;
+    for (int i = 1; i <= count; ++i) {
         showPerDisk(i);
-        QFile file(m_folder.recordFile(recordPath, ".t"));
-        if (!file.open(QIODevice::ReadOnly))
-            continue; // vanished since loading
-        const QByteArray data = file.readAll();
-        file.close();
-        LineReader lines(data);
-        QByteArrayView line;
-        while (lines.next(line) && !line.isEmpty()) {
-            // :\Games\Saves -> folder part Games\, name Saves
-            const QByteArrayView relative = line.size() > 2 ? line.sliced(2) : QByteArrayView();
-            qsizetype cut = relative.size();
-            while (cut > 0 && relative[cut - 1] != '\\')
-                --cut;
-            const QByteArrayView leaf = relative.sliced(cut);
-            name.truncate(0);
-            name.append(leaf.data(), leaf.size());
-            name.append('\\');
-            if (matcher.matches(QByteArrayView(name))) {
-                const QString container =
-                    recordPath + kBackslash + text::decode(relative.first(cut));
-                addItem(container, text::decode(leaf) + kBackslash, 0, RecordDateTime::zero(), i);
-            }
-            if (yieldToCaller())
+        while (workers.next(i, chunk, whileWaiting)) {
+            if (!handOver(chunk, i))
                 return;
         }
+        if (m_stopFlag)
+            return;
     }
+}
+
+bool SearchEngine::handOver(FoundChunk& chunk, int diskIndex)
+{
+    ResultRows& rows = chunk.rows;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (uint32_t y = chunk.yieldsBefore[r]; y > 0; --y) {
+            if (yieldToCaller())
+                return false;
+        }
+        // As addItem() adds it: the comment of its key, the size to the total.
+        rows.setComment(r, comments().find(rows.key(r)));
+        if (rows.hasSize(r))
+            m_foundSize = DisplayFormat::addSize(m_foundSize, rows.size(r));
+        m_sink->addRows(rows, r, 1);
+        ++m_foundCount;
+        m_currentDisk = diskIndex;
+        m_pending = Pending::PerDisk;
+    }
+    for (uint32_t y = chunk.yieldsAfter; y > 0; --y) {
+        if (yieldToCaller())
+            return false;
+    }
+    return true;
+}
+
+// Reduced rows, added directly; every 100th lets the caller act.
+bool SearchEngine::handOverEverything(const FoundChunk& chunk)
+{
+    const size_t count = chunk.rows.size();
+    for (size_t r = 0; r < count;) {
+        const size_t take = qMin(count - r, size_t(100 - m_foundCount % 100));
+        m_sink->addRows(chunk.rows, r, take);
+        m_foundCount += int(take);
+        r += take;
+        if (m_foundCount % 100 == 0) {
+            m_progress->setStatus(0, texts::buildingList(m_foundCount));
+            if (yieldToCaller())
+                return false;
+        }
+    }
+    return true;
 }
 
 void SearchEngine::searchDiskNames(const TextMatcher& matcher)
@@ -338,6 +518,13 @@ void SearchEngine::addItemFC(const QString& key, const QString& comment)
     m_sink->addRow(row);
     ++m_foundCount;
     m_pending = Pending::FoundSoFar;
+}
+
+bool SearchEngine::stayResponsive()
+{
+    if (m_progress->stayResponsive())
+        m_stopFlag = true;
+    return m_stopFlag;
 }
 
 bool SearchEngine::yieldToCaller()

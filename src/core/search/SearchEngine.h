@@ -19,14 +19,17 @@ class Progress;
 namespace dovrin::search {
 
 class CommentLookup;
-class FileListScanner;
+struct FoundChunk;
 
 // Finds files, folders, disks and comments across every disk of the loaded database.
-// It runs on the caller's thread and lets the caller act only through the progress: at each
-// folder line of a file-list file (name, extension, whole-name and start searches), after
-// every 100th row when listing everything, after each comment entry and after each line of
-// a tree file. Status texts go to progress line 0; those that wait for the next yield are
-// handed over just before it.
+// The file-list and tree files are read on worker threads, a disk each; the caller's thread
+// takes their findings disk by disk in table order and hands the rows on exactly as one
+// thread reading the disks in turn would: the same rows in the same order, and the same
+// yields to the caller through the progress, at each folder line of a file-list file (name,
+// extension, whole-name and start searches), after every 100th row when listing
+// everything, after each comment entry and after each line of a tree file. Status texts go
+// to progress line 0; those that wait for the next yield are handed over just before it.
+// While it waits for a worker the caller stays responsive (Progress::stayResponsive()).
 class SearchEngine
 {
 public:
@@ -49,6 +52,9 @@ public:
     // message; the search stops at its next yield.
     void requestStop();
 
+    // Worker threads for the file reading (by default one per core).
+    void setThreadCount(int threads) { m_threads = threads; }
+
     bool isRunning() const { return m_running; }
     const QString& searchText() const { return m_text; }
     int foundCount() const { return m_foundCount; }
@@ -64,7 +70,7 @@ public:
     void addItemFC(const QString& key, const QString& comment);
 
 private:
-    class FileNameWalk;
+    class FileListWork;
     enum class Pending
     {
         None,
@@ -72,25 +78,32 @@ private:
         FoundSoFar
     };
 
-    void searchFileLists(SearchMode mode, const TextMatcher& matcher);
-    void searchTreeFiles(const TextMatcher& matcher);
+    void searchFileLists(SearchMode mode);
+    void searchTreeFiles();
     void searchDiskNames(const TextMatcher& matcher);
     void searchComments(const TextMatcher& matcher);
+    // Hands on a worker's rows of disk `diskIndex`, with the yields between them; false
+    // when the search must stop.
+    bool handOver(FoundChunk& chunk, int diskIndex);
+    bool handOverEverything(const FoundChunk& chunk);
 
     // Lets the caller act; true when the search must stop.
     bool yieldToCaller();
+    // Lets the caller act while a worker is awaited; true when the search must stop.
+    bool stayResponsive();
     void showPerDisk(int diskIndex);
     void flushStatus();
     const CommentLookup& comments();
 
     DatabaseFolder m_folder;
     const DiskTable& m_disks;
+    QLocale m_locale;
     UpperCaser m_caser;
     DisplayFormat m_format;
 
     SearchSink* m_sink = nullptr;
     Progress* m_progress = nullptr;
-    std::unique_ptr<FileListScanner> m_scanner;
+    int m_threads;
     std::unique_ptr<CommentLookup> m_comments; // read once per search, when first needed
     SearchMode m_mode = SearchMode::Name;
     QString m_text;

@@ -28,6 +28,8 @@ struct SearchRow
     Image image = Image::FileType;
 };
 
+class ResultRows;
+
 // Where a search puts its rows: the window's list model, the tool's output, a test's list.
 class SearchSink
 {
@@ -36,6 +38,9 @@ public:
     // Removes the rows of the previous search; new rows then stay in the order added.
     virtual void clear() = 0;
     virtual void addRow(const SearchRow& row) = 0;
+    // Rows [first, first + count) of `rows`, in order; by default one addRow() each. Sinks
+    // that keep many rows take them in their compact form.
+    virtual void addRows(const ResultRows& rows, size_t first, size_t count);
 };
 
 } // namespace dovrin::search

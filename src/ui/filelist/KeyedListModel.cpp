@@ -1,8 +1,10 @@
 #include "KeyedListModel.h"
 
+#include "ParallelSort.h"
 #include "list/SortValues.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace dovrin::ui {
@@ -22,28 +24,32 @@ KeyedListModel::KeyedListModel(QVector<ListColumn> columns, QObject* parent)
 
 void KeyedListModel::setCollationLocale(const QLocale& locale)
 {
-    m_collator = QCollator(locale);
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    m_collation = TextCollation(locale);
     forgetTextKeys();
 }
 
-const QVector<QCollatorSortKey>& KeyedListModel::textKeys(int column) const
+const CollationKeys& KeyedListModel::textKeys(int column) const
 {
     if (column != m_textKeysColumn)
         forgetTextKeys();
     m_textKeysColumn = column;
     // Records appended since the keys were made get theirs now.
-    const int records = recordCount();
-    m_textKeys.reserve(records);
-    for (int record = int(m_textKeys.size()); record < records; ++record)
-        m_textKeys.append(m_collator.sortKey(recordText(record, column)));
+    m_textKeys.extend(recordCount(), m_collation, [this, column](int record, QString& buffer) {
+        return recordTextView(record, column, buffer);
+    });
     return m_textKeys;
 }
 
 void KeyedListModel::forgetTextKeys() const
 {
-    m_textKeys.clear();
+    m_textKeys = CollationKeys();
     m_textKeysColumn = -1;
+}
+
+QStringView KeyedListModel::recordTextView(int record, int column, QString& buffer) const
+{
+    buffer = recordText(record, column);
+    return buffer;
 }
 
 int KeyedListModel::rowCount(const QModelIndex& parent) const
@@ -198,54 +204,55 @@ void KeyedListModel::sortRows(int column, ColumnSort kind)
 void KeyedListModel::restoreRecordOrder()
 {
     m_sorted = false;
-    std::vector<int> order(m_order.size());
+    RowOrder order(m_order.size());
     std::iota(order.begin(), order.end(), 0);
     applyOrder(std::move(order));
 }
 
-std::vector<int> KeyedListModel::sortedOrder(std::vector<int> order, int column,
-                                             ColumnSort kind) const
+RowOrder KeyedListModel::sortedOrder(RowOrder order, int column, ColumnSort kind) const
 {
     if (column < 0 || column >= m_columns.size())
         return order;
     const bool ascending = m_sortOrder == Qt::AscendingOrder;
-    // Keys are computed once per record, indexed by record; ties keep their present order.
-    auto sortOn = [&](const auto& keys, auto less) {
-        if (ascending)
-            std::stable_sort(order.begin(), order.end(),
-                             [&](int a, int b) { return less(keys[a], keys[b]); });
-        else
-            std::stable_sort(order.begin(), order.end(),
-                             [&](int a, int b) { return less(keys[b], keys[a]); });
+    // Each row's key is read once, with its present place, which orders equal keys.
+    auto sortOn = [&](auto keyOf) {
+        using Key = decltype(keyOf(0));
+        struct Item
+        {
+            Key key;
+            int position;
+        };
+        search::LargeVector<Item> items(order.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            items[i] = Item{keyOf(order[i]), int(i)};
+        parallelSort(
+            items.begin(), items.end(),
+            [ascending](const Item& a, const Item& b) {
+                if (a.key != b.key)
+                    return ascending ? a.key < b.key : b.key < a.key;
+                return a.position < b.position;
+            },
+            threadsFor(items.size()));
+        RowOrder sorted(order.size());
+        for (size_t i = 0; i < items.size(); ++i)
+            sorted[i] = order[size_t(items[i].position)];
+        return sorted;
     };
-    const int records = recordCount();
     switch (kind) {
-    case ColumnSort::Text: {
-        const QVector<QCollatorSortKey>& keys = textKeys(column);
-        sortOn(keys, [](const QCollatorSortKey& a, const QCollatorSortKey& b) {
-            return a.compare(b) < 0;
+    case ColumnSort::Text:
+        return textKeys(column).sorted(order, ascending);
+    case ColumnSort::Value:
+        return sortOn([&](int record) {
+            const double value = recordValue(record, column);
+            return std::isnan(value) ? -HUGE_VAL : value; // a total order for the sort
         });
-        break;
-    }
-    case ColumnSort::Value: {
-        std::vector<double> keys(records);
-        for (int record = 0; record < records; ++record)
-            keys[record] = recordValue(record, column);
-        sortOn(keys, std::less<double>());
-        break;
-    }
-    case ColumnSort::Date: {
-        std::vector<qint64> keys(records);
-        for (int record = 0; record < records; ++record)
-            keys[record] = recordDate(record, column).seconds();
-        sortOn(keys, std::less<qint64>());
-        break;
-    }
+    case ColumnSort::Date:
+        return sortOn([&](int record) { return recordDate(record, column).seconds(); });
     }
     return order;
 }
 
-void KeyedListModel::applyOrder(std::vector<int> order)
+void KeyedListModel::applyOrder(RowOrder order)
 {
     if (order == m_order)
         return;
@@ -253,7 +260,7 @@ void KeyedListModel::applyOrder(std::vector<int> order)
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
-    std::vector<int> rowOf(order.size());
+    RowOrder rowOf(order.size());
     for (int row = 0; row < int(order.size()); ++row)
         rowOf[order[row]] = row;
     for (const QModelIndex& index : before)
@@ -274,7 +281,7 @@ void KeyedListModel::beginResetRecords()
 void KeyedListModel::endResetRecords()
 {
     const int records = recordCount();
-    std::vector<int> order(records);
+    RowOrder order(records);
     std::iota(order.begin(), order.end(), 0);
     m_order =
         m_sorted ? sortedOrder(std::move(order), m_sortKey, ColumnSort::Text) : std::move(order);
@@ -305,11 +312,11 @@ void KeyedListModel::recordsAppended(int count)
         return;
     }
     const bool ascending = m_sortOrder == Qt::AscendingOrder;
-    const QVector<QCollatorSortKey>& keys = textKeys(m_sortKey);
+    const CollationKeys& keys = textKeys(m_sortKey);
     for (int record = first; record < first + count; ++record) {
         // After the rows that sort equal to it, as a list control inserts.
         const auto at = std::upper_bound(m_order.begin(), m_order.end(), record, [&](int a, int b) {
-            const int c = keys[a].compare(keys[b]);
+            const int c = keys.compare(a, b);
             return ascending ? c < 0 : c > 0;
         });
         const int row = int(at - m_order.begin());

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "CollationKeys.h"
 #include "store/RecordDateTime.h"
 
 #include <QAbstractTableModel>
-#include <QCollator>
 #include <QIcon>
 #include <QVector>
 
@@ -28,7 +28,9 @@ struct ListColumn
 // `sorted` keeps the rows ordered by the text of column `sortKey` (also rows added later);
 // the numeric and date sorts reorder the rows present once. Rows are records held by the
 // subclass, in the order they were added; the list shows them through an index array that
-// the sorts reorder on precomputed keys, so sorting never copies a row.
+// the sorts reorder on precomputed keys, so sorting never copies a row. A long list is
+// sorted on every core: for it the record readers (recordText() and the others) are
+// called from several threads at once, and must only read.
 class KeyedListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -85,6 +87,9 @@ public:
 protected:
     virtual int recordCount() const = 0;
     virtual QString recordText(int record, int column) const = 0;
+    // The same text without a copy where the subclass holds it; by default recordText()
+    // put into `buffer`.
+    virtual QStringView recordTextView(int record, int column, QString& buffer) const;
     virtual QString recordKey(int record) const = 0;
     virtual QString recordTag(int record) const = 0;
     virtual QIcon recordIcon(int record) const;
@@ -108,22 +113,22 @@ protected:
 private:
     void updateSortKeyAndOrder(int column);
     void sortRows(int column, ColumnSort kind);
-    std::vector<int> sortedOrder(std::vector<int> order, int column, ColumnSort kind) const;
-    void applyOrder(std::vector<int> order);
+    RowOrder sortedOrder(RowOrder order, int column, ColumnSort kind) const;
+    void applyOrder(RowOrder order);
     void rebuildRowOfRecord() const;
     // Collation keys of a column's texts, per record; kept until the records change.
-    const QVector<QCollatorSortKey>& textKeys(int column) const;
+    const CollationKeys& textKeys(int column) const;
     void forgetTextKeys() const;
 
     QVector<ListColumn> m_columns;
-    std::vector<int> m_order;               // row -> record
-    mutable std::vector<int> m_rowOfRecord; // record -> row, built on demand
+    RowOrder m_order;               // row -> record
+    mutable RowOrder m_rowOfRecord; // record -> row, built on demand
     mutable bool m_rowOfRecordValid = false;
     bool m_sorted = false;
     int m_sortKey = -1; // no column yet: the first click on any header ascends
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    QCollator m_collator;
-    mutable QVector<QCollatorSortKey> m_textKeys;
+    TextCollation m_collation;
+    mutable CollationKeys m_textKeys;
     mutable int m_textKeysColumn = -1;
 };
 

@@ -31,7 +31,6 @@ void SearchResultsModel::clear()
     beginResetRecords();
     setSorted(false);
     m_rows.clear();
-    m_rows.shrink_to_fit();
     m_images.clear();
     m_images.shrink_to_fit();
     m_published = 0;
@@ -40,7 +39,12 @@ void SearchResultsModel::clear()
 
 void SearchResultsModel::addRow(const SearchRow& row)
 {
-    m_rows.push_back(row);
+    m_rows.append(row);
+}
+
+void SearchResultsModel::addRows(const search::ResultRows& rows, size_t first, size_t count)
+{
+    m_rows.append(rows, first, count);
 }
 
 void SearchResultsModel::publish()
@@ -55,26 +59,51 @@ void SearchResultsModel::publish()
 
 QString SearchResultsModel::recordText(int record, int column) const
 {
-    const SearchRow& row = m_rows[size_t(record)];
+    const size_t i = size_t(record);
     switch (column) {
     case NameColumn:
-        return row.name;
+        return m_rows.name(i).toString();
     case InFolderColumn:
-        return row.inFolder;
+        return m_rows.inFolder(i).toString();
     case SizeColumn:
-        return row.hasSize ? m_format.size(row.size) : QString();
+        return m_rows.hasSize(i) ? m_format.size(m_rows.size(i)) : QString();
     case ModifiedColumn:
-        return row.hasModified ? m_format.dateTime(row.modified) : QString();
+        return m_rows.hasModified(i) ? m_format.dateTime(m_rows.modified(i)) : QString();
     case CommentColumn:
-        return row.comment;
+        return m_rows.comment(i).toString();
     default:
         return {};
     }
 }
 
+QStringView SearchResultsModel::recordTextView(int record, int column, QString& buffer) const
+{
+    const size_t i = size_t(record);
+    switch (column) {
+    case NameColumn:
+        return m_rows.name(i);
+    case InFolderColumn:
+        return m_rows.inFolder(i);
+    case CommentColumn:
+        return m_rows.comment(i);
+    default:
+        buffer = recordText(record, column);
+        return buffer;
+    }
+}
+
+int SearchResultsModel::recordOfKey(const QString& key) const
+{
+    for (int record = 0; record < m_published; ++record) {
+        if (m_rows.keyEquals(size_t(record), key))
+            return record;
+    }
+    return -1;
+}
+
 QString SearchResultsModel::recordTag(int record) const
 {
-    return m_rows[size_t(record)].image == SearchRow::Image::FileType ? tags::kFile : tags::kFolder;
+    return m_rows.image(size_t(record)) == SearchRow::Image::FileType ? tags::kFile : tags::kFolder;
 }
 
 // Images are looked up when a row is first shown, not for every row of a long list.
@@ -82,10 +111,10 @@ QIcon SearchResultsModel::recordIcon(int record) const
 {
     int& image = m_images[size_t(record)];
     if (image < 0) {
-        const SearchRow& row = m_rows[size_t(record)];
-        switch (row.image) {
+        switch (m_rows.image(size_t(record))) {
         case SearchRow::Image::FileType:
-            image = platform::getFileIcon(row.name, platform::FileIconKind::File);
+            image = platform::getFileIcon(m_rows.name(size_t(record)).toString(),
+                                          platform::FileIconKind::File);
             break;
         case SearchRow::Image::Closed:
             image = platform::BoxImages::shared().indexOf(QStringLiteral("closed"));
@@ -100,17 +129,16 @@ QIcon SearchResultsModel::recordIcon(int record) const
 
 double SearchResultsModel::recordValue(int record, int column) const
 {
-    const SearchRow& row = m_rows[size_t(record)];
     if (column == SizeColumn)
-        return row.hasSize ? double(row.size) : 0;
+        return m_rows.hasSize(size_t(record)) ? double(m_rows.size(size_t(record))) : 0;
     return KeyedListModel::recordValue(record, column);
 }
 
 RecordDateTime SearchResultsModel::recordDate(int record, int column) const
 {
-    const SearchRow& row = m_rows[size_t(record)];
     if (column == ModifiedColumn)
-        return row.hasModified ? row.modified : RecordDateTime::zero();
+        return m_rows.hasModified(size_t(record)) ? m_rows.modified(size_t(record))
+                                                  : RecordDateTime::zero();
     return KeyedListModel::recordDate(record, column);
 }
 

@@ -60,9 +60,11 @@ public:
             m_window.m_model->publish();
             m_sincePublish.start();
         }
+        m_window.showPendingStatus(false);
         QCoreApplication::processEvents();
         return false; // the Stop command reaches the engine itself
     }
+    bool stayResponsive() override { return yield(); }
     bool stopRequested() const override { return false; }
     void requestStop() override {}
 
@@ -180,15 +182,34 @@ SearchWindow::~SearchWindow() = default;
 
 QString SearchWindow::statusText() const
 {
-    return m_status->text();
+    return m_statusText;
 }
 
 void SearchWindow::setStatusText(const QString& text)
 {
-    if (text == m_status->text())
-        return; // "Please wait while I build the list. " comes every hundred rows
-    m_status->setText(text);
+    if (text == m_statusText)
+        return;
+    m_statusText = text;
+    // During a search the texts follow each other faster than anyone reads them ("Please
+    // wait while I build the list." every hundred rows, one per disk searched): the label
+    // shows the latest at most every 50 ms, since laying out and painting each would cost
+    // more than the search. The texts that start a search are shown at once, as is every
+    // text outside a search.
+    m_statusPending = true;
+    const bool starting = text == search::texts::kClearing || text == search::texts::kSearching;
+    showPendingStatus(!isSearching() || starting);
+}
+
+void SearchWindow::showPendingStatus(bool now)
+{
+    if (!m_statusPending)
+        return;
+    if (!now && m_statusShown.isValid() && m_statusShown.elapsed() < 50)
+        return;
+    m_statusPending = false;
+    m_status->setText(m_statusText);
     m_status->repaint();
+    m_statusShown.start();
 }
 
 SearchMode SearchWindow::mode() const
@@ -234,6 +255,7 @@ void SearchWindow::search()
     StatusProgress progress(*this);
     m_engine->run(chosen, m_text->text(), *m_model, progress);
     m_model->publish();
+    showPendingStatus(true);
     m_listAll = m_engine->listAll();
     setIdle(true);
 }

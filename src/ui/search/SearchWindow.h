@@ -3,6 +3,7 @@
 #include "search/SearchEngine.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <memory>
 
 class QButtonGroup;
@@ -63,6 +64,8 @@ private:
 
     void optionClicked();
     void setIdle(bool idle);
+    // Shows the status text in the label: `now`, or when the last was shown 50 ms ago.
+    void showPendingStatus(bool now);
 
     Database& m_database;
     MainWindow* m_mainWindow;
@@ -70,6 +73,9 @@ private:
     bool m_listAll = false;
 
     QLabel* m_status = nullptr;
+    QString m_statusText;
+    bool m_statusPending = false;
+    QElapsedTimer m_statusShown;
     QLineEdit* m_text = nullptr;
     QButtonGroup* m_options = nullptr;
     QRadioButton* m_theLot = nullptr;
