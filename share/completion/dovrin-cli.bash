@@ -94,6 +94,7 @@ _dovrin_cli()
     local -A takes=()
     read -ra words <<<"$(_dovrin_cli_usage "$cli" "$command")"
     for ((i = 0; i < ${#words[@]}; i++)); do
+        [[ ${words[i]} == '|' ]] && continue # between options that exclude each other
         if [[ ${words[i]} == --* ]]; then
             if [[ -n ${words[i + 1]} && ${words[i + 1]} != -* ]]; then
                 takes[${words[i]}]=${words[i + 1]}

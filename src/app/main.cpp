@@ -99,7 +99,7 @@ int main(int argc, char** argv)
     ui::MainWindow window(startup, database, prompt);
     database.setView(&window);
     prompt.setOwner(&window);
-    ui::CommandContext commands{window, database, startup, prompt, {}};
+    ui::CommandContext commands{window, database, startup, prompt, {}, {}};
     ui::installCommands(commands);
 
     window.loadStartupDatabase();

@@ -11,7 +11,7 @@ const Command kBaseCommands[] = {
      runDisks},
     {"catalogue",
      "catalogue SOURCE NAME [--catalogue CAT] [--folders-only] [--attributes 0|2|4|6] "
-     "[--overwrite]",
+     "[--overwrite] [--fingerprint]",
      "catalogue the folder SOURCE as the disk NAME", runCatalogue},
     {"comment", "comment KEY [TEXT]",
      "print the comment of KEY, or set it to TEXT (empty "

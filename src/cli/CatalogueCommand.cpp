@@ -39,6 +39,7 @@ struct CatalogueArguments
     bool foldersOnly = false;
     int attributeMask = -1; // the settings' AttributeMask unless given
     bool overwrite = false;
+    bool fingerprint = false;
 };
 
 bool parse(const QStringList& args, CatalogueArguments& out)
@@ -50,6 +51,8 @@ bool parse(const QStringList& args, CatalogueArguments& out)
             out.foldersOnly = true;
         } else if (a == QLatin1String("--overwrite")) {
             out.overwrite = true;
+        } else if (a == QLatin1String("--fingerprint")) {
+            out.fingerprint = true;
         } else if (a == QLatin1String("--catalogue") && i + 1 < args.size()) {
             out.catalogue = args.at(++i);
         } else if (a == QLatin1String("--attributes") && i + 1 < args.size()) {
@@ -79,7 +82,7 @@ int runCatalogue(CliContext& context)
     if (!parse(context.args, args)) {
         std::fprintf(stderr, "usage: dovrin-cli [--database DIR] catalogue SOURCE NAME "
                              "[--catalogue CAT] [--folders-only] [--attributes 0|2|4|6] "
-                             "[--overwrite]\n");
+                             "[--overwrite] [--fingerprint]\n");
         return kRefused;
     }
 
@@ -109,6 +112,7 @@ int runCatalogue(CliContext& context)
     input.catalogue = args.catalogue;
     input.foldersOnly = args.foldersOnly;
     input.attributeMask = args.attributeMask;
+    input.fingerprint = args.fingerprint;
     DiskCataloguer cataloguer(database, prompt);
     const std::optional<CataloguePlan> plan = cataloguer.check(input);
     if (!plan)

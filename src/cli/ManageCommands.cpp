@@ -6,7 +6,9 @@
 #include "manage/DiskChanges.h"
 #include "scan/DiskCataloguer.h"
 #include "store/Database.h"
+#include "store/RecordFiles.h"
 
+#include <QFile>
 #include <QTextStream>
 #include <cstdio>
 
@@ -231,13 +233,15 @@ int runMoveDisk(CliContext& context)
 // the comments whose files have gone.
 int runUpdateDisk(CliContext& context)
 {
-    if (context.args.size() != 1)
-        return usage("update-disk DISK");
+    QStringList args = context.args;
+    const bool fingerprint = args.removeAll(QStringLiteral("--fingerprint")) > 0;
+    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
+        return usage("update-disk DISK [--fingerprint]");
     StderrPrompt prompt;
     Database database(prompt);
     if (!openDatabase(context, database))
         return kFailure;
-    const QString key = diskKeyOf(database, context.args.first());
+    const QString key = diskKeyOf(database, args.first());
     if (key.isEmpty())
         return kRefused;
     const DiskEntry& disk = database.disks().at(database.findDisk(key));
@@ -251,6 +255,9 @@ int runUpdateDisk(CliContext& context)
     input.sourcePath = disk.source;
     input.foldersOnly = disk.foldersOnly != 0 || startup.settings().treeOnly;
     input.attributeMask = startup.settings().attributeMask;
+    // As in the update dialog: a disk that has fingerprints keeps them.
+    input.fingerprint = fingerprint || startup.settings().fingerprint ||
+                        QFile::exists(database.folder().recordFile(disk.path, kFingerprintSuffix));
     DiskCataloguer cataloguer(database, prompt);
     const std::optional<CataloguePlan> plan = cataloguer.check(input);
     if (!plan)
@@ -274,7 +281,9 @@ const Command kManageCommands[] = {
     {"rename-disk", "rename-disk DISK NEW", "rename a disk within its catalogue", runRenameDisk},
     {"move-disk", "move-disk DISK CATALOGUE",
      "move a disk to another catalogue (. or \"<no catalogue>\" for none)", runMoveDisk},
-    {"update-disk", "update-disk DISK", "catalogue a disk again from the folder it was taken from",
+    {"update-disk", "update-disk DISK [--fingerprint]",
+     "catalogue a disk again from the folder it was taken from; with --fingerprint (or when it "
+     "has fingerprints) read every file for its fingerprint",
      runUpdateDisk},
 };
 

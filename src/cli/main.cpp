@@ -14,10 +14,7 @@ namespace {
 
 // The groups of commands, in the order --help lists them.
 const std::span<const Command> kGroups[] = {
-    baseCommands(),
-    manageCommands(),
-    fileCommands(),
-    reportCommands(),
+    baseCommands(), manageCommands(), fileCommands(), reportCommands(), copiesCommands(),
 };
 
 // The parser's usage and options, then every command with its arguments. The "Commands:"
@@ -32,7 +29,8 @@ QString helpText(const QCommandLineParser& parser)
         for (const Command& c : group)
             out << "  " << c.usage << "\n      " << c.summary << "\n";
     }
-    out << "\nExit status: 0 on success, 2 for refused input, 1 for other failures.\n";
+    out << "\nExit status: 0 on success, 2 for refused input, 1 for other failures; verify: 3 "
+           "when the disk differs from its catalogue.\n";
     return text;
 }
 

@@ -90,6 +90,7 @@ void writeDiskWithComments(const QString& root)
 {
     test::writeDisk(root, QStringLiteral("Disk"), {":\\Music"},
                     "\":\"\n\"a.txt\",1,#2025-01-06#\n\":\\Music\"\n\"b.mp3\",2,#2025-01-06#\n");
+    test::writeFile(root + QStringLiteral("Disk.fp"), "fingerprints of the disk's files\r\n");
     CommentStore store{DatabaseFolder(root)};
     for (int i = 0; i < kComments; ++i)
         QVERIFY(store.set(QStringLiteral(".\\Disk\\Music\\file %1.mp3").arg(i),
@@ -115,9 +116,10 @@ void TestChangeCrash::killedChangesLeaveOneWholeRecord()
     CommentStore store{DatabaseFolder(root)};
     QVERIFY(store.set(QStringLiteral(".\\Other\\x"), QStringLiteral("not to be touched")));
     writeDiskWithComments(root);
-    const char* const suffixes[] = {".i", ".t", ".f"};
-    QByteArray original[3];
-    for (int i = 0; i < 3; ++i)
+    // The fingerprint side file travels with the three record files.
+    const char* const suffixes[] = {".i", ".t", ".f", ".fp"};
+    QByteArray original[4];
+    for (int i = 0; i < 4; ++i)
         original[i] = test::readFile(root + QStringLiteral("Disk") + QLatin1String(suffixes[i]));
 
     // Kills spread over one and a half rounds of the four commands, timed on this machine.
@@ -168,8 +170,8 @@ void TestChangeCrash::killedChangesLeaveOneWholeRecord()
         // Whole in one place or nowhere, nothing left anywhere else.
         const QStringList files = QDir(root).entryList({"Disk*"}, QDir::Files) +
                                   QDir(root + QStringLiteral("Cat")).entryList({"Disk*"});
-        QCOMPARE(files.size(), place < 0 ? 0 : 3);
-        for (int i = 0; i < 3 && place >= 0; ++i)
+        QCOMPARE(files.size(), place < 0 ? 0 : 4);
+        for (int i = 0; i < 4 && place >= 0; ++i)
             QCOMPARE(test::readFile(database.folder().recordFile(kPlaces[place], suffixes[i])),
                      original[i]);
         QVERIFY(!QFile::exists(root + QStringLiteral("PendingChange.dat")));

@@ -32,7 +32,7 @@ const QStringList kComments = {"Holidays\\Photos\\readme.txt", "Holidays\\Photos
 // for any other ("Holidays\Photos .f .t").
 QStringList recordsOnDisk(const QString& root)
 {
-    static const QRegularExpression file(QStringLiteral("^(.*)(\\.[itf](\\.deleted)?)$"));
+    static const QRegularExpression file(QStringLiteral("^(.*)(\\.(?:[itf]|fp)(\\.deleted)?)$"));
     QMap<QString, QStringList> found;
     for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
         QString path = it.next().sliced(root.size() + 1);
@@ -43,7 +43,8 @@ QStringList recordsOnDisk(const QString& root)
     QStringList records;
     for (auto it = found.begin(); it != found.end(); ++it) {
         it->sort();
-        const bool whole = *it == QStringList{".f", ".i", ".t"};
+        const bool whole =
+            *it == QStringList{".f", ".i", ".t"} || *it == QStringList{".f", ".fp", ".i", ".t"};
         records << (whole ? it.key() : it.key() + u' ' + it->join(u' '));
     }
     return records;
@@ -56,6 +57,20 @@ void writeDatabase(const QString& root)
     CommentStore store{DatabaseFolder(root)};
     for (const QString& key : kComments)
         QVERIFY(store.set(key, QStringLiteral("note")));
+}
+
+// The fingerprint side files, as "Holidays\Photos".
+QStringList sideFiles(const QString& root)
+{
+    QStringList found;
+    for (QDirIterator it(root, {"*.fp"}, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        QString path = it.next().sliced(root.size() + 1).chopped(3);
+        if (!path.contains(u'/'))
+            path.prepend(QStringLiteral("./"));
+        found << path.replace(u'/', u'\\');
+    }
+    return found;
 }
 
 QStringList commentKeys(const QString& root)
@@ -198,6 +213,22 @@ void TestChanges::commands_data()
         << "moveDisk" << photos << ".\\"
         << "" << done << "" << QStringList{".\\Loose", ".\\Photos", "Holidays\\Videos"}
         << replaced(kComments, photos, ".\\Photos\\") << 1;
+    // A disk with fingerprints takes its side file along, or deletes it.
+    QTest::newRow("delete disk with fingerprints")
+        << "deleteDisk" << photos << "yes"
+        << "Holidays/Photos.fp" << done
+        << "Are you sure you want to delete the disk: Holidays\\Photos?"
+        << without(kRecords, "Holidays\\Photos") << without(kComments, photos) << 1;
+    QTest::newRow("rename disk with fingerprints")
+        << "renameDisk" << photos << "Pictures"
+        << "Holidays/Photos.fp" << done << "Please enter the new name for the disk 'Photos':"
+        << replaced(kRecords, "Photos", "Pictures") << replaced(kComments, "Photos", "Pictures")
+        << 1;
+    QTest::newRow("move disk with fingerprints")
+        << "moveDisk" << photos << ".\\"
+        << "Holidays/Photos.fp" << done << ""
+        << QStringList{".\\Loose", ".\\Photos", "Holidays\\Videos"}
+        << replaced(kComments, photos, ".\\Photos\\") << 1;
     QTest::newRow("move onto a namesake")
         << "moveDisk"
         << ".\\Loose\\"
@@ -241,8 +272,8 @@ void TestChanges::commands()
         QCOMPARE(::flock(held.fd, LOCK_EX), 0);
     } else if (setup.endsWith(u'/'))
         QDir().mkpath(root + u'/' + setup);
-    else if (setup.contains(u"/."))
-        test::writeFile(root + u'/' + setup, {});
+    else if (setup.contains(u"/.") || setup.endsWith(QLatin1String(".fp")))
+        test::writeFile(root + u'/' + setup, "fingerprints\r\n");
     else if (!setup.isEmpty())
         test::writeDisk(root, setup, {}, "\":\"\n");
     test::ScriptedPrompt prompt;
@@ -276,6 +307,10 @@ void TestChanges::commands()
     QCOMPARE(commentKeys(root), comments);
     QCOMPARE(closes, searchCloses);
     QVERIFY(!QFile::exists(root + QStringLiteral("/PendingChange.dat")));
+    if (setup.endsWith(QLatin1String(".fp"))) {
+        const QString at = command == u"deleteDisk" ? QString() : result.key.chopped(1);
+        QCOMPARE(sideFiles(root), at.isEmpty() ? QStringList() : QStringList{at});
+    }
     if (result.outcome != ChangeOutcome::Done)
         return;
 

@@ -100,7 +100,7 @@ private Q_SLOTS:
         m_window->setShutdown([] {});
         m_database->setView(m_window.get());
         m_commands = std::make_unique<ui::CommandContext>(
-            ui::CommandContext{*m_window, *m_database, *m_startup, m_prompt, {}});
+            ui::CommandContext{*m_window, *m_database, *m_startup, m_prompt, {}, {}});
         ui::installCommands(*m_commands);
         m_window->loadDatabase(m_dir.path());
         m_window->tree()->selectNode(QStringLiteral("Holidays\\Photos\\"));

@@ -37,6 +37,7 @@ const struct
 } kWindows[] = {
     {"Base", "", ""},
     {"Search", "mnuSearch", ""},
+    {"Copies", "mnuCopies", ""},
     {"Add", "mnuNewDisk", ""},
     {"Options", "mnuOptions", ""},
     {"DiskInfo", "mnuDiskInfo", "Holidays\\Photos\\"},
@@ -157,7 +158,7 @@ private:
         m_window->setShutdown([] {});
         m_database->setView(m_window.get());
         m_commands = std::make_unique<ui::CommandContext>(
-            ui::CommandContext{*m_window, *m_database, *m_startup, m_prompt, {}});
+            ui::CommandContext{*m_window, *m_database, *m_startup, m_prompt, {}, {}});
         ui::installCommands(*m_commands);
         m_window->loadDatabase(m_dir.path());
         m_window->show();

@@ -24,6 +24,8 @@ struct Settings
     QString defaultLocation;
     QString desktopPath = defaultDesktopPath();
     QString databasePath;
+    // Kept in Dovrin.ini, not in Dovrin.cfg: the add dialog's "Fingerprint file contents".
+    bool fingerprint = false;
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };

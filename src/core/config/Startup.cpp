@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "MoreSettings.h"
 #include "common/Prompt.h"
 #include "store/Database.h"
 #include "store/DatabaseFolder.h"
@@ -32,15 +33,27 @@ bool Startup::loadSettings()
 {
     // When even the default file cannot be written the user has just been told so; reading
     // it back would only add the corruption question, so the run goes on with the defaults.
-    if (!m_config.exists() && !m_config.reset(m_settings))
-        return true;
-    return m_config.read(m_settings) != ConfigFile::ReadResult::Declined;
+    if (m_config.exists() || m_config.reset(m_settings)) {
+        if (m_config.read(m_settings) == ConfigFile::ReadResult::Declined)
+            return false;
+    }
+    moreSettings::read(m_programFolder, m_settings);
+    return true;
 }
 
 bool Startup::peekSettings()
 {
     QFile file(m_config.path());
-    return file.open(QIODevice::ReadOnly) && ConfigFile::parse(file.read(1024 * 1024), m_settings);
+    const bool read =
+        file.open(QIODevice::ReadOnly) && ConfigFile::parse(file.read(1024 * 1024), m_settings);
+    moreSettings::read(m_programFolder, m_settings);
+    return read;
+}
+
+bool Startup::saveSettings()
+{
+    moreSettings::write(m_programFolder, m_settings);
+    return m_config.write(m_settings);
 }
 
 QString Startup::resolveFolder(const QString& folder) const

@@ -53,7 +53,7 @@ public:
     // false, with the defaults kept, when it is missing or corrupt.
     bool peekSettings();
     // Writes the settings at the end of the run; false after "Unable to save config.".
-    bool saveSettings() { return m_config.write(m_settings); }
+    bool saveSettings();
 
     // The database folder for start-up: DatabasePath when it is set and can be used, else the
     // program folder (after "Database path not found. Using application path."). A relative

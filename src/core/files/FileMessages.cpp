@@ -17,6 +17,12 @@ bool confirmCopy(Prompt& prompt, const QString& name, bool toDesktop, const QStr
 {
     const QString title = QStringLiteral("Copy '") + name +
                           (toDesktop ? QStringLiteral("' to desktop") : QStringLiteral("'"));
+    return confirmVolume(prompt, title, diskName, diskSource, realPath);
+}
+
+bool confirmVolume(Prompt& prompt, const QString& title, const QString& diskName,
+                   const QString& diskSource, const QString& realPath)
+{
     return prompt.okCancel(title,
                            QStringLiteral("Please insert volume '") + diskName +
                                QStringLiteral("' in drive ") + diskSource +

@@ -17,6 +17,9 @@ enum class Purpose
 
 // "Confirm starting file '...'": true on OK.
 bool confirmRun(Prompt& prompt, const QString& realPath);
+// "Please insert volume '...' in drive ...", under `title`: true on OK.
+bool confirmVolume(Prompt& prompt, const QString& title, const QString& diskName,
+                   const QString& diskSource, const QString& realPath);
 // "Copy '...'" or "Copy '...' to desktop": true on OK.
 bool confirmCopy(Prompt& prompt, const QString& name, bool toDesktop, const QString& diskName,
                  const QString& diskSource, const QString& realPath);

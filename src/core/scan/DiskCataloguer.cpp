@@ -66,6 +66,7 @@ std::optional<CataloguePlan> DiskCataloguer::check(CatalogueInput& input) const
     plan.sourcePath = source;
     plan.foldersOnly = input.foldersOnly;
     plan.attributeMask = input.attributeMask;
+    plan.fingerprint = input.fingerprint;
     if (!input.existingDisk) {
         if (input.diskName.isEmpty()) {
             m_prompt.error(QStringLiteral("You must provide a name for the disk"));
@@ -117,6 +118,7 @@ ScanOutcome DiskCataloguer::run(const CataloguePlan& plan, Progress& progress)
     request.sourcePath = plan.sourcePath;
     request.foldersOnly = plan.foldersOnly;
     request.attributeMask = plan.attributeMask;
+    request.fingerprint = plan.fingerprint;
     const ScanOutcome outcome = catalogueDisk(request, progress, m_prompt);
 
     if (outcome != ScanOutcome::Complete) {

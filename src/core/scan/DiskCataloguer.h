@@ -22,6 +22,7 @@ struct CatalogueInput
     QString existingItem;      // the chosen list item: "\Photos" or "Holidays\Photos"
     bool foldersOnly = false;
     int attributeMask = 6;
+    bool fingerprint = false; // read every file for its fingerprint
 };
 
 // Checked input: the disk to write and where from.
@@ -34,6 +35,7 @@ struct CataloguePlan
     bool update = false;    // an existing disk chosen from the list
     bool foldersOnly = false;
     int attributeMask = 6;
+    bool fingerprint = false;
 };
 
 // The add or update dialog's work without its window: checking the input, keeping backups of

@@ -55,6 +55,24 @@ void appendFileName(QByteArray& out, QByteArrayView name)
     appendName(out, name);
 }
 
+QByteArray unmappedFileName(QByteArrayView recorded)
+{
+    static const struct
+    {
+        QByteArrayView lookAlike;
+        char original;
+    } kMapped[] = {{"\xEF\xBC\x82", '"'},
+                   {"\xEF\xBC\xBC", '\\'},
+                   {"\xE2\x90\xA4", '\n'},
+                   {"\xE2\x90\x8D", '\r'}};
+    QByteArray name = recorded.toByteArray();
+    if (name.startsWith("\xEF\xBC\x9A"))
+        name.replace(0, 3, ":");
+    for (const auto& m : kMapped)
+        name.replace(m.lookAlike, QByteArrayView(&m.original, 1));
+    return name;
+}
+
 void appendFolderName(QByteArray& out, QByteArrayView name)
 {
     appendName(out, name);

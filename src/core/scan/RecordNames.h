@@ -17,6 +17,10 @@ namespace dovrin::scan {
 
 // Appends a file name for a file line.
 void appendFileName(QByteArray& out, QByteArrayView name);
+// The name a file line stands for on the disk, with its look-alikes turned back; the name
+// itself when it holds none. A name that really holds a look-alike reads the same, so a
+// reader tries the name as written first.
+QByteArray unmappedFileName(QByteArrayView recorded);
 // Appends one folder name as a component of a folder key.
 void appendFolderName(QByteArray& out, QByteArrayView name);
 // Appends ":\Games\Saves" for the native relative path "Games/Saves" (":" when empty).

@@ -9,6 +9,8 @@
 #include "common/DisplayFormat.h"
 #include "common/Progress.h"
 #include "common/Prompt.h"
+#include "copies/FingerprintFile.h"
+#include "copies/FingerprintPass.h"
 #include "store/DiskRecord.h"
 
 #include <QDateTime>
@@ -50,18 +52,20 @@ QByteArray infoBytes(const ScanRequest& request)
 // The native names of the new record's files, and their removal on cancel or failure.
 struct RecordFiles
 {
-    QByteArray info, work, list, tree;
+    QByteArray info, work, list, tree, fingerprints;
 
     RecordFiles(const ScanRequest& r)
         : info(QFile::encodeName(r.database.recordFile(r.recordPath, ".i"))),
           work(QFile::encodeName(r.database.recordFile(r.recordPath, ".t.tmp"))),
           list(QFile::encodeName(r.database.recordFile(r.recordPath, ".f"))),
-          tree(QFile::encodeName(r.database.recordFile(r.recordPath, ".t")))
+          tree(QFile::encodeName(r.database.recordFile(r.recordPath, ".t"))),
+          fingerprints(
+              QFile::encodeName(r.database.recordFile(r.recordPath, copies::kFingerprintSuffix)))
     {
     }
     void removeAll() const
     {
-        for (const QByteArray* path : {&info, &work, &list, &tree})
+        for (const QByteArray* path : {&info, &work, &list, &tree, &fingerprints})
             ::unlink(path->constData());
     }
 };
@@ -89,6 +93,7 @@ private:
     bool writeInfo();
     bool walkFolders();
     bool listFolders();
+    ScanOutcome fingerprintFiles();
     bool writeTree();
     ScanOutcome cancel();
     ScanOutcome fail(const QByteArray& fallbackPath);
@@ -119,6 +124,10 @@ ScanOutcome Scan::run()
     progress.setValue(20);
     if (!listFolders())
         return m_context.failed() ? fail(m_files.list) : cancel();
+    if (m_request.fingerprint && !m_request.foldersOnly) {
+        if (const ScanOutcome outcome = fingerprintFiles(); outcome != ScanOutcome::Complete)
+            return outcome;
+    }
 
     progress.setStatus(0, QStringLiteral("Cleaning up..."));
     progress.setStatus(1, QString());
@@ -218,6 +227,31 @@ bool Scan::listFolders()
     if (!out.close())
         return m_context.fail(out.error(), m_files.list);
     return !progress.stopRequested();
+}
+
+ScanOutcome Scan::fingerprintFiles()
+{
+    copies::FingerprintPassRequest pass;
+    pass.fileList = m_files.list;
+    pass.workFile = m_files.work;
+    pass.sideFile = m_files.fingerprints;
+    const DatabaseFolder& database = m_request.database;
+    pass.previousFileList = database.recordFile(m_request.recordPath, ".f.old");
+    pass.previousSideFile = database.recordFile(m_request.recordPath, copies::kFingerprintSuffix) +
+                            QStringLiteral(".old");
+    const copies::FingerprintPassResult result = copies::fingerprintFiles(pass, m_context.progress);
+    switch (result.end) {
+    case copies::FingerprintPassResult::End::Stopped:
+        return cancel();
+    case copies::FingerprintPassResult::End::Failed:
+        m_context.fail(result.error, result.errorPath);
+        return fail(m_files.fingerprints);
+    case copies::FingerprintPassResult::End::Done:
+        break;
+    }
+    if (result.unreadable > 0 && m_request.reportUnreadable)
+        copies::reportUnreadable(m_context.prompt, result.unreadable);
+    return ScanOutcome::Complete;
 }
 
 bool Scan::writeTree()

@@ -17,6 +17,11 @@ struct ScanRequest
     QString sourcePath; // absolute native folder ending with "/"
     bool foldersOnly = false;
     int attributeMask = 6; // 2 adds hidden names, 4 system entries, 6 both
+    // Reads every file for its fingerprint into the record's side file (not for folders
+    // only). The backups of a record being replaced lend the fingerprints of unchanged files.
+    bool fingerprint = false;
+    // Says how many files could not be read for their fingerprints, when any.
+    bool reportUnreadable = true;
 };
 
 enum class ScanOutcome

@@ -20,12 +20,14 @@ struct RecordFile
 // is the only place that names them: loading, backups during an update, rename, move and
 // delete all take their files from here, so a new side file needs one line below.
 inline constexpr RecordFile kRecordFiles[] = {
-    {".i", true}, // info: makes the record a record; source, free space, date, flag
-    {".t", true}, // tree: one folder key a line
-    {".f", true}, // file list: folder lines and file lines
+    {".i", true},   // info: makes the record a record; source, free space, date, flag
+    {".t", true},   // tree: one folder key a line
+    {".f", true},   // file list: folder lines and file lines
+    {".fp", false}, // fingerprints of the file list's files, when the disk was read for them
 };
 
 inline constexpr char kInfoSuffix[] = ".i";
+inline constexpr char kFingerprintSuffix[] = ".fp";
 
 // The order a move takes: from the file list on, wrapping round to the info and tree files.
 inline QList<RecordFile> recordFilesInMoveOrder()

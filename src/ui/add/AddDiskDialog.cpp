@@ -7,6 +7,7 @@
 #include "comments/CommentStore.h"
 #include "common/Twips.h"
 #include "config/Settings.h"
+#include "copies/FingerprintFile.h"
 #include "scan/DiskCataloguer.h"
 #include "store/Database.h"
 #include "store/DatabaseView.h"
@@ -30,8 +31,10 @@ namespace {
 const QString kNoCatalogue = QStringLiteral("<no catalogue>");
 
 constexpr int kWidth = 7200;
-constexpr int kIdleHeight = 4020;
-constexpr int kScanHeight = 5160;
+// The fingerprint box below the disk name frame adds a line to both heights.
+constexpr int kExtraLine = 300;
+constexpr int kIdleHeight = 4020 + kExtraLine;
+constexpr int kScanHeight = 5160 + kExtraLine;
 
 // The catalogue folders in the order the file system lists them; "." is the pseudo-catalogue.
 QStringList catalogueItems(const DatabaseFolder& folder)
@@ -106,11 +109,14 @@ void AddDiskDialog::buildControls()
         place(new QPushButton(QStringLiteral("&Help"), this), "cmdHelp", 5880, 1050, 1200, 375);
     m_ok->setDefault(true);
 
+    m_fingerprint = place(new QCheckBox(QStringLiteral("Fingerprint file contents (slower)"), this),
+                          "chkFingerprint", 240, 3975, 5400, 255);
+
     // Below the first height: shown when the dialog grows for a scan.
-    m_status = place(new QLabel(this), "labStatus", 120, 4080, 6960, 255);
-    m_status2 = place(new QLabel(this), "labStatus2", 120, 4380, 6960, 255);
+    m_status = place(new QLabel(this), "labStatus", 120, 4080 + kExtraLine, 6960, 255);
+    m_status2 = place(new QLabel(this), "labStatus2", 120, 4380 + kExtraLine, 6960, 255);
     m_status2->setTextFormat(Qt::PlainText);
-    m_bar = place(new QProgressBar(this), "ProgressBar", 120, 4710, 6960, 285);
+    m_bar = place(new QProgressBar(this), "ProgressBar", 120, 4710 + kExtraLine, 6960, 285);
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
     m_bar->setTextVisible(false);
@@ -137,6 +143,11 @@ void AddDiskDialog::fillLists()
     m_diskList->setCurrentIndex(-1);
     m_path->setText(m_settings.defaultLocation);
     m_onlyDirs->setChecked(m_settings.treeOnly);
+    m_fingerprint->setChecked(m_settings.fingerprint);
+    // A folders-only disk has no fingerprints.
+    m_fingerprint->setEnabled(!m_onlyDirs->isChecked());
+    connect(m_onlyDirs, &QCheckBox::toggled, m_fingerprint,
+            [this](bool foldersOnly) { m_fingerprint->setEnabled(!foldersOnly); });
     if (m_database.disks().count() == 0) {
         m_existingDisk->setEnabled(false);
         m_diskList->setEnabled(false);
@@ -162,6 +173,9 @@ void AddDiskDialog::setUpdateDisk(int index)
     setWindowTitle(QStringLiteral("Update a disk"));
     if (disk.foldersOnly)
         m_onlyDirs->setChecked(true);
+    // A disk that has fingerprints keeps them unless the user says otherwise.
+    if (fileExists(m_database.folder().recordFile(disk.path, copies::kFingerprintSuffix)))
+        m_fingerprint->setChecked(true);
 }
 
 void AddDiskDialog::browse()
@@ -243,9 +257,9 @@ void AddDiskDialog::closeEvent(QCloseEvent* event)
 
 void AddDiskDialog::setInputEnabled(bool enabled)
 {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_browse, m_ok, m_volumeName, m_folderName, m_help,
-                                         m_newDisk, m_existingDisk, m_diskName, m_diskList})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_browse, m_ok, m_volumeName, m_folderName,
+                                                      m_help, m_newDisk, m_existingDisk, m_diskName,
+                                                      m_diskList, m_fingerprint})
         w->setEnabled(enabled);
 }
 
@@ -260,6 +274,7 @@ void AddDiskDialog::catalogue()
     input.catalogue = m_catalogues->currentText();
     input.existingItem = m_diskList->currentText();
     input.foldersOnly = m_onlyDirs->isChecked();
+    input.fingerprint = m_fingerprint->isChecked() && !input.foldersOnly;
     input.attributeMask = m_settings.attributeMask;
 
     DiskCataloguer cataloguer(m_database, m_prompt);

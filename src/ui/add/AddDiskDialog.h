@@ -68,6 +68,7 @@ private:
     QLineEdit* m_path = nullptr;
     QPushButton* m_browse = nullptr;
     QCheckBox* m_onlyDirs = nullptr;
+    QCheckBox* m_fingerprint = nullptr;
     QComboBox* m_catalogues = nullptr;
     QRadioButton* m_newDisk = nullptr;
     QLineEdit* m_diskName = nullptr;

@@ -13,30 +13,35 @@ class Startup;
 
 namespace dovrin::ui {
 
+class CopiesWindow;
 class MainWindow;
 class SearchWindow;
 
 // What the menu commands work on: the main window, the loaded database, the start-up's
-// settings and program folder, and the one prompt. It also owns the search window between
-// its uses, so a command that changes keys can close it first.
+// settings and program folder, and the one prompt. It also owns the search and copies windows
+// between their uses, so a command that changes keys can close them first.
 struct CommandContext
 {
     MainWindow& window;
     Database& database;
     Startup& startup;
     Prompt& prompt;
-    QPointer<SearchWindow> search;
+    QPointer<SearchWindow> search = {};
+    QPointer<CopiesWindow> copies = {};
 
     Settings& settings() const;
-    // Unloads the search window, whose results could point at keys that are about to change.
+    // Unloads the search and copies windows, whose results could point at keys that are about
+    // to change.
     void unloadSearchWindow();
+    // The copies window, made on first use; its close box unloads it.
+    CopiesWindow& copiesWindow();
 };
 
 // Plugs every menu group's commands into the window. Each group lives in its own file,
 // named after its menu.
 void installCommands(CommandContext& context);
 
-void installToolsCommands(CommandContext& context);     // Tools: search, options
+void installToolsCommands(CommandContext& context);     // Tools: search, copies, options
 void installCatalogueCommands(CommandContext& context); // Catalogue
 void installDiskCommands(CommandContext& context);      // Disk: new, update, ...
 void installFileCommands(CommandContext& context);      // File: run, copy

@@ -2,6 +2,9 @@
 #include "add/AddDiskDialog.h"
 #include "add/MainWindowDiskBrowser.h"
 #include "common/Prompt.h"
+#include "config/Settings.h"
+#include "copies/CopiesWindow.h"
+#include "copies/VerifyWindow.h"
 #include "mainwindow/CatalogueChooser.h"
 #include "mainwindow/CatalogueTree.h"
 #include "mainwindow/MainWindow.h"
@@ -89,6 +92,42 @@ void updateDisk(CommandContext& context, int index)
     dialog.exec();
 }
 
+namespace {
+
+int selectedDisk(CommandContext& context)
+{
+    return context.database.findDisk(selectedKey(context));
+}
+
+// "Files only on this disk": the copies window, filled with them at once.
+void showOnlyOn(CommandContext& context)
+{
+    const int disk = selectedDisk(context);
+    if (disk == 0)
+        return;
+    CopiesWindow& copies = context.copiesWindow();
+    copies.setOnlyOnDisk(disk);
+    copies.show();
+    copies.find();
+    if (copies.isVisible())
+        copies.exec();
+}
+
+void verifyDisk(CommandContext& context)
+{
+    const int disk = selectedDisk(context);
+    if (disk == 0)
+        return;
+    VerifyWindow verify(context.database, disk, context.settings().attributeMask, context.prompt,
+                        &context.window, &context.window);
+    verify.setWindowModality(Qt::ApplicationModal);
+    verify.show();
+    if (verify.verify() && verify.exec() == VerifyWindow::UpdateRequested)
+        updateDisk(context, disk);
+}
+
+} // namespace
+
 void installDiskCommands(CommandContext& context)
 {
     MainWindow& window = context.window;
@@ -99,6 +138,8 @@ void installDiskCommands(CommandContext& context)
     window.setCommand(QStringLiteral("mnuUpdateDisk"), [&] {
         updateDisk(context, context.database.findDisk(selectedKey(context)));
     });
+    window.setCommand(QStringLiteral("mnuOnlyOnDisk"), [&] { showOnlyOn(context); });
+    window.setCommand(QStringLiteral("mnuVerifyDisk"), [&] { verifyDisk(context); });
 }
 
 } // namespace dovrin::ui

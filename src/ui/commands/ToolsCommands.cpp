@@ -1,5 +1,7 @@
 #include "Commands.h"
 #include "HelpPage.h"
+#include "copies/CopiesResultsModel.h"
+#include "copies/CopiesWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "options/OptionsDialog.h"
 #include "reports/PrintJob.h"
@@ -25,6 +27,17 @@ void showSearch(CommandContext& context)
         context.search->setStatusText(QString());
 }
 
+// "Find copies...": the copies window, looking for every group of copies.
+void showCopies(CommandContext& context)
+{
+    CopiesWindow& copies = context.copiesWindow();
+    if (copies.onlyOnDisk() != 0) {
+        copies.setOnlyOnDisk(0);
+        copies.results()->clear();
+    }
+    copies.exec();
+}
+
 void showOptions(CommandContext& context)
 {
     OptionsDialog dialog(context.settings(), context.database.folder(), context.prompt,
@@ -37,6 +50,7 @@ void showOptions(CommandContext& context)
 void installToolsCommands(CommandContext& context)
 {
     context.window.setCommand(QStringLiteral("mnuSearch"), [&] { showSearch(context); });
+    context.window.setCommand(QStringLiteral("mnuCopies"), [&] { showCopies(context); });
     context.window.setCommand(QStringLiteral("mnuOptions"), [&] { showOptions(context); });
 }
 

@@ -238,18 +238,29 @@ RowOrder KeyedListModel::sortedOrder(RowOrder order, int column, ColumnSort kind
             sorted[i] = order[size_t(items[i].position)];
         return sorted;
     };
+    RowOrder sorted;
     switch (kind) {
     case ColumnSort::Text:
-        return textKeys(column).sorted(order, ascending);
+        sorted = textKeys(column).sorted(order, ascending);
+        break;
     case ColumnSort::Value:
-        return sortOn([&](int record) {
+        sorted = sortOn([&](int record) {
             const double value = recordValue(record, column);
             return std::isnan(value) ? -HUGE_VAL : value; // a total order for the sort
         });
+        break;
     case ColumnSort::Date:
-        return sortOn([&](int record) { return recordDate(record, column).seconds(); });
+        sorted = sortOn([&](int record) { return recordDate(record, column).seconds(); });
+        break;
+    default:
+        return order;
     }
-    return order;
+    // Grouped rows sort within their group: the groups keep their order, each in the
+    // column's order, which a stable sort by group alone leaves in place.
+    if (isGrouped())
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [this](int a, int b) { return recordGroup(a) < recordGroup(b); });
+    return sorted;
 }
 
 void KeyedListModel::applyOrder(RowOrder order)
@@ -315,7 +326,10 @@ void KeyedListModel::recordsAppended(int count)
     const CollationKeys& keys = textKeys(m_sortKey);
     for (int record = first; record < first + count; ++record) {
         // After the rows that sort equal to it, as a list control inserts.
+        const bool grouped = isGrouped();
         const auto at = std::upper_bound(m_order.begin(), m_order.end(), record, [&](int a, int b) {
+            if (grouped && recordGroup(a) != recordGroup(b))
+                return recordGroup(a) < recordGroup(b);
             const int c = keys.compare(a, b);
             return ascending ? c < 0 : c > 0;
         });

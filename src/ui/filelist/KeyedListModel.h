@@ -99,6 +99,10 @@ protected:
     virtual RecordDateTime recordDate(int record, int column) const;
     // The record whose key is `key`, or -1; by default a walk over every record.
     virtual int recordOfKey(const QString& key) const;
+    // A list of groups keeps the rows of a group together, the groups in ascending order, and
+    // its sorts order the rows within each group. By default there are no groups.
+    virtual bool isGrouped() const { return false; }
+    virtual int recordGroup(int record) const { return 0; }
 
     // Around replacing every record: the rows then show in record order (text-sorted when
     // sorted is on).

@@ -39,7 +39,8 @@ constexpr int kPaneSpacing = 4;
 
 // The disk items whose enabling follows the tree's selection.
 const char* const kSelectedDiskItems[] = {"mnuDeleteDisk", "mnuRenameDisk",    "mnuDiskInfo",
-                                          "mnuUpdateDisk", "mnuMoveDiskToCat", "mnuTextFile"};
+                                          "mnuUpdateDisk", "mnuMoveDiskToCat", "mnuTextFile",
+                                          "mnuOnlyOnDisk", "mnuVerifyDisk"};
 
 bool isDiskTag(const QString& tag)
 {
@@ -124,6 +125,7 @@ void MainWindow::buildMenus()
 
     QMenu* tools = addMenu("mnuTools", QStringLiteral("&Tools"));
     addItem(tools, "mnuSearch", QStringLiteral("&Search"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    addItem(tools, "mnuCopies", QStringLiteral("Find copies..."));
     addItem(tools, "mnuUnsort", QStringLiteral("Unsort the file list"));
     addItem(tools, "mnuOptions", QStringLiteral("&Options"), QKeySequence(Qt::CTRL | Qt::Key_O));
     addItem(tools, "mnuPrint", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -157,6 +159,9 @@ void MainWindow::buildMenus()
             QKeySequence(Qt::CTRL | Qt::Key_M));
     addItem(disk, "mnuTextFile", QStringLiteral("&Export selected disk to text file"));
     addItem(disk, "mnuDiskInfo", QStringLiteral("Dis&k info"));
+    addSeparator(disk, "mnuSplitCopies");
+    addItem(disk, "mnuOnlyOnDisk", QStringLiteral("Files only on this disk"));
+    addItem(disk, "mnuVerifyDisk", QStringLiteral("&Verify against the disk..."));
     connect(disk, &QMenu::aboutToShow, this, &MainWindow::diskMenuOpening);
 
     QMenu* file = addMenu("mnuRC", QStringLiteral("&File"));
@@ -355,6 +360,7 @@ void MainWindow::toolsMenuOpening()
     const bool hasNodes = m_tree->topLevelItemCount() > 0;
     enableWired(QStringLiteral("mnuTextAll"), hasNodes);
     enableWired(QStringLiteral("mnuSearch"), hasNodes);
+    enableWired(QStringLiteral("mnuCopies"), hasNodes);
     enableWired(QStringLiteral("mnuPrint"), hasNodes);
 }
 

@@ -107,6 +107,8 @@ QWidget* OptionsDialog::buildGeneralPage()
                      120, 645, 5400, 285);
     m_system = place(new QCheckBox(QStringLiteral("Catalogue system files"), page), "chkSystem",
                      120, 1050, 5400, 285);
+    m_fingerprint = place(new QCheckBox(QStringLiteral("Fingerprint file contents (slower)"), page),
+                          "chkFingerprint", 120, 1455, 5400, 285);
     return page;
 }
 
@@ -171,6 +173,7 @@ void OptionsDialog::load()
     m_desktopPath->setText(m_settings.desktopPath);
     m_databasePath->setText(m_settings.databasePath);
     m_treeCat->setChecked(m_settings.treeOnly);
+    m_fingerprint->setChecked(m_settings.fingerprint);
     m_hidden->setChecked(maskShowsHidden(m_settings.attributeMask));
     m_system->setChecked(maskShowsSystem(m_settings.attributeMask));
     m_extensions->addItems(ExtensionList::readLines(m_database));
@@ -270,6 +273,7 @@ void OptionsDialog::accept()
     m_settings.defaultLocation = m_defaultLocationPath->text();
     m_settings.desktopPath = m_desktopPath->text();
     m_settings.treeOnly = m_treeCat->isChecked();
+    m_settings.fingerprint = m_fingerprint->isChecked();
     m_settings.databasePath = m_databasePath->text();
     m_settings.attributeMask = attributeMaskFor(m_hidden->isChecked(), m_system->isChecked());
 

@@ -62,6 +62,7 @@ private:
     QTabBar* m_tabs = nullptr;
     QList<QWidget*> m_pages;
     QCheckBox* m_treeCat = nullptr;
+    QCheckBox* m_fingerprint = nullptr;
     QCheckBox* m_hidden = nullptr;
     QCheckBox* m_system = nullptr;
     QLabel* m_defaultLocationPath = nullptr;

@@ -1,16 +1,13 @@
 #include "SearchWindow.h"
 
 #include "BusyCursor.h"
+#include "OpenResult.h"
 #include "SearchResultsModel.h"
 #include "common/Progress.h"
 #include "common/Twips.h"
-#include "mainwindow/CatalogueTree.h"
-#include "mainwindow/MainWindow.h"
 #include "search/SearchTexts.h"
 #include "search/TextMatcher.h"
 #include "store/Database.h"
-#include "store/DatabaseView.h"
-#include "store/Keys.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -281,23 +278,8 @@ void SearchWindow::openResult(int row)
     if (statusText().startsWith(QLatin1String("Se")) || row < 0 || row >= m_model->rowCount())
         return;
     const QString key = m_model->key(row);
-    const QString diskKey = keys::disk(key);
-    const QString folderKey = keys::parent(key);
-    if (m_mainWindow)
-        m_mainWindow->selectRowLater(key);
     hide();
-    if (!m_mainWindow || diskKey.isEmpty())
-        return;
-    CatalogueTree* tree = m_mainWindow->tree();
-    QTreeWidgetItem* disk = tree->node(diskKey);
-    if (!disk)
-        return;
-    if (CatalogueTree::tagOf(disk) == tags::kDisk)
-        m_mainWindow->readDiskTree(diskKey);
-    if (!tree->node(folderKey))
-        return;
-    tree->selectNode(folderKey);
-    m_mainWindow->fillFileList(folderKey);
+    openResultInMainWindow(m_mainWindow, key);
 }
 
 void SearchWindow::closeEvent(QCloseEvent* event)

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Fingerprinting a tree of 2 GB in 20,000 files, warm cache, RUNS interleaved turns, medians:
+#  - `dovrin-cli catalogue SRC NAME --fingerprint` (a new disk each time) against
+#    `find SRC -type f -print0 | xargs -0 xxhsum -H2 > /dev/null`: limit 1.0x, target 0.6x;
+#  - the same disk catalogued again with fingerprints over the unchanged tree (its unchanged
+#    files keep their fingerprints) against a catalogue without them: limit 1.2x.
+#
+#   bench/fingerprint.sh       (BUILD=build, WORK=/tmp/dovrin-bench, FILES=20000, MB=2048, RUNS=5)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD=${BUILD:-build}
+WORK=${WORK:-/tmp/dovrin-bench}
+FILES=${FILES:-20000}
+MB=${MB:-2048}
+RUNS=${RUNS:-5}
+CLI="$BUILD/bin/dovrin-cli"
+
+for tool in xxhsum /usr/bin/time; do
+  if ! command -v "$tool" >/dev/null; then
+    sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq xxhash time >/dev/null
+  fi
+done
+SRC="$WORK/content-$FILES-$MB"
+if [ ! -f "$SRC.done" ]; then
+  rm -rf "$SRC"
+  mkdir -p "$WORK"
+  "$BUILD/bench/gen_content_tree" "$SRC" "$FILES" "$MB" >&2
+  touch "$SRC.done"
+fi
+DB=$(mktemp -d "$WORK/db.XXXXXX")
+TIMES=$(mktemp -d)
+trap 'rm -rf "$DB" "$TIMES"' EXIT
+
+measure() { # measure NAME COMMAND...: appends the wall-clock seconds to $TIMES/NAME
+  local name=$1; shift
+  /usr/bin/time -o "$TIMES/one" -f '%e' bash -c "$*" >/dev/null 2>&1
+  cat "$TIMES/one" >>"$TIMES/$name"
+}
+median() { sort -n "$TIMES/$1" |
+  awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+fresh() { rm -f "$DB"/Fresh.*; "$CLI" --database "$DB" catalogue "$SRC" Fresh --fingerprint; }
+xxh() { find "$SRC" -type f -print0 | xargs -0 xxhsum -H2 >/dev/null; }
+plain() { rm -f "$DB"/Plain.*; "$CLI" --database "$DB" catalogue "$SRC" Plain; }
+again() { "$CLI" --database "$DB" catalogue "$SRC" Kept --overwrite --fingerprint; }
+# The timed commands run in a shell of their own under /usr/bin/time.
+export CLI DB SRC
+export -f fresh xxh plain again
+
+echo "load: $(uptime | sed 's/.*load average/load average/')"
+# Warm the cache; the disk that is catalogued again starts with its fingerprints.
+xxh; fresh; plain; again
+echo "side file: $(head -n 2 "$DB/Kept.fp" | tr -d '\r' | tr '\n' ' ')($(($(wc -l <"$DB/Kept.fp") - 2)) fingerprints)"
+
+for ((i = 1; i <= RUNS; i++)); do
+  measure fresh fresh
+  measure xxh xxh
+  measure plain plain
+  measure again again
+done
+f=$(median fresh); x=$(median xxh); p=$(median plain); a=$(median again)
+echo "tree: $SRC ($FILES files, $MB MB), $RUNS interleaved runs, warm cache, $(nproc) cores"
+echo "median: catalogue --fingerprint ${f}s, xxhsum -H2 ${x}s, catalogue ${p}s, again --fingerprint ${a}s"
+awk -v f="$f" -v x="$x" -v p="$p" -v a="$a" 'BEGIN {
+  printf "ratio fingerprinting / xxhsum:           %.2f (limit 1.0, target 0.6)\n", f / x
+  printf "ratio again with fingerprints / plain:   %.2f (limit 1.2)\n", a / p }'
+echo "load: $(uptime | sed 's/.*load average/load average/')"

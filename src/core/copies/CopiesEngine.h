@@ -1,0 +1,100 @@
+#pragma once
+
+#include "CopyKey.h"
+#include "common/DisplayFormat.h"
+#include "search/SearchRow.h"
+#include "store/DatabaseFolder.h"
+
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QString>
+#include <vector>
+
+namespace dovrin {
+class DiskTable;
+class Progress;
+} // namespace dovrin
+
+namespace dovrin::copies {
+
+struct CopiesQuery
+{
+    Criterion criterion = Criterion::NameAndSize;
+    qint64 minimumSize = 0; // smaller files are left out
+    // 0: every group of copies. A disk's table index: that disk's files that have no copy on
+    // another disk, in file order (a copy on the same disk does not count).
+    int onlyOnDisk = 0;
+};
+
+// Where the rows go. Rows of a group of copies carry the group's number, counted from 0 in the
+// order the groups are given; the rows of "only on" are all of group 0.
+class CopiesSink
+{
+public:
+    virtual ~CopiesSink() = default;
+    virtual void clear() = 0;
+    virtual void addRow(const search::SearchRow& row, int group) = 0;
+};
+
+struct CopiesSummary
+{
+    qint64 groups = 0;
+    qint64 files = 0;
+    qint64 bytes = 0;              // in extra copies; for "only on", of the files listed
+    qint64 withoutFingerprint = 0; // files the content criterion left out
+};
+
+// Finds the copies among the files of every loaded disk: each disk's file-list file is read
+// once into a table of 16-byte keys, the keys are sorted in 256 buckets, and only the files
+// whose keys meet another's are read again and compared exactly. Runs on the caller's thread
+// and lets the caller act through the progress every few milliseconds; a stop request is seen
+// at the next of those points.
+class CopiesEngine
+{
+public:
+    enum class End
+    {
+        Completed,
+        Stopped
+    };
+
+    CopiesEngine(const DatabaseFolder& folder, const DiskTable& disks,
+                 const QLocale& locale = QLocale());
+    ~CopiesEngine();
+
+    End run(const CopiesQuery& query, CopiesSink& sink, Progress& progress);
+    void requestStop() { m_stop = true; }
+    bool isRunning() const { return m_running; }
+    const CopiesSummary& summary() const { return m_summary; }
+    // The status text the last run ended with.
+    QString summaryText() const;
+
+private:
+    struct Entry;
+    struct Found;
+    class Reader;
+
+    void readDisks();
+    void findCandidates(std::vector<Entry>& candidates);
+    void materialize(std::vector<Entry>& candidates, std::vector<Found>& found);
+    void emitGroups(std::vector<Found>& found);
+    void emitOnlyOn(const std::vector<Found>& found);
+    bool pause(); // lets the caller act now and then; true when the run must stop
+    void showReading(int disk);
+
+    DatabaseFolder m_folder;
+    const DiskTable& m_disks;
+    search::UpperCaser m_caser;
+    DisplayFormat m_format;
+    CopiesQuery m_query;
+    CopiesSink* m_sink = nullptr;
+    Progress* m_progress = nullptr;
+    std::vector<std::vector<Entry>> m_buckets;
+    CopiesSummary m_summary;
+    QElapsedTimer m_sinceYield;
+    bool m_stop = false;
+    bool m_stopped = false;
+    bool m_running = false;
+};
+
+} // namespace dovrin::copies

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "search/TextMatcher.h"
+#include "store/RecordDateTime.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <cstdint>
+
+namespace dovrin::copies {
+
+// What makes two files copies of each other. Empty files never are, and folders are not
+// compared.
+enum class Criterion
+{
+    NameAndSize,     // equal names without regard to letter case, equal sizes
+    NameSizeAndDate, // ... and equal modified date-times
+    Content,         // equal sizes and fingerprints, whatever the names
+};
+
+// Folds names as the search compares them (upper-cased by the user's locale), so that two
+// names are equal without regard to letter case exactly when their folded forms are equal.
+class NameFolder
+{
+public:
+    explicit NameFolder(const search::UpperCaser& caser) : m_caser(caser) {}
+
+    // The folded name as UTF-8; ASCII names are folded byte by byte into `scratch`.
+    QByteArrayView fold(QByteArrayView name, QByteArray& scratch) const;
+
+private:
+    const search::UpperCaser& m_caser;
+};
+
+// A 64-bit hash of a folded name with its size and, when it counts, its date. Files whose keys
+// differ are never copies; files whose keys are equal are compared exactly afterwards.
+uint64_t nameKey(QByteArrayView foldedName, qint64 size, RecordDateTime modified, bool withDate);
+
+} // namespace dovrin::copies
