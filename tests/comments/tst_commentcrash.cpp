@@ -19,7 +19,7 @@ using namespace dovrin;
 namespace {
 
 constexpr int kKeys = 2000;
-constexpr int kKills = 100;
+constexpr int kKills = 200;
 constexpr int kCommentsEach = 1000;
 const char* const kWriterVariable = "DOVRIN_COMMENT_WRITER";
 const char* const kSetterVariable = "DOVRIN_COMMENT_SETTER"; // folder;prefix

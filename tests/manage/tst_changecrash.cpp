@@ -24,7 +24,7 @@ using namespace dovrin;
 // one of its comments under its key and nothing left of it anywhere else.
 namespace {
 
-constexpr int kKills = 120;
+constexpr int kKills = 240;
 constexpr int kComments = 50;
 const char* const kChildVariable = "DOVRIN_CHANGE_CHILD"; // the database folder
 const char* const kDeleteVariable = "DOVRIN_CHANGE_DELETE";
