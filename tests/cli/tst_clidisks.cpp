@@ -1,5 +1,5 @@
+#include "Fixtures.h"
 #include "TestFiles.h"
-#include "UiTestDatabase.h"
 
 #include <QDir>
 #include <QProcess>
@@ -16,6 +16,8 @@ class TestCliDisks : public QObject
 private Q_SLOTS:
     void listsSample();
     void managesCataloguesAndDisks();
+    void refusedArguments_data();
+    void refusedArguments();
 };
 
 void TestCliDisks::managesCataloguesAndDisks()
@@ -93,6 +95,75 @@ void TestCliDisks::listsSample()
     QVERIFY(
         errors.contains(QLatin1String("Incompatible: Disk .\\Old is not in the correct format")));
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("Broken.i"))));
+}
+
+// Each command with a wrong count of arguments or a bad option: usage on stderr, exit 2,
+// nothing printed or written.
+void TestCliDisks::refusedArguments_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("says");
+    const QString usage = QStringLiteral("sage");
+    const QStringList rows[] = {
+        {"catalogues", "x"},
+        {"new-catalogue"},
+        {"new-catalogue", "A", "B"},
+        {"rename-catalogue", "Holidays"},
+        {"delete-catalogue"},
+        {"delete-disk"},
+        {"rename-disk", "Holidays/Photos"},
+        {"move-disk", "Holidays/Photos"},
+        {"update-disk"},
+        {"catalogue", "/"},
+        {"catalogue", "/", "D", "--bogus"},
+        {"catalogue", "/", "D", "--catalogue"},
+        {"catalogue", "/", "D", "--attributes", "3"},
+        {"catalogue", "/", "D", "--attributes"},
+        {"comment"},
+        {"comment", "K", "T", "X"},
+        {"comments", "A", "B"},
+        {"search"},
+        {"search", "name", "a", "b"},
+        {"search", "sideways", "a"},
+        {"export", "Loose"},
+        {"export", "--all"},
+        {"export", "--all", "Loose", "OUT"},
+        {"print", "list"},
+        {"print", "tree", "--pdf", "OUT/p.pdf"},
+        {"print", "list", "Loose", "--pdf", "OUT/p.pdf"},
+        {"print", "search", "sideways", "a", "--pdf", "OUT/p.pdf"},
+        {"print", "search", "name", "a", "b", "--pdf", "OUT/p.pdf"},
+        {"print", "search", "name", "a", "--pdf", "OUT/p.pdf", "--font-size", "8"},
+        {"path"},
+        {"copy", "K"},
+    };
+    for (const QStringList& args : rows)
+        QTest::newRow(qPrintable(args.join(u' '))) << args << usage;
+    QTest::newRow("disks x") << QStringList{"disks", "x"} << "takes no arguments";
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << "frobnicate";
+    QTest::newRow("print search without its text")
+        << QStringList{"print", "search", "name", "--pdf", "OUT/p.pdf"} << "No search text!";
+    QTest::newRow("print search with an empty text")
+        << QStringList{"print", "search", "name", "", "--pdf", "OUT/p.pdf"} << "No search text!";
+}
+
+void TestCliDisks::refusedArguments()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    dovrin::test::writeSampleDatabase(dir.path());
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries);
+    QTemporaryDir out;
+    args.replaceInStrings(QStringLiteral("OUT"), out.path());
+    QProcess cli;
+    cli.start(QStringLiteral(DOVRIN_CLI_BINARY), QStringList{"--database", dir.path()} + args);
+    QVERIFY(cli.waitForFinished(30000));
+    const QString errors = QString::fromUtf8(cli.readAllStandardError());
+    QVERIFY2(cli.exitCode() == 2 && errors.contains(says), qPrintable(errors));
+    QCOMPARE(cli.readAllStandardOutput(), QByteArray());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries), before);
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestCliDisks)

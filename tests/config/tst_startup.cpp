@@ -1,3 +1,4 @@
+#include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "config/ConfigFile.h"
@@ -61,15 +62,6 @@ void TestStartup::writeConfig(const QString& databasePath)
 
 namespace {
 
-void writeDisk(const QString& path)
-{
-    test::writeFile(path + QStringLiteral(".i"),
-                    infoFileBytes({QStringLiteral("/media/x/"), QStringLiteral("1.00MB"),
-                                   QStringLiteral("d"), 0}));
-    test::writeFile(path + QStringLiteral(".t"), {});
-    test::writeFile(path + QStringLiteral(".f"), "\":\"\r\n");
-}
-
 } // namespace
 
 void TestStartup::firstStart()
@@ -118,6 +110,9 @@ void TestStartup::databasePath_data()
     QTest::newRow("gone") << "<tmp>/gone/"
                           << "program/"
                           << QStringList{"Database path not found. Using application path."};
+    QTest::newRow("a file") << "<tmp>/db/Disk.i"
+                            << "program/"
+                            << QStringList{"Database path not found. Using application path."};
     QTest::newRow("windows path") << "D:\\Catalogues\\"
                                   << "program/"
                                   << QStringList{
@@ -129,7 +124,7 @@ void TestStartup::databasePath()
     QFETCH(QString, databasePath);
     QFETCH(QString, loaded);
     QFETCH(QStringList, messages);
-    writeDisk(m_dir->path() + QStringLiteral("/db/Disk"));
+    test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
     QDir().mkpath(m_program + QStringLiteral("local"));
     writeConfig(databasePath.replace(QStringLiteral("<tmp>"), m_dir->path()));
 
@@ -159,8 +154,8 @@ void TestStartup::loadChosen()
     QFETCH(QString, chosen);
     QFETCH(bool, reloaded);
     QFETCH(QStringList, messages);
-    writeDisk(m_dir->path() + QStringLiteral("/db/Disk"));
-    writeDisk(m_program + QStringLiteral("Home"));
+    test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
+    test::writeRecord(m_program + QStringLiteral("Home"), test::infoBytes());
 
     ScriptedPrompt prompt;
     Startup startup(prompt, m_program, lockPath());
@@ -184,8 +179,8 @@ void TestStartup::loadChosen()
 
 void TestStartup::loadDefaultFailureKeepsDatabase()
 {
-    writeDisk(m_dir->path() + QStringLiteral("/db/Disk"));
-    writeDisk(m_dir->path() + QStringLiteral("/other/Other"));
+    test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
+    test::writeRecord(m_dir->path() + QStringLiteral("/other/Other"), test::infoBytes());
     writeConfig(m_dir->path() + QStringLiteral("/db/"));
 
     ScriptedPrompt prompt;

@@ -1,4 +1,4 @@
-#include "../search/SearchFixture.h"
+#include "Fixtures.h"
 #include "RecordingProgress.h"
 #include "TestFiles.h"
 #include "copies/CopiesEngine.h"

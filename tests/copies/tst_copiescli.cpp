@@ -1,5 +1,4 @@
-#include "../scan/ScanTestTree.h"
-#include "../search/SearchFixture.h"
+#include "Fixtures.h"
 #include "TestFiles.h"
 
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "../scan/ScanTestTree.h"
+#include "Fixtures.h"
 #include "RecordingProgress.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"

@@ -162,6 +162,12 @@ private Q_SLOTS:
             << "OOY"
             << "Copy 'gone.txt'|File not found|Question" << true << ""
             << "";
+        QTest::newRow("a folder where the file was")
+            << "Games\\Saves"
+            << ""
+            << "OOY"
+            << "Copy 'Saves'|File not found|Question" << true << ""
+            << "";
         QTest::newRow("folder") << "Games\\Saves\\"
                                 << ""
                                 << "O"

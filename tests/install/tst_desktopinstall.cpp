@@ -1,4 +1,4 @@
-#include "UiTestDatabase.h"
+#include "Fixtures.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
+#include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
-#include "UiTestDatabase.h"
 #include "comments/CommentStore.h"
 #include "manage/DiskChanges.h"
 #include "store/Database.h"

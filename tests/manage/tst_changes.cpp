@@ -1,6 +1,6 @@
+#include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
-#include "UiTestDatabase.h"
 #include "comments/CommentStore.h"
 #include "common/FileLock.h"
 #include "manage/CatalogueChanges.h"
@@ -14,6 +14,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace dovrin;
 
@@ -198,6 +201,14 @@ void TestChanges::commands_data()
     QTest::newRow("rename disk taken")
         << "renameDisk" << photos << "Videos"
         << "" << refused << "Unable to rename the disk" << kRecords << kComments << 1;
+    const QString busy = QStringLiteral("The disk Holidays\\Photos is being catalogued by another "
+                                        "Dovrin process. Try again when it has finished.");
+    QTest::newRow("delete disk being catalogued")
+        << "deleteDisk" << photos << "yes"
+        << "lock:Holidays/Photos.i" << failed << busy << kRecords << kComments << 1;
+    QTest::newRow("rename disk being updated")
+        << "renameDisk" << photos << "Pics"
+        << "lock:Holidays/Photos.i.old" << failed << busy << kRecords << kComments << 1;
     QTest::newRow("move to no catalogue")
         << "moveDisk" << photos << ".\\"
         << "" << done << "" << QStringList{".\\Loose", ".\\Photos", "Holidays\\Videos"}
@@ -243,7 +254,23 @@ void TestChanges::commands()
     QTemporaryDir dir;
     const QString root = dir.path();
     writeDatabase(root);
-    if (setup.endsWith(u'/'))
+    // A scan in another process holds its record's info file (or its backup) locked.
+    struct Held
+    {
+        int fd = -1;
+        ~Held()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } held;
+    if (setup.startsWith(u"lock:")) {
+        const QString file = root + u'/' + setup.sliced(5);
+        if (!QFile::exists(file))
+            test::writeFile(file, "old");
+        held.fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+        QCOMPARE(::flock(held.fd, LOCK_EX), 0);
+    } else if (setup.endsWith(u'/'))
         QDir().mkpath(root + u'/' + setup);
     else if (setup.contains(u"/.") || setup.endsWith(QLatin1String(".fp")))
         test::writeFile(root + u'/' + setup, "fingerprints\r\n");
@@ -338,6 +365,7 @@ void TestChanges::parse_data()
     QTest::newRow("delete") << formatPendingChange(kDelete) << true;
     QTest::newRow("catalogue") << formatPendingChange(kRename) << true;
     QTest::newRow("LF line ends") << edited("\r\n", "\n") << true;
+    QTest::newRow("one-letter disk") << edited(".\\Photos", ".\\P") << true;
     QTest::newRow("cut short") << move.chopped(2) << false;
     QTest::newRow("no end") << edited("end\r\n", "") << false;
     QTest::newRow("parent folder") << edited(".\\Photos", "..\\Photos") << false;

@@ -79,7 +79,7 @@ private Q_SLOTS:
     void listingFollowsTheLocale_data()
     {
         QTest::addColumn<QString>("locale");
-        for (const char* name : {"en_US", "de_DE", "fr_FR", "en_IN", "ar_EG", "C"})
+        for (const char* name : {"de_DE", "en_IN", "ar_EG"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
 

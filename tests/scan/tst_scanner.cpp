@@ -1,10 +1,11 @@
+#include "Fixtures.h"
 #include "RecordingProgress.h"
-#include "ScanTestTree.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "scan/LocalTime.h"
 #include "scan/Scanner.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fcntl.h>
@@ -37,6 +38,7 @@ private Q_SLOTS:
     void cancelLeavesNothing_data();
     void cancelLeavesNothing();
     void unreadableFolder();
+    void pathsPastTheSystemLimit();
     void largeTrees_data();
     void largeTrees();
     void folderGoneDuringWalk();
@@ -347,6 +349,31 @@ void TestScanner::unreadableFolder()
     QCOMPARE(m_prompt.titles(), QStringList{"Problem"});
     QCOMPARE(record(".t"), QByteArray(":\\closed\r\n:\\open\r\n"));
     QVERIFY(record(".f").contains("\":\\closed\"\r\n\":\\open\"\r\n\"f\","));
+}
+
+void TestScanner::pathsPastTheSystemLimit()
+{
+    // 24 folders of 200 characters, one inside the other, made relative to their parent
+    // because their full paths are too long for the system calls.
+    const QByteArray name(200, 'd');
+    int fd = ::open(QFile::encodeName(m_source).constData(), O_RDONLY | O_DIRECTORY);
+    for (int depth = 0; depth < 24; ++depth) {
+        QCOMPARE(::mkdirat(fd, name.constData(), 0755), 0);
+        const int child = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = child;
+    }
+    const int file = ::openat(fd, "deepest.txt", O_WRONLY | O_CREAT, 0644);
+    QCOMPARE(::write(file, "abc", 3), 3);
+    ::close(file);
+    ::close(fd);
+
+    const ScanOutcome outcome = scan();
+    QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), m_source}); // too deep for Qt
+    QCOMPARE(outcome, ScanOutcome::Complete);
+    QCOMPARE(record(".t").count("\r\n"), 24);
+    const QByteArray deepest = QByteArray(":") + ("\\" + name).repeated(24);
+    QVERIFY(record(".f").contains("\"" + deepest + "\"\r\n\"deepest.txt\",3,"));
 }
 
 // Folders whose files are examined in several pieces, and more folders than wait for the

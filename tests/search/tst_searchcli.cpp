@@ -1,4 +1,4 @@
-#include "SearchFixture.h"
+#include "Fixtures.h"
 #include "TestFiles.h"
 
 #include <QProcess>
@@ -31,7 +31,8 @@ void TestSearchCli::initTestCase()
     DiskTable disks;
     test::addDisk(folder, disks, QStringLiteral("Holidays\\Photos"), {":\\Games"},
                   {folderLine(":"), fileLine("README", 100),
-                   fileLine("Readme.TXT", 1470716, "#2026-01-31#"), folderLine(":\\Games"),
+                   fileLine("Readme.TXT", 1470716, "#2026-01-31#"),
+                   fileLine("Z\xc3\xbcrich.txt", 5), folderLine(":\\Games"),
                    fileLine("my_README_old.doc", 100000)});
     test::writeComments(folder, {{"Holidays\\Photos\\README", "nice"}});
 }
@@ -69,6 +70,12 @@ void TestSearchCli::rowsThenStatus()
     const QByteArray folders = run({QStringLiteral("dir"), QStringLiteral("games")}, exitCode);
     QCOMPARE(folders, QByteArray("Holidays\\Photos\\Games\\\tGames\tHolidays\\Photos\\\t\t\t\n"
                                  " 1 item(s) found.\n"));
+
+    // A name outside ASCII comes out in UTF-8.
+    QCOMPARE(
+        run({QStringLiteral("whole"), QStringLiteral("ZÜRICH.TXT")}, exitCode),
+        QByteArray("Holidays\\Photos\\Z\xc3\xbcrich.txt\tZ\xc3\xbcrich.txt\tHolidays\\Photos\\\t"
+                   "5\t01/03/2026 10:15:00\t\n 1 item(s) found,   0 KB listed\n"));
 }
 
 void TestSearchCli::noSearchText()
@@ -82,7 +89,7 @@ void TestSearchCli::noSearchText()
 
     const QByteArray all = run({QStringLiteral("all")}, exitCode);
     QCOMPARE(exitCode, 0);
-    QVERIFY(all.endsWith("\n 3 item(s) found.\n"));
+    QVERIFY(all.endsWith("\n 4 item(s) found.\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSearchCli)

@@ -1,5 +1,5 @@
+#include "Fixtures.h"
 #include "RecordingProgress.h"
-#include "SearchFixture.h"
 #include "TestFiles.h"
 #include "search/CommentLookup.h"
 #include "search/ScanKernel.h"
@@ -69,8 +69,15 @@ void TestSearchEngine::initTestCase()
     // A record from Windows: été.doc in Windows-1252.
     addDisk(m_folder, m_disks, QStringLiteral(".\\Misc"), {},
             {folderLine(":"), fileLine("\xe9t\xe9.doc", 5), fileLine("zero.bin", 0),
-             fileLine("big.iso", std::numeric_limits<qint64>::max()),
+             fileLine("Pa\xc5\xbfta", 1),
+             fileLine("o\xef\xac\x83"
+                      "ce",
+                      1),
+             fileLine("\xc4\xb1nk", 1), fileLine("big.iso", std::numeric_limits<qint64>::max()),
              fileLine("bigger.iso", std::numeric_limits<qint64>::max())});
+    // A file list that starts with a blank line holds nothing.
+    addDisk(m_folder, m_disks, QStringLiteral("C\\Blank"), {},
+            {"", folderLine(":"), fileLine("readme.blank", 1)});
     // Loaded, then its record files vanished.
     addDisk(m_folder, m_disks, QStringLiteral("Holidays\\Beach"), {},
             {folderLine(":"), fileLine("readme.gone", 1)});
@@ -107,6 +114,12 @@ void TestSearchEngine::modes_data()
     QTest::newRow("name: ß upper-cases to SS")
         << SearchMode::Name << "strasse"
         << QStringList{games + QStringLiteral("Savestates\\Straße.doc")};
+    QTest::newRow("name: ſ upper-cases to S")
+        << SearchMode::Name << "pasta" << QStringList{QStringLiteral(".\\Misc\\Paſta")};
+    QTest::newRow("name: ﬃ upper-cases to FFI")
+        << SearchMode::Name << "office" << QStringList{QStringLiteral(".\\Misc\\oﬃce")};
+    QTest::newRow("name: ı upper-cases to I")
+        << SearchMode::Name << "ink" << QStringList{QStringLiteral(".\\Misc\\ınk")};
     QTest::newRow("name: folder keys are not names")
         << SearchMode::Name << "Games" << QStringList{};
     QTest::newRow("extension after the last dot")
@@ -119,7 +132,7 @@ void TestSearchEngine::modes_data()
         << SearchMode::Extension << "profile" << QStringList{games + ".profile"};
     QTest::newRow("whole name") << SearchMode::Whole << "readme" << QStringList{p + "README"};
     QTest::newRow("start of the name")
-        << SearchMode::Start << "read" << QStringList{p + "README", p + "Readme.TXT"};
+        << SearchMode::Start << "readme" << QStringList{p + "README", p + "Readme.TXT"};
     QTest::newRow("start is not any part") << SearchMode::Start << "eadme" << QStringList{};
     QTest::newRow("folder name with its backslash")
         << SearchMode::Folder << "saves\\" << QStringList{games + "Saves\\", games + "OldSaves\\"};
@@ -237,7 +250,7 @@ void TestSearchEngine::emptyText()
 
     QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
              SearchEngine::End::Completed);
-    QCOMPARE(rows.rows.size(), 15);
+    QCOMPARE(rows.rows.size(), 18);
     QVERIFY(engine.listAll());
 }
 
@@ -305,8 +318,8 @@ void TestSearchEngine::stopCommandFromTheWindow()
              SearchEngine::End::Stopped);
     QCOMPARE(shownBeforeStop,
              (QStringList{"Clearing previous search...", "Searching...",
-                          "Searching, 0 found so far... (Currently searching disk 1 of 3)",
-                          "Searching, 2 found so far... (Currently searching disk 1 of 3)"}));
+                          "Searching, 0 found so far... (Currently searching disk 1 of 4)",
+                          "Searching, 2 found so far... (Currently searching disk 1 of 4)"}));
     QCOMPARE(progress.statuses[0].last(), QStringLiteral("Aborted. 2 item(s) found."));
     QVERIFY(!engine.isRunning());
     // The flag is cleared: the next search runs to its end.

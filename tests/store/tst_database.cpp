@@ -1,3 +1,4 @@
+#include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "store/Database.h"
@@ -28,13 +29,6 @@ QStringList listingOrder(const QString& folder)
     if (dir)
         closedir(dir);
     return names;
-}
-
-void writeRecord(const QString& path, const QByteArray& info)
-{
-    test::writeFile(path + QStringLiteral(".i"), info);
-    test::writeFile(path + QStringLiteral(".t"), {});
-    test::writeFile(path + QStringLiteral(".f"), "\":\"\r\n");
 }
 
 const QByteArray kGoodInfo = "25\r\nE:\\\r\n1.00MB\r\nd\r\n 0 \r\n";
@@ -146,9 +140,9 @@ void TestDatabase::corruptQuestion_data()
 void TestDatabase::corruptQuestion()
 {
     QFETCH(PromptAnswer, answer);
-    writeRecord(m_root + QStringLiteral("Holidays/Before"), kGoodInfo);
-    writeRecord(m_root + QStringLiteral("Holidays/After"), kGoodInfo);
-    writeRecord(m_root + QStringLiteral("Holidays/Photos"), kGoodInfo);
+    test::writeRecord(m_root + QStringLiteral("Holidays/Before"), kGoodInfo);
+    test::writeRecord(m_root + QStringLiteral("Holidays/After"), kGoodInfo);
+    test::writeRecord(m_root + QStringLiteral("Holidays/Photos"), kGoodInfo);
     QFile::remove(m_root + QStringLiteral("Holidays/Photos.f"));
 
     ScriptedPrompt prompt;
@@ -185,8 +179,8 @@ void TestDatabase::badInfoFiles()
 {
     QFETCH(QByteArray, info);
     QFETCH(QString, title);
-    writeRecord(m_root + QStringLiteral("Good"), kGoodInfo);
-    writeRecord(m_root + QStringLiteral("Bad"), info);
+    test::writeRecord(m_root + QStringLiteral("Good"), kGoodInfo);
+    test::writeRecord(m_root + QStringLiteral("Bad"), info);
     ScriptedPrompt prompt;
     MemoryTree tree;
     Database db(prompt, &tree);
@@ -205,7 +199,7 @@ void TestDatabase::undecodableNames()
     for (const char* name : {"caf\xe9.i", "caf\xe9.t", "caf\xe9.f", "notes\xe9.txt"})
         fclose(fopen(root + name, "w"));
     QVERIFY(mkdir(root + "Cat\xe9", 0700) == 0);
-    writeRecord(m_root + QStringLiteral("Good/ok"), kGoodInfo);
+    test::writeRecord(m_root + QStringLiteral("Good/ok"), kGoodInfo);
     ScriptedPrompt prompt;
     Database db(prompt);
     db.load(DatabaseFolder(m_root));
@@ -230,7 +224,7 @@ void TestDatabase::countTextAndRemoval()
     db.load(DatabaseFolder(m_root));
     QCOMPARE(db.diskCountText(), QStringLiteral(" 0 disks catalogued"));
     for (const char* name : {"A", "B", "C"}) {
-        writeRecord(m_root + QStringLiteral("Cat/") + QLatin1String(name), kGoodInfo);
+        test::writeRecord(m_root + QStringLiteral("Cat/") + QLatin1String(name), kGoodInfo);
         QVERIFY(db.addDisk(QStringLiteral("Cat\\") + QLatin1String(name) + u'\\'));
         if (db.disks().count() == 1)
             QCOMPARE(db.diskCountText(), QStringLiteral(" 1 disk catalogued"));
@@ -248,14 +242,15 @@ void TestDatabase::limits()
 {
     // 1001 disks at the top and more in a catalogue: 1000 load, one message.
     for (int i = 0; i < 1001; ++i)
-        writeRecord(m_root + QStringLiteral("D%1").arg(i), kGoodInfo);
-    writeRecord(m_root + QStringLiteral("Cat/Late"), kGoodInfo);
+        test::writeRecord(m_root + QStringLiteral("D%1").arg(i), kGoodInfo);
+    test::writeRecord(m_root + QStringLiteral("Cat/Late"), kGoodInfo);
     ScriptedPrompt prompt;
     MemoryTree tree;
     Database db(prompt, &tree);
     db.load(DatabaseFolder(m_root));
     QCOMPARE(db.disks().count(), DiskTable::kCapacity);
     QCOMPARE(prompt.titles(), QStringList{"Too many disks"});
+    QVERIFY(!db.addDisk(QStringLiteral("Cat\\Late\\")));
     QVERIFY(tree.find(QStringLiteral("Cat\\")) &&
             tree.childKeys(QStringLiteral("Cat\\")).isEmpty());
 

@@ -67,6 +67,7 @@ void TestRecordText::dateTimeRejects_data()
     QTest::newRow("letters") << QByteArray("#yesterday#");
     QTest::newRow("trailing junk") << QByteArray("#2026-01-01 10:00:00x#");
     QTest::newRow("year past nine digits") << QByteArray("#99999999999-01-01#");
+    QTest::newRow("three-digit month") << QByteArray("#2026-001-01#");
 }
 
 void TestRecordText::dateTimeRejects()
@@ -182,6 +183,8 @@ void TestRecordText::decoding_data()
     QTest::newRow("windows-1252") << QByteArray("Z\xfcrich \x80") << QStringLiteral("Zürich €");
     QTest::newRow("overlong is not utf-8") << QByteArray("\xc0\xaf") << QStringLiteral("À¯");
     QTest::newRow("truncated") << QByteArray("ab\xe2\x82") << QStringLiteral("abâ‚");
+    QTest::newRow("smallest of two and three bytes")
+        << QByteArray("\xc2\x80\xe0\xa0\x80") << QStringLiteral("\u0080\u0800");
     QTest::newRow("byte order mark kept")
         << QByteArray("\xef\xbb\xbfname") << QChar(0xFEFF) + QStringLiteral("name");
 }

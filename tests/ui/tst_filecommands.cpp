@@ -1,8 +1,9 @@
 #include "BuildInfo.h"
 #include "FakeDesktop.h"
+#include "Fixtures.h"
+#include "FolderChooser.h"
 #include "MessageBoxPrompt.h"
 #include "TestFiles.h"
-#include "UiTestDatabase.h"
 #include "commands/Commands.h"
 #include "config/Settings.h"
 #include "config/Startup.h"
@@ -118,6 +119,7 @@ private Q_SLOTS:
         m_startup.reset();
         const int unanswered = MessageBoxPrompt::pendingAnswers();
         MessageBoxPrompt::resetTestHooks();
+        platform::FolderChooser::resetTestHooks();
         for (QTemporaryDir* dir : {&m_dir, &m_programDir, &m_real}) {
             QDir(dir->path()).removeRecursively();
             QDir().mkpath(dir->path());
@@ -167,6 +169,39 @@ private Q_SLOTS:
                      QFile::encodeName(disk() + QStringLiteral("/readme.txt")));
     }
 
+    void copyARow_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("copied"); // in the target folder
+        QTest::newRow("first row, a folder, to a chosen folder") << "Holidays\\Photos\\Games\\"
+                                                                 << "mnuHCopyto"
+                                                                 << "Copy 'Games'"
+                                                                 << "Games/Saves/.hidden";
+        QTest::newRow("file to the desktop") << "Holidays\\Photos\\readme.txt"
+                                             << "mnuHCopytoDesktop"
+                                             << "Copy 'readme.txt' to desktop"
+                                             << "readme.txt";
+    }
+
+    void copyARow()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, command);
+        QFETCH(QString, title);
+        QFETCH(QString, copied);
+        const QString target = m_real.filePath(QStringLiteral("target")) + u'/';
+        QVERIFY(QDir().mkpath(target));
+        m_startup->settings().desktopPath = target;
+        platform::FolderChooser::setNextFolder(target);
+        MessageBoxPrompt::setNextAnswer(PromptAnswer::Ok);
+        QVERIFY(list()->selectKey(key));
+        m_window->action(command)->trigger();
+        QCOMPARE(MessageBoxPrompt::answeredRequests().first().title, title);
+        QTRY_VERIFY(QFile::exists(target + copied)); // a folder is copied in the background
+    }
+
     void folderRowOpensInTheTree()
     {
         QVERIFY(list()->selectKey(QStringLiteral("Holidays\\Photos\\Games\\")));
@@ -186,7 +221,6 @@ private Q_SLOTS:
         const QByteArray guide =
             QFile::encodeName(QCoreApplication::applicationDirPath()) + "/Help.html";
         QTest::newRow("menu") << "mnuHelp" << QString() << guide;
-        QTest::newRow("toolbar") << "cmdHelp" << QString() << guide;
         QTest::newRow("add dialog") << "mnuNewDisk"
                                     << "cmdHelp" << guide;
         QTest::newRow("search window") << "mnuSearch"
@@ -212,32 +246,6 @@ private Q_SLOTS:
         QCOMPARE(m_desktop->arguments(QStringLiteral("browser")),
                  (QList<QByteArray>{QFile::encodeName(m_desktop->path(QStringLiteral("browser"))),
                                     argument}));
-    }
-
-    void webAddressFlashesWithoutABrowser()
-    {
-        QString asked;
-        ui::AboutDialog about([&](const QString& address) {
-            asked = address;
-            return false;
-        });
-        about.show();
-        QLabel* web = about.findChild<QLabel*>(QStringLiteral("labWeb"));
-        auto* timer = about.findChild<QTimer*>(QStringLiteral("FlashTimer"));
-        QTest::mouseClick(web, Qt::LeftButton);
-        QCOMPARE(asked, QString::fromUtf8(build::kMakerWeb));
-        QVERIFY(timer->isActive());
-        QList<int> blues;
-        for (int tick = 0; tick < 8; ++tick) {
-            QMetaObject::invokeMethod(timer, "timeout");
-            blues << web->palette().color(QPalette::WindowText).blue();
-        }
-        QCOMPARE(blues, (QList<int>{128, 255, 128, 255, 128, 255, 255, 255}));
-        QVERIFY(!timer->isActive());
-        QVERIFY(about.isVisible());
-        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("labVersion"))->text(),
-                 ui::AboutDialog::versionText(build::kVersionMajor, build::kVersionMinor));
-        QCOMPARE(ui::AboutDialog::versionText(3, 5), QStringLiteral("Version 3.5 "));
     }
 };
 

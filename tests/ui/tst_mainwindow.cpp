@@ -1,7 +1,7 @@
+#include "Fixtures.h"
 #include "FolderChooser.h"
 #include "MessageBoxPrompt.h"
 #include "TestFiles.h"
-#include "UiTestDatabase.h"
 #include "add/AddDiskDialog.h"
 #include "commands/Commands.h"
 #include "comments/CommentStore.h"
@@ -202,14 +202,6 @@ private Q_SLOTS:
         QCOMPARE(photos->childCount(), 2);
     }
 
-    void expandingADiskWithoutFolders()
-    {
-        QTreeWidgetItem* loose = node(QStringLiteral(".\\Loose\\"));
-        loose->setExpanded(true);
-        QCOMPARE(loose->childCount(), 0);
-        QCOMPARE(CatalogueTree::tagOf(loose), QStringLiteral("DISKIN"));
-    }
-
     void oddTreeFileLinesAreSkipped()
     {
         test::writeFile(m_dir.filePath(QStringLiteral("Holidays/Photos.t")),
@@ -231,14 +223,14 @@ private Q_SLOTS:
         QCOMPARE(tree()->selectedKey(), QStringLiteral("Holidays\\Photos\\"));
     }
 
-    void clickingACatalogueKeepsTheListing()
+    void expandArrowDoesNotList()
     {
+        QTreeWidgetItem* photos = node(QStringLiteral("Holidays\\Photos\\"));
+        const QRect rect = tree()->visualItemRect(photos);
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
-                          centerOf(node(QStringLiteral(".\\Loose\\"))));
-        QCOMPARE(m_window->location(), QStringLiteral("\\Loose\\"));
-        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
-                          centerOf(node(QStringLiteral("Empty\\"))));
-        QCOMPARE(m_window->location(), QStringLiteral("\\Loose\\"));
+                          QPoint(rect.left() - tree()->indentation() / 2, rect.center().y()));
+        QVERIFY(photos->isExpanded());
+        QCOMPARE(m_window->location(), QString());
     }
 
     void clickingNodesListsThem_data()
@@ -343,35 +335,6 @@ private Q_SLOTS:
         file->close();
     }
 
-    void unsortComesAfterASort()
-    {
-        QAction* unsort = m_window->action(QStringLiteral("mnuUnsort"));
-        m_window->fillFileList(QStringLiteral("Holidays\\Photos\\"));
-        QVERIFY(!unsort->isEnabled());
-        ui::ListView* list = m_window->list();
-        list->columnClick(1);
-        list->columnClick(1);
-        QVERIFY(unsort->isEnabled());
-        QCOMPARE(list->listModel()->text(0, 0), QStringLiteral("readme.txt"));
-        tree()->selectNode(QStringLiteral("Holidays\\Photos\\"));
-        unsort->trigger();
-        QVERIFY(!unsort->isEnabled());
-        QCOMPARE(list->listModel()->text(0, 0), QStringLiteral("Games"));
-        QCOMPARE(list->listModel()->text(3, 0), QStringLiteral("setup.exe"));
-    }
-
-    void searchResultRowIsSelectedLater()
-    {
-        m_window->fillFileList(QStringLiteral("Holidays\\Photos\\"));
-        m_window->selectRowLater(QStringLiteral("Holidays\\Photos\\setup.exe"));
-        QVERIFY(!tree()->isEnabled());
-        QVERIFY(!m_window->list()->isEnabled());
-        QTRY_VERIFY(m_window->list()->isEnabled());
-        QVERIFY(tree()->isEnabled());
-        QCOMPARE(m_window->list()->currentKey(), QStringLiteral("Holidays\\Photos\\setup.exe"));
-        QVERIFY(!m_window->findChild<QTimer*>(QStringLiteral("dcTimer"))->isActive());
-    }
-
     void menuEnablingFollowsTheSelection_data()
     {
         QTest::addColumn<QString>("select");
@@ -410,32 +373,6 @@ private Q_SLOTS:
         QVERIFY(m_window->action(QStringLiteral("mnuNewDisk"))->isEnabled());
     }
 
-    void toolsItemsNeedATree()
-    {
-        wireAll();
-        QMenu* tools = m_window->menu(QStringLiteral("mnuTools"));
-        Q_EMIT tools->aboutToShow();
-        QVERIFY(m_window->action(QStringLiteral("mnuSearch"))->isEnabled());
-        m_window->clearTree();
-        Q_EMIT tools->aboutToShow();
-        for (const char* name : {"mnuSearch", "mnuPrint", "mnuTextAll"})
-            QVERIFY2(!m_window->action(QLatin1String(name))->isEnabled(), name);
-        QVERIFY(m_window->action(QStringLiteral("mnuQuit"))->isEnabled());
-    }
-
-    void laterCommandsStartDisabled()
-    {
-        for (const char* name :
-             {"mnuSearch", "mnuUnsort", "mnuOptions", "mnuPrint", "mnuNewDisk", "mnuNewCatalogue",
-              "mnuRCRun", "mnuHelp", "mnuAbout", "cmdNew", "cmdSearch", "cmdAbout"})
-            QVERIFY2(!m_window->action(QLatin1String(name))->isEnabled(), name);
-        QVERIFY(m_window->action(QStringLiteral("cmdDel"))->isEnabled());
-        QCOMPARE(m_window->action(QStringLiteral("cmdDel"))->toolTip(),
-                 QStringLiteral("Delete disk or catalogue"));
-        QCOMPARE(m_window->action(QStringLiteral("mnuHFileComment"))->shortcut(),
-                 QKeySequence(QStringLiteral("Ctrl+E")));
-    }
-
     void rightClickShowsTheNodesMenu_data()
     {
         QTest::addColumn<QString>("key");
@@ -462,15 +399,6 @@ private Q_SLOTS:
         if (menu == QLatin1String("mnuDisk"))
             QVERIFY(m_window->action(QStringLiteral("mnuDiskInfo"))->isEnabled());
         closeMenus();
-    }
-
-    void rightClickOnEmptySpaceDoesNothing()
-    {
-        tree()->clearSelection();
-        rightClick(QPoint(10, tree()->viewport()->height() - 5));
-        QVERIFY(tree()->selectedItems().isEmpty());
-        QVERIFY(!m_window->menu(QStringLiteral("mnuDisk"))->isVisible());
-        QVERIFY(!m_window->menu(QStringLiteral("mnuCatalogue"))->isVisible());
     }
 
     void deleteButton()
@@ -529,68 +457,6 @@ private Q_SLOTS:
         QVERIFY(!bar->isDragging());
     }
 
-    void shrinkingPushesTheSplitterLeft()
-    {
-        m_window->dragSplitter(twipsOf(m_window->centralWidget()->width()) - 1200 - 2900);
-        const int before = m_window->splitterLeft();
-        m_window->resize(m_window->minimumSize());
-        QTRY_COMPARE(m_window->centralWidget()->width(), m_window->minimumWidth());
-        QCOMPARE(m_window->splitterLeft(), twipsOf(m_window->minimumWidth()) - 1000 - 70);
-        QVERIFY(m_window->splitterLeft() < before);
-        QCOMPARE(m_window->list()->width(), ui::toPixelsX(1000 - 130));
-        QCOMPARE(m_window->tree()->width(), ui::toPixelsX(m_window->splitterLeft()));
-    }
-
-    void geometryRoundTripThroughTheConfigFile()
-    {
-        m_window.reset();
-        Settings& settings = m_startup->settings();
-        settings.windowLeft = 1500;
-        settings.windowTop = 900;
-        settings.windowWidth = 9000;
-        settings.windowHeight = 6000;
-        settings.splitterLeft = 2000;
-        settings.columnWidth2 = 1500;
-        m_window = std::make_unique<MainWindow>(*m_startup, *m_database, m_prompt);
-        bool shutDown = false;
-        m_window->setShutdown([&] { shutDown = true; });
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        const QRect stored(ui::toPixelsX(1500), ui::toPixelsY(900), ui::toPixelsX(9000),
-                           ui::toPixelsY(6000));
-        QCOMPARE(m_window->geometry(), stored);
-        QCOMPARE(m_window->splitterLeft(), 2000);
-        QCOMPARE(m_window->list()->columnWidthPixels(1), ui::toPixelsX(1500));
-
-        // Closed maximised, the normal geometry is what is kept.
-        m_window->dragSplitter(150);
-        m_window->list()->setColumnWidthPixels(3, 300);
-        m_window->showMaximized();
-        QTRY_VERIFY(m_window->width() > stored.width());
-        m_window->close();
-        QVERIFY(shutDown);
-        m_window.reset();
-
-        Startup next(m_prompt, m_programDir.path() + u'/',
-                     m_programDir.filePath(QStringLiteral("lock2")));
-        QVERIFY(next.loadSettings());
-        QCOMPARE(next.settings().windowLeft, 1500);
-        QCOMPARE(next.settings().windowTop, 900);
-        QCOMPARE(next.settings().windowWidth, 9000);
-        QCOMPARE(next.settings().windowHeight, 6000);
-        QCOMPARE(next.settings().splitterLeft, 2150);
-        // Columns left alone keep their widths to the digit, the widened Modified one too.
-        QCOMPARE(next.settings().columnWidth1, 1709.858);
-        QCOMPARE(next.settings().columnWidth2, 1500.0);
-        QCOMPARE(next.settings().columnWidth3, 1301.102);
-        QCOMPARE(next.settings().columnWidth4, double(twipsOf(300)));
-        MainWindow reopened(next, *m_database, m_prompt);
-        reopened.setShutdown([] {});
-        QCOMPARE(reopened.geometry(), stored);
-        QCOMPARE(reopened.list()->columnWidthPixels(3), 300);
-        QVERIFY(!reopened.isMaximized());
-    }
-
     void diskInformation_data()
     {
         QTest::addColumn<QString>("key");
@@ -601,9 +467,6 @@ private Q_SLOTS:
         QTest::newRow("folders only")
             << "Holidays\\Videos\\"
             << QStringList{"1", "N/A", "N/A", "Files were not catalogued for this disk"};
-        QTest::newRow("no folders")
-            << ".\\Loose\\"
-            << QStringList{"0", "1", "10 bytes", "Files were catalogued for this disk"};
         QTest::newRow("empty files")
             << ".\\Zero\\"
             << QStringList{"0", "2", " bytes", "Files were catalogued for this disk"};
@@ -639,56 +502,6 @@ private Q_SLOTS:
         QCOMPARE(disk, key.chopped(1));
         QCOMPARE(shown, values);
         QVERIFY(closed);
-    }
-
-    void loadChosenFolder_data()
-    {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("cancelled") << QString() << QString() << " 3 disks catalogued";
-        QTest::newRow("missing") << "/nonexistent/folder"
-                                 << "Unable to change to directory"
-                                 << " 3 disks catalogued";
-        QTest::newRow("empty folder") << "EMPTY" << QString() << " 0 disks catalogued";
-    }
-
-    void loadChosenFolder()
-    {
-        QFETCH(QString, chosen);
-        QFETCH(QString, message);
-        QFETCH(QString, status);
-        QTemporaryDir empty;
-        FolderChooser::setNextFolder(chosen == QLatin1String("EMPTY") ? empty.path() : chosen);
-        if (!message.isEmpty())
-            MessageBoxPrompt::setNextAnswer(PromptAnswer::Ok);
-        m_window->action(QStringLiteral("mnuLoadDatabase"))->trigger();
-        QCOMPARE(m_window->statusText(1), status);
-        if (!message.isEmpty()) {
-            QCOMPARE(MessageBoxPrompt::answeredRequests().last().text, message);
-            QCOMPARE(MessageBoxPrompt::answeredRequests().last().title,
-                     QStringLiteral("Unknown error"));
-        }
-    }
-
-    void loadDefault()
-    {
-        test::writeDisk(m_programDir.path(), QStringLiteral("One"), {}, "\":\"\n");
-        m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
-        QCOMPARE(m_window->statusText(1), QStringLiteral(" 1 disk catalogued"));
-
-        m_startup->settings().databasePath = QStringLiteral("/nonexistent/db/");
-        MessageBoxPrompt::setNextAnswer(PromptAnswer::Ok);
-        m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
-        QCOMPARE(MessageBoxPrompt::answeredRequests().last().text,
-                 QStringLiteral("Default database path not found"));
-        QCOMPARE(MessageBoxPrompt::answeredRequests().last().title,
-                 QStringLiteral("Path not found"));
-        QCOMPARE(m_window->statusText(1), QStringLiteral(" 1 disk catalogued"));
-
-        m_startup->settings().databasePath = m_dir.path();
-        m_window->action(QStringLiteral("mnuLoadDefaultDatabase"))->trigger();
-        QCOMPARE(m_window->statusText(1), QStringLiteral(" 3 disks catalogued"));
     }
 
     // Create a catalogue, move a disk into it, rename the disk and the catalogue: the comment

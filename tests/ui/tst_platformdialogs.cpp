@@ -86,20 +86,6 @@ private Q_SLOTS:
         QCOMPARE(int(answer), expected);
     }
 
-    void queuedAnswersSkipTheBox()
-    {
-        MessageBoxPrompt::setNextAnswer(PromptAnswer::No);
-        MessageBoxPrompt::setNextInput(QStringLiteral("typed"));
-        MessageBoxPrompt prompt;
-        QVERIFY(!prompt.yesNo(QStringLiteral("T"), QStringLiteral("Q?"), PromptIcon::Question));
-        QString text = QStringLiteral("old");
-        QVERIFY(prompt.input(QStringLiteral("Edit"), QStringLiteral("Label"), text));
-        QCOMPARE(text, QStringLiteral("typed"));
-        QCOMPARE(MessageBoxPrompt::answeredRequests().size(), 2);
-        QCOMPARE(MessageBoxPrompt::answeredRequests().at(0).text, QStringLiteral("Q?"));
-        QCOMPARE(MessageBoxPrompt::pendingAnswers(), 0);
-    }
-
     void folderChooserAddsSlash_data()
     {
         QTest::addColumn<QString>("chosen");

@@ -136,6 +136,24 @@ private Q_SLOTS:
             QVERIFY2(pdfText(pdf).contains(printed), qPrintable(pdfText(pdf)));
     }
 
+    // A record gone since the dialog opened: the printout stops with a message.
+    void failedPrintoutIsReported()
+    {
+        const QString list = m_database->folder().recordFile(u".\\Photos"_s, ".f");
+        const QByteArray kept = test::readFile(list);
+        QVERIFY(QFile::remove(list));
+        FormPrint dialog(*m_database, m_prompt, nullptr);
+        dialog.show();
+        auto* disks = child<QComboBox>(dialog, u"comDiskList2"_s);
+        const int photos = disks->findText(u".\\Photos"_s);
+        disks->setCurrentIndex(photos);
+        Q_EMIT disks->activated(photos);
+        PrinterChooser::setNextPdfFile(m_out.filePath(u"failed.pdf"_s));
+        child<QPushButton>(dialog, u"cmdJustPrint"_s)->click();
+        test::writeFile(list, kept);
+        QCOMPARE(m_prompt.texts(), QStringList{u"Printing aborted due to unknown error"_s});
+    }
+
     // The list is printed as it stands: its order after a header sort, and the option chosen
     // when printing.
     void searchResultsPrintout_data()

@@ -18,7 +18,6 @@ class TestSearchResultsModel : public QObject
 private Q_SLOTS:
     void initTestCase() { test::pinLocale(); }
     void rowsShowOnPublish();
-    void headerSorts();
     void sortsAsBefore_data();
     void sortsAsBefore();
 };
@@ -37,14 +36,6 @@ SearchRow fileRow(const QString& name, qint64 size, const QString& comment = {})
     row.hasModified = true;
     row.comment = comment;
     return row;
-}
-
-QStringList names(const SearchResultsModel& model)
-{
-    QStringList out;
-    for (int row = 0; row < model.rowCount(); ++row)
-        out.append(model.text(row, SearchResultsModel::NameColumn));
-    return out;
 }
 
 } // namespace
@@ -70,34 +61,6 @@ void TestSearchResultsModel::rowsShowOnPublish()
     QCOMPARE(model.text(1, SearchResultsModel::SizeColumn), QString());
     QCOMPARE(model.key(1), QStringLiteral("Holidays\\Photos\\Games\\"));
     QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("In Folder"));
-}
-
-void TestSearchResultsModel::headerSorts()
-{
-    SearchResultsModel model;
-    QAbstractItemModelTester tester(&model);
-    model.addRow(fileRow(QStringLiteral("b"), 20));
-    model.addRow(fileRow(QStringLiteral("c"), 3));
-    model.addRow(fileRow(QStringLiteral("a"), 100));
-    model.publish();
-
-    model.sortByColumn(SearchResultsModel::NameColumn);
-    QCOMPARE(names(model), (QStringList{"a", "b", "c"}));
-    model.sortByColumn(SearchResultsModel::NameColumn);
-    QCOMPARE(names(model), (QStringList{"c", "b", "a"}));
-    model.sortByColumn(SearchResultsModel::SizeColumn);
-    QCOMPARE(names(model), (QStringList{"c", "b", "a"}));
-    model.sortByColumn(SearchResultsModel::SizeColumn);
-    QCOMPARE(names(model), (QStringList{"a", "b", "c"}));
-
-    // A new search starts unsorted: rows stay in the order added.
-    model.sortByColumn(SearchResultsModel::NameColumn);
-    model.clear();
-    QVERIFY(!model.isSorted());
-    model.addRow(fileRow(QStringLiteral("z"), 1));
-    model.addRow(fileRow(QStringLiteral("y"), 1));
-    model.publish();
-    QCOMPARE(names(model), (QStringList{"z", "y"}));
 }
 
 // The sorts keep the order a list control gives: texts by the locale's collation ignoring

@@ -1,7 +1,6 @@
-#include "../search/SearchFixture.h"
+#include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
-#include "UiTestDatabase.h"
 #include "config/Startup.h"
 #include "filelist/ListView.h"
 #include "mainwindow/CatalogueTree.h"

@@ -1,5 +1,5 @@
+#include "Fixtures.h"
 #include "MessageBoxPrompt.h"
-#include "UiTestDatabase.h"
 #include "commands/Commands.h"
 #include "config/Startup.h"
 #include "filelist/ListView.h"
