@@ -55,13 +55,12 @@ private Q_SLOTS:
         QCOMPARE(model.rowCount(), 0);
         model.publish();
         QCOMPARE(model.rowCount(), 2);
-        QCOMPARE(model.text(0, SearchResultsModel::SizeColumn), QStringLiteral("1,234,567"));
-        QCOMPARE(model.text(0, SearchResultsModel::ModifiedColumn),
-                 QStringLiteral("01/03/2026 10:15:00"));
-        QCOMPARE(model.text(0, SearchResultsModel::CommentColumn), QStringLiteral("nice"));
-        QCOMPARE(model.text(1, SearchResultsModel::SizeColumn), QString());
+        QStringList texts;
+        for (int column = SearchResultsModel::SizeColumn;
+             column <= SearchResultsModel::CommentColumn; ++column)
+            texts << model.text(0, column) << model.text(1, column);
+        QCOMPARE(texts, QStringList({"1,234,567", "", "01/03/2026 10:15:00", "", "nice", ""}));
         QCOMPARE(model.key(1), QStringLiteral("Holidays\\Photos\\Games\\"));
-        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("In Folder"));
     }
 
     void sortsAsBefore_data()
