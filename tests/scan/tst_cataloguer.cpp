@@ -328,9 +328,9 @@ private Q_SLOTS:
     {
         // Names long enough for the file list to pass the writer's 1 MB block.
         const QString source = m_dir.path() + QStringLiteral("/long/");
-        const QString stem(200, u'n');
+        const QString stem(250, u'n');
         makeFolder(source + "sub");
-        for (int i = 0; i < 6000; ++i)
+        for (int i = 0; i < 4000; ++i)
             writeFile(source + "sub/" + stem + QString::number(i), {});
         QCOMPARE(cli({"catalogue", source, "Long"}), 0);
         QVERIFY(QFileInfo(m_db + "Long.f").size() > (1 << 20));
