@@ -10,6 +10,7 @@
 #include "manage/ChangeJournal.h"
 
 #include <QFile>
+#include <unistd.h>
 
 namespace dovrin {
 
@@ -86,7 +87,13 @@ QStringList Database::catalogueFolders()
 
 void Database::loadFolderDisks(const QString& folderPath)
 {
-    for (const FolderEntry& entry : listFolder(m_folder.nativePath(folderPath))) {
+    const QList<FolderEntry> entries = listFolder(m_folder.nativePath(folderPath));
+    QSet<QByteArray> listedFiles;
+    for (const FolderEntry& entry : entries) {
+        if (entry.isFile)
+            listedFiles.insert(entry.rawName);
+    }
+    for (const FolderEntry& entry : entries) {
         // "*.i" exactly: Photos.i.old, Photos.t.tmp and Photos.I are not records.
         if (!entry.isFile || !entry.rawName.endsWith(".i") || !reachable(entry))
             continue;
@@ -99,7 +106,7 @@ void Database::loadFolderDisks(const QString& folderPath)
         }
 
         const QString recordPath = folderPath + diskName;
-        if (!isComplete(recordPath)) {
+        if (!isComplete(recordPath, listedFiles)) {
             // Another process may be moving it right now: its change settles it.
             if (!isNamedByPendingChange(m_folder, recordPath))
                 askDeleteCorrupt(recordPath);
@@ -122,10 +129,15 @@ bool Database::reachable(const FolderEntry& entry)
     return false;
 }
 
-bool Database::isComplete(const QString& recordPath) const
+bool Database::isComplete(const QString& recordPath, const QSet<QByteArray>& listedFiles) const
 {
+    const QByteArray name = QFile::encodeName(keys::lastName(recordPath));
     for (const RecordFile& file : kRecordFiles) {
-        if (file.required && !fileExists(m_folder.recordFile(recordPath, file.suffix)))
+        if (!file.required)
+            continue;
+        if (!listedFiles.contains(name + file.suffix) ||
+            ::access(QFile::encodeName(m_folder.recordFile(recordPath, file.suffix)).constData(),
+                     R_OK) != 0)
             return false;
     }
     return true;

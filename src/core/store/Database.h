@@ -3,6 +3,7 @@
 #include "DatabaseFolder.h"
 #include "DiskTable.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -58,8 +59,9 @@ private:
     QStringList catalogueFolders();
     // False, after a message, when a listed name cannot be opened by its decoded text.
     bool reachable(const FolderEntry& entry);
-    // True when every required record file is there.
-    bool isComplete(const QString& recordPath) const;
+    // True when every required record file is a readable file; listedFiles holds the names of
+    // the folder's regular files, so that only the reads are asked of the system.
+    bool isComplete(const QString& recordPath, const QSet<QByteArray>& listedFiles) const;
     void askDeleteCorrupt(const QString& recordPath);
     // Says once per load that the table is full and which disk was the first left out.
     void reportFull(const QString& firstLeftOut);

@@ -4,7 +4,10 @@
 #include "TextCodec.h"
 
 #include <QFile>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace dovrin {
 
@@ -16,9 +19,27 @@ constexpr qint64 kInfoReadLimit = 64 * 1024;
 
 QByteArray readHead(const QString& nativePath, bool& ok)
 {
-    QFile file(nativePath);
-    ok = file.open(QIODevice::ReadOnly);
-    return ok ? file.read(kInfoReadLimit) : QByteArray();
+    // Plain calls: a database load reads one of these per disk.
+    QByteArray data;
+    const int fd = ::open(QFile::encodeName(nativePath).constData(), O_RDONLY | O_CLOEXEC);
+    ok = fd >= 0;
+    if (!ok)
+        return data;
+    data.resize(kInfoReadLimit);
+    qsizetype filled = 0;
+    while (filled < data.size()) {
+        const ssize_t got = ::read(fd, data.data() + filled, size_t(data.size() - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            ok = false;
+        if (got <= 0)
+            break;
+        filled += got;
+    }
+    ::close(fd);
+    data.truncate(ok ? filled : 0);
+    return data;
 }
 
 // Line 5: a whole number with a blank before and after (" 0 "), 16 bits.
