@@ -45,11 +45,9 @@ private Q_SLOTS:
 
     void edit()
     {
-        QFETCH(QString, current);
-        QFETCH(QString, answer);
-        QFETCH(int, clearAnswer);
-        QFETCH(int, outcome);
-        QFETCH(QString, stored);
+        auto [current, answer, clearAnswer, outcome, stored] =
+            test::fetch<QString, QString, int, int, QString>("current", "answer", "clearAnswer",
+                                                             "outcome", "stored");
         QTemporaryDir dir;
         CommentStore store{DatabaseFolder(dir.path())};
         if (!current.isEmpty())

@@ -63,10 +63,8 @@ private Q_SLOTS:
 
 void TestCommentPurge::purge()
 {
-    QFETCH(QStringList, before);
-    QFETCH(QByteArray, fileList);
-    QFETCH(bool, ok);
-    QFETCH(QStringList, after);
+    auto [before, fileList, ok, after] = test::fetch<QStringList, QByteArray, bool, QStringList>(
+        "before", "fileList", "ok", "after");
     QTemporaryDir dir;
     const DatabaseFolder folder(dir.path());
     CommentStore store(folder);

@@ -94,10 +94,9 @@ private Q_SLOTS:
 
     void operations()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QString, operation);
-        QFETCH(QStringList, arguments);
-        QFETCH(QStringList, after);
+        auto [before, operation, arguments, after] =
+            test::fetch<QStringList, QString, QStringList, QStringList>("before", "operation",
+                                                                        "arguments", "after");
         test::writeFile(storePath(), storeBytes(before));
         CommentStore store{DatabaseFolder(m_dir->path())};
         bool ok = false;
@@ -153,8 +152,7 @@ private Q_SLOTS:
 
     void badLines()
     {
-        QFETCH(QByteArray, badLine);
-        QFETCH(bool, keptByRewrite);
+        auto [badLine, keptByRewrite] = test::fetch<QByteArray, bool>("badLine", "keptByRewrite");
         test::writeFile(storePath(), "\"k\\1\",\"one\"\r\n" + badLine + "\r\n\"k\\2\",\"two\"\n");
         CommentStore store{DatabaseFolder(m_dir->path())};
         QCOMPARE(pairs(store.entries()), (QStringList{"k\\1=one", "k\\2=two"}));
@@ -237,9 +235,8 @@ private Q_SLOTS:
 
     void recovery()
     {
-        QFETCH(bool, storeLeft);
-        QFETCH(QByteArray, storeContent);
-        QFETCH(bool, scratchLeft);
+        auto [storeLeft, storeContent, scratchLeft] =
+            test::fetch<bool, QByteArray, bool>("storeLeft", "storeContent", "scratchLeft");
         const QByteArray complete = storeBytes({"k\\1=one", "k\\2=two"});
         const QString backup = m_dir->filePath(QStringLiteral("FileComments.old"));
         const QString scratch = m_dir->filePath(QStringLiteral("FileComments.new"));

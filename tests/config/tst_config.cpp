@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "config/ConfigFile.h"
@@ -80,11 +81,9 @@ private Q_SLOTS:
 
     void readsGoodFiles()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, windowWidth);
-        QFETCH(double, column1);
-        QFETCH(bool, treeOnly);
-        QFETCH(QString, databasePath);
+        auto [bytes, windowWidth, column1, treeOnly, databasePath] =
+            test::fetch<QByteArray, int, double, bool, QString>("bytes", "windowWidth", "column1",
+                                                                "treeOnly", "databasePath");
         test::writeFile(path(), bytes);
 
         ScriptedPrompt prompt;

@@ -89,9 +89,8 @@ private Q_SLOTS:
 
     void databasePath()
     {
-        QFETCH(QString, databasePath);
-        QFETCH(QString, loaded);
-        QFETCH(QStringList, messages);
+        auto [databasePath, loaded, messages] =
+            test::fetch<QString, QString, QStringList>("databasePath", "loaded", "messages");
         test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
         QDir().mkpath(m_program + QStringLiteral("local"));
         writeConfig(databasePath.replace(QStringLiteral("<tmp>"), m_dir->path()));
@@ -120,9 +119,8 @@ private Q_SLOTS:
 
     void loadChosen()
     {
-        QFETCH(QString, chosen);
-        QFETCH(bool, reloaded);
-        QFETCH(QStringList, messages);
+        auto [chosen, reloaded, messages] =
+            test::fetch<QString, bool, QStringList>("chosen", "reloaded", "messages");
         test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
         test::writeRecord(m_program + QStringLiteral("Home"), test::infoBytes());
 

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestFiles.h"
 #include "comments/CommentStore.h"
 #include "list/FolderListing.h"
@@ -67,8 +68,7 @@ private Q_SLOTS:
 
     void rows()
     {
-        QFETCH(QString, key);
-        QFETCH(QStringList, rows);
+        auto [key, rows] = test::fetch<QString, QStringList>("key", "rows");
         FolderListing listing;
         QVERIFY(listing.read(m_folder, key, CommentStore(m_folder).loadIndex()));
         QCOMPARE(listing.key(), key);
@@ -94,8 +94,7 @@ private Q_SLOTS:
 
     void summary()
     {
-        QFETCH(QString, key);
-        QFETCH(QString, summary);
+        auto [key, summary] = test::fetch<QString, QString>("key", "summary");
         FolderListing listing;
         QVERIFY(listing.read(m_folder, key, CommentIndex()));
         QCOMPARE(listing.summaryText(), summary);
@@ -122,8 +121,7 @@ private Q_SLOTS:
 
     void locationText()
     {
-        QFETCH(QString, key);
-        QFETCH(QString, location);
+        auto [key, location] = test::fetch<QString, QString>("key", "location");
         QCOMPARE(FolderListing::locationText(key), location);
     }
 
@@ -142,8 +140,7 @@ private Q_SLOTS:
 
     void numberOfText()
     {
-        QFETCH(QString, text);
-        QFETCH(double, value);
+        auto [text, value] = test::fetch<QString, double>("text", "value");
         QCOMPARE(sortvalues::numberOfText(text), value);
     }
 
@@ -164,8 +161,7 @@ private Q_SLOTS:
 
     void dateOfText()
     {
-        QFETCH(QString, text);
-        QFETCH(QDateTime, value);
+        auto [text, value] = test::fetch<QString, QDateTime>("text", "value");
         const RecordDateTime date = sortvalues::dateOfText(text);
         QCOMPARE(QDateTime(date.date(), date.time()), value);
     }

@@ -316,8 +316,7 @@ private Q_SLOTS:
 
     void parse()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, valid);
+        auto [bytes, valid] = test::fetch<QByteArray, bool>("bytes", "valid");
         const std::optional<PendingChange> parsed = parsePendingChange(bytes);
         QCOMPARE(parsed.has_value(), valid);
         if (valid)
@@ -352,10 +351,8 @@ private Q_SLOTS:
 
     void loadSettlesWhatAKillLeft()
     {
-        QFETCH(PendingChange, change);
-        QFETCH(QStringList, done);
-        QFETCH(QString, was);
-        QFETCH(QString, now);
+        auto [change, done, was, now] = test::fetch<PendingChange, QStringList, QString, QString>(
+            "change", "done", "was", "now");
         QTemporaryDir dir;
         const QString root = dir.path() + u'/';
         writeDatabase(root);

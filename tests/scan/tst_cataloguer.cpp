@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "RecordingProgress.h"
 #include "ScriptedPrompt.h"
@@ -73,10 +74,8 @@ private Q_SLOTS:
 
     void checks()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, name);
-        QFETCH(bool, existing);
-        QFETCH(QString, message);
+        auto [path, name, existing, message] =
+            test::fetch<QString, QString, bool, QString>("path", "name", "existing", "message");
         Database database(m_prompt);
         database.load(DatabaseFolder(m_db));
         DiskCataloguer cataloguer(database, m_prompt);
@@ -192,8 +191,7 @@ private Q_SLOTS:
 
     void recovery()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QStringList, after);
+        auto [before, after] = test::fetch<QStringList, QStringList>("before", "after");
         std::list<FileLock> held; // "!" marks a file a running scan holds locked
         for (const QString& spec : before) {
             const QString file = m_db + "Holidays/" + spec.section(u'=', 0, 0).remove(u'!');
@@ -273,9 +271,8 @@ private Q_SLOTS:
 
     void commandLine()
     {
-        QFETCH(QStringList, args);
-        QFETCH(int, status);
-        QFETCH(QByteArray, message);
+        auto [args, status, message] =
+            test::fetch<QStringList, int, QByteArray>("args", "status", "message");
         QByteArray err;
         QCOMPARE(cli(args, &err), status);
         QVERIFY2(err.contains(message), err.constData());

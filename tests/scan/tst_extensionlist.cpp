@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestFiles.h"
 #include "scan/ExtensionList.h"
 
@@ -39,8 +40,7 @@ private Q_SLOTS:
 
     void reading()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(QStringList, items);
+        auto [file, items] = test::fetch<QByteArray, QStringList>("file", "items");
         QTemporaryDir dir;
         const DatabaseFolder folder(dir.path());
         QCOMPARE(ExtensionList::read(folder).count(), 0); // missing file: nothing filtered
@@ -66,8 +66,7 @@ private Q_SLOTS:
 
     void rejects()
     {
-        QFETCH(QByteArray, name);
-        QFETCH(bool, rejected);
+        auto [name, rejected] = test::fetch<QByteArray, bool>("name", "rejected");
         const ExtensionList list({"tmp", QString::fromUtf8("\xc3\xa9t\xc3\xa9")});
         QCOMPARE(list.rejects(name), rejected);
     }

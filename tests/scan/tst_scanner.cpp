@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "RecordingProgress.h"
 #include "ScriptedPrompt.h"
@@ -121,8 +122,7 @@ private Q_SLOTS:
 
     void dates()
     {
-        QFETCH(QDateTime, modified);
-        QFETCH(QByteArray, text);
+        auto [modified, text] = test::fetch<QDateTime, QByteArray>("modified", "text");
         makeFile(m_source + "f", "", modified);
         if (QFileInfo(m_source + "f").lastModified() != modified)
             QSKIP("the file system cannot hold this time");
@@ -154,8 +154,7 @@ private Q_SLOTS:
 
     void attributeMask()
     {
-        QFETCH(int, mask);
-        QFETCH(QByteArrayList, files);
+        auto [mask, files] = test::fetch<int, QByteArrayList>("mask", "files");
         makeFile(m_source + ".dotfile");
         makeFile(m_source + "plain");
         makeFile(m_source + ".hid/.inner");
@@ -266,8 +265,7 @@ private Q_SLOTS:
 
     void cancelLeavesNothing()
     {
-        QFETCH(int, yield);
-        QFETCH(bool, answerCancel);
+        auto [yield, answerCancel] = test::fetch<int, bool>("yield", "answerCancel");
         writeFile(m_database + "Extensions.dat", "tmp\r\n");
         for (const char* name : {"a", "b"})
             makeFile(m_source + name + QStringLiteral("/f"));
@@ -340,8 +338,7 @@ private Q_SLOTS:
 
     void largeTrees()
     {
-        QFETCH(int, folders);
-        QFETCH(int, files);
+        auto [folders, files] = test::fetch<int, int>("folders", "files");
         for (int f = 0; f < folders; ++f) {
             const QString folder =
                 m_source + QStringLiteral("d%1/").arg(f % 7) + QStringLiteral("f%1").arg(f);

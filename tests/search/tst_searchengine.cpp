@@ -146,9 +146,8 @@ private Q_SLOTS:
 
     void modes()
     {
-        QFETCH(SearchMode, mode);
-        QFETCH(QString, text);
-        QFETCH(QStringList, keys);
+        auto [mode, text, keys] =
+            test::fetch<SearchMode, QString, QStringList>("mode", "text", "keys");
         test::RowList rows;
         test::RecordingProgress progress;
         QCOMPARE(search(mode, text, rows, progress), SearchEngine::End::Completed);
@@ -175,9 +174,8 @@ private Q_SLOTS:
 
     void endTexts()
     {
-        QFETCH(SearchMode, mode);
-        QFETCH(QString, text);
-        QFETCH(QString, status);
+        auto [mode, text, status] =
+            test::fetch<SearchMode, QString, QString>("mode", "text", "status");
         test::RowList rows;
         test::RecordingProgress progress;
         search(mode, text, rows, progress);
@@ -256,11 +254,9 @@ private Q_SLOTS:
 
     void stopAtYield()
     {
-        QFETCH(SearchMode, mode);
-        QFETCH(QString, text);
-        QFETCH(int, stopAt);
-        QFETCH(int, rowsKept);
-        QFETCH(int, yieldsInAll);
+        auto [mode, text, stopAt, rowsKept, yieldsInAll] =
+            test::fetch<SearchMode, QString, int, int, int>("mode", "text", "stopAt", "rowsKept",
+                                                            "yieldsInAll");
 
         test::RecordingProgress unstopped;
         test::RowList rows;
@@ -417,8 +413,7 @@ private Q_SLOTS:
 
     void workersKeepDiskOrder()
     {
-        QFETCH(SearchMode, mode);
-        QFETCH(int, vanished);
+        auto [mode, vanished] = test::fetch<SearchMode, int>("mode", "vanished");
         ManyDisks data(12, vanished);
         SearchEngine engine(data.folder, data.disks);
         engine.setThreadCount(4);

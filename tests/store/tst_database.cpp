@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
@@ -164,8 +165,7 @@ private Q_SLOTS:
 
     void badInfoFiles()
     {
-        QFETCH(QByteArray, info);
-        QFETCH(QString, title);
+        auto [info, title] = test::fetch<QByteArray, QString>("info", "title");
         test::writeRecord(m_root + QStringLiteral("Good"), kGoodInfo);
         test::writeRecord(m_root + QStringLiteral("Bad"), info);
         ScriptedPrompt prompt;

@@ -58,9 +58,8 @@ private Q_SLOTS:
 
     void infoFile()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, status);
-        QFETCH(QString, source);
+        auto [bytes, status, source] =
+            test::fetch<QByteArray, int, QString>("bytes", "status", "source");
         DiskInfo info;
         info.source = QStringLiteral("untouched");
         QCOMPARE(int(readInfoFile(write(bytes), info)), status);
@@ -136,8 +135,7 @@ private Q_SLOTS:
 
     void fileList()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, items);
+        auto [bytes, items] = test::fetch<QByteArray, QStringList>("bytes", "items");
         const QString path = write(bytes);
         QCOMPARE(readItems<FileListReader>(path), items);
         QCOMPARE(readItems<FileListStream>(path), items);

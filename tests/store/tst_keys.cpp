@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "store/DiskTable.h"
 #include "store/Keys.h"
 
@@ -41,8 +42,7 @@ private Q_SLOTS:
 
     void operations()
     {
-        QFETCH(QString, key);
-        QFETCH(QStringList, expected);
+        auto [key, expected] = test::fetch<QString, QStringList>("key", "expected");
         const QStringList actual{keys::catalogue(key),  keys::catalogueName(key), keys::disk(key),
                                  keys::recordPath(key), keys::diskName(key),      keys::parent(key),
                                  keys::lastName(key)};
@@ -63,8 +63,7 @@ private Q_SLOTS:
 
     void findDisk()
     {
-        QFETCH(QString, key);
-        QFETCH(int, index);
+        auto [key, index] = test::fetch<QString, int>("key", "index");
         DiskTable table;
         table.append({QStringLiteral(".\\Photos"), {}, {}, {}, 0});
         table.append({QStringLiteral("Holidays\\Photos"), {}, {}, {}, 0});
@@ -90,8 +89,7 @@ private Q_SLOTS:
 
 void TestKeys::nameIsValid()
 {
-    QFETCH(QString, name);
-    QFETCH(bool, valid);
+    auto [name, valid] = test::fetch<QString, bool>("name", "valid");
     QCOMPARE(dovrin::nameIsValid(name), valid);
 }
 

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "store/RecordText.h"
 #include "store/TextCodec.h"
 
@@ -32,9 +33,7 @@ private Q_SLOTS:
 
     void dateTimeText()
     {
-        QFETCH(QDate, date);
-        QFETCH(QTime, time);
-        QFETCH(QByteArray, text);
+        auto [date, time, text] = test::fetch<QDate, QTime, QByteArray>("date", "time", "text");
         const auto value = RecordDateTime::fromDateAndTime(date, time);
         QCOMPARE(value.toRecordText(), text);
         const auto parsed = RecordDateTime::parse(text);
@@ -104,9 +103,8 @@ private Q_SLOTS:
 
     void typedFields()
     {
-        QFETCH(QByteArray, data);
-        QFETCH(bool, int16Ok);
-        QFETCH(int, int16);
+        auto [data, int16Ok, int16] =
+            test::fetch<QByteArray, bool, int>("data", "int16Ok", "int16");
         FieldReader r(data);
         qint16 v = -1;
         QCOMPARE(r.readInt16(v), int16Ok);
@@ -151,8 +149,7 @@ private Q_SLOTS:
 
     void reals()
     {
-        QFETCH(double, value);
-        QFETCH(QByteArray, text);
+        auto [value, text] = test::fetch<double, QByteArray>("value", "text");
         QByteArray out;
         write::real(out, value);
         QCOMPARE(out, text);
@@ -180,8 +177,7 @@ private Q_SLOTS:
 
 void TestRecordText::decoding()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
+    auto [bytes, text] = test::fetch<QByteArray, QString>("bytes", "text");
     QCOMPARE(text::decode(bytes), text);
 }
 

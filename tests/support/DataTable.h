@@ -33,4 +33,13 @@ template <typename Row> void rows(std::initializer_list<Row> all)
         QTest::newRow(row.name) << row;
 }
 
+// The current row's values of the named columns, for one structured binding in place of a
+// QFETCH a column:
+//   auto [text, count] = test::fetch<QString, int>("text", "count");
+template <typename... Columns, typename... Names> std::tuple<Columns...> fetch(Names... names)
+{
+    static_assert(sizeof...(Columns) == sizeof...(Names));
+    return {*static_cast<Columns*>(QTest::qData(names, qMetaTypeId<Columns>()))...};
+}
+
 } // namespace dovrin::test
