@@ -1,6 +1,7 @@
 #include "Fixtures.h"
 #include "RecordingProgress.h"
 #include "TestFiles.h"
+#include "TextRows.h"
 #include "copies/CopiesEngine.h"
 #include "copies/FingerprintFile.h"
 
@@ -9,18 +10,6 @@
 
 using namespace dovrin;
 using copies::Criterion;
-
-// Copies by name and size, by date too and by content, and the files only on one disk.
-class TestCopies : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void initTestCase() { test::pinLocale(); }
-    void find_data();
-    void find();
-    void stops();
-};
 
 namespace {
 
@@ -62,117 +51,127 @@ void writeDisks(const DatabaseFolder& folder, DiskTable& disks, const QByteArray
 
 } // namespace
 
-void TestCopies::find_data()
+// Copies by name and size, by date too and by content, and the files only on one disk.
+class TestCopies : public QObject
 {
-    QTest::addColumn<QByteArrayList>("lists");
-    QTest::addColumn<QByteArrayList>("contents");
-    QTest::addColumn<int>("criterion");
-    QTest::addColumn<qint64>("minimumSize");
-    QTest::addColumn<int>("onlyOn");
-    QTest::addColumn<QStringList>("expected");
-    QTest::addColumn<QString>("summary");
+    Q_OBJECT
 
-    const int name = int(Criterion::NameAndSize);
-    const int date = int(Criterion::NameSizeAndDate);
-    const int content = int(Criterion::Content);
-    const QByteArrayList threeDates = {"\":\"|\"d.txt\",7,#2026-01-01#",
-                                       "\":\"|\"D.TXT\",7,#2026-01-02#",
-                                       "\":\"|\"d.txt\",7,#2026-01-01 00:00:00#"};
-    QTest::newRow("letter case") << QByteArrayList{"\":\"|\"X.JPG\",5,#2026-01-01#",
-                                                   "\":\"|\"x.jpg\",5,#2025-01-01#"}
-                                 << QByteArrayList{} << name << qint64(0) << 0
-                                 << QStringList{"0:.\\A\\X.JPG", "0:.\\B\\x.jpg"}
-                                 << " 1 group(s) of copies, 2 file(s), 0 KB in extra copies";
-    QTest::newRow("sizes differ") << QByteArrayList{"\":\"|\"a.txt\",5,", "\":\"|\"a.txt\",6,"}
-                                  << QByteArrayList{} << name << qint64(0) << 0 << QStringList{}
-                                  << " 0 group(s) of copies, 0 file(s), 0 KB in extra copies";
-    QTest::newRow("empty files") << QByteArrayList{"\":\"|\"e\",0,", "\":\"|\"e\",0,"}
-                                 << QByteArrayList{} << name << qint64(0) << 0 << QStringList{}
-                                 << QString();
-    QTest::newRow("name and size")
-        << threeDates << QByteArrayList{} << name << qint64(0) << 0
-        << QStringList{"0:.\\A\\d.txt", "0:.\\B\\D.TXT", "0:.\\C\\d.txt"} << QString();
-    QTest::newRow("same date splits") << threeDates << QByteArrayList{} << date << qint64(0) << 0
-                                      << QStringList{"0:.\\A\\d.txt", "0:.\\C\\d.txt"} << QString();
-    QTest::newRow("same disk, largest extra space first")
-        << QByteArrayList{"\":\"|\"small\",10,|\"big\",3000,|\":\\Sub\"|\"small\",10,",
-                          "\":\"|\"big\",3000,"}
-        << QByteArrayList{} << name << qint64(0) << 0
-        << QStringList{"0:.\\A\\big", "0:.\\B\\big", "1:.\\A\\small", "1:.\\A\\Sub\\small"}
-        << " 2 group(s) of copies, 4 file(s), 3 KB in extra copies";
-    QTest::newRow("accents, old code page")
-        << QByteArrayList{"\":\"|\"\xC3\x89t\xC3\xA9.txt\",4,", "\":\"|\"\xC9T\xC9.TXT\",4,"}
-        << QByteArrayList{} << name << qint64(0) << 0
-        << QStringList{"0:.\\A\\\u00C9t\u00E9.txt", "0:.\\B\\\u00C9T\u00C9.TXT"} << QString();
-    QTest::newRow("minimum size") << QByteArrayList{"\":\"|\"a\",50,|\"b\",200,",
-                                                    "\":\"|\"a\",50,|\"b\",200,"}
-                                  << QByteArrayList{} << name << qint64(100) << 0
-                                  << QStringList{"0:.\\A\\b", "0:.\\B\\b"} << QString();
-    QTest::newRow("only on: same disk copies do not count")
-        << QByteArrayList{"\":\"|\"same\",5,|\"local\",6,|\"e\",0,|\":\\S\"|\"local\",6,|"
-                          "\"other\",9,",
-                          "\":\"|\"SAME\",5,|\"other\",8,|\"e\",0,"}
-        << QByteArrayList{} << name << qint64(0) << 1
-        << QStringList{"0:.\\A\\local", "0:.\\A\\e", "0:.\\A\\S\\local", "0:.\\A\\S\\other"}
-        << " 4 file(s) only on this disk, 0 KB";
-    QTest::newRow("only on: minimum size")
-        << QByteArrayList{"\":\"|\"x\",5,|\"y\",0,", "\":\""} << QByteArrayList{} << name
-        << qint64(1) << 1 << QStringList{"0:.\\A\\x"} << QString();
-    QTest::newRow("only on: nothing")
-        << QByteArrayList{"\":\"|\"x\",5,", "\":\"|\"X\",5,"} << QByteArrayList{} << name
-        << qint64(0) << 1 << QStringList{} << "Every file of this disk is also on another disk.";
-    QTest::newRow("content: renamed between disks")
-        << QByteArrayList{"\":\"|\"a.doc\",3,", "\":\"|\"b.doc\",3,", "\":\"|\"a.doc\",3,"}
-        << QByteArrayList{"abc", "abc", "xyz"} << content << qint64(0) << 0
-        << QStringList{"0:.\\A\\a.doc", "0:.\\B\\b.doc"} << QString();
-    QTest::newRow("content: stale side file, no fingerprint")
-        << QByteArrayList{"\":\"|\"a\",3,", "\":\"|\"b\",3,", "\":\"|\"c\",3,"}
-        << QByteArrayList{"abc", "stale", "-"} << content << qint64(0) << 0 << QStringList{}
-        << " 0 group(s) of copies, 0 file(s), 0 KB in extra copies; 2 file(s) without a "
-           "fingerprint left out";
-    QTest::newRow("content: only on") << QByteArrayList{"\":\"|\"a\",3,|\"b\",3,", "\":\"|\"z\",3,"}
-                                      << QByteArrayList{"abc|abd", "abc"} << content << qint64(0)
-                                      << 1 << QStringList{"0:.\\A\\b"} << QString();
-}
+private Q_SLOTS:
+    void initTestCase() { test::pinLocale(); }
 
-void TestCopies::find()
-{
-    QFETCH(QByteArrayList, lists);
-    QFETCH(QByteArrayList, contents);
-    QFETCH(int, criterion);
-    QFETCH(qint64, minimumSize);
-    QFETCH(int, onlyOn);
-    QFETCH(QStringList, expected);
-    QFETCH(QString, summary);
+private Q_SLOTS:
+    void find_data()
+    {
+        // lists: each disk's file-list lines joined by "|", disks joined by " / "; contents: the
+        // disks' contents as writeDisks takes them, joined by " / "; criterion: N(ame and size),
+        // D(ate too), C(ontent); onlyOn: the disk's number, 0 for copies; expected: "group:key"
+        // rows joined by " "; summary: empty when not checked.
+        for (const char* column :
+             {"lists", "contents", "criterion", "minimumSize", "onlyOn", "expected", "summary"})
+            QTest::addColumn<QString>(column);
+        const char* dates = "\":\"|\"d.txt\",7,#2026-01-01# / \":\"|\"D.TXT\",7,#2026-01-02# / "
+                            "\":\"|\"d.txt\",7,#2026-01-01 00:00:00#";
+        test::addTextRows(
+            {
+                "letter case~\":\"|\"X.JPG\",5,#2026-01-01# / "
+                "\":\"|\"x.jpg\",5,#2025-01-01#~~N~0~0~"
+                "0:.\\A\\X.JPG 0:.\\B\\x.jpg~ 1 group(s) of copies, 2 file(s), 0 KB in extra "
+                "copies",
+                "sizes differ~\":\"|\"a.txt\",5, / \":\"|\"a.txt\",6,~~N~0~0~~"
+                " 0 group(s) of copies, 0 file(s), 0 KB in extra copies",
+                "empty files~\":\"|\"e\",0, / \":\"|\"e\",0,~~N~0~0~~",
+                "same disk, largest extra space first~\":\"|\"small\",10,|\"big\",3000,|\":\\Sub\"|"
+                "\"small\",10, / \":\"|\"big\",3000,~~N~0~0~0:.\\A\\big 0:.\\B\\big 1:.\\A\\small "
+                "1:.\\A\\Sub\\small~ 2 group(s) of copies, 4 file(s), 3 KB in extra copies",
+                "accents, old code page~\":\"|\"\xC3\x89t\xC3\xA9.txt\",4, / "
+                "\":\"|\"%C9T%C9.TXT\",4,~~N~0~0~"
+                "0:.\\A\\\xC3\x89t\xC3\xA9.txt 0:.\\B\\\xC3\x89T\xC3\x89.TXT~",
+                "minimum size~\":\"|\"a\",50,|\"b\",200, / "
+                "\":\"|\"a\",50,|\"b\",200,~~N~100~0~0:.\\A\\b "
+                "0:.\\B\\b~",
+                "only on: same disk copies do not "
+                "count~\":\"|\"same\",5,|\"local\",6,|\"e\",0,|\":\\S\"|"
+                "\"local\",6,|\"other\",9, / "
+                "\":\"|\"SAME\",5,|\"other\",8,|\"e\",0,~~N~0~1~0:.\\A\\local "
+                "0:.\\A\\e 0:.\\A\\S\\local 0:.\\A\\S\\other~ 4 file(s) only on this disk, 0 KB",
+                "only on: minimum size~\":\"|\"x\",5,|\"y\",0, / \":\"~~N~1~1~0:.\\A\\x~",
+                "only on: nothing~\":\"|\"x\",5, / \":\"|\"X\",5,~~N~0~1~~"
+                "Every file of this disk is also on another disk.",
+                "content: renamed between disks~\":\"|\"a.doc\",3, / \":\"|\"b.doc\",3, / "
+                "\":\"|\"a.doc\",3,~"
+                "abc / abc / xyz~C~0~0~0:.\\A\\a.doc 0:.\\B\\b.doc~",
+                "content: stale side file, no fingerprint~\":\"|\"a\",3, / \":\"|\"b\",3, / "
+                "\":\"|\"c\",3,~"
+                "abc / stale / -~C~0~0~~ 0 group(s) of copies, 0 file(s), 0 KB in extra copies; 2 "
+                "file(s) "
+                "without a fingerprint left out",
+                "content: only on~\":\"|\"a\",3,|\"b\",3, / \":\"|\"z\",3,~abc|abd / "
+                "abc~C~0~1~0:.\\A\\b~",
+            },
+            u'~');
+        // Equal names and sizes at three dates: the date criterion splits them.
+        QTest::newRow("name and size") << dates << ""
+                                       << "N"
+                                       << "0"
+                                       << "0"
+                                       << "0:.\\A\\d.txt 0:.\\B\\D.TXT 0:.\\C\\d.txt"
+                                       << "";
+        QTest::newRow("same date splits") << dates << ""
+                                          << "D"
+                                          << "0"
+                                          << "0"
+                                          << "0:.\\A\\d.txt 0:.\\C\\d.txt"
+                                          << "";
+    }
 
-    QTemporaryDir dir;
-    const DatabaseFolder folder(dir.path());
-    DiskTable disks;
-    writeDisks(folder, disks, lists, contents);
-    copies::CopiesEngine engine(folder, disks);
-    GroupList rows;
-    NullProgress progress;
-    const copies::CopiesQuery query{Criterion(criterion), minimumSize, onlyOn};
-    QCOMPARE(engine.run(query, rows, progress), copies::CopiesEngine::End::Completed);
-    QCOMPARE(rows.rows, expected);
-    if (!summary.isEmpty())
-        QCOMPARE(engine.summaryText(), summary);
-}
+    void find()
+    {
+        QFETCH(QString, lists);
+        QFETCH(QString, contents);
+        QFETCH(QString, criterion);
+        QFETCH(QString, minimumSize);
+        QFETCH(QString, onlyOn);
+        QFETCH(QString, expected);
+        QFETCH(QString, summary);
 
-void TestCopies::stops()
-{
-    QTemporaryDir dir;
-    const DatabaseFolder folder(dir.path());
-    DiskTable disks;
-    writeDisks(folder, disks, {"\":\"|\"a\",5,", "\":\"|\"a\",5,"}, {});
-    copies::CopiesEngine engine(folder, disks);
-    GroupList rows;
-    test::RecordingProgress progress;
-    progress.stopAtYield(1);
-    QCOMPARE(engine.run({}, rows, progress), copies::CopiesEngine::End::Stopped);
-    QVERIFY(rows.rows.isEmpty());
-    QVERIFY(engine.summaryText().startsWith(QLatin1String("Stopped.")));
-}
+        QTemporaryDir dir;
+        const DatabaseFolder folder(dir.path());
+        DiskTable disks;
+        auto disksOf = [](const QString& text) {
+            QByteArrayList out;
+            for (const QString& disk : text.split(QStringLiteral(" / "), Qt::SkipEmptyParts))
+                out.append(disk.toUtf8().replace("%C9", "\xC9")); // a byte of an old code page
+            return out;
+        };
+        writeDisks(folder, disks, disksOf(lists), disksOf(contents));
+        copies::CopiesEngine engine(folder, disks);
+        GroupList rows;
+        NullProgress progress;
+        const Criterion kinds[] = {Criterion::NameAndSize, Criterion::NameSizeAndDate,
+                                   Criterion::Content};
+        const copies::CopiesQuery query{kinds[QStringLiteral("NDC").indexOf(criterion)],
+                                        minimumSize.toLongLong(), onlyOn.toInt()};
+        QCOMPARE(engine.run(query, rows, progress), copies::CopiesEngine::End::Completed);
+        QCOMPARE(rows.rows.join(u' '), expected);
+        if (!summary.isEmpty())
+            QCOMPARE(engine.summaryText(), summary);
+    }
+
+    void stops()
+    {
+        QTemporaryDir dir;
+        const DatabaseFolder folder(dir.path());
+        DiskTable disks;
+        writeDisks(folder, disks, {"\":\"|\"a\",5,", "\":\"|\"a\",5,"}, {});
+        copies::CopiesEngine engine(folder, disks);
+        GroupList rows;
+        test::RecordingProgress progress;
+        progress.stopAtYield(1);
+        QCOMPARE(engine.run({}, rows, progress), copies::CopiesEngine::End::Stopped);
+        QVERIFY(rows.rows.isEmpty());
+        QVERIFY(engine.summaryText().startsWith(QLatin1String("Stopped.")));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCopies)
 #include "tst_copies.moc"

@@ -1,7 +1,8 @@
+#include "CliRun.h"
 #include "Fixtures.h"
 #include "TestFiles.h"
+#include "TextRows.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,97 +17,76 @@ class TestCopiesCli : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void commands_data();
-    void commands();
 
 private:
-    int run(const QStringList& args, QByteArray& out, QByteArray& errors);
+    test::CliRun run(const QStringList& args)
+    {
+        return test::runCli(m_dir.path() + QStringLiteral("/db"), args,
+                            QStringLiteral("en_GB.UTF-8"));
+    }
     QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const DatabaseFolder folder(m_dir.path() + QStringLiteral("/db/"));
+        QDir().mkpath(folder.root());
+        DiskTable disks;
+        test::addDisk(folder, disks, QStringLiteral(".\\A"), {},
+                      {folderLine(":"), fileLine("x.jpg", 5000), fileLine("big.iso", 2000000)});
+        test::addDisk(folder, disks, QStringLiteral(".\\B"), {},
+                      {folderLine(":"), fileLine("X.JPG", 5000), fileLine("big.iso", 2000000),
+                       fileLine("other", 7)});
+        // A disk with fingerprints, then one byte of a file changed in place, its time put back.
+        const QString source = m_dir.path() + QStringLiteral("/src/");
+        const QDateTime modified(QDate(2026, 3, 1), QTime(10, 15));
+        test::makeFile(source + QStringLiteral("f.txt"), "hello", modified);
+        QCOMPARE(run({"catalogue", source, "C", "--fingerprint"}).status, 0);
+        test::makeFile(source + QStringLiteral("f.txt"), "hellp", modified);
+    }
+
+    void commands_data()
+    {
+        // args: joined by " "; lines: stdout, each line up to its second tab, joined by "|";
+        // errors: a part of stderr.
+        for (const char* column : {"args", "exitCode", "lines", "errors"})
+            QTest::addColumn<QString>(column);
+        test::addTextRows(
+            {
+                "copies;copies;0;.\\A\\big.iso\tbig.iso|.\\B\\big.iso\tbig.iso||.\\A\\x.jpg\tx.jpg|"
+                ".\\B\\X.JPG\tX.JPG;2 group(s) of copies, 4 file(s), 1,958 KB in extra copies\n",
+                "only-on;only-on ./B;0;.\\B\\other\tother;1 file(s) only on this disk, 0 KB",
+                "only-on, minimum size;only-on .\\B --min-size 8;0;;Every file of this disk is "
+                "also on "
+                "another disk.",
+                "verify;verify ./C;3;damaged\t.\\C\\f.txt;0 missing, 0 new",
+                "verify, disk not there;verify ./A;1;;Please insert volume 'A' in drive "
+                "/media/disk/",
+                "bad size;copies --min-size ten;2;;usage:",
+                "two criteria;copies --same-date --content;2;;usage:",
+                "unknown option;only-on ./A --fast;2;;usage:",
+                "unknown disk;verify Nowhere;2;;there is no disk Nowhere",
+            },
+            u';');
+    }
+
+    void commands()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, exitCode);
+        QFETCH(QString, lines);
+        QFETCH(QString, errors);
+
+        const test::CliRun cli = run(args.split(u' '));
+        QCOMPARE(cli.status, exitCode.toInt());
+        QStringList got;
+        for (const QByteArray& line : cli.out.split('\n'))
+            got.append(QString::fromUtf8(line).section(u'\t', 0, 1));
+        got.removeLast(); // after the last line end
+        QCOMPARE(got.join(u'|'), lines);
+        QVERIFY2(cli.err.contains(errors.toUtf8()), cli.err.constData());
+    }
 };
-
-void TestCopiesCli::initTestCase()
-{
-    const DatabaseFolder folder(m_dir.path() + QStringLiteral("/db/"));
-    QDir().mkpath(folder.root());
-    DiskTable disks;
-    test::addDisk(folder, disks, QStringLiteral(".\\A"), {},
-                  {folderLine(":"), fileLine("x.jpg", 5000), fileLine("big.iso", 2000000)});
-    test::addDisk(folder, disks, QStringLiteral(".\\B"), {},
-                  {folderLine(":"), fileLine("X.JPG", 5000), fileLine("big.iso", 2000000),
-                   fileLine("other", 7)});
-    // A disk with fingerprints, then one byte of a file changed in place, its time put back.
-    const QString source = m_dir.path() + QStringLiteral("/src/");
-    const QDateTime modified(QDate(2026, 3, 1), QTime(10, 15));
-    test::makeFile(source + QStringLiteral("f.txt"), "hello", modified);
-    QByteArray out, errors;
-    QCOMPARE(run({"catalogue", source, "C", "--fingerprint"}, out, errors), 0);
-    test::makeFile(source + QStringLiteral("f.txt"), "hellp", modified);
-}
-
-int TestCopiesCli::run(const QStringList& args, QByteArray& out, QByteArray& errors)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(DOVRIN_CLI_BINARY),
-                  QStringList{QStringLiteral("--database"), m_dir.path() + QStringLiteral("/db")} +
-                      args);
-    if (!process.waitForFinished(30000))
-        return -1;
-    out = process.readAllStandardOutput();
-    errors = process.readAllStandardError();
-    return process.exitCode();
-}
-
-void TestCopiesCli::commands_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QStringList>("lines"); // stdout, each line up to its second tab
-    QTest::addColumn<QString>("errors");    // a part of stderr
-
-    QTest::newRow("copies") << QStringList{"copies"} << 0
-                            << QStringList{".\\A\\big.iso\tbig.iso", ".\\B\\big.iso\tbig.iso", "",
-                                           ".\\A\\x.jpg\tx.jpg", ".\\B\\X.JPG\tX.JPG"}
-                            << "2 group(s) of copies, 4 file(s), 1,958 KB in extra copies\n";
-    QTest::newRow("only-on") << QStringList{"only-on", "./B"} << 0
-                             << QStringList{".\\B\\other\tother"}
-                             << "1 file(s) only on this disk, 0 KB";
-    QTest::newRow("only-on, minimum size")
-        << QStringList{"only-on", ".\\B", "--min-size", "8"} << 0 << QStringList{}
-        << "Every file of this disk is also on another disk.";
-    QTest::newRow("verify") << QStringList{"verify", "./C"} << 3
-                            << QStringList{"damaged\t.\\C\\f.txt"} << "0 missing, 0 new";
-    QTest::newRow("verify, disk not there") << QStringList{"verify", "./A"} << 1 << QStringList{}
-                                            << "Please insert volume 'A' in drive /media/disk/";
-    QTest::newRow("bad size") << QStringList{"copies", "--min-size", "ten"} << 2 << QStringList{}
-                              << "usage:";
-    QTest::newRow("two criteria") << QStringList{"copies", "--same-date", "--content"} << 2
-                                  << QStringList{} << "usage:";
-    QTest::newRow("unknown option")
-        << QStringList{"only-on", "./A", "--fast"} << 2 << QStringList{} << "usage:";
-    QTest::newRow("unknown disk") << QStringList{"verify", "Nowhere"} << 2 << QStringList{}
-                                  << "there is no disk Nowhere";
-}
-
-void TestCopiesCli::commands()
-{
-    QFETCH(QStringList, args);
-    QFETCH(int, exitCode);
-    QFETCH(QStringList, lines);
-    QFETCH(QString, errors);
-
-    QByteArray out, err;
-    QCOMPARE(run(args, out, err), exitCode);
-    QStringList got;
-    for (const QByteArray& line : out.split('\n'))
-        got.append(QString::fromUtf8(line).section(u'\t', 0, 1));
-    got.removeLast(); // after the last line end
-    QCOMPARE(got, lines);
-    QVERIFY2(err.contains(errors.toUtf8()), err.constData());
-}
 
 QTEST_GUILESS_MAIN(TestCopiesCli)
 #include "tst_copiescli.moc"

@@ -1,7 +1,10 @@
+#include "CliRun.h"
 #include "FakeDesktop.h"
+#include "Fixtures.h"
 #include "RegisteredProgram.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "TextRows.h"
 #include "files/CopyItem.h"
 #include "files/RealPath.h"
 #include "store/DiskTable.h"
@@ -9,13 +12,13 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <sys/stat.h>
 
 using namespace dovrin;
+using namespace Qt::StringLiterals;
 using platform::RegisteredProgram;
 
 // Reaching the real disk from a catalogued key: where a file lies; which program the desktop
@@ -122,65 +125,31 @@ private Q_SLOTS:
 
     void copyItem_data()
     {
-        QTest::addColumn<QString>("name"); // below the disk; a folder ends with "\"
-        QTest::addColumn<QString>(
-            "chosen"); // below the target; "-" cancels, "=" the source, "@" desktop
-        QTest::addColumn<QString>("answers"); // O(k), C(ancel), Y(es), N(o)
-        QTest::addColumn<QString>("shown");   // the boxes' titles
-        QTest::addColumn<bool>("update");
-        QTest::addColumn<QString>("copied");  // what the target gains
-        QTest::addColumn<QString>("checked"); // a copy of readme.txt, with its time
-        const QString file = QStringLiteral("Games\\readme.txt");
-        const char* copy = "Copy 'readme.txt'";
-        QTest::newRow("file") << file << ""
-                              << "O" << copy << false << "readme.txt"
-                              << "readme.txt";
-        QTest::newRow("over a file of its name") << file << "over"
-                                                 << "O" << copy << false << ""
-                                                 << "over/readme.txt";
-        QTest::newRow("to the desktop") << file << "@"
-                                        << "O"
-                                        << "Copy 'readme.txt' to desktop" << false << "readme.txt"
-                                        << "readme.txt";
-        QTest::newRow("onto itself") << file << "="
-                                     << "O"
-                                     << "Copy 'readme.txt'|Error" << false << ""
-                                     << "";
-        QTest::newRow("no such folder") << file << "none"
-                                        << "O"
-                                        << "Copy 'readme.txt'|Error" << false << ""
-                                        << "";
-        QTest::newRow("chooser cancelled") << file << "-"
-                                           << "O" << copy << false << ""
-                                           << "";
-        QTest::newRow("question cancelled") << file << ""
-                                            << "C" << copy << false << ""
-                                            << "";
-        QTest::newRow("not found, update")
-            << "Games\\gone.txt"
-            << ""
-            << "OOY"
-            << "Copy 'gone.txt'|File not found|Question" << true << ""
-            << "";
-        QTest::newRow("a folder where the file was")
-            << "Games\\Saves"
-            << ""
-            << "OOY"
-            << "Copy 'Saves'|File not found|Question" << true << ""
-            << "";
-        QTest::newRow("folder") << "Games\\Saves\\"
-                                << ""
-                                << "O"
-                                << "Copy 'Saves'" << false << "Saves/|Saves/.hidden"
-                                << "";
-        QTest::newRow("folder with all in it")
-            << "Games\\"
-            << ""
-            << "O"
-            << "Copy 'Games'" << false
-            << "Games/|Games/.hidden|Games/Empty/|Games/Saves/|Games/Saves/.hidden|Games/link@|"
-               "Games/readme.txt"
-            << "Games/readme.txt";
+        // name: below the disk, a folder ends with "\"; chosen: below the target, "-" cancels,
+        // "=" the source, "@" the desktop; answers: O(k), C(ancel), Y(es), N(o); shown: the
+        // boxes' titles, "*" for "Copy 'readme.txt'"; update: "u" when the disk is offered for
+        // updating; copied: what the target gains; checked: a copy of readme.txt, with its time.
+        for (const char* column :
+             {"name", "chosen", "answers", "shown", "update", "copied", "checked"})
+            QTest::addColumn<QString>(column);
+        test::addTextRows(
+            {
+                "file;Games\\readme.txt;;O;*;;readme.txt;readme.txt",
+                "over a file of its name;Games\\readme.txt;over;O;*;;;over/readme.txt",
+                "to the desktop;Games\\readme.txt;@;O;* to desktop;;readme.txt;readme.txt",
+                "onto itself;Games\\readme.txt;=;O;*|Error;;;",
+                "no such folder;Games\\readme.txt;none;O;*|Error;;;",
+                "chooser cancelled;Games\\readme.txt;-;O;*;;;",
+                "question cancelled;Games\\readme.txt;;C;*;;;",
+                "not found, update;Games\\gone.txt;;OOY;Copy 'gone.txt'|File not "
+                "found|Question;u;;",
+                "a folder where the file was;Games\\Saves;;OOY;Copy 'Saves'|File not "
+                "found|Question;u;;",
+                "folder;Games\\Saves\\;;O;Copy 'Saves';;Saves/|Saves/.hidden;",
+                "folder with all in it;Games\\;;O;Copy 'Games';;Games/|Games/.hidden|Games/Empty/|"
+                "Games/Saves/|Games/Saves/.hidden|Games/link@|Games/readme.txt;Games/readme.txt",
+            },
+            u';');
     }
 
     void copyItem()
@@ -189,7 +158,7 @@ private Q_SLOTS:
         QFETCH(QString, chosen);
         QFETCH(QString, answers);
         QFETCH(QString, shown);
-        QFETCH(bool, update);
+        QFETCH(QString, update);
         QFETCH(QString, copied);
         QFETCH(QString, checked);
         test::ScriptedPrompt prompt;
@@ -207,8 +176,8 @@ private Q_SLOTS:
         const files::CopyRequest request{QStringLiteral("Cat\\Disk\\") + name,
                                          name.chopped(folder).section(u'\\', -1), folder, desktop};
         QCOMPARE(files::copyItem(prompt, m_disks, request, m_target, [&] { return target; }),
-                 update);
-        QCOMPARE(prompt.titles().join(u'|'), shown);
+                 update == u"u");
+        QCOMPARE(prompt.titles().join(u'|'), shown.replace(u'*', u"Copy 'readme.txt'"_s));
         QStringList expected = before + copied.split(u'|', Qt::SkipEmptyParts);
         expected.sort();
         QTRY_COMPARE(listing(m_target), expected); // also: no temporary file is left
@@ -224,11 +193,10 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content"); // empty: no file
         QTest::addColumn<bool>("executable");
         QTest::addColumn<QString>("expected"); // %1 the path, %2 the editor
-        QTest::newRow("machine program") << QByteArray("install.exe")
-                                         << QByteArray("\x7f"
-                                                       "ELF\2\1\1",
-                                                       7)
-                                         << true << "%1";
+        const QByteArray elf("\x7f"
+                             "ELF\2\1\1",
+                             7);
+        QTest::newRow("machine program") << QByteArray("install.exe") << elf << true << "%1";
         QTest::newRow("script without extension")
             << QByteArray("setup") << QByteArray("#!/bin/sh\n") << true << "%1";
         QTest::newRow("text file")
@@ -301,17 +269,11 @@ private Q_SLOTS:
     void cliPathAndCopy()
     {
         QTemporaryDir database;
-        test::writeFile(database.filePath(QStringLiteral("Cat/Disk.i")),
-                        "25\r\n" + m_disk.toUtf8() +
-                            "/\r\n1.00MB\r\n01/03/2026 10:15:00\r\n 0 \r\n");
-        test::writeFile(database.filePath(QStringLiteral("Cat/Disk.t")), "");
-        test::writeFile(database.filePath(QStringLiteral("Cat/Disk.f")), "\":\"\r\n");
+        test::writeRecord(database.filePath(QStringLiteral("Cat/Disk")),
+                          test::infoBytes(m_disk.toUtf8() + '/', "1.00MB"));
         auto run = [&](const QStringList& args) {
-            QProcess cli;
-            cli.start(QStringLiteral(DOVRIN_CLI_BINARY),
-                      QStringList{QStringLiteral("--database"), database.path()} + args);
-            return cli.waitForFinished(30000) && cli.exitCode() == 0 ? cli.readAllStandardOutput()
-                                                                     : QByteArray("failed");
+            const test::CliRun cli = test::runCli(database.path(), args);
+            return cli.status == 0 ? cli.out : QByteArray("failed");
         };
         QCOMPARE(run({"path", "Cat/Disk/Games/readme.txt"}),
                  QFile::encodeName(m_disk) + "/Games/readme.txt\n");

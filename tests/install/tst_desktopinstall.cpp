@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "TextRows.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -153,18 +154,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("line"); // the last word is the one completed
         QTest::addColumn<QString>("offered");
-        QTest::newRow("command") << "dovrin-cli se"
-                                 << "search";
-        QTest::newRow("global option") << "dovrin-cli --data"
-                                       << "--database";
-        QTest::newRow("command option") << "dovrin-cli catalogue /tmp X --fo"
-                                        << "--folders-only";
-        QTest::newRow("listed values") << "dovrin-cli catalogue /tmp X --attributes "
-                                       << "0 2 4 6";
-        QTest::newRow("values in the summary") << "dovrin-cli search w"
-                                               << "whole";
-        QTest::newRow("catalogues") << "dovrin-cli --database DB catalogue /tmp X --catalogue H"
-                                    << "Holidays";
+        test::addTextRows(
+            {"command|dovrin-cli se|search", "global option|dovrin-cli --data|--database",
+             "command option|dovrin-cli catalogue /tmp X --fo|--folders-only",
+             "listed values|dovrin-cli catalogue /tmp X --attributes |0 2 4 6",
+             "values in the summary|dovrin-cli search w|whole",
+             "catalogues|dovrin-cli --database DB catalogue /tmp X --catalogue H|Holidays"});
     }
 
     void completion()

@@ -100,55 +100,50 @@ private Q_SLOTS:
         QTest::addColumn<QString>("disk");
         QTest::addColumn<int>("bodySize");
         QTest::addColumn<Lines>("lines");
-        const Lines head{QStringLiteral("300|Dovrin Catalogue Printout"),
-                         QStringLiteral("300|Printed: 06/12/2026 09:30:00")};
+        const Lines head{"300|Dovrin Catalogue Printout", "300|Printed: 06/12/2026 09:30:00"};
 
-        Lines list = head + Lines{QStringLiteral("300|List of disks catalogued")};
+        Lines list = head + Lines{"300|List of disks catalogued"};
         for (const DiskEntry& disk : m_database->disks())
             list << QStringLiteral("1000|%1|6000|%2 free").arg(disk.path, disk.freeSpace);
         QTest::newRow("list of disks")
             << int(CataloguePrintout::Kind::DiskList) << QString() << 12 << list;
 
         // A folder name with a comma is two items of the tree file.
-        QTest::newRow("tree") << int(CataloguePrintout::Kind::Tree)
-                              << QStringLiteral("Holidays\\Photos") << 10
-                              << head +
-                                     Lines{QStringLiteral("300|Directory tree of Holidays\\Photos"),
-                                           QStringLiteral("900|Holidays\\Photos:\\"),
-                                           QStringLiteral("900|Holidays\\Photos:\\Games"),
-                                           QStringLiteral("900|Holidays\\Photos:\\Games\\Saves"),
-                                           QStringLiteral("900|Holidays\\Photos:\\Été"),
-                                           QStringLiteral("900|Holidays\\Photoshiver")};
+        QTest::newRow("tree") << int(CataloguePrintout::Kind::Tree) << "Holidays\\Photos" << 10
+                              << head + Lines{"300|Directory tree of Holidays\\Photos",
+                                              "900|Holidays\\Photos:\\",
+                                              "900|Holidays\\Photos:\\Games",
+                                              "900|Holidays\\Photos:\\Games\\Saves",
+                                              "900|Holidays\\Photos:\\Été",
+                                              "900|Holidays\\Photoshiver"};
         QTest::newRow("tree without folders")
-            << int(CataloguePrintout::Kind::Tree) << QStringLiteral(".\\Photos") << 12
-            << head + Lines{QStringLiteral("300|Directory tree of .\\Photos"),
-                            QStringLiteral("900|.\\Photos:\\")};
+            << int(CataloguePrintout::Kind::Tree) << ".\\Photos" << 12
+            << head + Lines{"300|Directory tree of .\\Photos", "900|.\\Photos:\\"};
 
         const Lines contents =
-            head + Lines{QStringLiteral("300|Disk: Holidays\\Photos"),
-                         QStringLiteral("900|\\|7700|The root of the photos disk"),
+            head + Lines{"300|Disk: Holidays\\Photos",
+                         "900|\\|7700|The root of the photos disk",
                          QStringLiteral("1100|readme.txt|4100|1,234,567|5600|01/03/2026 "
                                         "10:15:00|7700|Read me first"),
-                         QStringLiteral("1100|midnight.txt|4100|0|5600|31/01/2026"),
-                         QStringLiteral("1100|zero-date.dat|4100|5|5600|10:15:00"),
+                         "1100|midnight.txt|4100|0|5600|31/01/2026",
+                         "1100|zero-date.dat|4100|5|5600|10:15:00",
                          QStringLiteral("1100|café.jpg|4100|2,048|5600|14/07/2024 12:00:00|7700|"
                                         "Café au lait"),
-                         QStringLiteral("1100|résumé.doc|4100|999"),
-                         QStringLiteral("900|Games\\|7700|Game folder"),
-                         QStringLiteral("1100|game.exe|4100|4,096|5600|24/12/2025 18:30:00"),
-                         QStringLiteral("900|Games\\Saves\\"),
-                         QStringLiteral("900|Été, hiver\\"),
-                         QStringLiteral("1100|neige.png|4100|10|5600|02/02/2026 02:02:02")};
-        QTest::newRow("contents") << int(CataloguePrintout::Kind::Contents)
-                                  << QStringLiteral("Holidays\\Photos") << 12 << contents;
+                         "1100|résumé.doc|4100|999",
+                         "900|Games\\|7700|Game folder",
+                         "1100|game.exe|4100|4,096|5600|24/12/2025 18:30:00",
+                         "900|Games\\Saves\\",
+                         "900|Été, hiver\\",
+                         "1100|neige.png|4100|10|5600|02/02/2026 02:02:02"};
+        QTest::newRow("contents") << int(CataloguePrintout::Kind::Contents) << "Holidays\\Photos"
+                                  << 12 << contents;
         // At 72 points the lines run on over further pages (and past the right edge: only
         // their first texts are on the paper).
         Lines firstTexts;
         for (const QString& line : contents)
             firstTexts << line.section(u'|', 0, 1);
         QTest::newRow("contents over pages")
-            << int(CataloguePrintout::Kind::Contents) << QStringLiteral("Holidays\\Photos") << 72
-            << firstTexts;
+            << int(CataloguePrintout::Kind::Contents) << "Holidays\\Photos" << 72 << firstTexts;
     }
 
     void catalogue()
@@ -200,23 +195,18 @@ private Q_SLOTS:
     void searchResults()
     {
         FixedResults results;
-        results.rows = {{QStringLiteral("Holidays\\Photos\\"), QStringLiteral("README"),
-                         QStringLiteral("1,234,567"), QStringLiteral("01/03/2026 10:15:00")},
-                        {QStringLiteral("Holidays\\Photos\\Games\\"), QStringLiteral("Games"),
-                         QString(), QString()}};
-        const reports::SearchHeading heading{QStringLiteral("README"), search::SearchMode::Name,
-                                             m_printed};
+        results.rows = {{"Holidays\\Photos\\", "README", "1,234,567", "01/03/2026 10:15:00"},
+                        {"Holidays\\Photos\\Games\\", "Games", QString(), QString()}};
+        const reports::SearchHeading heading{"README", search::SearchMode::Name, m_printed};
         const QString path = pdf("search");
         QVERIFY(draw(path, [&](reports::PageCanvas& canvas) {
             return reports::printSearchResults(canvas, heading, results, DisplayFormat());
         }));
         checkLines(test::pdfWords(path),
-                   {QStringLiteral("300|Dovrin Catalogue Printout"),
-                    QStringLiteral("300|Printed: 06/12/2026 09:30:00"),
-                    QStringLiteral("300|Search results for: README in part of file names"),
-                    QStringLiteral("400|Holidays\\Photos\\"),
-                    QStringLiteral("700|README|6900|1,234,567|8200|01/03/2026 10:15:00"),
-                    QStringLiteral("400|Holidays\\Photos\\Games\\"), QStringLiteral("700|Games")});
+                   {"300|Dovrin Catalogue Printout", "300|Printed: 06/12/2026 09:30:00",
+                    "300|Search results for: README in part of file names",
+                    "400|Holidays\\Photos\\", "700|README|6900|1,234,567|8200|01/03/2026 10:15:00",
+                    "400|Holidays\\Photos\\Games\\", "700|Games"});
     }
 };
 

@@ -1,5 +1,6 @@
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "TextRows.h"
 #include "common/DisplayFormat.h"
 #include "reports/TextExport.h"
 #include "store/Database.h"
@@ -41,15 +42,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("file");
-        QTest::newRow("catalogue disk, every column")
-            << QStringLiteral("Holidays\\Photos\\") << QStringLiteral("Holidays-Photos.txt");
-        QTest::newRow("folder key names its disk")
-            << QStringLiteral("Holidays\\Photos\\Games\\Saves\\")
-            << QStringLiteral("Holidays-Photos.txt");
-        QTest::newRow("pseudo-catalogue disk")
-            << QStringLiteral(".\\Photos\\") << QStringLiteral("Photos.txt");
-        QTest::newRow("folders only")
-            << QStringLiteral(".\\Folders\\") << QStringLiteral("Folders.txt");
+        test::addTextRows(
+            {"catalogue disk, every column|Holidays\\Photos\\|Holidays-Photos.txt",
+             "folder key names its disk|Holidays\\Photos\\Games\\Saves\\|Holidays-Photos.txt",
+             "pseudo-catalogue disk|.\\Photos\\|Photos.txt",
+             "folders only|.\\Folders\\|Folders.txt"});
     }
 
     void listingIsByteExact()
@@ -145,11 +142,9 @@ private Q_SLOTS:
         QCOMPARE(summary.kept, replaced ? 0 : 1);
         QCOMPARE(prompt.requests().size(), 1);
         const PromptRequest& asked = prompt.requests().first();
-        QCOMPARE(asked.title, QStringLiteral("File already present!"));
-        QCOMPARE(asked.text, QStringLiteral("Overwrite ") + existing);
-        QCOMPARE(asked.buttons, PromptButtons::YesNo);
-        QCOMPARE(asked.defaultAnswer, PromptAnswer::No);
-        QCOMPARE(asked.icon, PromptIcon::Question);
+        QCOMPARE(asked.title + u'|' + asked.text, "File already present!|Overwrite " + existing);
+        QVERIFY(asked.buttons == PromptButtons::YesNo && asked.defaultAnswer == PromptAnswer::No &&
+                asked.icon == PromptIcon::Question);
         QCOMPARE(test::readFile(existing),
                  replaced ? test::readFile(expected(QStringLiteral("Photos.txt")))
                           : QByteArray("mine"));

@@ -1,13 +1,11 @@
+#include "MainWindowRig.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "TextRows.h"
 #include "add/AddDiskDialog.h"
 #include "add/MainWindowDiskBrowser.h"
-#include "commands/Commands.h"
 #include "comments/CommentStore.h"
-#include "config/Startup.h"
 #include "mainwindow/CatalogueTree.h"
-#include "mainwindow/MainWindow.h"
-#include "store/Database.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,22 +31,6 @@ class TestAddDialog : public QObject
 
 private Q_SLOTS:
     void initTestCase() { test::pinLocale(); }
-    void init();
-    void cleanup();
-
-    void newDisk_data();
-    void newDisk();
-    void refusedInput_data();
-    void refusedInput();
-    void typedForbiddenCharacterIsRemoved();
-    void folderName_data();
-    void folderName();
-    void overwriteQuestion_data();
-    void overwriteQuestion();
-    void updateFromListPurgesComments();
-    void cancelDuringScan_data();
-    void cancelDuringScan();
-    void idleCloseBoxCataloguesNothing();
 
 private:
     AddDiskDialog* openDialog();
@@ -67,52 +49,259 @@ private:
 
     QTemporaryDir m_db;
     QTemporaryDir m_source;
-    QTemporaryDir m_program;
     test::ScriptedPrompt m_prompt;
     Settings m_settings;
-    std::unique_ptr<Startup> m_startup;
-    std::unique_ptr<Database> m_database;
-    std::unique_ptr<MainWindow> m_window;
+    test::MainWindowRig m_rig;
+    MainWindow* m_window = nullptr;
+    Database* m_database = nullptr;
     std::unique_ptr<MainWindowDiskBrowser> m_browser;
     AddDiskDialog* m_dialog = nullptr;
-};
 
-void TestAddDialog::init()
-{
-    for (QTemporaryDir* dir : {&m_db, &m_source}) {
-        QDir(dir->path()).removeRecursively();
-        QDir().mkpath(dir->path());
+private Q_SLOTS:
+    void init()
+    {
+        for (QTemporaryDir* dir : {&m_db, &m_source}) {
+            QDir(dir->path()).removeRecursively();
+            QDir().mkpath(dir->path());
+        }
+        QDir(m_db.path()).mkdir(QStringLiteral("Holidays"));
+        test::writeFile(m_source.path() + QStringLiteral("/a.txt"), "aaaa");
+        test::writeFile(m_source.path() + QStringLiteral("/Games/b.dat"), "bb");
+        m_prompt = test::ScriptedPrompt();
+        m_settings = Settings();
+        QVERIFY(m_rig.open(m_prompt, m_db.path(), false));
+        m_window = m_rig.window.get();
+        m_database = m_rig.database.get();
+        m_browser = std::make_unique<MainWindowDiskBrowser>(*m_window);
     }
-    QDir(m_db.path()).mkdir(QStringLiteral("Holidays"));
-    test::writeFile(m_source.path() + QStringLiteral("/a.txt"), "aaaa");
-    test::writeFile(m_source.path() + QStringLiteral("/Games/b.dat"), "bb");
-    m_prompt = test::ScriptedPrompt();
-    m_settings = Settings();
-    m_startup = std::make_unique<Startup>(m_prompt, m_program.path() + u'/',
-                                          m_program.filePath(QStringLiteral("lock")));
-    m_database = std::make_unique<Database>(m_prompt);
-    m_window = std::make_unique<MainWindow>(*m_startup, *m_database, m_prompt);
-    m_window->setShutdown([] {});
-    m_database->setView(m_window.get());
-    m_window->loadDatabase(m_db.path());
-    m_browser = std::make_unique<MainWindowDiskBrowser>(*m_window);
-    m_window->show();
-}
 
-void TestAddDialog::cleanup()
-{
-    delete m_dialog;
-    m_dialog = nullptr;
-    m_browser.reset();
-    m_window.reset();
-    m_database.reset();
-    m_startup.reset();
-}
+    void cleanup()
+    {
+        delete m_dialog;
+        m_dialog = nullptr;
+        m_browser.reset();
+        m_rig.close();
+    }
+
+    void newDisk_data()
+    {
+        for (const char* column : {"catalogue", "recordFile", "key"})
+            QTest::addColumn<QString>(column);
+        test::addTextRows({"into a catalogue|Holidays|Holidays/Trip|Holidays\\Trip\\",
+                           "into <no catalogue>|<no catalogue>|Trip|.\\Trip\\"});
+    }
+
+    void newDisk()
+    {
+        QFETCH(QString, catalogue);
+        QFETCH(QString, recordFile);
+        QFETCH(QString, key);
+        m_settings.treeOnly = true;
+        openDialog();
+        // Opening defaults.
+        QCOMPARE(find<QComboBox>("cmbCatalogues")->currentText(), QStringLiteral("<no catalogue>"));
+        QVERIFY(find<QComboBox>("cmbCatalogues")->findText(QStringLiteral("Holidays")) >= 0);
+        QVERIFY(find<QCheckBox>("chkOnlyDirs")->isChecked());
+        QVERIFY(find<QRadioButton>("Option1")->isChecked());
+        QVERIFY(!find<QRadioButton>("Option2")->isEnabled()); // no disk loaded yet
+        m_settings.treeOnly = false;
+
+        catalogueNew(catalogue, QStringLiteral("Trip"));
+        QCOMPARE(find<QLineEdit>("txtPath")->text(), m_source.path() + u'/');
+        QVERIFY(QFile::exists(record(recordFile + QStringLiteral(".i"))));
+        QVERIFY(test::readFile(record(recordFile + QStringLiteral(".f"))).contains("\"a.txt\",4,"));
+        QCOMPARE(m_database->disks().count(), 1);
+        QCOMPARE(m_window->tree()->selectedKey(), key);
+        QVERIFY(m_window->tree()->node(key + QStringLiteral("Games\\")));
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 1 disk catalogued"));
+        QVERIFY(m_window->location().contains(QStringLiteral("Trip")));
+
+        catalogueNew(catalogue, QStringLiteral("Second"));
+        QCOMPARE(m_window->statusText(1), QStringLiteral(" 2 disks catalogued"));
+    }
+
+    void refusedInput_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("pasted question mark")
+            << "a?b" << false
+            << "Disk names cannot contain the following characters: \\ / : * ? \" < > |";
+        QTest::newRow("no disk chosen")
+            << QString() << true << "You must provide a name for the disk";
+    }
+
+    void refusedInput()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, existing);
+        QFETCH(QString, message);
+        catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Old"));
+        m_prompt.clear();
+        openDialog();
+        find<QLineEdit>("txtPath")->setText(m_source.path());
+        find<QLineEdit>("txtDiskname")->setText(name);
+        if (existing)
+            find<QRadioButton>("Option2")->setChecked(true);
+        click("cmdOk");
+        QCOMPARE(m_prompt.texts(), QStringList{message});
+        QCOMPARE(m_prompt.titles(), QStringList{"Error"});
+        QCOMPARE(m_prompt.requests().first().icon, PromptIcon::Critical);
+        QVERIFY(m_dialog->isVisible());
+        QVERIFY(find<QPushButton>("cmdOk")->isEnabled());
+        QCOMPARE(find<QLineEdit>("txtDiskname")->text(), name);
+        QCOMPARE(m_database->disks().count(), 1);
+        QCOMPARE(QDir(m_db.path()).entryList(QDir::Files), QStringList());
+    }
+
+    void typedForbiddenCharacterIsRemoved()
+    {
+        openDialog();
+        auto* name = find<QLineEdit>("txtDiskname");
+        QTest::keyClicks(name, QStringLiteral("Pho?to|s"));
+        QCOMPARE(name->text(), QStringLiteral("Photos"));
+        QCOMPARE(name->cursorPosition(), 6);
+    }
+
+    void folderName_data()
+    {
+        for (const char* column : {"path", "shownPath", "name"})
+            QTest::addColumn<QString>(column);
+        test::addTextRows({"folder|/data/Music|/data/Music/|Music",
+                           "with separator|/data/Music/|/data/Music/|Music",
+                           "drive root|D:\\|D:\\|keep"});
+    }
+
+    void folderName()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, shownPath);
+        QFETCH(QString, name);
+        openDialog();
+        find<QLineEdit>("txtPath")->setText(path);
+        find<QLineEdit>("txtDiskname")->setText(QStringLiteral("keep"));
+        click("cmdDir");
+        QCOMPARE(find<QLineEdit>("txtPath")->text(), shownPath);
+        QCOMPARE(find<QLineEdit>("txtDiskname")->text(), name);
+    }
+
+    void overwriteQuestion_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("No leaves everything") << false;
+        QTest::newRow("Yes rescans") << true;
+    }
+
+    void overwriteQuestion()
+    {
+        QFETCH(bool, yes);
+        catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Photos"));
+        catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Other"));
+        const QByteArray before = recordBytes(QStringLiteral("Holidays/Photos"));
+        QFile::remove(m_source.path() + QStringLiteral("/a.txt"));
+
+        m_prompt.answer(yes ? PromptAnswer::Yes : PromptAnswer::No);
+        openDialog();
+        find<QLineEdit>("txtPath")->setText(m_source.path());
+        find<QComboBox>("cmbCatalogues")->setCurrentText(QStringLiteral("Holidays"));
+        find<QLineEdit>("txtDiskname")->setText(QStringLiteral("Photos"));
+        click("cmdOk");
+        QCOMPARE(m_prompt.texts(),
+                 QStringList{QStringLiteral("There is already a disk with this name. Overwrite?")});
+        QCOMPARE(m_prompt.requests().first().defaultAnswer, PromptAnswer::No);
+        QCOMPARE(m_dialog->isVisible(), !yes);
+        QCOMPARE(recordBytes(QStringLiteral("Holidays/Photos")) == before, !yes);
+        QCOMPARE(m_database->disks().count(), 2);
+        // A replaced disk is re-added at the end of the table.
+        QCOMPARE(m_database->disks().at(2).path,
+                 yes ? QStringLiteral("Holidays\\Photos") : QStringLiteral("Holidays\\Other"));
+        QCOMPARE(QDir(m_db.filePath(QStringLiteral("Holidays")))
+                     .entryList({QStringLiteral("*.old")}, QDir::Files),
+                 QStringList());
+    }
+
+    void updateFromListPurgesComments()
+    {
+        catalogueNew(QStringLiteral("<no catalogue>"), QStringLiteral("Photos"));
+        CommentStore comments{DatabaseFolder(m_db.path())};
+        QVERIFY(comments.set(QStringLiteral(".\\Photos\\a.txt"), QStringLiteral("gone soon")));
+        QVERIFY(comments.set(QStringLiteral(".\\Photos\\Games\\b.dat"), QStringLiteral("stays")));
+        QFile::remove(m_source.path() + QStringLiteral("/a.txt"));
+
+        openDialog();
+        find<QLineEdit>("txtPath")->clear();
+        find<QComboBox>("cmbCatalogues")
+            ->setCurrentText(QStringLiteral("Holidays")); // plays no part
+        auto* list = find<QComboBox>("comDiskList");
+        QCOMPARE(list->itemText(0), QStringLiteral("\\Photos"));
+        list->setCurrentIndex(0);
+        Q_EMIT list->activated(0);
+        QVERIFY(find<QRadioButton>("Option2")->isChecked());
+        QCOMPARE(find<QLineEdit>("txtPath")->text(), m_source.path() + u'/');
+        click("cmdOk");
+        QVERIFY2(m_prompt.requests().isEmpty(), qPrintable(m_prompt.texts().join(u'|')));
+        QVERIFY(!m_dialog->isVisible());
+        QVERIFY(!test::readFile(record(QStringLiteral("Photos.f"))).contains("a.txt"));
+        QVERIFY(!QFile::exists(record(QStringLiteral("Holidays/Photos.i"))));
+        QCOMPARE(comments.get(QStringLiteral(".\\Photos\\a.txt")), QString());
+        QCOMPARE(comments.get(QStringLiteral(".\\Photos\\Games\\b.dat")), QStringLiteral("stays"));
+        QCOMPARE(m_database->disks().count(), 1);
+        QCOMPARE(m_window->tree()->selectedKey(), QStringLiteral(".\\Photos\\"));
+    }
+
+    void cancelDuringScan_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("Cancel button") << false;
+        QTest::newRow("close box") << true;
+    }
+
+    void cancelDuringScan()
+    {
+        QFETCH(bool, closeBox);
+        catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Photos"));
+        const QByteArray before = recordBytes(QStringLiteral("Holidays/Photos"));
+        test::writeFile(m_source.path() + QStringLiteral("/new.txt"), "n");
+
+        openDialog();
+        m_dialog->setUpdateDisk(1);
+        bool sawScan = false;
+        // The first pending event is seen when the scan first lets the window work.
+        QTimer::singleShot(0, m_dialog, [&] {
+            sawScan = m_dialog->isScanning() && !find<QPushButton>("cmdOk")->isEnabled() &&
+                      find<QPushButton>("cmdCancel")->isEnabled() &&
+                      find<QLabel>("labStatus")->isVisible() &&
+                      !find<QLabel>("labStatus2")->text().isEmpty();
+            if (closeBox)
+                m_dialog->close();
+            else
+                click("cmdCancel");
+            QVERIFY(m_dialog->isVisible()); // it closes only when the scan has stopped
+        });
+        click("cmdOk");
+        QVERIFY(sawScan);
+        QVERIFY(!m_dialog->isVisible());
+        QCOMPARE(recordBytes(QStringLiteral("Holidays/Photos")), before);
+        QCOMPARE(QDir(m_db.filePath(QStringLiteral("Holidays"))).entryList(QDir::Files).size(), 3);
+        QVERIFY(m_window->tree()->node(QStringLiteral("Holidays\\Photos\\")));
+        QCOMPARE(m_database->disks().count(), 1);
+    }
+
+    void idleCloseBoxCataloguesNothing()
+    {
+        openDialog();
+        find<QLineEdit>("txtPath")->setText(m_source.path());
+        find<QLineEdit>("txtDiskname")->setText(QStringLiteral("Never"));
+        QVERIFY(m_dialog->close());
+        QCOMPARE(QDir(m_db.path()).entryList(QDir::Files), QStringList());
+    }
+};
 
 AddDiskDialog* TestAddDialog::openDialog()
 {
     delete m_dialog;
-    m_dialog = new AddDiskDialog(*m_database, m_settings, m_prompt, *m_browser, m_window.get());
+    m_dialog = new AddDiskDialog(*m_database, m_settings, m_prompt, *m_browser, m_window);
     m_dialog->show();
     return m_dialog;
 }
@@ -135,233 +324,6 @@ void TestAddDialog::catalogueNew(const QString& catalogue, const QString& name)
     QVERIFY2(m_prompt.requests().isEmpty(), qPrintable(m_prompt.texts().join(u'|')));
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
     QVERIFY(!m_dialog->isVisible());
-}
-
-void TestAddDialog::newDisk_data()
-{
-    QTest::addColumn<QString>("catalogue");
-    QTest::addColumn<QString>("recordFile");
-    QTest::addColumn<QString>("key");
-    QTest::newRow("into a catalogue")
-        << QStringLiteral("Holidays") << QStringLiteral("Holidays/Trip")
-        << QStringLiteral("Holidays\\Trip\\");
-    QTest::newRow("into <no catalogue>") << QStringLiteral("<no catalogue>")
-                                         << QStringLiteral("Trip") << QStringLiteral(".\\Trip\\");
-}
-
-void TestAddDialog::newDisk()
-{
-    QFETCH(QString, catalogue);
-    QFETCH(QString, recordFile);
-    QFETCH(QString, key);
-    m_settings.treeOnly = true;
-    openDialog();
-    // Opening defaults.
-    QCOMPARE(find<QComboBox>("cmbCatalogues")->currentText(), QStringLiteral("<no catalogue>"));
-    QVERIFY(find<QComboBox>("cmbCatalogues")->findText(QStringLiteral("Holidays")) >= 0);
-    QVERIFY(find<QCheckBox>("chkOnlyDirs")->isChecked());
-    QVERIFY(find<QRadioButton>("Option1")->isChecked());
-    QVERIFY(!find<QRadioButton>("Option2")->isEnabled()); // no disk loaded yet
-    m_settings.treeOnly = false;
-
-    catalogueNew(catalogue, QStringLiteral("Trip"));
-    QCOMPARE(find<QLineEdit>("txtPath")->text(), m_source.path() + u'/');
-    QVERIFY(QFile::exists(record(recordFile + QStringLiteral(".i"))));
-    QVERIFY(test::readFile(record(recordFile + QStringLiteral(".f"))).contains("\"a.txt\",4,"));
-    QCOMPARE(m_database->disks().count(), 1);
-    QCOMPARE(m_window->tree()->selectedKey(), key);
-    QVERIFY(m_window->tree()->node(key + QStringLiteral("Games\\")));
-    QCOMPARE(m_window->statusText(1), QStringLiteral(" 1 disk catalogued"));
-    QVERIFY(m_window->location().contains(QStringLiteral("Trip")));
-
-    catalogueNew(catalogue, QStringLiteral("Second"));
-    QCOMPARE(m_window->statusText(1), QStringLiteral(" 2 disks catalogued"));
-}
-
-void TestAddDialog::refusedInput_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("existing");
-    QTest::addColumn<QString>("message");
-    const QString source = QStringLiteral("SOURCE");
-    QTest::newRow("pasted question mark") << source << "a?b" << false
-                                          << "Disk names cannot contain the following "
-                                             "characters: \\ / : * ? \" < > |";
-    QTest::newRow("no disk chosen")
-        << source << QString() << true << "You must provide a name for the disk";
-}
-
-void TestAddDialog::refusedInput()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, name);
-    QFETCH(bool, existing);
-    QFETCH(QString, message);
-    catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Old"));
-    m_prompt.clear();
-    openDialog();
-    find<QLineEdit>("txtPath")->setText(path == QLatin1String("SOURCE") ? m_source.path() : path);
-    find<QLineEdit>("txtDiskname")->setText(name);
-    if (existing)
-        find<QRadioButton>("Option2")->setChecked(true);
-    click("cmdOk");
-    QCOMPARE(m_prompt.texts(), QStringList{message});
-    QCOMPARE(m_prompt.requests().first().title, QStringLiteral("Error"));
-    QCOMPARE(m_prompt.requests().first().icon, PromptIcon::Critical);
-    QVERIFY(m_dialog->isVisible());
-    QVERIFY(find<QPushButton>("cmdOk")->isEnabled());
-    QCOMPARE(find<QLineEdit>("txtDiskname")->text(), name);
-    QCOMPARE(m_database->disks().count(), 1);
-    QCOMPARE(QDir(m_db.path()).entryList(QDir::Files), QStringList());
-}
-
-void TestAddDialog::typedForbiddenCharacterIsRemoved()
-{
-    openDialog();
-    auto* name = find<QLineEdit>("txtDiskname");
-    QTest::keyClicks(name, QStringLiteral("Pho?to|s"));
-    QCOMPARE(name->text(), QStringLiteral("Photos"));
-    QCOMPARE(name->cursorPosition(), 6);
-}
-
-void TestAddDialog::folderName_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("shownPath");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("folder") << "/data/Music"
-                            << "/data/Music/"
-                            << "Music";
-    QTest::newRow("with separator") << "/data/Music/"
-                                    << "/data/Music/"
-                                    << "Music";
-    QTest::newRow("drive root") << "D:\\"
-                                << "D:\\"
-                                << "keep";
-}
-
-void TestAddDialog::folderName()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, shownPath);
-    QFETCH(QString, name);
-    openDialog();
-    find<QLineEdit>("txtPath")->setText(path);
-    find<QLineEdit>("txtDiskname")->setText(QStringLiteral("keep"));
-    click("cmdDir");
-    QCOMPARE(find<QLineEdit>("txtPath")->text(), shownPath);
-    QCOMPARE(find<QLineEdit>("txtDiskname")->text(), name);
-}
-
-void TestAddDialog::overwriteQuestion_data()
-{
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("No leaves everything") << false;
-    QTest::newRow("Yes rescans") << true;
-}
-
-void TestAddDialog::overwriteQuestion()
-{
-    QFETCH(bool, yes);
-    catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Photos"));
-    catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Other"));
-    const QByteArray before = recordBytes(QStringLiteral("Holidays/Photos"));
-    QFile::remove(m_source.path() + QStringLiteral("/a.txt"));
-
-    m_prompt.answer(yes ? PromptAnswer::Yes : PromptAnswer::No);
-    openDialog();
-    find<QLineEdit>("txtPath")->setText(m_source.path());
-    find<QComboBox>("cmbCatalogues")->setCurrentText(QStringLiteral("Holidays"));
-    find<QLineEdit>("txtDiskname")->setText(QStringLiteral("Photos"));
-    click("cmdOk");
-    QCOMPARE(m_prompt.texts(),
-             QStringList{QStringLiteral("There is already a disk with this name. Overwrite?")});
-    QCOMPARE(m_prompt.requests().first().defaultAnswer, PromptAnswer::No);
-    QCOMPARE(m_dialog->isVisible(), !yes);
-    QCOMPARE(recordBytes(QStringLiteral("Holidays/Photos")) == before, !yes);
-    QCOMPARE(m_database->disks().count(), 2);
-    // A replaced disk is re-added at the end of the table.
-    QCOMPARE(m_database->disks().at(2).path,
-             yes ? QStringLiteral("Holidays\\Photos") : QStringLiteral("Holidays\\Other"));
-    QCOMPARE(QDir(m_db.filePath(QStringLiteral("Holidays")))
-                 .entryList({QStringLiteral("*.old")}, QDir::Files),
-             QStringList());
-}
-
-void TestAddDialog::updateFromListPurgesComments()
-{
-    catalogueNew(QStringLiteral("<no catalogue>"), QStringLiteral("Photos"));
-    CommentStore comments{DatabaseFolder(m_db.path())};
-    QVERIFY(comments.set(QStringLiteral(".\\Photos\\a.txt"), QStringLiteral("gone soon")));
-    QVERIFY(comments.set(QStringLiteral(".\\Photos\\Games\\b.dat"), QStringLiteral("stays")));
-    QFile::remove(m_source.path() + QStringLiteral("/a.txt"));
-
-    openDialog();
-    find<QLineEdit>("txtPath")->clear();
-    find<QComboBox>("cmbCatalogues")->setCurrentText(QStringLiteral("Holidays")); // plays no part
-    auto* list = find<QComboBox>("comDiskList");
-    QCOMPARE(list->itemText(0), QStringLiteral("\\Photos"));
-    list->setCurrentIndex(0);
-    Q_EMIT list->activated(0);
-    QVERIFY(find<QRadioButton>("Option2")->isChecked());
-    QCOMPARE(find<QLineEdit>("txtPath")->text(), m_source.path() + u'/');
-    click("cmdOk");
-    QVERIFY2(m_prompt.requests().isEmpty(), qPrintable(m_prompt.texts().join(u'|')));
-    QVERIFY(!m_dialog->isVisible());
-    QVERIFY(!test::readFile(record(QStringLiteral("Photos.f"))).contains("a.txt"));
-    QVERIFY(!QFile::exists(record(QStringLiteral("Holidays/Photos.i"))));
-    QCOMPARE(comments.get(QStringLiteral(".\\Photos\\a.txt")), QString());
-    QCOMPARE(comments.get(QStringLiteral(".\\Photos\\Games\\b.dat")), QStringLiteral("stays"));
-    QCOMPARE(m_database->disks().count(), 1);
-    QCOMPARE(m_window->tree()->selectedKey(), QStringLiteral(".\\Photos\\"));
-}
-
-void TestAddDialog::cancelDuringScan_data()
-{
-    QTest::addColumn<bool>("closeBox");
-    QTest::newRow("Cancel button") << false;
-    QTest::newRow("close box") << true;
-}
-
-void TestAddDialog::cancelDuringScan()
-{
-    QFETCH(bool, closeBox);
-    catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Photos"));
-    const QByteArray before = recordBytes(QStringLiteral("Holidays/Photos"));
-    test::writeFile(m_source.path() + QStringLiteral("/new.txt"), "n");
-
-    openDialog();
-    m_dialog->setUpdateDisk(1);
-    bool sawScan = false;
-    // The first pending event is seen when the scan first lets the window work.
-    QTimer::singleShot(0, m_dialog, [&] {
-        sawScan = m_dialog->isScanning() && !find<QPushButton>("cmdOk")->isEnabled() &&
-                  find<QPushButton>("cmdCancel")->isEnabled() &&
-                  find<QLabel>("labStatus")->isVisible() &&
-                  !find<QLabel>("labStatus2")->text().isEmpty();
-        if (closeBox)
-            m_dialog->close();
-        else
-            click("cmdCancel");
-        QVERIFY(m_dialog->isVisible()); // it closes only when the scan has stopped
-    });
-    click("cmdOk");
-    QVERIFY(sawScan);
-    QVERIFY(!m_dialog->isVisible());
-    QCOMPARE(recordBytes(QStringLiteral("Holidays/Photos")), before);
-    QCOMPARE(QDir(m_db.filePath(QStringLiteral("Holidays"))).entryList(QDir::Files).size(), 3);
-    QVERIFY(m_window->tree()->node(QStringLiteral("Holidays\\Photos\\")));
-    QCOMPARE(m_database->disks().count(), 1);
-}
-
-void TestAddDialog::idleCloseBoxCataloguesNothing()
-{
-    openDialog();
-    find<QLineEdit>("txtPath")->setText(m_source.path());
-    find<QLineEdit>("txtDiskname")->setText(QStringLiteral("Never"));
-    QVERIFY(m_dialog->close());
-    QCOMPARE(QDir(m_db.path()).entryList(QDir::Files), QStringList());
 }
 
 QTEST_MAIN(TestAddDialog)

@@ -1,17 +1,15 @@
 #include "Fixtures.h"
+#include "MainWindowRig.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
-#include "commands/Commands.h"
+#include "TextRows.h"
 #include "common/Progress.h"
-#include "config/Startup.h"
 #include "copies/CopiesResultsModel.h"
 #include "copies/CopiesWindow.h"
 #include "copies/VerifyWindow.h"
 #include "filelist/ListView.h"
 #include "mainwindow/CatalogueTree.h"
-#include "mainwindow/MainWindow.h"
 #include "scan/Scanner.h"
-#include "store/Database.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,11 +24,16 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
-#include <memory>
 
 using namespace dovrin;
 using ui::CopiesWindow;
 using ui::VerifyWindow;
+
+namespace {
+
+const QDateTime kModified(QDate(2026, 3, 1), QTime(10, 15));
+
+} // namespace
 
 // "Find copies...", "Files only on this disk" and "Verify against the disk..." driven through
 // the menus, on two disks catalogued from overlapping folders.
@@ -39,14 +42,6 @@ class TestCopiesWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void findCopies_data();
-    void findCopies();
-    void sortStopAndOpen();
-    void onlyOnThisDisk();
-    void verifyFindsADamagedFile();
 
 private:
     // Runs the menu item; `inside` acts in its modal window once `ready` says the work is done.
@@ -56,72 +51,183 @@ private:
     QString source(int disk) const { return m_dir.path() + QStringLiteral("/src%1/").arg(disk); }
 
     QTemporaryDir m_dir;
-    QTemporaryDir m_programDir;
     test::ScriptedPrompt m_prompt;
-    std::unique_ptr<Startup> m_startup;
-    std::unique_ptr<Database> m_database;
-    std::unique_ptr<ui::MainWindow> m_window;
-    std::unique_ptr<ui::CommandContext> m_commands;
-};
+    test::MainWindowRig m_rig;
+    ui::MainWindow* m_window = nullptr;
+    ui::CommandContext* m_commands = nullptr;
 
-namespace {
-
-const QDateTime kModified(QDate(2026, 3, 1), QTime(10, 15));
-
-} // namespace
-
-void TestCopiesWindow::initTestCase()
-{
-    test::pinLocale();
-    test::makeFile(source(1) + QStringLiteral("shared.jpg"), "1234", kModified);
-    test::makeFile(source(1) + QStringLiteral("Docs/only.txt"), "one", kModified);
-    test::makeFile(source(2) + QStringLiteral("Shared.JPG"), "1234", kModified);
-    test::makeFile(source(2) + QStringLiteral("two.txt"), "two", kModified);
-    // Equal names and sizes, not dates or contents; equal contents under other names.
-    test::makeFile(source(1) + QStringLiteral("notes.txt"), "12345", kModified);
-    test::makeFile(source(2) + QStringLiteral("notes.txt"), "54321", kModified.addDays(1));
-    test::makeFile(source(1) + QStringLiteral("photo.raw"), "abcdef", kModified);
-    test::makeFile(source(2) + QStringLiteral("renamed.raw"), "abcdef", kModified);
-    // Empty files are never copies.
-    test::makeFile(source(1) + QStringLiteral("empty"), "", kModified);
-    test::makeFile(source(2) + QStringLiteral("empty"), "", kModified);
-    const DatabaseFolder folder(m_dir.path() + QStringLiteral("/db/"));
-    QDir().mkpath(folder.root());
-    for (int disk : {1, 2}) {
-        ScanRequest request;
-        request.database = folder;
-        request.recordPath = QStringLiteral(".\\Disk%1").arg(disk);
-        request.sourcePath = source(disk);
-        request.fingerprint = true;
-        NullProgress progress;
-        QCOMPARE(catalogueDisk(request, progress, m_prompt), ScanOutcome::Complete);
+private Q_SLOTS:
+    void initTestCase()
+    {
+        test::pinLocale();
+        test::makeFile(source(1) + QStringLiteral("shared.jpg"), "1234", kModified);
+        test::makeFile(source(1) + QStringLiteral("Docs/only.txt"), "one", kModified);
+        test::makeFile(source(2) + QStringLiteral("Shared.JPG"), "1234", kModified);
+        test::makeFile(source(2) + QStringLiteral("two.txt"), "two", kModified);
+        // Equal names and sizes, not dates or contents; equal contents under other names.
+        test::makeFile(source(1) + QStringLiteral("notes.txt"), "12345", kModified);
+        test::makeFile(source(2) + QStringLiteral("notes.txt"), "54321", kModified.addDays(1));
+        test::makeFile(source(1) + QStringLiteral("photo.raw"), "abcdef", kModified);
+        test::makeFile(source(2) + QStringLiteral("renamed.raw"), "abcdef", kModified);
+        // Empty files are never copies.
+        test::makeFile(source(1) + QStringLiteral("empty"), "", kModified);
+        test::makeFile(source(2) + QStringLiteral("empty"), "", kModified);
+        const DatabaseFolder folder(m_dir.path() + QStringLiteral("/db/"));
+        QDir().mkpath(folder.root());
+        for (int disk : {1, 2}) {
+            ScanRequest request;
+            request.database = folder;
+            request.recordPath = QStringLiteral(".\\Disk%1").arg(disk);
+            request.sourcePath = source(disk);
+            request.fingerprint = true;
+            NullProgress progress;
+            QCOMPARE(catalogueDisk(request, progress, m_prompt), ScanOutcome::Complete);
+        }
     }
-}
 
-void TestCopiesWindow::init()
-{
-    m_startup = std::make_unique<Startup>(m_prompt, m_programDir.path() + u'/',
-                                          m_programDir.filePath(QStringLiteral("lock")));
-    QVERIFY(m_startup->loadSettings());
-    m_database = std::make_unique<Database>(m_prompt);
-    m_window = std::make_unique<ui::MainWindow>(*m_startup, *m_database, m_prompt);
-    m_window->setShutdown([] {});
-    m_database->setView(m_window.get());
-    m_commands = std::make_unique<ui::CommandContext>(
-        ui::CommandContext{*m_window, *m_database, *m_startup, m_prompt, {}, {}});
-    ui::installCommands(*m_commands);
-    m_window->loadDatabase(m_dir.path() + QStringLiteral("/db"));
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-}
+    void init()
+    {
+        QVERIFY(m_rig.open(m_prompt, m_dir.path() + QStringLiteral("/db")));
+        m_window = m_rig.window.get();
+        m_commands = m_rig.commands.get();
+    }
 
-void TestCopiesWindow::cleanup()
-{
-    m_commands.reset();
-    m_window.reset();
-    m_database.reset();
-    m_startup.reset();
-}
+    void cleanup() { m_rig.close(); }
+
+    void findCopies_data()
+    {
+        // names: group and name, row by row; largest extra space first, a group's rows in disk
+        // order.
+        for (const char* column : {"criterion", "minimumSize", "names", "status"})
+            QTest::addColumn<QString>(column);
+        const char* two = " 2 group(s) of copies, 4 file(s), 0 KB in extra copies";
+        const char* one = " 1 group(s) of copies, 2 file(s), 0 KB in extra copies";
+        QTest::newRow("name and size")
+            << "optNameSize"
+            << "0"
+            << "0 notes.txt,0 notes.txt,1 shared.jpg,1 Shared.JPG" << two;
+        QTest::newRow("same date splits notes") << "optNameSizeDate"
+                                                << "0"
+                                                << "0 shared.jpg,0 Shared.JPG" << one;
+        QTest::newRow("content finds the renamed file")
+            << "optContent"
+            << "0"
+            << "0 photo.raw,0 renamed.raw,1 shared.jpg,1 Shared.JPG" << two;
+        QTest::newRow("minimum size") << "optNameSize"
+                                      << "5"
+                                      << "0 notes.txt,0 notes.txt" << one;
+    }
+
+    void findCopies()
+    {
+        QFETCH(QString, criterion);
+        QFETCH(QString, minimumSize);
+        QFETCH(QString, names);
+        QFETCH(QString, status);
+        runModal(
+            "mnuCopies", [] { return true; },
+            [&] {
+                CopiesWindow* window = m_commands->copies;
+                QCOMPARE(window->windowTitle(), QStringLiteral("Find copies"));
+                window->findChild<QRadioButton*>(criterion)->click();
+                auto* size = window->findChild<QLineEdit*>(QStringLiteral("txtMinSize"));
+                size->selectAll();
+                QTest::keyClicks(size, minimumSize);
+                window->findChild<QPushButton*>(QStringLiteral("cmdFind"))->click();
+                QCOMPARE(rows(*window->results(), 0).join(u','), names);
+                QCOMPARE(window->statusText(), status);
+                window->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
+            });
+    }
+
+    void sortStopAndOpen()
+    {
+        QString opened;
+        runModal(
+            "mnuCopies", [] { return true; },
+            [&] {
+                CopiesWindow* window = m_commands->copies;
+                auto* find = window->findChild<QPushButton*>(QStringLiteral("cmdFind"));
+                // "S&top" as soon as the work lets the window act: nothing listed, said so.
+                QTimer::singleShot(0, window, [window] {
+                    window->findChild<QPushButton*>(QStringLiteral("cmdStop"))->click();
+                });
+                find->click();
+                QCOMPARE(window->results()->rowCount(), 0);
+                QVERIFY2(window->statusText().startsWith(QLatin1String("Stopped.")),
+                         qPrintable(window->statusText()));
+
+                find->click();
+                const ui::CopiesResultsModel& model = *window->results();
+                // A header sorts the rows of each group, the groups keep their order.
+                QHeaderView* header = window->fileList()->horizontalHeader();
+                for (int click = 0; click < 2; ++click)
+                    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                                      QPoint(header->sectionViewportPosition(1) + 5, 5));
+                QCOMPARE(rows(model, 1), (QStringList{"0 .\\Disk2\\", "0 .\\Disk1\\",
+                                                      "1 .\\Disk2\\", "1 .\\Disk1\\"}));
+                // Enter on a row opens it in the main window.
+                opened = model.key(1);
+                window->fileList()->setFocus();
+                window->fileList()->setCurrentIndex(model.index(1, 0));
+                QTest::keyClick(window->fileList(), Qt::Key_Return);
+                QVERIFY(!window->isVisible());
+            });
+        QTRY_COMPARE(m_window->list()->currentKey(), opened);
+    }
+
+    void onlyOnThisDisk()
+    {
+        m_window->tree()->selectNode(QStringLiteral(".\\Disk1\\"));
+        runModal(
+            "mnuOnlyOnDisk",
+            [this] { return m_commands->copies && !m_commands->copies->isFinding(); },
+            [this] {
+                CopiesWindow* window = m_commands->copies;
+                QCOMPARE(window->windowTitle(), QStringLiteral("Files only on .\\Disk1"));
+                // Empty files are never copies; a name met on the other disk with another size is
+                // no copy.
+                // (in the record's order, which is the folder's own)
+                QStringList names = rows(*window->results(), 0);
+                names.sort();
+                QCOMPARE(names, (QStringList{"0 empty", "0 only.txt", "0 photo.raw"}));
+                QCOMPARE(window->statusText(),
+                         QStringLiteral(" 3 file(s) only on this disk, 0 KB"));
+                window->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
+            });
+    }
+
+    void verifyFindsADamagedFile()
+    {
+        const QString shared = source(1) + QStringLiteral("shared.jpg");
+        test::makeFile(shared, "1235", kModified); // a byte changed in place, its time put back
+        m_window->tree()->selectNode(QStringLiteral(".\\Disk1\\"));
+        bool updateOpened = false;
+        runModal(
+            "mnuVerifyDisk",
+            [this] {
+                auto* verify = qobject_cast<VerifyWindow*>(QApplication::activeModalWidget());
+                return verify && !verify->statusText().isEmpty();
+            },
+            [&] {
+                auto* verify = qobject_cast<VerifyWindow*>(QApplication::activeModalWidget());
+                QCOMPARE(rows(*verify->results(), 0), QStringList{"3 Damaged"});
+                QCOMPARE(verify->results()->text(0, 1), QStringLiteral("shared.jpg"));
+                QCOMPARE(verify->statusText(),
+                         QStringLiteral("0 missing, 0 new, 0 changed, 1 damaged, 0 unreadable"));
+                // "Update disk..." opens the update form of the add dialog.
+                QTimer::singleShot(0, this, [&] {
+                    QWidget* add = QApplication::activeModalWidget();
+                    updateOpened = add && add->windowTitle() == QLatin1String("Update a disk");
+                    if (add)
+                        add->close();
+                });
+                verify->findChild<QPushButton*>(QStringLiteral("cmdUpdate"))->click();
+            });
+        QVERIFY(updateOpened);
+        test::makeFile(shared, "1234", kModified);
+    }
+};
 
 void TestCopiesWindow::runModal(const char* item, const std::function<bool()>& ready,
                                 const std::function<void()>& inside)
@@ -148,139 +254,6 @@ QStringList TestCopiesWindow::rows(const ui::CopiesResultsModel& model, int colu
     for (int row = 0; row < model.rowCount(); ++row)
         out.append(QString::number(model.group(row)) + u' ' + model.text(row, column));
     return out;
-}
-
-void TestCopiesWindow::findCopies_data()
-{
-    QTest::addColumn<QString>("criterion");
-    QTest::addColumn<QString>("minimumSize");
-    QTest::addColumn<QStringList>("names"); // group and name, row by row
-    QTest::addColumn<QString>("status");
-
-    // Largest extra space first; a group's rows in disk order.
-    QTest::newRow("name and size")
-        << "optNameSize"
-        << "0" << QStringList{"0 notes.txt", "0 notes.txt", "1 shared.jpg", "1 Shared.JPG"}
-        << " 2 group(s) of copies, 4 file(s), 0 KB in extra copies";
-    QTest::newRow("same date splits notes")
-        << "optNameSizeDate"
-        << "0" << QStringList{"0 shared.jpg", "0 Shared.JPG"}
-        << " 1 group(s) of copies, 2 file(s), 0 KB in extra copies";
-    QTest::newRow("content finds the renamed file")
-        << "optContent"
-        << "0" << QStringList{"0 photo.raw", "0 renamed.raw", "1 shared.jpg", "1 Shared.JPG"}
-        << " 2 group(s) of copies, 4 file(s), 0 KB in extra copies";
-    QTest::newRow("minimum size") << "optNameSize"
-                                  << "5" << QStringList{"0 notes.txt", "0 notes.txt"}
-                                  << " 1 group(s) of copies, 2 file(s), 0 KB in extra copies";
-}
-
-void TestCopiesWindow::findCopies()
-{
-    QFETCH(QString, criterion);
-    QFETCH(QString, minimumSize);
-    QFETCH(QStringList, names);
-    QFETCH(QString, status);
-    runModal(
-        "mnuCopies", [] { return true; },
-        [&] {
-            CopiesWindow* window = m_commands->copies;
-            QCOMPARE(window->windowTitle(), QStringLiteral("Find copies"));
-            window->findChild<QRadioButton*>(criterion)->click();
-            auto* size = window->findChild<QLineEdit*>(QStringLiteral("txtMinSize"));
-            size->selectAll();
-            QTest::keyClicks(size, minimumSize);
-            window->findChild<QPushButton*>(QStringLiteral("cmdFind"))->click();
-            QCOMPARE(rows(*window->results(), 0), names);
-            QCOMPARE(window->statusText(), status);
-            window->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
-        });
-}
-
-void TestCopiesWindow::sortStopAndOpen()
-{
-    QString opened;
-    runModal(
-        "mnuCopies", [] { return true; },
-        [&] {
-            CopiesWindow* window = m_commands->copies;
-            auto* find = window->findChild<QPushButton*>(QStringLiteral("cmdFind"));
-            // "S&top" as soon as the work lets the window act: nothing listed, said so.
-            QTimer::singleShot(0, window, [window] {
-                window->findChild<QPushButton*>(QStringLiteral("cmdStop"))->click();
-            });
-            find->click();
-            QCOMPARE(window->results()->rowCount(), 0);
-            QVERIFY2(window->statusText().startsWith(QLatin1String("Stopped.")),
-                     qPrintable(window->statusText()));
-
-            find->click();
-            const ui::CopiesResultsModel& model = *window->results();
-            // A header sorts the rows of each group, the groups keep their order.
-            QHeaderView* header = window->fileList()->horizontalHeader();
-            for (int click = 0; click < 2; ++click)
-                QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                                  QPoint(header->sectionViewportPosition(1) + 5, 5));
-            QCOMPARE(rows(model, 1),
-                     (QStringList{"0 .\\Disk2\\", "0 .\\Disk1\\", "1 .\\Disk2\\", "1 .\\Disk1\\"}));
-            // Enter on a row opens it in the main window.
-            opened = model.key(1);
-            window->fileList()->setFocus();
-            window->fileList()->setCurrentIndex(model.index(1, 0));
-            QTest::keyClick(window->fileList(), Qt::Key_Return);
-            QVERIFY(!window->isVisible());
-        });
-    QTRY_COMPARE(m_window->list()->currentKey(), opened);
-}
-
-void TestCopiesWindow::onlyOnThisDisk()
-{
-    m_window->tree()->selectNode(QStringLiteral(".\\Disk1\\"));
-    runModal(
-        "mnuOnlyOnDisk", [this] { return m_commands->copies && !m_commands->copies->isFinding(); },
-        [this] {
-            CopiesWindow* window = m_commands->copies;
-            QCOMPARE(window->windowTitle(), QStringLiteral("Files only on .\\Disk1"));
-            // Empty files are never copies; a name met on the other disk with another size is
-            // no copy.
-            // (in the record's order, which is the folder's own)
-            QStringList names = rows(*window->results(), 0);
-            names.sort();
-            QCOMPARE(names, (QStringList{"0 empty", "0 only.txt", "0 photo.raw"}));
-            QCOMPARE(window->statusText(), QStringLiteral(" 3 file(s) only on this disk, 0 KB"));
-            window->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
-        });
-}
-
-void TestCopiesWindow::verifyFindsADamagedFile()
-{
-    const QString shared = source(1) + QStringLiteral("shared.jpg");
-    test::makeFile(shared, "1235", kModified); // a byte changed in place, its time put back
-    m_window->tree()->selectNode(QStringLiteral(".\\Disk1\\"));
-    bool updateOpened = false;
-    runModal(
-        "mnuVerifyDisk",
-        [this] {
-            auto* verify = qobject_cast<VerifyWindow*>(QApplication::activeModalWidget());
-            return verify && !verify->statusText().isEmpty();
-        },
-        [&] {
-            auto* verify = qobject_cast<VerifyWindow*>(QApplication::activeModalWidget());
-            QCOMPARE(rows(*verify->results(), 0), QStringList{"3 Damaged"});
-            QCOMPARE(verify->results()->text(0, 1), QStringLiteral("shared.jpg"));
-            QCOMPARE(verify->statusText(),
-                     QStringLiteral("0 missing, 0 new, 0 changed, 1 damaged, 0 unreadable"));
-            // "Update disk..." opens the update form of the add dialog.
-            QTimer::singleShot(0, this, [&] {
-                QWidget* add = QApplication::activeModalWidget();
-                updateOpened = add && add->windowTitle() == QLatin1String("Update a disk");
-                if (add)
-                    add->close();
-            });
-            verify->findChild<QPushButton*>(QStringLiteral("cmdUpdate"))->click();
-        });
-    QVERIFY(updateOpened);
-    test::makeFile(shared, "1234", kModified);
 }
 
 QTEST_MAIN(TestCopiesWindow)

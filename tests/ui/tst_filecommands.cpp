@@ -2,16 +2,13 @@
 #include "FakeDesktop.h"
 #include "Fixtures.h"
 #include "FolderChooser.h"
+#include "MainWindowRig.h"
 #include "MessageBoxPrompt.h"
 #include "TestFiles.h"
-#include "commands/Commands.h"
 #include "config/Settings.h"
-#include "config/Startup.h"
 #include "filelist/ListView.h"
 #include "help/AboutDialog.h"
 #include "mainwindow/CatalogueTree.h"
-#include "mainwindow/MainWindow.h"
-#include "store/Database.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -37,13 +34,10 @@ class TestFileCommands : public QObject
 private:
     std::unique_ptr<test::FakeDesktop> m_desktop;
     QTemporaryDir m_dir;
-    QTemporaryDir m_programDir;
     QTemporaryDir m_real; // the real disk and the desktop
     MessageBoxPrompt m_prompt;
-    std::unique_ptr<Startup> m_startup;
-    std::unique_ptr<Database> m_database;
-    std::unique_ptr<ui::MainWindow> m_window;
-    std::unique_ptr<ui::CommandContext> m_commands;
+    test::MainWindowRig m_rig;
+    ui::MainWindow* m_window = nullptr;
 
     QString disk() const { return m_real.filePath(QStringLiteral("disk")); }
     ui::ListView* list() const { return m_window->list(); }
@@ -92,35 +86,21 @@ private Q_SLOTS:
                         0, "1.00MB", QFile::encodeName(disk()) + '/');
         test::writeFile(disk() + QStringLiteral("/readme.txt"), "read me");
         test::writeFile(disk() + QStringLiteral("/Games/Saves/.hidden"), "h");
-        m_startup = std::make_unique<Startup>(m_prompt, m_programDir.path() + u'/',
-                                              m_programDir.filePath(QStringLiteral("lock")));
-        QVERIFY(m_startup->loadSettings());
-        m_database = std::make_unique<Database>(m_prompt);
-        m_window = std::make_unique<ui::MainWindow>(*m_startup, *m_database, m_prompt);
-        m_window->setShutdown([] {});
-        m_database->setView(m_window.get());
-        m_commands = std::make_unique<ui::CommandContext>(
-            ui::CommandContext{*m_window, *m_database, *m_startup, m_prompt, {}, {}});
-        ui::installCommands(*m_commands);
-        m_window->loadDatabase(m_dir.path());
+        QVERIFY(m_rig.open(m_prompt, m_dir.path()));
+        m_window = m_rig.window.get();
         m_window->tree()->selectNode(QStringLiteral("Holidays\\Photos\\"));
         m_window->fillFileList(QStringLiteral("Holidays\\Photos\\"));
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_desktop->clearArguments(QStringLiteral("editor"));
         m_desktop->clearArguments(QStringLiteral("browser"));
     }
 
     void cleanup()
     {
-        m_commands.reset();
-        m_window.reset();
-        m_database.reset();
-        m_startup.reset();
+        m_rig.close();
         const int unanswered = MessageBoxPrompt::pendingAnswers();
         MessageBoxPrompt::resetTestHooks();
         platform::FolderChooser::resetTestHooks();
-        for (QTemporaryDir* dir : {&m_dir, &m_programDir, &m_real}) {
+        for (QTemporaryDir* dir : {&m_dir, &m_real}) {
             QDir(dir->path()).removeRecursively();
             QDir().mkpath(dir->path());
         }
@@ -193,7 +173,7 @@ private Q_SLOTS:
         QFETCH(QString, copied);
         const QString target = m_real.filePath(QStringLiteral("target")) + u'/';
         QVERIFY(QDir().mkpath(target));
-        m_startup->settings().desktopPath = target;
+        m_rig.startup->settings().desktopPath = target;
         platform::FolderChooser::setNextFolder(target);
         MessageBoxPrompt::setNextAnswer(PromptAnswer::Ok);
         QVERIFY(list()->selectKey(key));

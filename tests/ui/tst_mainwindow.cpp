@@ -1,21 +1,16 @@
 #include "Fixtures.h"
 #include "FolderChooser.h"
+#include "MainWindowRig.h"
 #include "MessageBoxPrompt.h"
-#include "TestFiles.h"
-#include "add/AddDiskDialog.h"
-#include "commands/Commands.h"
+#include "TextRows.h"
 #include "comments/CommentStore.h"
 #include "common/Twips.h"
-#include "config/Settings.h"
-#include "config/Startup.h"
 #include "filelist/KeyedListModel.h"
 #include "filelist/ListView.h"
 #include "mainwindow/CatalogueTree.h"
 #include "mainwindow/DiskInfoDialog.h"
 #include "mainwindow/DragBar.h"
-#include "mainwindow/MainWindow.h"
 #include "search/SearchWindow.h"
-#include "store/Database.h"
 #include "store/Keys.h"
 
 #include <QAction>
@@ -27,8 +22,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
-#include <memory>
 
 using namespace dovrin;
 using dovrin::platform::FolderChooser;
@@ -43,12 +36,10 @@ class TestMainWindow : public QObject
 
 private:
     QTemporaryDir m_dir;
-    QTemporaryDir m_programDir;
     MessageBoxPrompt m_prompt;
-    std::unique_ptr<Startup> m_startup;
-    std::unique_ptr<Database> m_database;
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<ui::CommandContext> m_context;
+    test::MainWindowRig m_rig;
+    MainWindow* m_window = nullptr;
+    Database* m_database = nullptr;
     QStringList m_ran;
 
     CatalogueTree* tree() { return m_window->tree(); }
@@ -74,23 +65,16 @@ private:
     }
 
     // The real commands of every menu, as the program plugs them in.
-    ui::CommandContext& installCommands()
-    {
-        m_context = std::make_unique<ui::CommandContext>(
-            ui::CommandContext{*m_window, *m_database, *m_startup, m_prompt, {}});
-        ui::installCommands(*m_context);
-        return *m_context;
-    }
+    ui::CommandContext& installCommands() { return m_rig.installCommands(m_prompt); }
 
     // Runs a menu item by its shortcut, as a user would, with the window's focus.
     void press(QKeySequence keys)
     {
         m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        QTest::keySequence(m_window.get(), keys);
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        QTest::keySequence(m_window, keys);
     }
 
-    // Answers the modal catalogue chooser that the next command opens.
     // Answers the modal catalogue chooser once the next command has opened it.
     void chooseCatalogueLater(const QString& choice, QStringList* offered = nullptr)
     {
@@ -125,31 +109,19 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         test::writeSampleDatabase(m_dir.path());
-        m_startup = std::make_unique<Startup>(m_prompt, m_programDir.path() + u'/',
-                                              m_programDir.filePath(QStringLiteral("lock")));
-        QVERIFY(m_startup->loadSettings());
-        m_database = std::make_unique<Database>(m_prompt);
-        m_window = std::make_unique<MainWindow>(*m_startup, *m_database, m_prompt);
-        m_window->setShutdown([] {});
-        m_database->setView(m_window.get());
-        m_window->loadDatabase(m_dir.path());
+        QVERIFY(m_rig.open(m_prompt, m_dir.path(), false));
+        m_window = m_rig.window.get();
+        m_database = m_rig.database.get();
         node(QStringLiteral("Holidays\\"))->setExpanded(true);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_ran.clear();
     }
 
     void cleanup()
     {
-        m_context.reset();
-        m_window.reset();
-        m_database.reset();
+        m_rig.close();
         const int unanswered = MessageBoxPrompt::pendingAnswers();
         MessageBoxPrompt::resetTestHooks();
         FolderChooser::resetTestHooks();
-        m_startup.reset();
-        QDir(m_programDir.path()).removeRecursively();
-        QDir().mkpath(m_programDir.path());
         QDir(m_dir.path()).removeRecursively();
         QDir().mkpath(m_dir.path());
         QCOMPARE(unanswered, 0);
@@ -160,11 +132,9 @@ private Q_SLOTS:
         QCOMPARE(m_window->statusText(1), QStringLiteral(" 3 disks catalogued"));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Dovrin 2"));
         QCOMPARE(tree()->topLevelItemCount(), 3);
-        QCOMPARE(CatalogueTree::tagOf(node(QStringLiteral(".\\Loose\\"))), QStringLiteral("DISK"));
-        QTreeWidgetItem* holidays = node(QStringLiteral("Holidays\\"));
-        QCOMPARE(CatalogueTree::tagOf(holidays), QStringLiteral("CAT"));
-        QCOMPARE(holidays->childCount(), 2);
-        QCOMPARE(holidays->child(0)->text(0), QStringLiteral("Photos"));
+        QCOMPARE(QStringList({CatalogueTree::tagOf(node(QStringLiteral(".\\Loose\\"))),
+                              CatalogueTree::tagOf(node(QStringLiteral("Holidays\\")))}),
+                 QStringList({"DISK", "CAT"}));
         QCOMPARE(node(QStringLiteral("Holidays\\Photos\\*"))->parent(),
                  node(QStringLiteral("Holidays\\Photos\\")));
         QCOMPARE(node(QStringLiteral("Empty\\"))->childCount(), 0);
@@ -173,7 +143,7 @@ private Q_SLOTS:
         test::writeDisk(m_dir.path(), QStringLiteral("Holidays/apple"), {}, "\":\"\n");
         test::writeDisk(m_dir.path(), QStringLiteral("Holidays/Zebra"), {}, "\":\"\n");
         m_window->loadDatabase(m_dir.path());
-        holidays = node(QStringLiteral("Holidays\\"));
+        QTreeWidgetItem* holidays = node(QStringLiteral("Holidays\\"));
         QStringList names;
         for (int i = 0; i < holidays->childCount(); ++i)
             names << holidays->child(i)->text(0);
@@ -235,28 +205,25 @@ private Q_SLOTS:
 
     void clickingNodesListsThem_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QStringList>("rows");
-        QTest::addColumn<QString>("location");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("unread disk root")
-            << "Holidays\\Photos\\" << QStringList{"Games", "Music", "readme.txt", "setup.exe"}
-            << "Holidays\\Photos\\"
-            << "1,206KB in 4 items. (Disk free space: 1234.56MB)";
-        QTest::newRow("folder") << "Holidays\\Photos\\Games\\" << QStringList{"Saves", "game.iso"}
-                                << "Holidays\\Photos\\Games\\"
-                                << "683,594KB in 2 items. (Disk free space: 1234.56MB)";
-        QTest::newRow("loose disk") << ".\\Loose\\" << QStringList{"a.txt"} << "\\Loose\\"
-                                    << " 10 bytes in 1 items. (Disk free space: 1234.56MB)";
-        QTest::newRow("folders only")
-            << "Holidays\\Videos\\" << QStringList{"Clips"} << "Holidays\\Videos\\"
-            << " 1 items. Disk free space: 1234.56MB (Files not catalogued)";
+        for (const char* column : {"key", "rows", "location", "status"})
+            QTest::addColumn<QString>(column); // rows: the names shown, joined by ","
+        test::addTextRows({
+            "unread disk "
+            "root|Holidays\\Photos\\|Games,Music,readme.txt,setup.exe|Holidays\\Photos\\|"
+            "1,206KB in 4 items. (Disk free space: 1234.56MB)",
+            "folder|Holidays\\Photos\\Games\\|Saves,game.iso|Holidays\\Photos\\Games\\|"
+            "683,594KB in 2 items. (Disk free space: 1234.56MB)",
+            "loose disk|.\\Loose\\|a.txt|\\Loose\\| 10 bytes in 1 items. (Disk free space: "
+            "1234.56MB)",
+            "folders only|Holidays\\Videos\\|Clips|Holidays\\Videos\\|"
+            " 1 items. Disk free space: 1234.56MB (Files not catalogued)",
+        });
     }
 
     void clickingNodesListsThem()
     {
         QFETCH(QString, key);
-        QFETCH(QStringList, rows);
+        QFETCH(QString, rows);
         QFETCH(QString, location);
         QFETCH(QString, status);
         if (key.count(u'\\') > 2)
@@ -267,7 +234,7 @@ private Q_SLOTS:
             shown << m_window->list()->listModel()->text(row, 0);
             QVERIFY(m_window->list()->rowKey(row).startsWith(key));
         }
-        QCOMPARE(shown, rows);
+        QCOMPARE(shown.join(u','), rows);
         QCOMPARE(m_window->location(), location);
         QCOMPARE(m_window->statusText(2), status);
     }
@@ -282,9 +249,9 @@ private Q_SLOTS:
 
         QCOMPARE(list->rowTag(row), QStringLiteral("FILE"));
         m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
         MessageBoxPrompt::setNextInput(QStringLiteral("  Read \"me\" first  "));
-        QTest::keyClick(m_window.get(), Qt::Key_E, Qt::ControlModifier);
+        QTest::keyClick(m_window, Qt::Key_E, Qt::ControlModifier);
         QCOMPARE(list->listModel()->text(row, 3), QStringLiteral("Read 'me' first"));
         QCOMPARE(test::readFile(m_dir.filePath(QStringLiteral("FileComments.dat"))),
                  QByteArray("\"Holidays\\Photos\\readme.txt\",\"Read 'me' first\"\r\n"));
@@ -338,50 +305,41 @@ private Q_SLOTS:
     void menuEnablingFollowsTheSelection_data()
     {
         QTest::addColumn<QString>("select");
-        QTest::addColumn<bool>("catalogueItems");
-        QTest::addColumn<bool>("diskItems");
-        QTest::newRow("nothing") << QString() << false << false;
-        QTest::newRow("catalogue") << "Holidays\\" << true << false;
-        QTest::newRow("unread disk") << "Holidays\\Photos\\" << false << true;
-        QTest::newRow("loose disk") << ".\\Loose\\" << false << true;
-        QTest::newRow("read disk") << "Holidays\\Photos\\ read" << false << true;
-        QTest::newRow("folder") << "Holidays\\Photos\\Games\\" << false << false;
+        QTest::addColumn<QString>("enabled"); // the catalogue items (C), the disk items (D)
+        test::addTextRows({"nothing||", "catalogue|Holidays\\|C",
+                           "unread disk|Holidays\\Photos\\|D", "loose disk|.\\Loose\\|D",
+                           "read disk|Holidays\\Photos\\ read|D",
+                           "folder|Holidays\\Photos\\Games\\|"});
     }
 
     void menuEnablingFollowsTheSelection()
     {
         QFETCH(QString, select);
-        QFETCH(bool, catalogueItems);
-        QFETCH(bool, diskItems);
+        QFETCH(QString, enabled);
+        const bool catalogueItems = enabled == u"C";
+        const bool diskItems = enabled == u"D";
         wireAll();
         node(QStringLiteral("Holidays\\Photos\\"))->setExpanded(select.contains(u'\\'));
         tree()->clearSelection();
         if (!select.isEmpty())
             tree()->selectNode(select.section(u' ', 0, 0));
-        for (const char* name : {"mnuCatalogue", "mnuDisk"}) {
-            QMenu* menu = m_window->menu(QLatin1String(name));
-            Q_EMIT menu->aboutToShow();
-        }
-        QCOMPARE(m_window->action(QStringLiteral("mnuDeleteCatalogue"))->isEnabled(),
-                 catalogueItems);
-        QCOMPARE(m_window->action(QStringLiteral("mnuRenameCatalogue"))->isEnabled(),
-                 catalogueItems);
-        QVERIFY(m_window->action(QStringLiteral("mnuNewCatalogue"))->isEnabled());
+        for (const char* name : {"mnuCatalogue", "mnuDisk"})
+            Q_EMIT m_window->menu(QLatin1String(name))->aboutToShow();
+        for (const char* name : {"mnuDeleteCatalogue", "mnuRenameCatalogue"})
+            QVERIFY2(m_window->action(QLatin1String(name))->isEnabled() == catalogueItems, name);
         for (const char* name : {"mnuDeleteDisk", "mnuRenameDisk", "mnuDiskInfo", "mnuUpdateDisk",
                                  "mnuMoveDiskToCat", "mnuTextFile"})
             QVERIFY2(m_window->action(QLatin1String(name))->isEnabled() == diskItems, name);
-        QVERIFY(m_window->action(QStringLiteral("mnuNewDisk"))->isEnabled());
+        for (const char* name : {"mnuNewCatalogue", "mnuNewDisk"})
+            QVERIFY2(m_window->action(QLatin1String(name))->isEnabled(), name);
     }
 
     void rightClickShowsTheNodesMenu_data()
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("menu");
-        QTest::newRow("catalogue") << "Holidays\\"
-                                   << "mnuCatalogue";
-        QTest::newRow("disk") << "Holidays\\Photos\\"
-                              << "mnuDisk";
-        QTest::newRow("folder") << "Holidays\\Photos\\Music\\" << QString();
+        test::addTextRows({"catalogue|Holidays\\|mnuCatalogue", "disk|Holidays\\Photos\\|mnuDisk",
+                           "folder|Holidays\\Photos\\Music\\|"});
     }
 
     void rightClickShowsTheNodesMenu()
@@ -392,10 +350,11 @@ private Q_SLOTS:
         node(QStringLiteral("Holidays\\Photos\\"))->setExpanded(true);
         rightClick(centerOf(node(key)));
         QCOMPARE(tree()->selectedKey(), key);
-        QCOMPARE(m_window->menu(QStringLiteral("mnuCatalogue"))->isVisible(),
-                 menu == QLatin1String("mnuCatalogue"));
-        QCOMPARE(m_window->menu(QStringLiteral("mnuDisk"))->isVisible(),
-                 menu == QLatin1String("mnuDisk"));
+        QString shown;
+        for (const char* name : {"mnuCatalogue", "mnuDisk"})
+            shown += m_window->menu(QLatin1String(name))->isVisible() ? QString::fromLatin1(name)
+                                                                      : QString();
+        QCOMPARE(shown, menu);
         if (menu == QLatin1String("mnuDisk"))
             QVERIFY(m_window->action(QStringLiteral("mnuDiskInfo"))->isEnabled());
         closeMenus();
@@ -410,8 +369,7 @@ private Q_SLOTS:
         m_window->action(QStringLiteral("cmdDel"))->trigger();
         QCOMPARE(MessageBoxPrompt::answeredRequests().size(), 1);
         const PromptRequest shown = MessageBoxPrompt::answeredRequests().first();
-        QCOMPARE(shown.text, QStringLiteral("No disk or catalogue selected"));
-        QCOMPARE(shown.title, QStringLiteral("Error"));
+        QCOMPARE(shown.title + u'|' + shown.text, u"Error|No disk or catalogue selected");
         QCOMPARE(shown.icon, PromptIcon::Critical);
 
         node(QStringLiteral("Holidays\\Photos\\"))->setExpanded(true);
@@ -422,8 +380,7 @@ private Q_SLOTS:
         m_window->action(QStringLiteral("cmdDel"))->trigger();
         tree()->selectNode(QStringLiteral("Holidays\\"));
         m_window->action(QStringLiteral("cmdDel"))->trigger();
-        QCOMPARE(m_ran, QStringList({QStringLiteral("mnuDeleteDisk"),
-                                     QStringLiteral("mnuDeleteCatalogue")}));
+        QCOMPARE(m_ran, QStringList({"mnuDeleteDisk", "mnuDeleteCatalogue"}));
     }
 
     void splitterDragKeepsBothPanes()
@@ -460,22 +417,21 @@ private Q_SLOTS:
     void diskInformation_data()
     {
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QStringList>("values"); // folders, files, total, files catalogued
-        QTest::newRow("files") << "Holidays\\Photos\\"
-                               << QStringList{"3", "4", "701,234,567 bytes",
-                                              "Files were catalogued for this disk"};
-        QTest::newRow("folders only")
-            << "Holidays\\Videos\\"
-            << QStringList{"1", "N/A", "N/A", "Files were not catalogued for this disk"};
-        QTest::newRow("empty files")
-            << ".\\Zero\\"
-            << QStringList{"0", "2", " bytes", "Files were catalogued for this disk"};
+        QTest::addColumn<QString>("values"); // folders, files, total, files catalogued
+        test::addTextRows(
+            {
+                "files#Holidays\\Photos\\#3|4|701,234,567 bytes|Files were catalogued for this "
+                "disk",
+                "folders only#Holidays\\Videos\\#1|N/A|N/A|Files were not catalogued for this disk",
+                "empty files#.\\Zero\\#0|2| bytes|Files were catalogued for this disk",
+            },
+            u'#');
     }
 
     void diskInformation()
     {
         QFETCH(QString, key);
-        QFETCH(QStringList, values);
+        QFETCH(QString, values);
         test::writeDisk(m_dir.path(), QStringLiteral("Zero"), {},
                         "\":\"\n\"a\",0,#2025-01-06#\n\"b\",0,#2025-01-06#\n");
         m_window->loadDatabase(m_dir.path());
@@ -500,7 +456,7 @@ private Q_SLOTS:
         Q_EMIT m_window->menu(QStringLiteral("mnuDisk"))->aboutToShow();
         m_window->action(QStringLiteral("mnuDiskInfo"))->trigger();
         QCOMPARE(disk, key.chopped(1));
-        QCOMPARE(shown, values);
+        QCOMPARE(shown.join(u'|'), values);
         QVERIFY(closed);
     }
 
@@ -518,7 +474,7 @@ private Q_SLOTS:
 
         // Cancel in the chooser changes nothing; a move unloads the search window, as every
         // command that changes keys does (the core's tests count the calls).
-        context.search = new ui::SearchWindow(*m_database, m_window.get(), m_window.get());
+        context.search = new ui::SearchWindow(*m_database, m_window, m_window);
         tree()->selectNode(QStringLiteral("Holidays\\Photos\\"));
         chooseCatalogueLater(QString());
         press(QKeySequence(QStringLiteral("Ctrl+M")));
@@ -577,21 +533,21 @@ private Q_SLOTS:
     void commandsOpeningTheAddDialog_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::addColumn<int>("disks");
+        QTest::addColumn<QString>("disks");
         QTest::addColumn<QString>("title"); // empty: the limit message instead
-        QTest::newRow("new, 999 disks") << "mnuNewDisk" << 999 << "Catalogue a disk";
-        QTest::newRow("new, 1000 disks") << "mnuNewDisk" << 1000 << "";
-        QTest::newRow("update") << "mnuUpdateDisk" << 3 << "Update a disk";
+        test::addTextRows({"new, 999 disks|mnuNewDisk|999|Catalogue a disk",
+                           "new, 1000 disks|mnuNewDisk|1000|",
+                           "update|mnuUpdateDisk|3|Update a disk"});
     }
 
     void commandsOpeningTheAddDialog()
     {
         QFETCH(QString, command);
-        QFETCH(int, disks);
+        QFETCH(QString, disks);
         QFETCH(QString, title);
         installCommands();
         tree()->selectNode(QStringLiteral(".\\Loose\\"));
-        while (m_database->disks().count() < disks)
+        while (m_database->disks().count() < disks.toInt())
             m_database->disks().append(
                 {QStringLiteral(".\\D%1").arg(m_database->disks().count()), {}, {}, {}, 0});
         QString opened, disk;

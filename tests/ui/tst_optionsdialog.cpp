@@ -1,6 +1,7 @@
 #include "FolderChooser.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "TextRows.h"
 #include "config/Settings.h"
 #include "options/OptionsDialog.h"
 
@@ -22,18 +23,6 @@ class TestOptionsDialog : public QObject
 
 private Q_SLOTS:
     void initTestCase() { test::pinLocale(); }
-    void init();
-    void cleanup();
-
-    void attributeMask_data();
-    void attributeMask();
-    void okStoresSettingsAndFilter();
-    void cancelStoresNothing();
-    void refusedEntries_data();
-    void refusedEntries();
-    void ninetyNineEntries();
-    void tabWrapping_data();
-    void tabWrapping();
 
 private:
     OptionsDialog* open();
@@ -51,21 +40,183 @@ private:
     Settings m_settings;
     test::ScriptedPrompt m_prompt;
     OptionsDialog* m_dialog = nullptr;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_settings = Settings();
+        m_prompt = test::ScriptedPrompt();
+    }
+
+    void cleanup()
+    {
+        platform::FolderChooser::resetTestHooks();
+        delete m_dialog;
+        m_dialog = nullptr;
+    }
+
+    void attributeMask_data()
+    {
+        // The boxes shown and ticked: H(idden), S(ystem).
+        for (const char* column : {"mask", "shown", "ticked", "stored"})
+            QTest::addColumn<QString>(column);
+        test::addTextRows({"6, untick both|6|HS||0", "0, tick system|0||S|4",
+                           "4, tick hidden|4|S|HS|6", "odd mask 1 ticks neither|1||H|2"});
+    }
+
+    void attributeMask()
+    {
+        QFETCH(QString, mask);
+        QFETCH(QString, shown);
+        QFETCH(QString, ticked);
+        QFETCH(QString, stored);
+        m_settings.attributeMask = qint16(mask.toInt());
+        open();
+        auto* hidden = find<QCheckBox>("chkHidden");
+        auto* system = find<QCheckBox>("chkSystem");
+        QCOMPARE(QString(hidden->isChecked() ? "H" : "") + (system->isChecked() ? "S" : ""), shown);
+        hidden->setChecked(ticked.contains(u'H'));
+        system->setChecked(ticked.contains(u'S'));
+        QTest::mouseClick(find<QPushButton>("cmdOk"), Qt::LeftButton);
+        QCOMPARE(QString::number(m_settings.attributeMask), stored);
+    }
+
+    void okStoresSettingsAndFilter()
+    {
+        m_settings.databasePath = QStringLiteral("/srv/catalogues/");
+        m_settings.desktopPath = QStringLiteral("/home/a/Desktop/");
+        open();
+        QCOMPARE(find<QLabel>("labCI")->text(), QStringLiteral("/srv/catalogues/"));
+        m_dialog->findChild<QTabBar*>()->setCurrentIndex(1);
+        // A cancelled chooser keeps the path shown, a chosen folder replaces it.
+        platform::FolderChooser::setNextFolder(QString());
+        QTest::mouseClick(find<QPushButton>("cmdDT"), Qt::LeftButton);
+        QCOMPARE(find<QLabel>("labDT")->text(), QStringLiteral("/home/a/Desktop/"));
+        platform::FolderChooser::setNextFolder(QStringLiteral("/data/E"));
+        QTest::mouseClick(find<QPushButton>("cmdDLoc"), Qt::LeftButton);
+        QTest::mouseClick(find<QPushButton>("cmdClrCI"), Qt::LeftButton);
+        find<QCheckBox>("chkTreeCat")->setChecked(true);
+        m_dialog->findChild<QTabBar*>()->setCurrentIndex(2);
+        typeEntry(QStringLiteral("tmp"));
+        typeEntry(QStringLiteral("bak"));
+        QVERIFY(m_dialog->isVisible()); // Enter in the entry box adds, it does not confirm
+        QCOMPARE(find<QLineEdit>("txtNewExt")->text(), QString());
+
+        find<QPushButton>("cmdOk")->setFocus();
+        QTest::keyClick(find<QPushButton>("cmdOk"), Qt::Key_Return);
+        QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(m_settings.defaultLocation, QStringLiteral("/data/E/"));
+        QCOMPARE(m_settings.desktopPath, QStringLiteral("/home/a/Desktop/"));
+        QCOMPARE(m_settings.databasePath, QString());
+        QVERIFY(m_settings.treeOnly);
+        QCOMPARE(test::readFile(filterPath()), QByteArray("tmp\r\nbak\r\n"));
+
+        open();
+        auto* list = find<QListWidget>("lstExts");
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text() + u' ' + list->item(1)->text(), u"tmp bak");
+        QCOMPARE(find<QLabel>("labDLoc")->text(), QStringLiteral("/data/E/"));
+        QVERIFY(find<QCheckBox>("chkTreeCat")->isChecked());
+        QVERIFY(m_prompt.requests().isEmpty());
+    }
+
+    void cancelStoresNothing()
+    {
+        test::writeFile(filterPath(), "old\r\n");
+        const Settings before = m_settings;
+        open();
+        platform::FolderChooser::setNextFolder(QStringLiteral("/elsewhere/"));
+        m_dialog->findChild<QTabBar*>()->setCurrentIndex(1);
+        QTest::mouseClick(find<QPushButton>("cmdDLoc"), Qt::LeftButton);
+        QTest::mouseClick(find<QPushButton>("cmdClrCI"), Qt::LeftButton);
+        find<QCheckBox>("chkHidden")->setChecked(false);
+        m_dialog->findChild<QTabBar*>()->setCurrentIndex(2);
+        typeEntry(QStringLiteral("tmp"));
+        QTest::mouseClick(find<QPushButton>("cmdCancel"), Qt::LeftButton);
+        QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+        QVERIFY(m_settings == before);
+        QCOMPARE(test::readFile(filterPath()), QByteArray("old\r\n"));
+    }
+
+    void refusedEntries_data()
+    {
+        QTest::addColumn<QString>("entry");
+        test::addTextRows({"period|.tmp", "blank|t mp"});
+    }
+
+    void refusedEntries()
+    {
+        QFETCH(QString, entry);
+        open();
+        m_dialog->findChild<QTabBar*>()->setCurrentIndex(2);
+        typeEntry(entry);
+        QCOMPARE(m_prompt.texts(), QStringList{QStringLiteral(
+                                       "Please don't put spaces or periods in file extensions")});
+        QCOMPARE(m_prompt.requests().first().title, QStringLiteral("Problem"));
+        QCOMPARE(m_prompt.requests().first().icon, PromptIcon::Exclamation);
+        QCOMPARE(find<QListWidget>("lstExts")->count(), 0);
+        QCOMPARE(find<QLineEdit>("txtNewExt")->text(), entry);
+        QVERIFY(m_dialog->isVisible());
+    }
+
+    void ninetyNineEntries()
+    {
+        QByteArray lines;
+        for (int i = 0; i < 98; ++i)
+            lines += "e" + QByteArray::number(i) + "\r\n";
+        test::writeFile(filterPath(), lines);
+        open();
+        m_dialog->findChild<QTabBar*>()->setCurrentIndex(2);
+        typeEntry(QStringLiteral("last"));
+        QCOMPARE(find<QListWidget>("lstExts")->count(), 99);
+        QVERIFY(m_prompt.requests().isEmpty());
+        // Full: refused even with nothing typed.
+        QTest::mouseClick(find<QPushButton>("cmdAdd"), Qt::LeftButton);
+        QCOMPARE(m_prompt.texts(), QStringList{QStringLiteral("Cannot add any more extensions")});
+        QCOMPARE(m_prompt.requests().first().title, QStringLiteral("Too many"));
+        QCOMPARE(m_prompt.requests().first().icon, PromptIcon::Critical);
+        QCOMPARE(find<QListWidget>("lstExts")->count(), 99);
+    }
+
+    void tabWrapping_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("to");
+        const int ctrl = Qt::ControlModifier;
+        const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+        QTest::newRow("ctrl+tab wraps to first") << 2 << int(Qt::Key_Tab) << ctrl << 0;
+        QTest::newRow("ctrl+shift+tab wraps to last")
+            << 0 << int(Qt::Key_Backtab) << ctrlShift << 2;
+        QTest::newRow("ctrl+shift+tab back") << 2 << int(Qt::Key_Tab) << ctrlShift << 1;
+        QTest::newRow("alt+ctrl+tab left alone")
+            << 1 << int(Qt::Key_Tab) << (ctrl | int(Qt::AltModifier)) << 1;
+    }
+
+    void tabWrapping()
+    {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, to);
+        open();
+        auto* tabs = m_dialog->findChild<QTabBar*>();
+        tabs->setCurrentIndex(from);
+        QWidget* focus = find<QLineEdit>("txtNewExt");
+        if (tabs->currentIndex() != 2)
+            focus = find<QPushButton>("cmdOk");
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(m_dialog->currentPage(), to);
+        for (int i = 0; i < 3; ++i) {
+            auto* page = find<QWidget>(qPrintable(QStringLiteral("picOptions%1").arg(i)));
+            QCOMPARE(page->isEnabled(), i == to);
+            QCOMPARE(page->x() > 0, i == to);
+        }
+    }
 };
-
-void TestOptionsDialog::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_settings = Settings();
-    m_prompt = test::ScriptedPrompt();
-}
-
-void TestOptionsDialog::cleanup()
-{
-    platform::FolderChooser::resetTestHooks();
-    delete m_dialog;
-    m_dialog = nullptr;
-}
 
 OptionsDialog* TestOptionsDialog::open()
 {
@@ -83,176 +234,6 @@ void TestOptionsDialog::typeEntry(const QString& text)
     QTRY_VERIFY(box->hasFocus());
     QTest::keyClicks(box, text);
     QTest::keyClick(box, Qt::Key_Return);
-}
-
-void TestOptionsDialog::attributeMask_data()
-{
-    QTest::addColumn<int>("mask");
-    QTest::addColumn<bool>("hidden");
-    QTest::addColumn<bool>("system");
-    QTest::addColumn<bool>("tickHidden");
-    QTest::addColumn<bool>("tickSystem");
-    QTest::addColumn<int>("stored");
-    QTest::newRow("6, untick both") << 6 << true << true << false << false << 0;
-    QTest::newRow("0, tick system") << 0 << false << false << false << true << 4;
-    QTest::newRow("4, tick hidden") << 4 << false << true << true << true << 6;
-    QTest::newRow("odd mask 1 ticks neither") << 1 << false << false << true << false << 2;
-}
-
-void TestOptionsDialog::attributeMask()
-{
-    QFETCH(int, mask);
-    QFETCH(bool, hidden);
-    QFETCH(bool, system);
-    QFETCH(bool, tickHidden);
-    QFETCH(bool, tickSystem);
-    QFETCH(int, stored);
-    m_settings.attributeMask = qint16(mask);
-    open();
-    auto* hiddenBox = find<QCheckBox>("chkHidden");
-    auto* systemBox = find<QCheckBox>("chkSystem");
-    QCOMPARE(hiddenBox->isChecked(), hidden);
-    QCOMPARE(systemBox->isChecked(), system);
-    hiddenBox->setChecked(tickHidden);
-    systemBox->setChecked(tickSystem);
-    QTest::mouseClick(find<QPushButton>("cmdOk"), Qt::LeftButton);
-    QCOMPARE(int(m_settings.attributeMask), stored);
-}
-
-void TestOptionsDialog::okStoresSettingsAndFilter()
-{
-    m_settings.databasePath = QStringLiteral("/srv/catalogues/");
-    m_settings.desktopPath = QStringLiteral("/home/a/Desktop/");
-    open();
-    QCOMPARE(find<QLabel>("labCI")->text(), QStringLiteral("/srv/catalogues/"));
-    m_dialog->findChild<QTabBar*>()->setCurrentIndex(1);
-    // A cancelled chooser keeps the path shown, a chosen folder replaces it.
-    platform::FolderChooser::setNextFolder(QString());
-    QTest::mouseClick(find<QPushButton>("cmdDT"), Qt::LeftButton);
-    QCOMPARE(find<QLabel>("labDT")->text(), QStringLiteral("/home/a/Desktop/"));
-    platform::FolderChooser::setNextFolder(QStringLiteral("/data/E"));
-    QTest::mouseClick(find<QPushButton>("cmdDLoc"), Qt::LeftButton);
-    QTest::mouseClick(find<QPushButton>("cmdClrCI"), Qt::LeftButton);
-    find<QCheckBox>("chkTreeCat")->setChecked(true);
-    m_dialog->findChild<QTabBar*>()->setCurrentIndex(2);
-    typeEntry(QStringLiteral("tmp"));
-    typeEntry(QStringLiteral("bak"));
-    QVERIFY(m_dialog->isVisible()); // Enter in the entry box adds, it does not confirm
-    QCOMPARE(find<QLineEdit>("txtNewExt")->text(), QString());
-
-    find<QPushButton>("cmdOk")->setFocus();
-    QTest::keyClick(find<QPushButton>("cmdOk"), Qt::Key_Return);
-    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
-    QCOMPARE(m_settings.defaultLocation, QStringLiteral("/data/E/"));
-    QCOMPARE(m_settings.desktopPath, QStringLiteral("/home/a/Desktop/"));
-    QCOMPARE(m_settings.databasePath, QString());
-    QVERIFY(m_settings.treeOnly);
-    QCOMPARE(test::readFile(filterPath()), QByteArray("tmp\r\nbak\r\n"));
-
-    open();
-    auto* list = find<QListWidget>("lstExts");
-    QCOMPARE(list->count(), 2);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("tmp"));
-    QCOMPARE(list->item(1)->text(), QStringLiteral("bak"));
-    QCOMPARE(find<QLabel>("labDLoc")->text(), QStringLiteral("/data/E/"));
-    QVERIFY(find<QCheckBox>("chkTreeCat")->isChecked());
-    QVERIFY(m_prompt.requests().isEmpty());
-}
-
-void TestOptionsDialog::cancelStoresNothing()
-{
-    test::writeFile(filterPath(), "old\r\n");
-    const Settings before = m_settings;
-    open();
-    platform::FolderChooser::setNextFolder(QStringLiteral("/elsewhere/"));
-    m_dialog->findChild<QTabBar*>()->setCurrentIndex(1);
-    QTest::mouseClick(find<QPushButton>("cmdDLoc"), Qt::LeftButton);
-    QTest::mouseClick(find<QPushButton>("cmdClrCI"), Qt::LeftButton);
-    find<QCheckBox>("chkHidden")->setChecked(false);
-    m_dialog->findChild<QTabBar*>()->setCurrentIndex(2);
-    typeEntry(QStringLiteral("tmp"));
-    QTest::mouseClick(find<QPushButton>("cmdCancel"), Qt::LeftButton);
-    QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
-    QVERIFY(m_settings == before);
-    QCOMPARE(test::readFile(filterPath()), QByteArray("old\r\n"));
-}
-
-void TestOptionsDialog::refusedEntries_data()
-{
-    QTest::addColumn<QString>("entry");
-    QTest::newRow("period") << QStringLiteral(".tmp");
-    QTest::newRow("blank") << QStringLiteral("t mp");
-}
-
-void TestOptionsDialog::refusedEntries()
-{
-    QFETCH(QString, entry);
-    open();
-    m_dialog->findChild<QTabBar*>()->setCurrentIndex(2);
-    typeEntry(entry);
-    QCOMPARE(m_prompt.texts(),
-             QStringList{QStringLiteral("Please don't put spaces or periods in file extensions")});
-    QCOMPARE(m_prompt.requests().first().title, QStringLiteral("Problem"));
-    QCOMPARE(m_prompt.requests().first().icon, PromptIcon::Exclamation);
-    QCOMPARE(find<QListWidget>("lstExts")->count(), 0);
-    QCOMPARE(find<QLineEdit>("txtNewExt")->text(), entry);
-    QVERIFY(m_dialog->isVisible());
-}
-
-void TestOptionsDialog::ninetyNineEntries()
-{
-    QByteArray lines;
-    for (int i = 0; i < 98; ++i)
-        lines += "e" + QByteArray::number(i) + "\r\n";
-    test::writeFile(filterPath(), lines);
-    open();
-    m_dialog->findChild<QTabBar*>()->setCurrentIndex(2);
-    typeEntry(QStringLiteral("last"));
-    QCOMPARE(find<QListWidget>("lstExts")->count(), 99);
-    QVERIFY(m_prompt.requests().isEmpty());
-    // Full: refused even with nothing typed.
-    QTest::mouseClick(find<QPushButton>("cmdAdd"), Qt::LeftButton);
-    QCOMPARE(m_prompt.texts(), QStringList{QStringLiteral("Cannot add any more extensions")});
-    QCOMPARE(m_prompt.requests().first().title, QStringLiteral("Too many"));
-    QCOMPARE(m_prompt.requests().first().icon, PromptIcon::Critical);
-    QCOMPARE(find<QListWidget>("lstExts")->count(), 99);
-}
-
-void TestOptionsDialog::tabWrapping_data()
-{
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<int>("to");
-    const int ctrl = Qt::ControlModifier;
-    const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-    QTest::newRow("ctrl+tab wraps to first") << 2 << int(Qt::Key_Tab) << ctrl << 0;
-    QTest::newRow("ctrl+shift+tab wraps to last") << 0 << int(Qt::Key_Backtab) << ctrlShift << 2;
-    QTest::newRow("ctrl+shift+tab back") << 2 << int(Qt::Key_Tab) << ctrlShift << 1;
-    QTest::newRow("alt+ctrl+tab left alone")
-        << 1 << int(Qt::Key_Tab) << (ctrl | int(Qt::AltModifier)) << 1;
-}
-
-void TestOptionsDialog::tabWrapping()
-{
-    QFETCH(int, from);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(int, to);
-    open();
-    auto* tabs = m_dialog->findChild<QTabBar*>();
-    tabs->setCurrentIndex(from);
-    QWidget* focus = find<QLineEdit>("txtNewExt");
-    if (tabs->currentIndex() != 2)
-        focus = find<QPushButton>("cmdOk");
-    focus->setFocus();
-    QTest::keyClick(focus, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(m_dialog->currentPage(), to);
-    for (int i = 0; i < 3; ++i) {
-        auto* page = find<QWidget>(qPrintable(QStringLiteral("picOptions%1").arg(i)));
-        QCOMPARE(page->isEnabled(), i == to);
-        QCOMPARE(page->x() > 0, i == to);
-    }
 }
 
 QTEST_MAIN(TestOptionsDialog)

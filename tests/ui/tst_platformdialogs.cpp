@@ -1,6 +1,7 @@
 #include "FolderChooser.h"
 #include "MessageBoxPrompt.h"
 #include "TestFiles.h"
+#include "TextRows.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -90,12 +91,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("plain") << "/media/data"
-                               << "/media/data/";
-        QTest::newRow("root") << "/"
-                              << "/";
-        QTest::newRow("cancel") << ""
-                                << "";
+        test::addTextRows({"plain|/media/data|/media/data/", "root|/|/", "cancel||"});
     }
 
     void folderChooserAddsSlash()

@@ -1,17 +1,15 @@
 #include "FolderChooser.h"
+#include "MainWindowRig.h"
 #include "PdfText.h"
 #include "PrinterChooser.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
-#include "commands/Commands.h"
-#include "config/Startup.h"
+#include "TextRows.h"
 #include "mainwindow/CatalogueTree.h"
-#include "mainwindow/MainWindow.h"
 #include "reports/FormPrint.h"
 #include "reports/PrintJob.h"
 #include "search/SearchResultsModel.h"
 #include "search/SearchWindow.h"
-#include "store/Database.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -85,25 +83,19 @@ private Q_SLOTS:
 
     void printDialogButtons_data()
     {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("list"); // the disk list an item is chosen in, or none
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("printerChosen");
-        QTest::addColumn<QString>("printed"); // the printout's heading, empty: nothing
-        QTest::addColumn<bool>("open");       // the dialog afterwards
-        const QString refused;                // "You must select a disk."
-        QTest::newRow("ok without a tree disk")
-            << u"optPrintTree"_s << QString() << u"cmdOk"_s << true << refused << true;
-        QTest::newRow("just print without a contents disk")
-            << u"optPrintFiles"_s << QString() << u"cmdJustPrint"_s << true << refused << true;
-        QTest::newRow("ok prints the list and closes")
-            << u"optPrintList"_s << QString() << u"cmdOk"_s << true << u"List of disks catalogued"_s
-            << false;
-        QTest::newRow("choosing a disk selects its option; just print stays open")
-            << u"optPrintList"_s << u"comDiskList2"_s << u"cmdJustPrint"_s << true
-            << u"Disk: .\\Photos"_s << true;
-        QTest::newRow("cancelled print dialog, ok still closes")
-            << u"optPrintList"_s << QString() << u"cmdOk"_s << false << QString() << false;
+        // list: the disk list an item is chosen in, or none; chosen: "c" when the print dialog
+        // gives a printer; printed: the printout's heading, empty for nothing; open: "o" when the
+        // dialog stays open. Chosen and nothing printed is "You must select a disk.".
+        for (const char* column : {"option", "list", "button", "chosen", "printed", "open"})
+            QTest::addColumn<QString>(column);
+        test::addTextRows({
+            "ok without a tree disk|optPrintTree||cmdOk|c||o",
+            "just print without a contents disk|optPrintFiles||cmdJustPrint|c||o",
+            "ok prints the list and closes|optPrintList||cmdOk|c|List of disks catalogued|",
+            "choosing a disk selects its option; just print stays open|optPrintList|comDiskList2|"
+            "cmdJustPrint|c|Disk: .\\Photos|o",
+            "cancelled print dialog, ok still closes|optPrintList||cmdOk|||",
+        });
     }
 
     void printDialogButtons()
@@ -111,9 +103,10 @@ private Q_SLOTS:
         QFETCH(QString, option);
         QFETCH(QString, list);
         QFETCH(QString, button);
-        QFETCH(bool, printerChosen);
+        QFETCH(QString, chosen);
         QFETCH(QString, printed);
-        QFETCH(bool, open);
+        QFETCH(QString, open);
+        const bool printerChosen = chosen == u"c";
         FormPrint dialog(*m_database, m_prompt, nullptr);
         dialog.show();
         child<QRadioButton>(dialog, option)->click();
@@ -127,7 +120,7 @@ private Q_SLOTS:
         PrinterChooser::setNextPdfFile(printerChosen ? pdf : QString());
         child<QPushButton>(dialog, button)->click();
 
-        QCOMPARE(dialog.isVisible(), open);
+        QCOMPARE(dialog.isVisible(), open == u"o");
         const bool refused = printerChosen && printed.isEmpty();
         QCOMPARE(m_prompt.texts(),
                  refused ? QStringList{QStringLiteral("You must select a disk.")} : QStringList());
@@ -158,18 +151,16 @@ private Q_SLOTS:
     // when printing.
     void searchResultsPrintout_data()
     {
-        QTest::addColumn<int>("sizeClicks");
-        QTest::addColumn<QString>("optionAfter");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("found order")
-            << 0 << QString() << u"Search results for: E in part of file names"_s;
-        QTest::newRow("size descending, option changed")
-            << 2 << u"optWhole"_s << u"Search results for: E in exact file names"_s;
+        for (const char* column : {"sizeClicks", "optionAfter", "line"})
+            QTest::addColumn<QString>(column);
+        test::addTextRows({"found order|0||Search results for: E in part of file names",
+                           "size descending, option changed|2|optWhole|Search results for: E in "
+                           "exact file names"});
     }
 
     void searchResultsPrintout()
     {
-        QFETCH(int, sizeClicks);
+        QFETCH(QString, sizeClicks);
         QFETCH(QString, optionAfter);
         QFETCH(QString, line);
         SearchWindow window(*m_database, nullptr);
@@ -178,7 +169,7 @@ private Q_SLOTS:
         window.search();
         SearchResultsModel* model = window.results();
         QCOMPARE(model->rowCount(), 5);
-        for (int i = 0; i < sizeClicks; ++i)
+        for (int i = 0; i < sizeClicks.toInt(); ++i)
             model->sortByColumn(SearchResultsModel::SizeColumn);
         if (!optionAfter.isEmpty())
             child<QRadioButton>(window, optionAfter)->click();
@@ -202,33 +193,21 @@ private Q_SLOTS:
     // Both export commands ask for a folder and put the status text back.
     void exportCommands_data()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("selected");
-        QTest::addColumn<QStringList>("written");
-        QTest::newRow("selected disk")
-            << u"mnuTextFile"_s << u"Holidays\\Photos\\"_s << QStringList{u"Holidays-Photos.txt"_s};
-        QTest::newRow("catalogue selected") << u"mnuTextFile"_s << u"Holidays\\"_s << QStringList();
-        QTest::newRow("all disks")
-            << u"mnuTextAll"_s << QString()
-            << QStringList{u"Folders.txt"_s, u"Holidays-Photos.txt"_s, u"Photos.txt"_s};
+        for (const char* column : {"command", "selected", "written"}) // written: joined by ","
+            QTest::addColumn<QString>(column);
+        test::addTextRows({"selected disk|mnuTextFile|Holidays\\Photos\\|Holidays-Photos.txt",
+                           "catalogue selected|mnuTextFile|Holidays\\|",
+                           "all disks|mnuTextAll||Folders.txt,Holidays-Photos.txt,Photos.txt"});
     }
 
     void exportCommands()
     {
         QFETCH(QString, command);
         QFETCH(QString, selected);
-        QFETCH(QStringList, written);
-        QTemporaryDir programDir;
-        Startup startup(m_prompt, programDir.path() + u'/',
-                        programDir.filePath(QStringLiteral("lock")));
-        QVERIFY(startup.loadSettings());
-        Database database(m_prompt);
-        ui::MainWindow main(startup, database, m_prompt);
-        main.setShutdown([] {});
-        database.setView(&main);
-        main.loadDatabase(m_db.path());
-        ui::CommandContext context{main, database, startup, m_prompt, {}};
-        ui::installReportCommands(context);
+        QFETCH(QString, written);
+        test::MainWindowRig rig;
+        QVERIFY(rig.open(m_prompt, m_db.path(), true, false));
+        ui::MainWindow& main = *rig.window;
         if (!selected.isEmpty())
             main.tree()->selectNode(selected);
         for (const char* menu : {"mnuTools", "mnuDisk"})
@@ -238,9 +217,8 @@ private Q_SLOTS:
         QTemporaryDir target;
         platform::FolderChooser::setNextFolder(target.path());
         main.action(command)->trigger();
-        QCOMPARE(QDir(target.path()).entryList(QDir::Files), written);
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files).join(u','), written);
         QCOMPARE(main.statusText(1), QStringLiteral("before"));
-        main.close();
     }
 };
 

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "TextRows.h"
 #include "search/SearchResultsModel.h"
 
 #include <QAbstractItemModelTester>
@@ -10,17 +11,6 @@
 using namespace dovrin;
 using dovrin::search::SearchRow;
 using dovrin::ui::SearchResultsModel;
-
-class TestSearchResultsModel : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void initTestCase() { test::pinLocale(); }
-    void rowsShowOnPublish();
-    void sortsAsBefore_data();
-    void sortsAsBefore();
-};
 
 namespace {
 
@@ -40,107 +30,114 @@ SearchRow fileRow(const QString& name, qint64 size, const QString& comment = {})
 
 } // namespace
 
-void TestSearchResultsModel::rowsShowOnPublish()
-{
-    SearchResultsModel model;
-    QAbstractItemModelTester tester(&model);
-    model.addRow(fileRow(QStringLiteral("b.txt"), 1234567, QStringLiteral("nice")));
-    SearchRow folder;
-    folder.key = QStringLiteral("Holidays\\Photos\\Games\\");
-    folder.name = QStringLiteral("Games");
-    folder.inFolder = QStringLiteral("Holidays\\Photos\\");
-    folder.image = SearchRow::Image::Closed;
-    model.addRow(folder);
-    QCOMPARE(model.rowCount(), 0);
-    model.publish();
-    QCOMPARE(model.rowCount(), 2);
-    QCOMPARE(model.text(0, SearchResultsModel::SizeColumn), QStringLiteral("1,234,567"));
-    QCOMPARE(model.text(0, SearchResultsModel::ModifiedColumn),
-             QStringLiteral("01/03/2026 10:15:00"));
-    QCOMPARE(model.text(0, SearchResultsModel::CommentColumn), QStringLiteral("nice"));
-    QCOMPARE(model.text(1, SearchResultsModel::SizeColumn), QString());
-    QCOMPARE(model.key(1), QStringLiteral("Holidays\\Photos\\Games\\"));
-    QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("In Folder"));
-}
-
 // The sorts keep the order a list control gives: texts by the locale's collation ignoring
 // case (as QCollator's sort keys order them), equal keys in their present order, on one
 // thread for a short list and on every core for a long one.
-void TestSearchResultsModel::sortsAsBefore_data()
+class TestSearchResultsModel : public QObject
 {
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<int>("rows");
-    QTest::newRow("names, English") << "en_GB" << int(SearchResultsModel::NameColumn) << 300;
-    QTest::newRow("names, English, long list")
-        << "en_GB" << int(SearchResultsModel::NameColumn) << 30000;
-    QTest::newRow("names, Danish aa") << "da_DK" << int(SearchResultsModel::NameColumn) << 300;
-    QTest::newRow("names, Turkish i") << "tr_TR" << int(SearchResultsModel::NameColumn) << 300;
-    QTest::newRow("names, C locale, long list")
-        << "C" << int(SearchResultsModel::NameColumn) << 30000;
-    QTest::newRow("folders, Swedish, long list")
-        << "sv_SE" << int(SearchResultsModel::InFolderColumn) << 30000;
-    QTest::newRow("comments, German") << "de_DE" << int(SearchResultsModel::CommentColumn) << 300;
-    QTest::newRow("sizes, long list") << "en_GB" << int(SearchResultsModel::SizeColumn) << 30000;
-}
+    Q_OBJECT
 
-void TestSearchResultsModel::sortsAsBefore()
-{
-    QFETCH(QString, locale);
-    QFETCH(int, column);
-    QFETCH(int, rows);
-    const QStringList pieces{"a",       "A", "aa", "Aa", "å", "ä", "z",          "ß",  "ss", "é",
-                             "e\u0301", "E", " ",  "-",  "_", ".", "1",          "10", "2",  "ı",
-                             "I",       "i", "İ",  "ch", "æ", "ø", "\U0001F600", "\\", "x"};
-    QRandomGenerator random(7);
-    auto text = [&] {
-        QString out;
-        for (int n = random.bounded(1, 5); n > 0; --n)
-            out += pieces[random.bounded(int(pieces.size()))];
-        return out;
-    };
-    SearchResultsModel model;
-    model.setDisplayLocale(QLocale(locale));
-    QString folder = text();
-    for (int i = 0; i < rows; ++i) {
-        if (random.bounded(50) == 0)
-            folder = text(); // folders come in runs
-        SearchRow row = fileRow(text(), random.bounded(1000));
-        row.inFolder = folder;
-        row.key = folder + row.name;
-        row.comment = random.bounded(3) == 0 ? text() : QString();
-        model.addRow(row);
-    }
-    model.publish();
+private Q_SLOTS:
+    void initTestCase() { test::pinLocale(); }
 
-    // The reference: QCollator's keys (or the sizes), a stable sort of the present order.
-    QCollator collator{QLocale(locale)};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    struct Cell
+private Q_SLOTS:
+    void rowsShowOnPublish()
     {
-        QString text;
-        QCollatorSortKey key;
-        qint64 size;
-    };
-    QList<Cell> expected;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        const QString cell = model.text(row, column);
-        expected.append({cell, collator.sortKey(cell), model.result(row).size});
+        SearchResultsModel model;
+        QAbstractItemModelTester tester(&model);
+        model.addRow(fileRow(QStringLiteral("b.txt"), 1234567, QStringLiteral("nice")));
+        SearchRow folder;
+        folder.key = QStringLiteral("Holidays\\Photos\\Games\\");
+        folder.name = QStringLiteral("Games");
+        folder.inFolder = QStringLiteral("Holidays\\Photos\\");
+        folder.image = SearchRow::Image::Closed;
+        model.addRow(folder);
+        QCOMPARE(model.rowCount(), 0);
+        model.publish();
+        QCOMPARE(model.rowCount(), 2);
+        QStringList texts;
+        for (int column = SearchResultsModel::SizeColumn;
+             column <= SearchResultsModel::CommentColumn; ++column)
+            texts << model.text(0, column) << model.text(1, column);
+        QCOMPARE(texts, QStringList({"1,234,567", "", "01/03/2026 10:15:00", "", "nice", ""}));
+        QCOMPARE(model.key(1), QStringLiteral("Holidays\\Photos\\Games\\"));
     }
-    for (const bool ascending : {true, false}) {
-        auto less = [&](const Cell& a, const Cell& b) {
-            if (column == SearchResultsModel::SizeColumn)
-                return a.size < b.size;
-            return a.key.compare(b.key) < 0;
+
+    void sortsAsBefore_data()
+    {
+        for (const char* column : {"locale", "columnName", "rowCount"})
+            QTest::addColumn<QString>(column);
+        test::addTextRows(
+            {"names, English|en_GB|name|300", "names, English, long list|en_GB|name|30000",
+             "names, Danish aa|da_DK|name|300", "names, Turkish i|tr_TR|name|300",
+             "names, C locale, long list|C|name|30000",
+             "folders, Swedish, long list|sv_SE|folder|30000", "comments, German|de_DE|comment|300",
+             "sizes, long list|en_GB|size|30000"});
+    }
+
+    void sortsAsBefore()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, columnName);
+        QFETCH(QString, rowCount);
+        // In the order of SearchResultsModel::Column.
+        const int column =
+            int(QStringList{"name", "folder", "size", "modified", "comment"}.indexOf(columnName));
+        const int rows = rowCount.toInt();
+        const QStringList pieces{"a",  "A",  "aa",         "Aa", "å", "ä", "z", "ß",
+                                 "ss", "é",  "e\u0301",    "E",  " ", "-", "_", ".",
+                                 "1",  "10", "2",          "ı",  "I", "i", "İ", "ch",
+                                 "æ",  "ø",  "\U0001F600", "\\", "x"};
+        QRandomGenerator random(7);
+        auto text = [&] {
+            QString out;
+            for (int n = random.bounded(1, 5); n > 0; --n)
+                out += pieces[random.bounded(int(pieces.size()))];
+            return out;
         };
-        std::stable_sort(expected.begin(), expected.end(), [&](const Cell& a, const Cell& b) {
-            return ascending ? less(a, b) : less(b, a);
-        });
-        model.sortByColumn(column);
-        for (int row = 0; row < model.rowCount(); ++row)
-            QCOMPARE(model.text(row, column), expected[row].text);
+        SearchResultsModel model;
+        model.setDisplayLocale(QLocale(locale));
+        QString folder = text();
+        for (int i = 0; i < rows; ++i) {
+            if (random.bounded(50) == 0)
+                folder = text(); // folders come in runs
+            SearchRow row = fileRow(text(), random.bounded(1000));
+            row.inFolder = folder;
+            row.key = folder + row.name;
+            row.comment = random.bounded(3) == 0 ? text() : QString();
+            model.addRow(row);
+        }
+        model.publish();
+
+        // The reference: QCollator's keys (or the sizes), a stable sort of the present order.
+        QCollator collator{QLocale(locale)};
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        struct Cell
+        {
+            QString text;
+            QCollatorSortKey key;
+            qint64 size;
+        };
+        QList<Cell> expected;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QString cell = model.text(row, column);
+            expected.append({cell, collator.sortKey(cell), model.result(row).size});
+        }
+        for (const bool ascending : {true, false}) {
+            auto less = [&](const Cell& a, const Cell& b) {
+                if (column == SearchResultsModel::SizeColumn)
+                    return a.size < b.size;
+                return a.key.compare(b.key) < 0;
+            };
+            std::stable_sort(expected.begin(), expected.end(), [&](const Cell& a, const Cell& b) {
+                return ascending ? less(a, b) : less(b, a);
+            });
+            model.sortByColumn(column);
+            for (int row = 0; row < model.rowCount(); ++row)
+                QCOMPARE(model.text(row, column), expected[row].text);
+        }
     }
-}
+};
 
 QTEST_MAIN(TestSearchResultsModel)
 #include "tst_searchresultsmodel.moc"

@@ -1,11 +1,8 @@
 #include "Fixtures.h"
+#include "MainWindowRig.h"
 #include "MessageBoxPrompt.h"
-#include "commands/Commands.h"
-#include "config/Startup.h"
 #include "filelist/ListView.h"
 #include "mainwindow/CatalogueTree.h"
-#include "mainwindow/MainWindow.h"
-#include "store/Database.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
@@ -21,7 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <memory>
 
 using namespace dovrin;
 
@@ -121,13 +117,10 @@ class TestWindowTexts : public QObject
 
 private:
     QTemporaryDir m_dir;
-    QTemporaryDir m_programDir;
     platform::MessageBoxPrompt m_prompt;
     QFont m_defaultFont;
-    std::unique_ptr<Startup> m_startup;
-    std::unique_ptr<Database> m_database;
-    std::unique_ptr<ui::MainWindow> m_window;
-    std::unique_ptr<ui::CommandContext> m_commands;
+    test::MainWindowRig m_rig;
+    ui::MainWindow* m_window = nullptr;
 
     void addFontColumns()
     {
@@ -150,19 +143,8 @@ private:
         test::writeDisk(m_dir.path(), QStringLiteral("Holidays/Long"), {},
                         "\":\"\n\"big.iso\",2345678,#2026-12-28 23:59:59#\n"
                         "\"zeros.bin\",800000000,#2000-10-10 20:00:00#\n");
-        m_startup = std::make_unique<Startup>(m_prompt, m_programDir.path() + u'/',
-                                              m_programDir.filePath(QStringLiteral("lock")));
-        QVERIFY(m_startup->loadSettings());
-        m_database = std::make_unique<Database>(m_prompt);
-        m_window = std::make_unique<ui::MainWindow>(*m_startup, *m_database, m_prompt);
-        m_window->setShutdown([] {});
-        m_database->setView(m_window.get());
-        m_commands = std::make_unique<ui::CommandContext>(
-            ui::CommandContext{*m_window, *m_database, *m_startup, m_prompt, {}, {}});
-        ui::installCommands(*m_commands);
-        m_window->loadDatabase(m_dir.path());
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(m_rig.open(m_prompt, m_dir.path()));
+        m_window = m_rig.window.get();
     }
 
 private Q_SLOTS:
@@ -174,15 +156,10 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        m_commands.reset();
-        m_window.reset();
-        m_database.reset();
-        m_startup.reset();
+        m_rig.close();
         QApplication::setFont(m_defaultFont);
-        for (QTemporaryDir* dir : {&m_dir, &m_programDir}) {
-            QDir(dir->path()).removeRecursively();
-            QDir().mkpath(dir->path());
-        }
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
     }
 
     void textsHaveRoom_data()
@@ -223,7 +200,7 @@ private Q_SLOTS:
                     cramped += crampedTexts(shown);
                 }
             }
-            if (shown != m_window.get())
+            if (shown != m_window)
                 shown->close();
         };
         QTimer poll;
@@ -234,7 +211,7 @@ private Q_SLOTS:
         });
         poll.start(10);
         if (item.isEmpty()) {
-            check(m_window.get());
+            check(m_window);
         } else {
             QAction* action = m_window->action(item);
             QVERIFY2(action && action->isEnabled(), qPrintable(item + " cannot be chosen"));

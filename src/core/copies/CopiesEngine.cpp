@@ -2,12 +2,15 @@
 
 #include "FingerprintFile.h"
 #include "ListLines.h"
+#include "ParallelItems.h"
 #include "common/Progress.h"
 #include "search/CommentLookup.h"
+#include "search/LargeBuffer.h"
 #include "store/DiskTable.h"
 #include "store/RecordText.h"
 #include "store/TextCodec.h"
 
+#include <QThread>
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -16,7 +19,8 @@ namespace dovrin::copies {
 
 namespace {
 
-constexpr int kBuckets = 256;
+constexpr int kBucketBits = 10;
+constexpr size_t kBuckets = size_t(1) << kBucketBits;
 constexpr qint64 kYieldEveryMs = 15;
 constexpr int kLinesBetweenChecks = 4096;
 
@@ -84,15 +88,16 @@ struct CopiesEngine::Found
 class CopiesEngine::Reader
 {
 public:
-    Reader(const CopiesEngine& engine, int disk) : m_engine(engine), m_disk(disk)
+    // `file` is the buffer the caller reuses from disk to disk.
+    Reader(const CopiesEngine& engine, int disk, WholeFile& file) : m_engine(engine), m_disk(disk)
     {
         const QString& recordPath = engine.m_disks.at(disk).path;
-        if (!m_file.read(engine.m_folder.recordFile(recordPath, ".f")))
+        if (!file.read(engine.m_folder.recordFile(recordPath, ".f")))
             return; // vanished since loading: no files
-        m_lines.emplace(m_file.data());
+        m_lines.emplace(file.data());
         if (engine.m_query.criterion == Criterion::Content)
             m_prints = readFingerprintFile(
-                engine.m_folder.recordFile(recordPath, kFingerprintSuffix), m_file.data());
+                engine.m_folder.recordFile(recordPath, kFingerprintSuffix), file.data());
     }
 
     // The next file line; `line` counts them from 0.
@@ -129,11 +134,85 @@ public:
 private:
     const CopiesEngine& m_engine;
     int m_disk;
-    WholeFile m_file;
     std::optional<ListLines> m_lines;
     std::optional<Fingerprints> m_prints;
     QByteArrayView m_folderKey;
     qint64 m_line = -1;
+};
+
+// One worker's keys by bucket (the key's top bits), in blocks of 4 KB cut from large slabs:
+// ten million keys grow neither by copying nor by a page fault every 4 KB.
+class CopiesEngine::Buckets
+{
+public:
+    Buckets() : m_first(kBuckets, nullptr), m_last(kBuckets, nullptr) {}
+
+    void add(const Entry& entry)
+    {
+        const size_t bucket = size_t(entry.key >> (64 - kBucketBits));
+        Block* block = m_last[bucket];
+        if (!block || block->count == kBlockEntries) {
+            Block* fresh = newBlock();
+            (block ? block->next : m_first[bucket]) = fresh;
+            m_last[bucket] = block = fresh;
+        }
+        block->entries[block->count++] = entry;
+    }
+    template <typename F> void forEach(size_t bucket, F&& f) const
+    {
+        for (const Block* block = m_first[bucket]; block; block = block->next) {
+            for (uint32_t i = 0; i < block->count; ++i)
+                f(block->entries[i]);
+        }
+    }
+    size_t count(size_t bucket) const
+    {
+        size_t n = 0;
+        for (const Block* block = m_first[bucket]; block; block = block->next)
+            n += block->count;
+        return n;
+    }
+
+private:
+    static constexpr uint32_t kBlockEntries = 255;
+    struct Block
+    {
+        Block* next;
+        uint32_t count;
+        Entry entries[kBlockEntries];
+    };
+    static constexpr size_t kSlabBytes = size_t(32) << 20;
+
+    Block* newBlock()
+    {
+        if (m_free + sizeof(Block) > m_end) {
+            m_slabs.emplace_back(kSlabBytes);
+            m_free = m_slabs.back().data();
+            m_end = m_free + kSlabBytes;
+        }
+        Block* block = new (m_free) Block; // the slab comes zeroed: no next, no entries
+        m_free += sizeof(Block);
+        return block;
+    }
+
+    std::vector<Block*> m_first;
+    std::vector<Block*> m_last;
+    std::vector<search::LargeBuffer> m_slabs;
+    char* m_free = nullptr;
+    char* m_end = nullptr;
+};
+
+// What each worker thread keeps for itself.
+struct CopiesEngine::Worker
+{
+    explicit Worker(const search::UpperCaser& upper) : caser(upper), folder(caser) {}
+    search::UpperCaser caser;
+    NameFolder folder;
+    QByteArray scratch;
+    WholeFile file;
+    Buckets buckets;
+    qint64 withoutFingerprint = 0;
+    std::vector<Entry> candidates;
 };
 
 CopiesEngine::CopiesEngine(const DatabaseFolder& folder, const DiskTable& disks,
@@ -154,13 +233,17 @@ CopiesEngine::End CopiesEngine::run(const CopiesQuery& query, CopiesSink& sink, 
     m_stopped = false;
     m_running = true;
     m_sinceYield.invalidate(); // the first check lets the caller act
-    m_buckets.assign(kBuckets, {});
     sink.clear();
 
-    readDisks();
+    Workers workers;
+    const int threads = qMax(1, QThread::idealThreadCount());
+    for (int i = 0; i < threads; ++i)
+        workers.push_back(std::make_unique<Worker>(m_caser));
+    readDisks(workers);
     std::vector<Entry> candidates;
     if (!m_stop)
-        findCandidates(candidates);
+        findCandidates(workers, candidates);
+    workers.clear();
     std::vector<Found> found;
     if (!m_stop)
         materialize(candidates, found);
@@ -171,8 +254,6 @@ CopiesEngine::End CopiesEngine::run(const CopiesQuery& query, CopiesSink& sink, 
             emitGroups(found);
     }
 
-    m_buckets.clear();
-    m_buckets.shrink_to_fit();
     m_stopped = m_stop;
     m_running = false;
     progress.setStatus(0, summaryText());
@@ -200,141 +281,217 @@ void CopiesEngine::showReading(int disk)
                                  QStringLiteral("..."));
 }
 
-// Puts the key of every file that may have a copy into the buckets. For "only on", that
-// disk's files go first and the other disks' files only when their size is one of its sizes.
-void CopiesEngine::readDisks()
+// Puts the key of every file that may have a copy into the workers' buckets. For "only on",
+// that disk's files go first and the other disks' files only when their size is one of its
+// sizes.
+void CopiesEngine::readDisks(Workers& workers)
 {
     const Criterion criterion = m_query.criterion;
     const bool withDate = criterion == Criterion::NameSizeAndDate;
     const qint64 smallest = qMax<qint64>(m_query.minimumSize, 1);
     const int target = m_query.onlyOnDisk;
-    const NameFolder folder(m_caser);
     SizeFilter sizes;
-    QByteArray scratch;
 
-    std::vector<int> order;
-    if (target > 0)
-        order.push_back(target);
-    for (int disk = 1; disk <= m_disks.count(); ++disk) {
-        if (disk != target)
-            order.push_back(disk);
-    }
-    int shown = 0;
-    for (const int disk : order) {
-        showReading(++shown);
-        if (pause())
-            return;
+    const auto readDisk = [&](Worker& worker, int disk) {
         const bool filtered = target > 0 && disk != target;
         const bool counted = target == 0 || disk == target;
-        Reader reader(*this, disk);
+        Reader reader(*this, disk, worker.file);
         ListLine file;
         int sinceCheck = 0;
         while (reader.next(file)) {
             if (++sinceCheck == kLinesBetweenChecks) {
                 sinceCheck = 0;
-                if (pause())
+                if (m_stop.load(std::memory_order_relaxed))
                     return;
             }
             const qint64 size = sizeOf(file.rest);
             if (size < smallest || (filtered && !sizes.mayHold(size)))
                 continue;
             if (disk == target)
-                sizes.add(size);
+                sizes.add(size); // only while the target is read, before any other disk
             uint64_t key;
             if (criterion == Criterion::Content) {
                 const Fingerprint* print = reader.fingerprint();
                 if (!print) {
-                    m_summary.withoutFingerprint += counted ? 1 : 0;
+                    worker.withoutFingerprint += counted ? 1 : 0;
                     continue;
                 }
                 key = contentKey(*print, size);
             } else {
                 const RecordDateTime modified = withDate ? modifiedOf(file.rest) : RecordDateTime();
-                key = nameKey(folder.fold(file.name, scratch), size, modified, withDate);
+                key = nameKey(worker.folder.fold(file.name, worker.scratch), size, modified,
+                              withDate);
             }
-            m_buckets[key >> 56].push_back(Entry{key, uint32_t(disk), reader.line()});
+            worker.buckets.add(Entry{key, uint32_t(disk), reader.line()});
         }
+    };
+
+    std::vector<int> others;
+    for (int disk = 1; disk <= m_disks.count(); ++disk) {
+        if (disk != target)
+            others.push_back(disk);
     }
+    int shown = 0;
+    if (target > 0) {
+        showReading(++shown);
+        if (pause())
+            return;
+        readDisk(*workers.front(), target);
+    }
+    std::atomic<int> done{0};
+    runParallel(
+        int(workers.size()), others.size(),
+        [&](int worker, size_t item) {
+            readDisk(*workers[size_t(worker)], others[item]);
+            done.fetch_add(1, std::memory_order_relaxed);
+        },
+        [&] {
+            showReading(shown + qMin(done.load() + 1, int(others.size())));
+            return pause();
+        });
+    for (const auto& worker : workers)
+        m_summary.withoutFingerprint += worker->withoutFingerprint;
 }
 
 // The entries whose keys meet: any two for copies; for "only on", those that meet an entry of
-// the disk and one of another disk.
-void CopiesEngine::findCandidates(std::vector<Entry>& candidates)
+// the disk and one of another disk. Bucket by bucket, each counted in a table that fits in the
+// cache.
+void CopiesEngine::findCandidates(Workers& workers, std::vector<Entry>& candidates)
 {
     m_progress->setStatus(0, QStringLiteral("Comparing..."));
     const uint32_t target = uint32_t(m_query.onlyOnDisk);
-    for (std::vector<Entry>& bucket : m_buckets) {
-        if (pause())
-            return;
-        std::sort(bucket.begin(), bucket.end());
-        for (size_t i = 0; i < bucket.size();) {
-            size_t end = i + 1;
-            bool ofTarget = bucket[i].disk == target;
-            bool ofOther = !ofTarget;
-            while (end < bucket.size() && bucket[end].key == bucket[i].key) {
-                ofTarget = ofTarget || bucket[end].disk == target;
-                ofOther = ofOther || bucket[end].disk != target;
-                ++end;
+    struct Slot
+    {
+        uint64_t key;
+        uint32_t count;
+        bool used;
+        bool ofTarget;
+        bool ofOther;
+    };
+    std::vector<std::vector<Slot>> tables(workers.size());
+    std::vector<std::vector<Entry>> gathered(workers.size());
+
+    runParallel(
+        int(workers.size()), kBuckets,
+        [&](int w, size_t bucket) {
+            std::vector<Entry>& entries = gathered[size_t(w)];
+            entries.clear();
+            for (const auto& worker : workers)
+                worker->buckets.forEach(bucket,
+                                        [&entries](const Entry& e) { entries.push_back(e); });
+            if (entries.size() < 2)
+                return;
+            size_t capacity = 16;
+            while (capacity < entries.size() * 2)
+                capacity *= 2;
+            std::vector<Slot>& table = tables[size_t(w)];
+            table.assign(capacity, Slot{});
+            const size_t mask = capacity - 1;
+            const auto slotOf = [&table, mask](uint64_t key) -> Slot& {
+                size_t i = size_t(key) & mask;
+                while (table[i].used && table[i].key != key)
+                    i = (i + 1) & mask;
+                return table[i];
+            };
+            for (const Entry& e : entries) {
+                Slot& slot = slotOf(e.key);
+                slot.used = true;
+                slot.key = e.key;
+                ++slot.count;
+                (e.disk == target ? slot.ofTarget : slot.ofOther) = true;
             }
-            const bool wanted = target == 0 ? end - i > 1 : ofTarget && ofOther;
-            if (wanted)
-                candidates.insert(candidates.end(), bucket.begin() + qsizetype(i),
-                                  bucket.begin() + qsizetype(end));
-            i = end;
-        }
-        bucket.clear();
-        bucket.shrink_to_fit();
-    }
+            std::vector<Entry>& out = workers[size_t(w)]->candidates;
+            for (const Entry& e : entries) {
+                const Slot& slot = slotOf(e.key);
+                if (target == 0 ? slot.count > 1 : slot.ofTarget && slot.ofOther)
+                    out.push_back(e);
+            }
+        },
+        [this] { return pause(); });
+    for (const auto& worker : workers)
+        candidates.insert(candidates.end(), worker->candidates.begin(), worker->candidates.end());
 }
 
-// Reads the candidates' lines again, disk by disk, into rows with their exact keys.
+// Reads the candidates' lines again, disk by disk on the workers, into rows with their exact
+// keys.
 void CopiesEngine::materialize(std::vector<Entry>& candidates, std::vector<Found>& found)
 {
     std::sort(candidates.begin(), candidates.end(), [](const Entry& a, const Entry& b) {
         return a.disk != b.disk ? a.disk < b.disk : a.line < b.line;
     });
-    const bool withDate = m_query.criterion == Criterion::NameSizeAndDate;
-    const NameFolder folder(m_caser);
-    QByteArray scratch;
-    found.reserve(candidates.size());
+    struct Range
+    {
+        size_t begin;
+        size_t end;
+        std::vector<Found> found;
+    };
+    std::vector<Range> ranges;
     for (size_t i = 0; i < candidates.size();) {
-        if (pause())
-            return;
-        const uint32_t disk = candidates[i].disk;
-        Reader reader(*this, int(disk));
-        ListLine file;
-        while (i < candidates.size() && candidates[i].disk == disk && reader.next(file)) {
-            if (reader.line() != candidates[i].line)
-                continue;
-            Found f{disk, reader.line(), {}, {}};
-            const qint64 size = sizeOf(file.rest);
-            const RecordDateTime modified = modifiedOf(file.rest);
-            if (m_query.criterion == Criterion::Content) {
-                const Fingerprint* print = reader.fingerprint();
-                if (!print) {
-                    ++i; // its side file changed since the first reading
-                    continue;
+        size_t end = i + 1;
+        while (end < candidates.size() && candidates[end].disk == candidates[i].disk)
+            ++end;
+        ranges.push_back(Range{i, end, {}});
+        i = end;
+    }
+
+    const bool withDate = m_query.criterion == Criterion::NameSizeAndDate;
+    const int threads = qMax(1, QThread::idealThreadCount());
+    std::vector<std::unique_ptr<Worker>> workers;
+    for (int i = 0; i < threads; ++i)
+        workers.push_back(std::make_unique<Worker>(m_caser));
+    runParallel(
+        threads, ranges.size(),
+        [&](int w, size_t r) {
+            Worker& worker = *workers[size_t(w)];
+            Range& range = ranges[r];
+            const uint32_t disk = candidates[range.begin].disk;
+            Reader reader(*this, int(disk), worker.file);
+            ListLine file;
+            size_t i = range.begin;
+            int sinceCheck = 0;
+            while (i < range.end && reader.next(file)) {
+                if (++sinceCheck == kLinesBetweenChecks) {
+                    sinceCheck = 0;
+                    if (m_stop.load(std::memory_order_relaxed))
+                        return;
                 }
-                f.exact = exactKey(
-                    QByteArrayView(reinterpret_cast<const char*>(print), sizeof(Fingerprint)), size,
-                    0);
-            } else {
-                f.exact = exactKey(folder.fold(file.name, scratch), size,
-                                   withDate ? modified.seconds() : 0);
+                if (reader.line() != candidates[i].line)
+                    continue;
+                ++i;
+                Found f{disk, reader.line(), {}, {}};
+                const qint64 size = sizeOf(file.rest);
+                const RecordDateTime modified = modifiedOf(file.rest);
+                if (m_query.criterion == Criterion::Content) {
+                    const Fingerprint* print = reader.fingerprint();
+                    if (!print)
+                        continue; // its side file changed since the first reading
+                    f.exact = exactKey(
+                        QByteArrayView(reinterpret_cast<const char*>(print), sizeof(Fingerprint)),
+                        size, 0);
+                } else {
+                    f.exact = exactKey(worker.folder.fold(file.name, worker.scratch), size,
+                                       withDate ? modified.seconds() : 0);
+                }
+                search::SearchRow& row = f.row;
+                row.name = text::decode(file.name);
+                row.inFolder = reader.container();
+                row.key = row.inFolder + row.name;
+                row.size = size;
+                row.hasSize = true;
+                row.modified = modified;
+                row.hasModified = true;
+                range.found.push_back(std::move(f));
             }
-            search::SearchRow& row = f.row;
-            row.name = text::decode(file.name);
-            row.inFolder = reader.container();
-            row.key = row.inFolder + row.name;
-            row.size = size;
-            row.hasSize = true;
-            row.modified = modified;
-            row.hasModified = true;
+            // Lines past the end of a file that shrank since the first reading are left out.
+        },
+        [this] { return pause(); });
+    if (m_stop)
+        return;
+
+    found.reserve(candidates.size());
+    for (Range& range : ranges) {
+        for (Found& f : range.found)
             found.push_back(std::move(f));
-            ++i;
-        }
-        while (i < candidates.size() && candidates[i].disk == disk)
-            ++i; // lines that vanished since the first reading
     }
     std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
         if (a.exact != b.exact)
@@ -406,7 +563,8 @@ void CopiesEngine::emitOnlyOn(const std::vector<Found>& found)
     m_progress->setStatus(0, QStringLiteral("Listing files..."));
     const search::CommentLookup comments(m_folder);
     const bool content = m_query.criterion == Criterion::Content;
-    Reader reader(*this, int(target));
+    WholeFile buffer;
+    Reader reader(*this, int(target), buffer);
     ListLine file;
     int sinceCheck = 0;
     while (reader.next(file)) {

@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QString>
+#include <atomic>
+#include <memory>
 #include <vector>
 
 namespace dovrin {
@@ -45,10 +47,11 @@ struct CopiesSummary
 };
 
 // Finds the copies among the files of every loaded disk: each disk's file-list file is read
-// once into a table of 16-byte keys, the keys are sorted in 256 buckets, and only the files
-// whose keys meet another's are read again and compared exactly. Runs on the caller's thread
-// and lets the caller act through the progress every few milliseconds; a stop request is seen
-// at the next of those points.
+// once into 16-byte keys spread over 4096 buckets, the keys that meet within a bucket are
+// found with a small hash table, and only their files are read again and compared exactly.
+// The disks and buckets are shared out among a worker thread a core, while the caller's thread
+// waits and lets the caller act through the progress every few milliseconds; a stop request is
+// seen at the next of those points and ends the workers within milliseconds.
 class CopiesEngine
 {
 public:
@@ -73,9 +76,12 @@ private:
     struct Entry;
     struct Found;
     class Reader;
+    class Buckets;
+    struct Worker;
+    using Workers = std::vector<std::unique_ptr<Worker>>;
 
-    void readDisks();
-    void findCandidates(std::vector<Entry>& candidates);
+    void readDisks(Workers& workers);
+    void findCandidates(Workers& workers, std::vector<Entry>& candidates);
     void materialize(std::vector<Entry>& candidates, std::vector<Found>& found);
     void emitGroups(std::vector<Found>& found);
     void emitOnlyOn(const std::vector<Found>& found);
@@ -89,10 +95,9 @@ private:
     CopiesQuery m_query;
     CopiesSink* m_sink = nullptr;
     Progress* m_progress = nullptr;
-    std::vector<std::vector<Entry>> m_buckets;
     CopiesSummary m_summary;
     QElapsedTimer m_sinceYield;
-    bool m_stop = false;
+    std::atomic<bool> m_stop{false}; // read by the workers
     bool m_stopped = false;
     bool m_running = false;
 };

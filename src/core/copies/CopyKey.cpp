@@ -2,6 +2,8 @@
 
 #include "store/TextCodec.h"
 
+// Inlined: a call into the shared library costs more than hashing a short name.
+#define XXH_INLINE_ALL
 #include <xxhash.h>
 
 namespace dovrin::copies {
