@@ -13,10 +13,54 @@ class TestCommentCli : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void setPrintListClear();
-    void readsDoNotCreateTheStore();
-    void fullDiskLeavesStoreAsItWas();
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void setPrintListClear()
+    {
+        QCOMPARE(cli({"comment", "H\\D\\a.txt", "  say \"hi\", twice  "}).status, 0);
+        QCOMPARE(cli({"comment", "H\\D\\b.txt", "bee"}).status, 0);
+        QCOMPARE(cli({"comment", "H\\E\\c.txt", "sea"}).status, 0);
+        QCOMPARE(cli({"comment", "H\\D\\a.txt"}).out, QByteArray("say 'hi', twice\n"));
+        QCOMPARE(cli({"comments"}).out,
+                 QByteArray("H\\D\\a.txt\tsay 'hi', twice\nH\\D\\b.txt\tbee\nH\\E\\c.txt\tsea\n"));
+        QCOMPARE(cli({"comments", "H\\D\\"}).out,
+                 QByteArray("H\\D\\a.txt\tsay 'hi', twice\nH\\D\\b.txt\tbee\n"));
+        const Run cleared = cli({"comment", "H\\D\\a.txt", ""});
+        QCOMPARE(cleared.status, 0);
+        QVERIFY(cleared.err.isEmpty()); // no question asked
+        QCOMPARE(cli({"comment", "H\\D\\a.txt"}).out, QByteArray());
+        QCOMPARE(test::readFile(storePath()), QByteArray("\"H\\D\\b.txt\",\"bee\"\r\n"
+                                                         "\"H\\E\\c.txt\",\"sea\"\r\n"));
+    }
+
+    void readsDoNotCreateTheStore()
+    {
+        const Run print = cli({"comment", "H\\D\\a.txt"});
+        QCOMPARE(print.status, 0);
+        QVERIFY(print.out.isEmpty());
+        QCOMPARE(cli({"comments"}).status, 0);
+        QCOMPARE(cli({"comment", "H\\D\\a.txt", "  "}).status, 0); // clearing nothing
+        QVERIFY(!QFile::exists(storePath()));
+    }
+
+    void fullDiskLeavesStoreAsItWas()
+    {
+        QByteArray store;
+        for (int i = 0; i < 4000; ++i)
+            store += "\"H\\D\\file" + QByteArray::number(i) + ".txt\",\"a comment\"\r\n";
+        test::writeFile(storePath(), store);
+        const Run run = cli({"comment", "H\\D\\new.txt", "new"}, 16);
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("The file comments were not changed"), run.err.constData());
+        QCOMPARE(test::readFile(storePath()), store);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+                 (QStringList{"FileComments.dat", "FileComments.lock"}));
+    }
 
 private:
     struct Run
@@ -30,12 +74,6 @@ private:
     QString storePath() const { return m_dir->filePath(QStringLiteral("FileComments.dat")); }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-void TestCommentCli::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-}
 
 TestCommentCli::Run TestCommentCli::cli(const QStringList& args, int limitBlocks)
 {
@@ -53,48 +91,6 @@ TestCommentCli::Run TestCommentCli::cli(const QStringList& args, int limitBlocks
     }
     process.waitForFinished(30000);
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
-void TestCommentCli::setPrintListClear()
-{
-    QCOMPARE(cli({"comment", "H\\D\\a.txt", "  say \"hi\", twice  "}).status, 0);
-    QCOMPARE(cli({"comment", "H\\D\\b.txt", "bee"}).status, 0);
-    QCOMPARE(cli({"comment", "H\\E\\c.txt", "sea"}).status, 0);
-    QCOMPARE(cli({"comment", "H\\D\\a.txt"}).out, QByteArray("say 'hi', twice\n"));
-    QCOMPARE(cli({"comments"}).out,
-             QByteArray("H\\D\\a.txt\tsay 'hi', twice\nH\\D\\b.txt\tbee\nH\\E\\c.txt\tsea\n"));
-    QCOMPARE(cli({"comments", "H\\D\\"}).out,
-             QByteArray("H\\D\\a.txt\tsay 'hi', twice\nH\\D\\b.txt\tbee\n"));
-    const Run cleared = cli({"comment", "H\\D\\a.txt", ""});
-    QCOMPARE(cleared.status, 0);
-    QVERIFY(cleared.err.isEmpty()); // no question asked
-    QCOMPARE(cli({"comment", "H\\D\\a.txt"}).out, QByteArray());
-    QCOMPARE(test::readFile(storePath()), QByteArray("\"H\\D\\b.txt\",\"bee\"\r\n"
-                                                     "\"H\\E\\c.txt\",\"sea\"\r\n"));
-}
-
-void TestCommentCli::readsDoNotCreateTheStore()
-{
-    const Run print = cli({"comment", "H\\D\\a.txt"});
-    QCOMPARE(print.status, 0);
-    QVERIFY(print.out.isEmpty());
-    QCOMPARE(cli({"comments"}).status, 0);
-    QCOMPARE(cli({"comment", "H\\D\\a.txt", "  "}).status, 0); // clearing nothing
-    QVERIFY(!QFile::exists(storePath()));
-}
-
-void TestCommentCli::fullDiskLeavesStoreAsItWas()
-{
-    QByteArray store;
-    for (int i = 0; i < 4000; ++i)
-        store += "\"H\\D\\file" + QByteArray::number(i) + ".txt\",\"a comment\"\r\n";
-    test::writeFile(storePath(), store);
-    const Run run = cli({"comment", "H\\D\\new.txt", "new"}, 16);
-    QCOMPARE(run.status, 1);
-    QVERIFY2(run.err.contains("The file comments were not changed"), run.err.constData());
-    QCOMPARE(test::readFile(storePath()), store);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
-             (QStringList{"FileComments.dat", "FileComments.lock"}));
 }
 
 QTEST_GUILESS_MAIN(TestCommentCli)

@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kKeys = 2000;
 constexpr int kKills = 200;
-constexpr int kCommentsEach = 1000;
+constexpr int kCommentsEach = 200;
 const char* const kWriterVariable = "DOVRIN_COMMENT_WRITER";
 const char* const kSetterVariable = "DOVRIN_COMMENT_SETTER"; // folder;prefix
 const QString kCounterKey = QStringLiteral("counter");
@@ -81,6 +81,12 @@ qint64 checkVersion(const QList<CommentEntry>& entries)
 {
     CommentStore store{DatabaseFolder(folderAndPrefix.section(u';', 0, 0))};
     const QString prefix = folderAndPrefix.section(u';', 1);
+    // Both start together, when the test says go, so that they contend from the first comment.
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    char go[8];
+    if (!std::fgets(go, sizeof go, stdin))
+        std::_Exit(5);
     for (int i = 0; i < kCommentsEach; ++i) {
         if (!store.set(keyAt(prefix.at(0), i), commentAt(i))) {
             std::fprintf(stderr, "%s\n", qPrintable(store.lastError()));
@@ -97,7 +103,53 @@ class TestCommentCrash : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void killedWriterLeavesOneWholeVersion();
+
+    void killedWriterLeavesOneWholeVersion()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        CommentStore store{DatabaseFolder(dir.path())};
+        QByteArray initial = "\"counter\",\"0\"\r\n";
+        for (int i = 0; i < kKeys; ++i)
+            initial += "\"" + keyAt(u'A', i).toUtf8() + "\",\"" + commentAt(i).toUtf8() + "\"\r\n";
+        test::writeFile(dir.filePath(QStringLiteral("FileComments.dat")), initial);
+
+        // Kills should land before, during and after whole rewrites: spread them over a few
+        // rewrite times of this machine (a rewrite costs two syncs).
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(store.renameKeys(QStringLiteral("A\\"), QStringLiteral("B\\")));
+        QVERIFY(store.renameKeys(QStringLiteral("B\\"), QStringLiteral("A\\")));
+        const int spreadMicroseconds =
+            int(qBound(qint64(5000), clock.nsecsElapsed() / 1000 * 3, qint64(200000)));
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QLatin1String(kWriterVariable), dir.path());
+        qint64 lastCounter = 0;
+        int cutMidWrite = 0;
+        for (int kill = 0; kill < kKills; ++kill) {
+            QProcess writer;
+            writer.setProcessEnvironment(env);
+            writer.start(QCoreApplication::applicationFilePath(), QStringList());
+            QVERIFY(writer.waitForStarted());
+            QVERIFY2(writer.waitForReadyRead(10000), writer.readAllStandardError().constData());
+            QThread::usleep(QRandomGenerator::global()->bounded(spreadMicroseconds));
+            writer.kill();
+            QVERIFY(writer.waitForFinished());
+            QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
+
+            if (QFile::exists(dir.filePath(QStringLiteral("FileComments.new"))))
+                ++cutMidWrite;
+            const qint64 counter = checkVersion(store.entries());
+            QVERIFY2(counter >= 0,
+                     qPrintable(QStringLiteral("broken store after kill %1").arg(kill)));
+            QVERIFY(counter >= lastCounter); // never an older version than one already seen
+            lastCounter = counter;
+        }
+        qInfo("%d kills within %d ms of the start, %d of them during a write, %lld versions "
+              "written",
+              kKills, spreadMicroseconds / 1000, cutMidWrite, lastCounter);
+    }
     void twoProcessesLoseNoComment();
 };
 
@@ -116,6 +168,12 @@ void TestCommentCrash::twoProcessesLoseNoComment()
         setters[i].setProcessEnvironment(env);
         setters[i].start(QCoreApplication::applicationFilePath(), QStringList());
     }
+    for (QProcess& setter : setters)
+        QVERIFY2(setter.waitForReadyRead(10000), setter.readAllStandardError().constData());
+    for (QProcess& setter : setters) {
+        setter.write("go\n");
+        QVERIFY(setter.waitForBytesWritten());
+    }
     for (QProcess& setter : setters) {
         QVERIFY(setter.waitForFinished(600000));
         QVERIFY2(setter.exitCode() == 0, setter.readAllStandardError().constData());
@@ -129,55 +187,11 @@ void TestCommentCrash::twoProcessesLoseNoComment()
     for (const CommentEntry& e : entries)
         distinct.insert(e.key + u'\t' + e.comment);
     QCOMPARE(distinct.size(), 2 * kCommentsEach);
+    // Had one run before the other, nothing would have been under contention.
+    QVERIFY2(interleaved >= 10, qPrintable(QString::number(interleaved)));
     qInfo("two processes set %d comments each at once in %lld ms: all %lld present, the two "
           "writers alternating %d times",
           kCommentsEach, clock.elapsed(), qsizetype(entries.size()), interleaved);
-}
-
-void TestCommentCrash::killedWriterLeavesOneWholeVersion()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    CommentStore store{DatabaseFolder(dir.path())};
-    QByteArray initial = "\"counter\",\"0\"\r\n";
-    for (int i = 0; i < kKeys; ++i)
-        initial += "\"" + keyAt(u'A', i).toUtf8() + "\",\"" + commentAt(i).toUtf8() + "\"\r\n";
-    test::writeFile(dir.filePath(QStringLiteral("FileComments.dat")), initial);
-
-    // Kills should land before, during and after whole rewrites: spread them over a few
-    // rewrite times of this machine (a rewrite costs two syncs).
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(store.renameKeys(QStringLiteral("A\\"), QStringLiteral("B\\")));
-    QVERIFY(store.renameKeys(QStringLiteral("B\\"), QStringLiteral("A\\")));
-    const int spreadMicroseconds =
-        int(qBound(qint64(5000), clock.nsecsElapsed() / 1000 * 3, qint64(200000)));
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QLatin1String(kWriterVariable), dir.path());
-    qint64 lastCounter = 0;
-    int cutMidWrite = 0;
-    for (int kill = 0; kill < kKills; ++kill) {
-        QProcess writer;
-        writer.setProcessEnvironment(env);
-        writer.start(QCoreApplication::applicationFilePath(), QStringList());
-        QVERIFY(writer.waitForStarted());
-        QVERIFY2(writer.waitForReadyRead(10000), writer.readAllStandardError().constData());
-        QThread::usleep(QRandomGenerator::global()->bounded(spreadMicroseconds));
-        writer.kill();
-        QVERIFY(writer.waitForFinished());
-        QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
-
-        if (QFile::exists(dir.filePath(QStringLiteral("FileComments.new"))))
-            ++cutMidWrite;
-        const qint64 counter = checkVersion(store.entries());
-        QVERIFY2(counter >= 0, qPrintable(QStringLiteral("broken store after kill %1").arg(kill)));
-        QVERIFY(counter >= lastCounter); // never an older version than one already seen
-        lastCounter = counter;
-    }
-    qInfo("%d kills within %d ms of the start, %d of them during a write, %lld versions "
-          "written",
-          kKills, spreadMicroseconds / 1000, cutMidWrite, lastCounter);
 }
 
 int main(int argc, char** argv)

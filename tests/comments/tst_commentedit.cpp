@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "ScriptedPrompt.h"
 #include "comments/CommentEdit.h"
 #include "comments/CommentStore.h"
@@ -9,88 +10,74 @@
 using namespace dovrin;
 using comments::EditResult;
 
+namespace {
+const QString kKey = QStringLiteral("H\\D\\a.txt");
+}
+
 class TestCommentEdit : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void edit_data();
-    void edit();
+
+    void edit_data()
+    {
+        // "<cancel>" cancels the box
+        // -1: no question expected, else PromptAnswer
+        const int none = -1;
+        const int yes = int(PromptAnswer::Yes);
+        const int no = int(PromptAnswer::No);
+        test::table<QString, QString, int, int, QString>(
+            {"current", "answer", "clearAnswer", "outcome", "stored"},
+            {
+                {"new comment trimmed", "", "  hello  ", none, int(EditResult::Stored), "hello"},
+                {"quotes become apostrophes", "", "say \"hi\", twice", none,
+                 int(EditResult::Stored), "say 'hi', twice"},
+                {"unchanged answer", "old", " old ", none, int(EditResult::Unchanged), "old"},
+                {"blanks without comment", "", "   ", none, int(EditResult::Unchanged), ""},
+                {"cancel without comment", "", "<cancel>", none, int(EditResult::Unchanged), ""},
+                {"clear answered no", "old", "", no, int(EditResult::Kept), "old"},
+                {"clear answered yes", "old", " ", yes, int(EditResult::Stored), ""},
+                {"cancel asks before clearing", "old", "<cancel>", no, int(EditResult::Kept),
+                 "old"},
+            });
+    }
+
+    void edit()
+    {
+        auto [current, answer, clearAnswer, outcome, stored] =
+            test::fetch<QString, QString, int, int, QString>("current", "answer", "clearAnswer",
+                                                             "outcome", "stored");
+        QTemporaryDir dir;
+        CommentStore store{DatabaseFolder(dir.path())};
+        if (!current.isEmpty())
+            QVERIFY(store.set(kKey, current));
+        test::ScriptedPrompt prompt;
+        prompt.answerInput(answer, answer != QLatin1String("<cancel>"));
+        if (clearAnswer >= 0)
+            prompt.answer(PromptAnswer(clearAnswer));
+
+        const EditResult result = comments::editComment(prompt, store, kKey, current);
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(result.comment, stored);
+        QCOMPARE(store.get(kKey), stored);
+
+        QCOMPARE(prompt.requests().size(), clearAnswer >= 0 ? 2 : 1);
+        const PromptRequest& box = prompt.requests().first();
+        QCOMPARE(box.title, QStringLiteral("File comment"));
+        QCOMPARE(box.text, QStringLiteral("Enter a file comment or delete anything present to "
+                                          "clear the file comment."));
+        if (clearAnswer >= 0) {
+            const PromptRequest& question = prompt.requests().at(1);
+            QCOMPARE(question.title, QStringLiteral("Question"));
+            QCOMPARE(question.text, QStringLiteral("Clear the file comment?"));
+            QCOMPARE(question.buttons, PromptButtons::YesNo);
+            QCOMPARE(question.defaultAnswer, PromptAnswer::No);
+            QCOMPARE(question.icon, PromptIcon::None);
+        }
+    }
     void failedWriteKeepsTheRow();
 };
-
-namespace {
-const QString kKey = QStringLiteral("H\\D\\a.txt");
-}
-
-void TestCommentEdit::edit_data()
-{
-    QTest::addColumn<QString>("current");
-    QTest::addColumn<QString>("answer");  // "<cancel>" cancels the box
-    QTest::addColumn<int>("clearAnswer"); // -1: no question expected, else PromptAnswer
-    QTest::addColumn<int>("outcome");
-    QTest::addColumn<QString>("stored");
-
-    const int none = -1;
-    const int yes = int(PromptAnswer::Yes);
-    const int no = int(PromptAnswer::No);
-    QTest::newRow("new comment trimmed")
-        << ""
-        << "  hello  " << none << int(EditResult::Stored) << "hello";
-    QTest::newRow("quotes become apostrophes")
-        << ""
-        << "say \"hi\", twice" << none << int(EditResult::Stored) << "say 'hi', twice";
-    QTest::newRow("unchanged answer") << "old"
-                                      << " old " << none << int(EditResult::Unchanged) << "old";
-    QTest::newRow("blanks without comment") << ""
-                                            << "   " << none << int(EditResult::Unchanged) << "";
-    QTest::newRow("cancel without comment")
-        << ""
-        << "<cancel>" << none << int(EditResult::Unchanged) << "";
-    QTest::newRow("clear answered no") << "old"
-                                       << "" << no << int(EditResult::Kept) << "old";
-    QTest::newRow("clear answered yes") << "old"
-                                        << " " << yes << int(EditResult::Stored) << "";
-    QTest::newRow("cancel asks before clearing")
-        << "old"
-        << "<cancel>" << no << int(EditResult::Kept) << "old";
-}
-
-void TestCommentEdit::edit()
-{
-    QFETCH(QString, current);
-    QFETCH(QString, answer);
-    QFETCH(int, clearAnswer);
-    QFETCH(int, outcome);
-    QFETCH(QString, stored);
-    QTemporaryDir dir;
-    CommentStore store{DatabaseFolder(dir.path())};
-    if (!current.isEmpty())
-        QVERIFY(store.set(kKey, current));
-    test::ScriptedPrompt prompt;
-    prompt.answerInput(answer, answer != QLatin1String("<cancel>"));
-    if (clearAnswer >= 0)
-        prompt.answer(PromptAnswer(clearAnswer));
-
-    const EditResult result = comments::editComment(prompt, store, kKey, current);
-    QCOMPARE(int(result.outcome), outcome);
-    QCOMPARE(result.comment, stored);
-    QCOMPARE(store.get(kKey), stored);
-
-    QCOMPARE(prompt.requests().size(), clearAnswer >= 0 ? 2 : 1);
-    const PromptRequest& box = prompt.requests().first();
-    QCOMPARE(box.title, QStringLiteral("File comment"));
-    QCOMPARE(box.text, QStringLiteral("Enter a file comment or delete anything present to "
-                                      "clear the file comment."));
-    if (clearAnswer >= 0) {
-        const PromptRequest& question = prompt.requests().at(1);
-        QCOMPARE(question.title, QStringLiteral("Question"));
-        QCOMPARE(question.text, QStringLiteral("Clear the file comment?"));
-        QCOMPARE(question.buttons, PromptButtons::YesNo);
-        QCOMPARE(question.defaultAnswer, PromptAnswer::No);
-        QCOMPARE(question.icon, PromptIcon::None);
-    }
-}
 
 void TestCommentEdit::failedWriteKeepsTheRow()
 {

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestFiles.h"
 #include "comments/CommentStore.h"
 
@@ -5,15 +6,6 @@
 #include <QTest>
 
 using namespace dovrin;
-
-class TestCommentPurge : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void purge_data();
-    void purge();
-};
 
 namespace {
 
@@ -38,41 +30,41 @@ const QByteArray kFileList = "\":\"\r\n"
 
 } // namespace
 
-void TestCommentPurge::purge_data()
+class TestCommentPurge : public QObject
 {
-    QTest::addColumn<QStringList>("before");
-    QTest::addColumn<QByteArray>("fileList"); // empty: no file-list file
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QStringList>("after");
+    Q_OBJECT
 
-    QTest::newRow("re-catalogued") << kComments << kFileList << true
-                                   << QStringList{"H\\D\\=root",
-                                                  "H\\D\\a.txt=kept file",
-                                                  "H\\DD\\a.txt=other disk",
-                                                  "H\\D\\Games\\=folder",
-                                                  "H\\D\\Games\\save.dat=in folder",
-                                                  "H\\D\\caf\u00e9.txt=latin name",
-                                                  "X\\D\\a.txt=other catalogue"};
-    QTest::newRow("folders only") << kComments
-                                  << QByteArray("\":\"\r\n\":\\Games\"\r\n\":\\Old\"\r\n") << true
-                                  << QStringList{"H\\D\\=root", "H\\DD\\a.txt=other disk",
-                                                 "H\\D\\Games\\=folder", "H\\D\\Old\\=gone folder",
-                                                 "X\\D\\a.txt=other catalogue"};
-    // Without a readable file list nothing can be told stale: the store stays as it was.
-    QTest::newRow("no file list") << kComments << QByteArray() << false << kComments;
-    QTest::newRow("malformed file list")
-        << kComments << QByteArray("\":\"\r\n\"a.txt\",ten,#2026-03-01#\r\n") << false << kComments;
-    QTest::newRow("disk without comments needs no file list")
-        << QStringList{"H\\DD\\a.txt=other disk"} << QByteArray() << true
-        << QStringList{"H\\DD\\a.txt=other disk"};
-}
+private Q_SLOTS:
+
+    void purge_data()
+    {
+        // empty: no file-list file
+        test::table<QStringList, QByteArray, bool, QStringList>(
+            {"before", "fileList", "ok", "after"},
+            {
+                {"re-catalogued", kComments, kFileList, true,
+                 QStringList{"H\\D\\=root", "H\\D\\a.txt=kept file", "H\\DD\\a.txt=other disk",
+                             "H\\D\\Games\\=folder", "H\\D\\Games\\save.dat=in folder",
+                             "H\\D\\caf\u00e9.txt=latin name", "X\\D\\a.txt=other catalogue"}},
+                {"folders only", kComments, "\":\"\r\n\":\\Games\"\r\n\":\\Old\"\r\n", true,
+                 QStringList{"H\\D\\=root", "H\\DD\\a.txt=other disk", "H\\D\\Games\\=folder",
+                             "H\\D\\Old\\=gone folder", "X\\D\\a.txt=other catalogue"}},
+                // Without a readable file list nothing can be told stale: the store stays as it
+                // was.
+                {"no file list", kComments, QByteArray(), false, kComments},
+                {"malformed file list", kComments, "\":\"\r\n\"a.txt\",ten,#2026-03-01#\r\n", false,
+                 kComments},
+                {"disk without comments needs no file list", QStringList{"H\\DD\\a.txt=other disk"},
+                 QByteArray(), true, QStringList{"H\\DD\\a.txt=other disk"}},
+            });
+    }
+    void purge();
+};
 
 void TestCommentPurge::purge()
 {
-    QFETCH(QStringList, before);
-    QFETCH(QByteArray, fileList);
-    QFETCH(bool, ok);
-    QFETCH(QStringList, after);
+    auto [before, fileList, ok, after] = test::fetch<QStringList, QByteArray, bool, QStringList>(
+        "before", "fileList", "ok", "after");
     QTemporaryDir dir;
     const DatabaseFolder folder(dir.path());
     CommentStore store(folder);

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestFiles.h"
 #include "comments/CommentStore.h"
 #include "comments/FolderCommentSink.h"
@@ -46,245 +47,223 @@ class TestCommentStore : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void operations_data();
-    void operations();
-    void missingStoreIsNeverCreatedByReads();
-    void badLines_data();
-    void badLines();
-    void keysWithQuotes();
-    void nonUtf8BytesSurviveRewrites();
-    void showFolderComments();
-    void recovery_data();
-    void recovery();
+
+    void init()
+    {
+        test::pinLocale();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    // Each row: the store before, one operation, the entries after.
+    void operations_data()
+    {
+        const QStringList abc{"D\\a=one", "D\\b=two", "D\\c=three"};
+        test::table<QStringList, QString, QStringList, QStringList>(
+            {"before", "operation", "arguments", "after"},
+            {
+                {"set new goes last", abc, "set", QStringList{"D\\d", "four"},
+                 abc + QStringList{"D\\d=four"}},
+                {"set changed keeps its line", abc, "set", QStringList{"D\\b", "TWO"},
+                 QStringList{"D\\a=one", "D\\b=TWO", "D\\c=three"}},
+                {"set empty removes", abc, "set", QStringList{"D\\a", ""}, abc.mid(1)},
+                {"set comma and quotes", QStringList{}, "set",
+                 QStringList{"D\\a", "red, green \"blue\""}, QStringList{"D\\a=red, green 'blue'"}},
+                {"set line break", QStringList{}, "set", QStringList{"D\\a", "one\r\ntwo"},
+                 QStringList{"D\\a=one  two"}},
+                {"set case differs is another key", abc, "set", QStringList{"d\\a", "x"},
+                 abc + QStringList{"d\\a=x"}},
+                {"set changes every duplicate", QStringList{"k=1", "j=2", "k=3"}, "set",
+                 QStringList{"k", "9"}, QStringList{"k=9", "j=2", "k=9"}},
+                {"remove", abc, "remove", QStringList{"D\\b"},
+                 QStringList{"D\\a=one", "D\\c=three"}},
+                {"remove missing key", abc, "remove", QStringList{"D\\x"}, abc},
+                {"delete disk",
+                 QStringList{".\\Photos\\a.txt=1", ".\\Photos2\\a.txt=2", ".\\Photos\\Games\\=3",
+                             ".\\Photos\\=4"},
+                 "deleteDisk", QStringList{".\\Photos\\"}, QStringList{".\\Photos2\\a.txt=2"}},
+                {"rename catalogue",
+                 QStringList{"Photo\\Disk1\\a.txt=1", "Photos\\Disk1\\a.txt=2", "Photo\\=3"},
+                 "renameKeys", QStringList{"Photo\\", "Pictures\\"},
+                 QStringList{"Pictures\\Disk1\\a.txt=1", "Photos\\Disk1\\a.txt=2", "Pictures\\=3"}},
+                {"move disk", QStringList{".\\D\\a.txt=1", ".\\DD\\a.txt=2", "Cat\\D\\a.txt=3"},
+                 "renameKeys", QStringList{".\\D\\", "Cat\\D\\"},
+                 QStringList{"Cat\\D\\a.txt=1", ".\\DD\\a.txt=2", "Cat\\D\\a.txt=3"}},
+            });
+    }
+
+    void operations()
+    {
+        auto [before, operation, arguments, after] =
+            test::fetch<QStringList, QString, QStringList, QStringList>("before", "operation",
+                                                                        "arguments", "after");
+        test::writeFile(storePath(), storeBytes(before));
+        CommentStore store{DatabaseFolder(m_dir->path())};
+        bool ok = false;
+        if (operation == QLatin1String("set"))
+            ok = store.set(arguments[0], arguments[1]);
+        else if (operation == QLatin1String("remove"))
+            ok = store.remove(arguments[0]);
+        else if (operation == QLatin1String("deleteDisk"))
+            ok = store.deleteDisk(arguments[0]);
+        else if (operation == QLatin1String("renameKeys"))
+            ok = store.renameKeys(arguments[0], arguments[1]);
+        QVERIFY2(ok, qPrintable(store.lastError()));
+        QCOMPARE(pairs(store.entries()), after);
+        QCOMPARE(test::readFile(storePath()), storeBytes(after));
+        for (const QString& p : after) {
+            const QString key = p.section(QLatin1Char('='), 0, 0);
+            QCOMPARE(store.loadIndex().find(key), store.get(key));
+        }
+    }
+
+    void missingStoreIsNeverCreatedByReads()
+    {
+        CommentStore store{DatabaseFolder(m_dir->path())};
+        RecordingSink sink;
+        QCOMPARE(store.get(QStringLiteral("H\\D\\a.txt")), QString());
+        QVERIFY(store.entries().isEmpty());
+        QVERIFY(store.loadIndex().isEmpty());
+        store.showFolderComments(QStringLiteral("H\\D\\"), sink);
+        QVERIFY(sink.rows.isEmpty());
+        QVERIFY(store.lastError().isEmpty());
+        QVERIFY(!QFile::exists(storePath()));
+
+        // The first change creates it, and clearing the last comment leaves it empty.
+        QVERIFY(store.set(QStringLiteral("H\\D\\a.txt"), QStringLiteral("x")));
+        QVERIFY(store.set(QStringLiteral("H\\D\\a.txt"), QString()));
+        QVERIFY(QFile::exists(storePath()));
+        QCOMPARE(QFileInfo(storePath()).size(), 0);
+    }
+
+    // A line that is not an entry is skipped by reads and kept, unchanged and in place, by a
+    // rewrite; a blank line holds nothing and is dropped.
+    void badLines_data()
+    {
+        QTest::addColumn<QByteArray>("badLine");
+        QTest::addColumn<bool>("keptByRewrite");
+        QTest::newRow("no quotes") << QByteArray("H\\D\\x.txt,comment") << true;
+        QTest::newRow("one field") << QByteArray("\"H\\D\\x.txt\"") << true;
+        QTest::newRow("three fields") << QByteArray("\"H\\D\\x.txt\",\"a\",\"b\"") << true;
+        QTest::newRow("open quote") << QByteArray("\"H\\D\\x.txt\",\"comment") << true;
+        QTest::newRow("blank") << QByteArray("   ") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+
+    void badLines()
+    {
+        auto [badLine, keptByRewrite] = test::fetch<QByteArray, bool>("badLine", "keptByRewrite");
+        test::writeFile(storePath(), "\"k\\1\",\"one\"\r\n" + badLine + "\r\n\"k\\2\",\"two\"\n");
+        CommentStore store{DatabaseFolder(m_dir->path())};
+        QCOMPARE(pairs(store.entries()), (QStringList{"k\\1=one", "k\\2=two"}));
+        QCOMPARE(store.unreadableLines(), keptByRewrite ? 1 : 0);
+        QVERIFY(store.set(QStringLiteral("k\\3"), QStringLiteral("three")));
+        QCOMPARE(store.unreadableLines(), keptByRewrite ? 1 : 0);
+        const QByteArray kept = keptByRewrite ? badLine + "\r\n" : QByteArray();
+        QCOMPARE(test::readFile(storePath()),
+                 "\"k\\1\",\"one\"\r\n" + kept + "\"k\\2\",\"two\"\r\n\"k\\3\",\"three\"\r\n");
+    }
+
+    void keysWithQuotes()
+    {
+        CommentStore store{DatabaseFolder(m_dir->path())};
+        // A file name may hold a double quote: the line still splits at its one "," between quotes.
+        const QStringList storable{"H\\D\\say \"hi\".txt", "H\\D\\\"", "H\\D\\a\",b"};
+        for (const QString& key : storable)
+            QVERIFY2(store.set(key, QStringLiteral("c")), qPrintable(key));
+        QCOMPARE(store.entries().size(), storable.size());
+        for (const QString& key : storable)
+            QCOMPARE(store.get(key), QStringLiteral("c"));
+        // One that would split in two places is refused, and the store stays as it was.
+        const QByteArray before = test::readFile(storePath());
+        QVERIFY(!store.set(QStringLiteral("H\\D\\a\",\"b"), QStringLiteral("c")));
+        QVERIFY(!store.lastError().isEmpty());
+        QVERIFY(!store.set(QStringLiteral("H\\D\\a\nb"), QStringLiteral("c")));
+        QCOMPARE(test::readFile(storePath()), before);
+    }
+
+    void nonUtf8BytesSurviveRewrites()
+    {
+        // A store written on Windows: Windows-1252 bytes, and a 2 MB comment beside it.
+        const QByteArray big(2 * 1024 * 1024, 'x');
+        const QByteArray latin = "\"H\\D\\caf\xe9.txt\",\"cr\xe8me\"\r\n";
+        test::writeFile(storePath(), latin + "\"H\\D\\big\",\"" + big + "\"\r\n");
+        CommentStore store{DatabaseFolder(m_dir->path())};
+        QCOMPARE(store.get(QStringLiteral("H\\D\\caf\u00e9.txt")), QStringLiteral("cr\u00e8me"));
+        QCOMPARE(store.get(QStringLiteral("H\\D\\big")).size(), big.size());
+        QVERIFY(store.set(QStringLiteral("H\\D\\new"), QStringLiteral("n")));
+        QVERIFY(test::readFile(storePath()).startsWith(latin)); // raw bytes kept
+        QVERIFY(store.set(QStringLiteral("H\\D\\caf\u00e9.txt"),
+                          QStringLiteral("cr\u00e8me br\u00fbl\u00e9e")));
+        QCOMPARE(store.get(QStringLiteral("H\\D\\caf\u00e9.txt")),
+                 QStringLiteral("cr\u00e8me br\u00fbl\u00e9e"));
+        QVERIFY(store.renameKeys(QStringLiteral("H\\"), QStringLiteral("\u00c9t\u00e9\\")));
+        QCOMPARE(pairs(store.entries()),
+                 (QStringList{
+                     QStringLiteral("\u00c9t\u00e9\\D\\caf\u00e9.txt=cr\u00e8me br\u00fbl\u00e9e"),
+                     QStringLiteral("\u00c9t\u00e9\\D\\big=") + QString::fromLatin1(big),
+                     QStringLiteral("\u00c9t\u00e9\\D\\new=n")}));
+    }
+
+    void showFolderComments()
+    {
+        test::writeFile(storePath(), storeBytes({"H\\D\\=root", "H\\D\\a.txt=a", "H\\D\\G\\=games",
+                                                 "H\\D\\G\\b.txt=b", "H\\DD\\c.txt=other disk",
+                                                 "H\\D\\a.txt=second"}));
+        CommentStore store{DatabaseFolder(m_dir->path())};
+        RecordingSink root;
+        store.showFolderComments(QStringLiteral("H\\D\\"), root);
+        QCOMPARE(root.rows,
+                 (QStringList{"H\\D\\a.txt=a", "H\\D\\G\\=games", "H\\D\\a.txt=second"}));
+        RecordingSink games;
+        store.showFolderComments(QStringLiteral("H\\D\\G\\"), games);
+        QCOMPARE(games.rows, QStringList{"H\\D\\G\\b.txt=b"});
+    }
+
+    // A rewrite that renamed the store to FileComments.old first and was cut off: the backup is
+    // the last complete content, whatever stands beside it.
+    void recovery_data()
+    {
+        QTest::addColumn<bool>("storeLeft");
+        QTest::addColumn<QByteArray>("storeContent");
+        QTest::addColumn<bool>("scratchLeft");
+        QTest::newRow("store missing") << false << QByteArray() << false;
+        QTest::newRow("store empty") << true << QByteArray() << false;
+        QTest::newRow("store cut off") << true << QByteArray("\"k\\1\",\"one\"\r\n\"k\\") << false;
+        QTest::newRow("scratch left") << true << QByteArray("\"k\\1\",\"one\"\r\n") << true;
+    }
+
+    void recovery()
+    {
+        auto [storeLeft, storeContent, scratchLeft] =
+            test::fetch<bool, QByteArray, bool>("storeLeft", "storeContent", "scratchLeft");
+        const QByteArray complete = storeBytes({"k\\1=one", "k\\2=two"});
+        const QString backup = m_dir->filePath(QStringLiteral("FileComments.old"));
+        const QString scratch = m_dir->filePath(QStringLiteral("FileComments.new"));
+        test::writeFile(backup, complete);
+        if (storeLeft)
+            test::writeFile(storePath(), storeContent);
+        if (scratchLeft)
+            test::writeFile(scratch, "\"k\\9\",\"partial");
+
+        CommentStore store{DatabaseFolder(m_dir->path())};
+        // Reads see the backup and change nothing on disk.
+        QCOMPARE(pairs(store.entries()), (QStringList{"k\\1=one", "k\\2=two"}));
+        QCOMPARE(store.get(QStringLiteral("k\\2")), QStringLiteral("two"));
+        QVERIFY(QFile::exists(backup));
+        QCOMPARE(QFile::exists(storePath()), storeLeft);
+
+        QVERIFY2(store.set(QStringLiteral("k\\3"), QStringLiteral("three")),
+                 qPrintable(store.lastError()));
+        QCOMPARE(test::readFile(storePath()), storeBytes({"k\\1=one", "k\\2=two", "k\\3=three"}));
+        QVERIFY(!QFile::exists(backup));
+        QVERIFY(!QFile::exists(scratch));
+    }
 
 private:
     QString storePath() const { return m_dir->filePath(QStringLiteral("FileComments.dat")); }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-void TestCommentStore::init()
-{
-    test::pinLocale();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-}
-
-// Each row: the store before, one operation, the entries after.
-void TestCommentStore::operations_data()
-{
-    QTest::addColumn<QStringList>("before");
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("after");
-
-    const QStringList abc{"H\\D\\a.txt=one", "H\\D\\b.txt=two", "H\\D\\c.txt=three"};
-    QTest::newRow("set new goes last") << abc << "set" << QStringList{"H\\D\\d.txt", "four"}
-                                       << QStringList{"H\\D\\a.txt=one", "H\\D\\b.txt=two",
-                                                      "H\\D\\c.txt=three", "H\\D\\d.txt=four"};
-    QTest::newRow("set changed keeps its line")
-        << abc << "set" << QStringList{"H\\D\\b.txt", "TWO"}
-        << QStringList{"H\\D\\a.txt=one", "H\\D\\b.txt=TWO", "H\\D\\c.txt=three"};
-    QTest::newRow("set empty removes") << abc << "set" << QStringList{"H\\D\\a.txt", ""}
-                                       << QStringList{"H\\D\\b.txt=two", "H\\D\\c.txt=three"};
-    QTest::newRow("set comma and quotes")
-        << QStringList{} << "set" << QStringList{"H\\D\\a.txt", "red, green \"blue\""}
-        << QStringList{"H\\D\\a.txt=red, green 'blue'"};
-    QTest::newRow("set line break")
-        << QStringList{} << "set" << QStringList{"H\\D\\a.txt", "one\r\ntwo"}
-        << QStringList{"H\\D\\a.txt=one  two"};
-    QTest::newRow("set case differs is another key")
-        << abc << "set" << QStringList{"h\\D\\a.txt", "x"}
-        << QStringList{"H\\D\\a.txt=one", "H\\D\\b.txt=two", "H\\D\\c.txt=three", "h\\D\\a.txt=x"};
-    QTest::newRow("set changes every duplicate")
-        << QStringList{"k=1", "j=2", "k=3"} << "set" << QStringList{"k", "9"}
-        << QStringList{"k=9", "j=2", "k=9"};
-    QTest::newRow("remove") << abc << "remove" << QStringList{"H\\D\\b.txt"}
-                            << QStringList{"H\\D\\a.txt=one", "H\\D\\c.txt=three"};
-    QTest::newRow("remove missing key") << abc << "remove" << QStringList{"H\\D\\x.txt"} << abc;
-    QTest::newRow("delete disk") << QStringList{".\\Photos\\a.txt=1", ".\\Photos2\\a.txt=2",
-                                                ".\\Photos\\Games\\=3", ".\\Photos\\=4"}
-                                 << "deleteDisk" << QStringList{".\\Photos\\"}
-                                 << QStringList{".\\Photos2\\a.txt=2"};
-    QTest::newRow("rename catalogue")
-        << QStringList{"Photo\\Disk1\\a.txt=1", "Photos\\Disk1\\a.txt=2", "Photo\\=3"}
-        << "renameKeys" << QStringList{"Photo\\", "Pictures\\"}
-        << QStringList{"Pictures\\Disk1\\a.txt=1", "Photos\\Disk1\\a.txt=2", "Pictures\\=3"};
-    QTest::newRow("move disk") << QStringList{".\\D\\a.txt=1", ".\\DD\\a.txt=2", "Cat\\D\\a.txt=3"}
-                               << "renameKeys" << QStringList{".\\D\\", "Cat\\D\\"}
-                               << QStringList{"Cat\\D\\a.txt=1", ".\\DD\\a.txt=2",
-                                              "Cat\\D\\a.txt=3"};
-}
-
-void TestCommentStore::operations()
-{
-    QFETCH(QStringList, before);
-    QFETCH(QString, operation);
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, after);
-    test::writeFile(storePath(), storeBytes(before));
-    CommentStore store{DatabaseFolder(m_dir->path())};
-    bool ok = false;
-    if (operation == QLatin1String("set"))
-        ok = store.set(arguments[0], arguments[1]);
-    else if (operation == QLatin1String("remove"))
-        ok = store.remove(arguments[0]);
-    else if (operation == QLatin1String("deleteDisk"))
-        ok = store.deleteDisk(arguments[0]);
-    else if (operation == QLatin1String("renameKeys"))
-        ok = store.renameKeys(arguments[0], arguments[1]);
-    QVERIFY2(ok, qPrintable(store.lastError()));
-    QCOMPARE(pairs(store.entries()), after);
-    QCOMPARE(test::readFile(storePath()), storeBytes(after));
-    for (const QString& p : after) {
-        const QString key = p.section(QLatin1Char('='), 0, 0);
-        QCOMPARE(store.loadIndex().find(key), store.get(key));
-    }
-}
-
-void TestCommentStore::missingStoreIsNeverCreatedByReads()
-{
-    CommentStore store{DatabaseFolder(m_dir->path())};
-    RecordingSink sink;
-    QCOMPARE(store.get(QStringLiteral("H\\D\\a.txt")), QString());
-    QVERIFY(store.entries().isEmpty());
-    QVERIFY(store.loadIndex().isEmpty());
-    store.showFolderComments(QStringLiteral("H\\D\\"), sink);
-    QVERIFY(sink.rows.isEmpty());
-    QVERIFY(store.lastError().isEmpty());
-    QVERIFY(!QFile::exists(storePath()));
-
-    // The first change creates it, and clearing the last comment leaves it empty.
-    QVERIFY(store.set(QStringLiteral("H\\D\\a.txt"), QStringLiteral("x")));
-    QVERIFY(store.set(QStringLiteral("H\\D\\a.txt"), QString()));
-    QVERIFY(QFile::exists(storePath()));
-    QCOMPARE(QFileInfo(storePath()).size(), 0);
-}
-
-// A line that is not an entry is skipped by reads and kept, unchanged and in place, by a
-// rewrite; a blank line holds nothing and is dropped.
-void TestCommentStore::badLines_data()
-{
-    QTest::addColumn<QByteArray>("badLine");
-    QTest::addColumn<bool>("keptByRewrite");
-    QTest::newRow("no quotes") << QByteArray("H\\D\\x.txt,comment") << true;
-    QTest::newRow("one field") << QByteArray("\"H\\D\\x.txt\"") << true;
-    QTest::newRow("three fields") << QByteArray("\"H\\D\\x.txt\",\"a\",\"b\"") << true;
-    QTest::newRow("open quote") << QByteArray("\"H\\D\\x.txt\",\"comment") << true;
-    QTest::newRow("blank") << QByteArray("   ") << false;
-    QTest::newRow("empty") << QByteArray() << false;
-}
-
-void TestCommentStore::badLines()
-{
-    QFETCH(QByteArray, badLine);
-    QFETCH(bool, keptByRewrite);
-    test::writeFile(storePath(), "\"k\\1\",\"one\"\r\n" + badLine + "\r\n\"k\\2\",\"two\"\n");
-    CommentStore store{DatabaseFolder(m_dir->path())};
-    QCOMPARE(pairs(store.entries()), (QStringList{"k\\1=one", "k\\2=two"}));
-    QCOMPARE(store.unreadableLines(), keptByRewrite ? 1 : 0);
-    QVERIFY(store.set(QStringLiteral("k\\3"), QStringLiteral("three")));
-    QCOMPARE(store.unreadableLines(), keptByRewrite ? 1 : 0);
-    const QByteArray kept = keptByRewrite ? badLine + "\r\n" : QByteArray();
-    QCOMPARE(test::readFile(storePath()),
-             "\"k\\1\",\"one\"\r\n" + kept + "\"k\\2\",\"two\"\r\n\"k\\3\",\"three\"\r\n");
-}
-
-void TestCommentStore::keysWithQuotes()
-{
-    CommentStore store{DatabaseFolder(m_dir->path())};
-    // A file name may hold a double quote: the line still splits at its one "," between quotes.
-    const QStringList storable{"H\\D\\say \"hi\".txt", "H\\D\\\"", "H\\D\\a\",b"};
-    for (const QString& key : storable)
-        QVERIFY2(store.set(key, QStringLiteral("c")), qPrintable(key));
-    QCOMPARE(store.entries().size(), storable.size());
-    for (const QString& key : storable)
-        QCOMPARE(store.get(key), QStringLiteral("c"));
-    // One that would split in two places is refused, and the store stays as it was.
-    const QByteArray before = test::readFile(storePath());
-    QVERIFY(!store.set(QStringLiteral("H\\D\\a\",\"b"), QStringLiteral("c")));
-    QVERIFY(!store.lastError().isEmpty());
-    QVERIFY(!store.set(QStringLiteral("H\\D\\a\nb"), QStringLiteral("c")));
-    QCOMPARE(test::readFile(storePath()), before);
-}
-
-void TestCommentStore::nonUtf8BytesSurviveRewrites()
-{
-    // A store written on Windows: Windows-1252 bytes, and a 10 MB comment beside it.
-    const QByteArray big(10 * 1024 * 1024, 'x');
-    const QByteArray latin = "\"H\\D\\caf\xe9.txt\",\"cr\xe8me\"\r\n";
-    test::writeFile(storePath(), latin + "\"H\\D\\big\",\"" + big + "\"\r\n");
-    CommentStore store{DatabaseFolder(m_dir->path())};
-    QCOMPARE(store.get(QStringLiteral("H\\D\\caf\u00e9.txt")), QStringLiteral("cr\u00e8me"));
-    QCOMPARE(store.get(QStringLiteral("H\\D\\big")).size(), big.size());
-    QVERIFY(store.set(QStringLiteral("H\\D\\new"), QStringLiteral("n")));
-    QVERIFY(test::readFile(storePath()).startsWith(latin)); // raw bytes kept
-    QVERIFY(store.set(QStringLiteral("H\\D\\caf\u00e9.txt"),
-                      QStringLiteral("cr\u00e8me br\u00fbl\u00e9e")));
-    QCOMPARE(store.get(QStringLiteral("H\\D\\caf\u00e9.txt")),
-             QStringLiteral("cr\u00e8me br\u00fbl\u00e9e"));
-    QVERIFY(store.renameKeys(QStringLiteral("H\\"), QStringLiteral("\u00c9t\u00e9\\")));
-    QCOMPARE(
-        pairs(store.entries()),
-        (QStringList{QStringLiteral("\u00c9t\u00e9\\D\\caf\u00e9.txt=cr\u00e8me br\u00fbl\u00e9e"),
-                     QStringLiteral("\u00c9t\u00e9\\D\\big=") + QString::fromLatin1(big),
-                     QStringLiteral("\u00c9t\u00e9\\D\\new=n")}));
-}
-
-void TestCommentStore::showFolderComments()
-{
-    test::writeFile(storePath(), storeBytes({"H\\D\\=root", "H\\D\\a.txt=a", "H\\D\\G\\=games",
-                                             "H\\D\\G\\b.txt=b", "H\\DD\\c.txt=other disk",
-                                             "H\\D\\a.txt=second"}));
-    CommentStore store{DatabaseFolder(m_dir->path())};
-    RecordingSink root;
-    store.showFolderComments(QStringLiteral("H\\D\\"), root);
-    QCOMPARE(root.rows, (QStringList{"H\\D\\a.txt=a", "H\\D\\G\\=games", "H\\D\\a.txt=second"}));
-    RecordingSink games;
-    store.showFolderComments(QStringLiteral("H\\D\\G\\"), games);
-    QCOMPARE(games.rows, QStringList{"H\\D\\G\\b.txt=b"});
-}
-
-// A rewrite that renamed the store to FileComments.old first and was cut off: the backup is
-// the last complete content, whatever stands beside it.
-void TestCommentStore::recovery_data()
-{
-    QTest::addColumn<bool>("storeLeft");
-    QTest::addColumn<QByteArray>("storeContent");
-    QTest::addColumn<bool>("scratchLeft");
-    QTest::newRow("store missing") << false << QByteArray() << false;
-    QTest::newRow("store empty") << true << QByteArray() << false;
-    QTest::newRow("store cut off") << true << QByteArray("\"k\\1\",\"one\"\r\n\"k\\") << false;
-    QTest::newRow("scratch left") << true << QByteArray("\"k\\1\",\"one\"\r\n") << true;
-}
-
-void TestCommentStore::recovery()
-{
-    QFETCH(bool, storeLeft);
-    QFETCH(QByteArray, storeContent);
-    QFETCH(bool, scratchLeft);
-    const QByteArray complete = storeBytes({"k\\1=one", "k\\2=two"});
-    const QString backup = m_dir->filePath(QStringLiteral("FileComments.old"));
-    const QString scratch = m_dir->filePath(QStringLiteral("FileComments.new"));
-    test::writeFile(backup, complete);
-    if (storeLeft)
-        test::writeFile(storePath(), storeContent);
-    if (scratchLeft)
-        test::writeFile(scratch, "\"k\\9\",\"partial");
-
-    CommentStore store{DatabaseFolder(m_dir->path())};
-    // Reads see the backup and change nothing on disk.
-    QCOMPARE(pairs(store.entries()), (QStringList{"k\\1=one", "k\\2=two"}));
-    QCOMPARE(store.get(QStringLiteral("k\\2")), QStringLiteral("two"));
-    QVERIFY(QFile::exists(backup));
-    QCOMPARE(QFile::exists(storePath()), storeLeft);
-
-    QVERIFY2(store.set(QStringLiteral("k\\3"), QStringLiteral("three")),
-             qPrintable(store.lastError()));
-    QCOMPARE(test::readFile(storePath()), storeBytes({"k\\1=one", "k\\2=two", "k\\3=three"}));
-    QVERIFY(!QFile::exists(backup));
-    QVERIFY(!QFile::exists(scratch));
-}
 
 QTEST_GUILESS_MAIN(TestCommentStore)
 #include "tst_commentstore.moc"

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "config/ConfigFile.h"
@@ -38,180 +39,153 @@ class TestConfig : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void defaultsFile();
-    void readsGoodFiles_data();
-    void readsGoodFiles();
-    void corruptFiles_data();
-    void corruptFiles();
-    void regenerate();
-    void roundTrip();
-    void writeFailure();
+
+    void initTestCase()
+    {
+        test::pinLocale();
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
+    void readsGoodFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("windowWidth");
+        QTest::addColumn<double>("column1");
+        QTest::addColumn<bool>("treeOnly");
+        QTest::addColumn<QString>("databasePath");
+
+        QTest::newRow("as written")
+            << QByteArray("1,2,3,4,5\r\n1080,2,3,4\r\n#FALSE#,#FALSE#,#TRUE#,2\r\n"
+                          "#FALSE#,#FALSE#\r\n\"\"\r\n\"/d/\"\r\n\"/db/\"\r\n\"\",\"\"\r\n")
+            << 3 << 1080.0 << true << "/db/";
+        QTest::newRow("other line breaks, tail ignored")
+            << QByteArray(
+                   "1\n2\n3,4,5,1709.858,2\r\n3,4,#FALSE#\n#FALSE#,#FALSE#,6,#FALSE#,#FALSE#,\"\","
+                   "\"/d/\",\"/db/\",\"\",\"\"\r\nanything, at all\r\n")
+            << 3 << 1709.858 << false << "/db/";
+        QTest::newRow("comma in a quoted path")
+            << QByteArray("1,2,3,4,5\r\n1,2,3,4\r\n#FALSE#,#FALSE#,#FALSE#,6\r\n#FALSE#,#FALSE#\r\n"
+                          "\"\"\r\n\"\"\r\n\"/home/a/Disks, old/\"\r\n\"\",\"\"\r\n")
+            << 3 << 1.0 << false << "/home/a/Disks, old/";
+        QTest::newRow("empty fields read as zero")
+            << QByteArray("1,2,,4,5\r\n,2,3,4\r\n,,,6\r\n,\r\n\r\n\r\n\r\n,\r\n") << 0 << 0.0
+            << false << "";
+        QTest::newRow("windows-1252 path")
+            << QByteArray("1,2,3,4,5\r\n1,2,3,4\r\n#FALSE#,#FALSE#,#FALSE#,6\r\n#FALSE#,#FALSE#\r\n"
+                          "\"\"\r\n\"\"\r\n\"/m\xe9"
+                          "dia/\"\r\n\"\",\"\"\r\n")
+            << 3 << 1.0 << false << QString::fromUtf8("/média/");
+    }
+
+    void readsGoodFiles()
+    {
+        auto [bytes, windowWidth, column1, treeOnly, databasePath] =
+            test::fetch<QByteArray, int, double, bool, QString>("bytes", "windowWidth", "column1",
+                                                                "treeOnly", "databasePath");
+        test::writeFile(path(), bytes);
+
+        ScriptedPrompt prompt;
+        ConfigFile config(m_dir->path() + u'/', prompt);
+        Settings settings;
+        QCOMPARE(config.read(settings), ConfigFile::ReadResult::Read);
+        QVERIFY(prompt.requests().isEmpty());
+        QCOMPARE(int(settings.windowWidth), windowWidth);
+        QCOMPARE(settings.columnWidth1, column1);
+        QCOMPARE(settings.treeOnly, treeOnly);
+        QCOMPARE(settings.databasePath, databasePath);
+    }
+
+    void corruptFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray good = kDefaultLines;
+        QTest::newRow("75000") << QByteArray(good).replace("7500,", "75000,");
+        QTest::newRow("-32769") << QByteArray(good).replace("800,", "-32769,");
+        QTest::newRow("seven lines") << good.left(good.lastIndexOf("\"\",\"\""));
+        QTest::newRow("quote in an unquoted path")
+            << QByteArray(good).replace("\"DESKTOP\"", "/my \"desk\"/");
+        QTest::newRow("letters in a number") << QByteArray(good).replace("2900", "29OO");
+        QTest::newRow("bad boolean") << QByteArray(good).replace("#FALSE#,6", "yes,6");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("binary") << QByteArray("\x00\x01\xff\xfe,,\x80\r\n", 9);
+        QTest::newRow("past the read limit, one line") << QByteArray(2 * 1024 * 1024, '7');
+    }
+
+    void corruptFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        test::writeFile(path(), bytes);
+        ScriptedPrompt prompt;
+        prompt.answer(PromptAnswer::No);
+        ConfigFile config(m_dir->path() + u'/', prompt);
+        Settings settings;
+        settings.windowTop = 123;
+        QCOMPARE(config.read(settings), ConfigFile::ReadResult::Declined);
+        QCOMPARE(prompt.texts(), QStringList{kQuestion});
+        QCOMPARE(int(settings.windowTop), 123);
+        QCOMPARE(test::readFile(path()).size(), bytes.size()); // No keeps the file
+    }
+
+    void regenerate()
+    {
+        // The two fields before the bad one were read; Yes must still give defaults everywhere.
+        test::writeFile(path(), QByteArray(kDefaultLines).replace("800,1000,7500", "1,2,75000"));
+        ScriptedPrompt prompt;
+        prompt.answer(PromptAnswer::Yes);
+        ConfigFile config(m_dir->path() + u'/', prompt);
+        Settings settings;
+        settings.databasePath = QStringLiteral("/before/");
+        QCOMPARE(config.read(settings), ConfigFile::ReadResult::Regenerated);
+        const PromptRequest& q = prompt.requests().first();
+        QVERIFY(q.title == QLatin1String("Config file corrupt") &&
+                q.buttons == PromptButtons::YesNo && q.icon == PromptIcon::Critical);
+        QCOMPARE(settings, Settings());
+        QVERIFY(defaultDesktopPath().endsWith(u'/'));
+        QCOMPARE(test::readFile(path()), defaultFile());
+    }
+
+    void roundTrip()
+    {
+        ScriptedPrompt prompt;
+        ConfigFile config(m_dir->path() + u'/', prompt);
+        Settings s;
+        s.windowTop = -120;
+        s.columnWidth1 = 1080;
+        s.columnWidth2 = 1234.56789012345678;
+        s.treeOnly = true;
+        s.attributeMask = 0;
+        s.defaultLocation = QString::fromUtf8("/media/zoë/");
+        s.databasePath = QStringLiteral("/a, b/");
+        QVERIFY(config.write(s));
+        const QByteArray bytes = test::readFile(path());
+        QVERIFY(
+            bytes.startsWith("-120,1000,7500,5400,2900\r\n1080,1234.56789012346,1301.102,1440\r\n"
+                             "#FALSE#,#FALSE#,#TRUE#,0\r\n"));
+        Settings back;
+        QCOMPARE(config.read(back), ConfigFile::ReadResult::Read);
+        s.columnWidth2 = 1234.56789012346;
+        QCOMPARE(back, s);
+    }
+
+    void writeFailure()
+    {
+        ScriptedPrompt prompt;
+        ConfigFile config(m_dir->path() + QStringLiteral("/no/such/folder/"), prompt);
+        Settings settings;
+        settings.windowTop = 5;
+        QVERIFY(!config.write(settings));
+        QCOMPARE(prompt.titles(), QStringList{"Error"});
+        QCOMPARE(prompt.texts(), QStringList{"Unable to save config."});
+        QCOMPARE(prompt.requests().first().icon, PromptIcon::Critical);
+        QCOMPARE(int(settings.windowTop), 5);
+    }
 
 private:
     QString path() const { return m_dir->path() + QStringLiteral("/Dovrin.cfg"); }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-void TestConfig::initTestCase()
-{
-    test::pinLocale();
-    QStandardPaths::setTestModeEnabled(true);
-}
-
-void TestConfig::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-}
-
-void TestConfig::defaultsFile()
-{
-    QVERIFY(defaultDesktopPath().endsWith(u'/'));
-    ScriptedPrompt prompt;
-    ConfigFile config(m_dir->path() + u'/', prompt);
-    QVERIFY(!config.exists());
-    Settings settings;
-    settings.windowTop = 1;
-    QVERIFY(config.reset(settings));
-    QCOMPARE(settings, Settings());
-    QCOMPARE(test::readFile(path()), defaultFile());
-    QVERIFY(prompt.requests().isEmpty());
-}
-
-void TestConfig::readsGoodFiles_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("windowWidth");
-    QTest::addColumn<double>("column1");
-    QTest::addColumn<bool>("treeOnly");
-    QTest::addColumn<QString>("databasePath");
-
-    QTest::newRow("as written")
-        << QByteArray("1,2,3,4,5\r\n1080,2,3,4\r\n#FALSE#,#FALSE#,#TRUE#,2\r\n"
-                      "#FALSE#,#FALSE#\r\n\"\"\r\n\"/d/\"\r\n\"/db/\"\r\n\"\",\"\"\r\n")
-        << 3 << 1080.0 << true << "/db/";
-    QTest::newRow("other line breaks, tail ignored")
-        << QByteArray(
-               "1\n2\n3,4,5,1709.858,2\r\n3,4,#FALSE#\n#FALSE#,#FALSE#,6,#FALSE#,#FALSE#,\"\","
-               "\"/d/\",\"/db/\",\"\",\"\"\r\nanything, at all\r\n")
-        << 3 << 1709.858 << false << "/db/";
-    QTest::newRow("comma in a quoted path")
-        << QByteArray("1,2,3,4,5\r\n1,2,3,4\r\n#FALSE#,#FALSE#,#FALSE#,6\r\n#FALSE#,#FALSE#\r\n"
-                      "\"\"\r\n\"\"\r\n\"/home/a/Disks, old/\"\r\n\"\",\"\"\r\n")
-        << 3 << 1.0 << false << "/home/a/Disks, old/";
-    QTest::newRow("empty fields read as zero")
-        << QByteArray("1,2,,4,5\r\n,2,3,4\r\n,,,6\r\n,\r\n\r\n\r\n\r\n,\r\n") << 0 << 0.0 << false
-        << "";
-    QTest::newRow("windows-1252 path")
-        << QByteArray("1,2,3,4,5\r\n1,2,3,4\r\n#FALSE#,#FALSE#,#FALSE#,6\r\n#FALSE#,#FALSE#\r\n"
-                      "\"\"\r\n\"\"\r\n\"/m\xe9"
-                      "dia/\"\r\n\"\",\"\"\r\n")
-        << 3 << 1.0 << false << QString::fromUtf8("/média/");
-}
-
-void TestConfig::readsGoodFiles()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, windowWidth);
-    QFETCH(double, column1);
-    QFETCH(bool, treeOnly);
-    QFETCH(QString, databasePath);
-    test::writeFile(path(), bytes);
-
-    ScriptedPrompt prompt;
-    ConfigFile config(m_dir->path() + u'/', prompt);
-    Settings settings;
-    QCOMPARE(config.read(settings), ConfigFile::ReadResult::Read);
-    QVERIFY(prompt.requests().isEmpty());
-    QCOMPARE(int(settings.windowWidth), windowWidth);
-    QCOMPARE(settings.columnWidth1, column1);
-    QCOMPARE(settings.treeOnly, treeOnly);
-    QCOMPARE(settings.databasePath, databasePath);
-}
-
-void TestConfig::corruptFiles_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QByteArray good = kDefaultLines;
-    QTest::newRow("75000") << QByteArray(good).replace("7500,", "75000,");
-    QTest::newRow("-32769") << QByteArray(good).replace("800,", "-32769,");
-    QTest::newRow("seven lines") << good.left(good.lastIndexOf("\"\",\"\""));
-    QTest::newRow("quote in an unquoted path")
-        << QByteArray(good).replace("\"DESKTOP\"", "/my \"desk\"/");
-    QTest::newRow("letters in a number") << QByteArray(good).replace("2900", "29OO");
-    QTest::newRow("bad boolean") << QByteArray(good).replace("#FALSE#,6", "yes,6");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("binary") << QByteArray("\x00\x01\xff\xfe,,\x80\r\n", 9);
-    QTest::newRow("100 MB on one line") << QByteArray(100 * 1024 * 1024, '7');
-}
-
-void TestConfig::corruptFiles()
-{
-    QFETCH(QByteArray, bytes);
-    test::writeFile(path(), bytes);
-    ScriptedPrompt prompt;
-    prompt.answer(PromptAnswer::No);
-    ConfigFile config(m_dir->path() + u'/', prompt);
-    Settings settings;
-    settings.windowTop = 123;
-    QCOMPARE(config.read(settings), ConfigFile::ReadResult::Declined);
-    QCOMPARE(prompt.texts(), QStringList{kQuestion});
-    QCOMPARE(int(settings.windowTop), 123);
-    QCOMPARE(test::readFile(path()).size(), bytes.size()); // No keeps the file
-}
-
-void TestConfig::regenerate()
-{
-    // The two fields before the bad one were read; Yes must still give defaults everywhere.
-    test::writeFile(path(), QByteArray(kDefaultLines).replace("800,1000,7500", "1,2,75000"));
-    ScriptedPrompt prompt;
-    prompt.answer(PromptAnswer::Yes);
-    ConfigFile config(m_dir->path() + u'/', prompt);
-    Settings settings;
-    settings.databasePath = QStringLiteral("/before/");
-    QCOMPARE(config.read(settings), ConfigFile::ReadResult::Regenerated);
-    const PromptRequest& q = prompt.requests().first();
-    QVERIFY(q.title == QLatin1String("Config file corrupt") && q.buttons == PromptButtons::YesNo &&
-            q.icon == PromptIcon::Critical);
-    QCOMPARE(settings, Settings());
-    QCOMPARE(test::readFile(path()), defaultFile());
-}
-
-void TestConfig::roundTrip()
-{
-    ScriptedPrompt prompt;
-    ConfigFile config(m_dir->path() + u'/', prompt);
-    Settings s;
-    s.windowTop = -120;
-    s.columnWidth1 = 1080;
-    s.columnWidth2 = 1234.56789012345678;
-    s.treeOnly = true;
-    s.attributeMask = 0;
-    s.defaultLocation = QString::fromUtf8("/media/zoë/");
-    s.databasePath = QStringLiteral("/a, b/");
-    QVERIFY(config.write(s));
-    const QByteArray bytes = test::readFile(path());
-    QVERIFY(bytes.startsWith("-120,1000,7500,5400,2900\r\n1080,1234.56789012346,1301.102,1440\r\n"
-                             "#FALSE#,#FALSE#,#TRUE#,0\r\n"));
-    Settings back;
-    QCOMPARE(config.read(back), ConfigFile::ReadResult::Read);
-    s.columnWidth2 = 1234.56789012346;
-    QCOMPARE(back, s);
-}
-
-void TestConfig::writeFailure()
-{
-    ScriptedPrompt prompt;
-    ConfigFile config(m_dir->path() + QStringLiteral("/no/such/folder/"), prompt);
-    Settings settings;
-    settings.windowTop = 5;
-    QVERIFY(!config.write(settings));
-    QCOMPARE(prompt.titles(), QStringList{"Error"});
-    QCOMPARE(prompt.texts(), QStringList{"Unable to save config."});
-    QCOMPARE(prompt.requests().first().icon, PromptIcon::Critical);
-    QCOMPARE(int(settings.windowTop), 5);
-}
 
 QTEST_GUILESS_MAIN(TestConfig)
 #include "tst_config.moc"

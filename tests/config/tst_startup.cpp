@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
@@ -21,16 +22,161 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void firstStart();
-    void secondCopyRefused();
-    void databasePath_data();
-    void databasePath();
-    void loadChosen_data();
-    void loadChosen();
-    void loadDefaultFailureKeepsDatabase();
-    void programFolderChoice();
+
+    void initTestCase()
+    {
+        test::pinLocale();
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_program = m_dir->path() + QStringLiteral("/program/");
+        QDir().mkpath(m_program);
+    }
+
+    void firstStart()
+    {
+        ScriptedPrompt prompt;
+        Startup startup(prompt, m_program, lockPath());
+        QVERIFY(startup.claimSingleInstance());
+        QVERIFY(startup.loadSettings());
+        QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")),
+                 ConfigFile::bytes(Settings()));
+        QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")).count("\r\n"), 8);
+        QCOMPARE(startup.settings(), Settings());
+
+        MemoryTree tree;
+        Database database(prompt, &tree);
+        startup.loadDatabase(database);
+        QCOMPARE(database.folder().root(), m_program);
+        QCOMPARE(tree.statusTexts().last(), QStringLiteral(" 0 disks catalogued"));
+        QVERIFY(prompt.requests().isEmpty());
+    }
+
+    void secondCopyRefused()
+    {
+        ScriptedPrompt prompt;
+        Startup first(prompt, m_program, lockPath());
+        QVERIFY(first.claimSingleInstance());
+        {
+            Startup second(prompt, m_program, lockPath());
+            QVERIFY(!second.claimSingleInstance());
+            QCOMPARE(prompt.titles(), QStringList{"Error"});
+            QCOMPARE(prompt.texts(), QStringList{"Dovrin is already running."});
+        }
+    }
+
+    void databasePath_data()
+    {
+        // "<tmp>" stands for the temporary folder
+        // relative to the temporary folder
+        test::table<QString, QString, QStringList>(
+            {"databasePath", "loaded", "messages"},
+            {
+                {"empty", "", "program/", QStringList{}},
+                {"absolute", "<tmp>/db", "db/", QStringList{}},
+                {"relative to the program folder", "local", "program/local/", QStringList{}},
+                {"gone", "<tmp>/gone/", "program/",
+                 QStringList{"Database path not found. Using application path."}},
+                {"a file", "<tmp>/db/Disk.i", "program/",
+                 QStringList{"Database path not found. Using application path."}},
+                {"windows path", "D:\\Catalogues\\", "program/",
+                 QStringList{"Database path not found. Using application path."}},
+            });
+    }
+
+    void databasePath()
+    {
+        auto [databasePath, loaded, messages] =
+            test::fetch<QString, QString, QStringList>("databasePath", "loaded", "messages");
+        test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
+        QDir().mkpath(m_program + QStringLiteral("local"));
+        writeConfig(databasePath.replace(QStringLiteral("<tmp>"), m_dir->path()));
+
+        ScriptedPrompt prompt;
+        Startup startup(prompt, m_program, lockPath());
+        QVERIFY(startup.loadSettings());
+        Database database(prompt);
+        startup.loadDatabase(database);
+        QCOMPARE(database.folder().root(), m_dir->path() + u'/' + loaded);
+        QCOMPARE(prompt.texts(), messages);
+        if (!messages.isEmpty())
+            QCOMPARE(prompt.titles(), QStringList{"Path not found"});
+    }
+
+    void loadChosen_data()
+    {
+        test::table<QString, bool, QStringList>(
+            {"chosen", "reloaded", "messages"},
+            {
+                {"cancelled", "", false, QStringList{}},
+                {"folder", "<tmp>/db/", true, QStringList{}},
+                {"gone", "<tmp>/gone/", false, QStringList{"Unable to change to directory"}},
+            });
+    }
+
+    void loadChosen()
+    {
+        auto [chosen, reloaded, messages] =
+            test::fetch<QString, bool, QStringList>("chosen", "reloaded", "messages");
+        test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
+        test::writeRecord(m_program + QStringLiteral("Home"), test::infoBytes());
+
+        ScriptedPrompt prompt;
+        Startup startup(prompt, m_program, lockPath());
+        QVERIFY(startup.loadSettings());
+        MemoryTree tree;
+        Database database(prompt, &tree);
+        startup.loadDatabase(database);
+        const QStringList before = tree.outline();
+
+        QCOMPARE(startup.loadChosenDatabase(database,
+                                            chosen.replace(QStringLiteral("<tmp>"), m_dir->path())),
+                 reloaded);
+        QCOMPARE(prompt.texts(), messages);
+        if (!messages.isEmpty())
+            QCOMPARE(prompt.titles(), QStringList{"Unknown error"});
+        QCOMPARE(database.disks().at(1).path,
+                 reloaded ? QStringLiteral(".\\Disk") : QStringLiteral(".\\Home"));
+        if (!reloaded)
+            QCOMPARE(tree.outline(), before);
+    }
+
+    void loadDefaultFailureKeepsDatabase()
+    {
+        test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
+        test::writeRecord(m_dir->path() + QStringLiteral("/other/Other"), test::infoBytes());
+        writeConfig(m_dir->path() + QStringLiteral("/db/"));
+
+        ScriptedPrompt prompt;
+        Startup startup(prompt, m_program, lockPath());
+        QVERIFY(startup.loadSettings());
+        Database database(prompt);
+        startup.loadDatabase(database);
+        QVERIFY(startup.loadChosenDatabase(database, m_dir->path() + QStringLiteral("/other")));
+        QVERIFY(startup.loadDefaultDatabase(database));
+        QCOMPARE(database.disks().at(1).path, QStringLiteral(".\\Disk"));
+
+        // The configured folder vanishes: nothing is reloaded and the folder stays.
+        QVERIFY(startup.loadChosenDatabase(database, m_dir->path() + QStringLiteral("/other")));
+        QVERIFY(QDir(m_dir->path() + QStringLiteral("/db")).removeRecursively());
+        QVERIFY(!startup.loadDefaultDatabase(database));
+        QCOMPARE(prompt.texts(), QStringList{"Default database path not found"});
+        QCOMPARE(prompt.titles(), QStringList{"Path not found"});
+        QCOMPARE(database.disks().at(1).path, QStringLiteral(".\\Other"));
+        QCOMPARE(database.folder().root(), m_dir->path() + QStringLiteral("/other/"));
+    }
+
+    void programFolderChoice()
+    {
+        QCOMPARE(programFolderFor(m_program.chopped(1)), m_program);
+        // No usable executable folder: the per-user data folder, created.
+        const QString fallback = programFolderFor(m_dir->path() + QStringLiteral("/missing"));
+        QVERIFY(fallback.endsWith(QLatin1String("/dovrin/")));
+        QVERIFY(QDir(fallback).exists());
+    }
 
 private:
     // A program folder holding one disk, with DatabasePath set to `databasePath`.
@@ -40,175 +186,11 @@ private:
     QString m_program;
 };
 
-void TestStartup::initTestCase()
-{
-    test::pinLocale();
-    QStandardPaths::setTestModeEnabled(true);
-}
-
-void TestStartup::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_program = m_dir->path() + QStringLiteral("/program/");
-    QDir().mkpath(m_program);
-}
-
 void TestStartup::writeConfig(const QString& databasePath)
 {
     Settings settings;
     settings.databasePath = databasePath;
     test::writeFile(m_program + QStringLiteral("Dovrin.cfg"), ConfigFile::bytes(settings));
-}
-
-namespace {
-
-} // namespace
-
-void TestStartup::firstStart()
-{
-    ScriptedPrompt prompt;
-    Startup startup(prompt, m_program, lockPath());
-    QVERIFY(startup.claimSingleInstance());
-    QVERIFY(startup.loadSettings());
-    QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")),
-             ConfigFile::bytes(Settings()));
-    QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")).count("\r\n"), 8);
-    QCOMPARE(startup.settings(), Settings());
-
-    MemoryTree tree;
-    Database database(prompt, &tree);
-    startup.loadDatabase(database);
-    QCOMPARE(database.folder().root(), m_program);
-    QCOMPARE(tree.statusTexts().last(), QStringLiteral(" 0 disks catalogued"));
-    QVERIFY(prompt.requests().isEmpty());
-}
-
-void TestStartup::secondCopyRefused()
-{
-    ScriptedPrompt prompt;
-    Startup first(prompt, m_program, lockPath());
-    QVERIFY(first.claimSingleInstance());
-    {
-        Startup second(prompt, m_program, lockPath());
-        QVERIFY(!second.claimSingleInstance());
-        QCOMPARE(prompt.titles(), QStringList{"Error"});
-        QCOMPARE(prompt.texts(), QStringList{"Dovrin is already running."});
-    }
-}
-
-void TestStartup::databasePath_data()
-{
-    QTest::addColumn<QString>("databasePath"); // "<tmp>" stands for the temporary folder
-    QTest::addColumn<QString>("loaded");       // relative to the temporary folder
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("empty") << ""
-                           << "program/" << QStringList{};
-    QTest::newRow("absolute") << "<tmp>/db"
-                              << "db/" << QStringList{};
-    QTest::newRow("relative to the program folder") << "local"
-                                                    << "program/local/" << QStringList{};
-    QTest::newRow("gone") << "<tmp>/gone/"
-                          << "program/"
-                          << QStringList{"Database path not found. Using application path."};
-    QTest::newRow("a file") << "<tmp>/db/Disk.i"
-                            << "program/"
-                            << QStringList{"Database path not found. Using application path."};
-    QTest::newRow("windows path") << "D:\\Catalogues\\"
-                                  << "program/"
-                                  << QStringList{
-                                         "Database path not found. Using application path."};
-}
-
-void TestStartup::databasePath()
-{
-    QFETCH(QString, databasePath);
-    QFETCH(QString, loaded);
-    QFETCH(QStringList, messages);
-    test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
-    QDir().mkpath(m_program + QStringLiteral("local"));
-    writeConfig(databasePath.replace(QStringLiteral("<tmp>"), m_dir->path()));
-
-    ScriptedPrompt prompt;
-    Startup startup(prompt, m_program, lockPath());
-    QVERIFY(startup.loadSettings());
-    Database database(prompt);
-    startup.loadDatabase(database);
-    QCOMPARE(database.folder().root(), m_dir->path() + u'/' + loaded);
-    QCOMPARE(prompt.texts(), messages);
-    if (!messages.isEmpty())
-        QCOMPARE(prompt.titles(), QStringList{"Path not found"});
-}
-
-void TestStartup::loadChosen_data()
-{
-    QTest::addColumn<QString>("chosen");
-    QTest::addColumn<bool>("reloaded");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("cancelled") << "" << false << QStringList{};
-    QTest::newRow("folder") << "<tmp>/db/" << true << QStringList{};
-    QTest::newRow("gone") << "<tmp>/gone/" << false << QStringList{"Unable to change to directory"};
-}
-
-void TestStartup::loadChosen()
-{
-    QFETCH(QString, chosen);
-    QFETCH(bool, reloaded);
-    QFETCH(QStringList, messages);
-    test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
-    test::writeRecord(m_program + QStringLiteral("Home"), test::infoBytes());
-
-    ScriptedPrompt prompt;
-    Startup startup(prompt, m_program, lockPath());
-    QVERIFY(startup.loadSettings());
-    MemoryTree tree;
-    Database database(prompt, &tree);
-    startup.loadDatabase(database);
-    const QStringList before = tree.outline();
-
-    QCOMPARE(startup.loadChosenDatabase(database,
-                                        chosen.replace(QStringLiteral("<tmp>"), m_dir->path())),
-             reloaded);
-    QCOMPARE(prompt.texts(), messages);
-    if (!messages.isEmpty())
-        QCOMPARE(prompt.titles(), QStringList{"Unknown error"});
-    QCOMPARE(database.disks().at(1).path,
-             reloaded ? QStringLiteral(".\\Disk") : QStringLiteral(".\\Home"));
-    if (!reloaded)
-        QCOMPARE(tree.outline(), before);
-}
-
-void TestStartup::loadDefaultFailureKeepsDatabase()
-{
-    test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
-    test::writeRecord(m_dir->path() + QStringLiteral("/other/Other"), test::infoBytes());
-    writeConfig(m_dir->path() + QStringLiteral("/db/"));
-
-    ScriptedPrompt prompt;
-    Startup startup(prompt, m_program, lockPath());
-    QVERIFY(startup.loadSettings());
-    Database database(prompt);
-    startup.loadDatabase(database);
-    QVERIFY(startup.loadChosenDatabase(database, m_dir->path() + QStringLiteral("/other")));
-    QVERIFY(startup.loadDefaultDatabase(database));
-    QCOMPARE(database.disks().at(1).path, QStringLiteral(".\\Disk"));
-
-    // The configured folder vanishes: nothing is reloaded and the folder stays.
-    QVERIFY(startup.loadChosenDatabase(database, m_dir->path() + QStringLiteral("/other")));
-    QVERIFY(QDir(m_dir->path() + QStringLiteral("/db")).removeRecursively());
-    QVERIFY(!startup.loadDefaultDatabase(database));
-    QCOMPARE(prompt.texts(), QStringList{"Default database path not found"});
-    QCOMPARE(prompt.titles(), QStringList{"Path not found"});
-    QCOMPARE(database.disks().at(1).path, QStringLiteral(".\\Other"));
-    QCOMPARE(database.folder().root(), m_dir->path() + QStringLiteral("/other/"));
-}
-
-void TestStartup::programFolderChoice()
-{
-    QCOMPARE(programFolderFor(m_program.chopped(1)), m_program);
-    // No usable executable folder: the per-user data folder, created.
-    const QString fallback = programFolderFor(m_dir->path() + QStringLiteral("/missing"));
-    QVERIFY(fallback.endsWith(QLatin1String("/dovrin/")));
-    QVERIFY(QDir(fallback).exists());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestFiles.h"
 #include "comments/CommentStore.h"
 #include "list/FolderListing.h"
@@ -7,37 +8,6 @@
 #include <QTest>
 
 using namespace dovrin;
-
-class TestFolderListing : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void initTestCase();
-    void rows_data();
-    void rows();
-    void summary_data();
-    void summary();
-    void keyWithoutDiskLeavesListing();
-    void locationText_data();
-    void locationText();
-    void numberOfText_data();
-    void numberOfText();
-    void dateOfText_data();
-    void dateOfText();
-
-private:
-    QTemporaryDir m_dir;
-    DatabaseFolder m_folder;
-};
-
-void TestFolderListing::initTestCase()
-{
-    test::pinLocale();
-    QVERIFY(m_dir.isValid());
-    test::copyFixture(QStringLiteral("listing"), m_dir.path());
-    m_folder = DatabaseFolder(m_dir.path());
-}
 
 // Each row as "key|tag|size|comment".
 static QStringList describe(const FolderListing& listing)
@@ -54,135 +24,152 @@ static QStringList describe(const FolderListing& listing)
     return out;
 }
 
-void TestFolderListing::rows_data()
+class TestFolderListing : public QObject
 {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QStringList>("rows");
+    Q_OBJECT
 
-    QTest::newRow("disk root: direct sub-folders, then files in record order")
-        << "Holidays\\Photos\\"
-        << QStringList{"Holidays\\Photos\\Games\\|FOLDER|0|Game folder",
-                       "Holidays\\Photos\\Music\\|FOLDER|0|",
-                       "Holidays\\Photos\\readme.txt|FILE|100|Read me first",
-                       "Holidays\\Photos\\b.TXT|FILE|200|", "Holidays\\Photos\\empty.dat|FILE|0|"};
-    QTest::newRow("folder: a duplicate name is listed once")
-        << "Holidays\\Photos\\Games\\"
-        << QStringList{"Holidays\\Photos\\Games\\Old\\|FOLDER|0|",
-                       "Holidays\\Photos\\Games\\Saves\\|FOLDER|0|",
-                       "Holidays\\Photos\\Games\\game.exe|FILE|2048|Elsewhere"};
-    QTest::newRow("nested folder after another folder's block")
-        << "Holidays\\Photos\\Games\\Saves\\"
-        << QStringList{"Holidays\\Photos\\Games\\Saves\\save1.dat|FILE|10|"};
-    QTest::newRow("folder without files") << "Holidays\\Photos\\Music\\" << QStringList{};
-    QTest::newRow("folder whose block is missing")
-        << "Holidays\\Photos\\Games\\Old\\" << QStringList{};
-    QTest::newRow("folders-only disk")
-        << ".\\Folders\\" << QStringList{".\\Folders\\Docs\\|FOLDER|0|"};
-    QTest::newRow("disk without record files") << "Holidays\\Gone\\" << QStringList{};
-}
+private Q_SLOTS:
 
-void TestFolderListing::rows()
-{
-    QFETCH(QString, key);
-    QFETCH(QStringList, rows);
-    FolderListing listing;
-    QVERIFY(listing.read(m_folder, key, CommentStore(m_folder).loadIndex()));
-    QCOMPARE(listing.key(), key);
-    QCOMPARE(describe(listing), rows);
-}
+    void initTestCase()
+    {
+        test::pinLocale();
+        QVERIFY(m_dir.isValid());
+        test::copyFixture(QStringLiteral("listing"), m_dir.path());
+        m_folder = DatabaseFolder(m_dir.path());
+    }
 
-void TestFolderListing::summary_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("summary");
+    void rows_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("rows");
 
-    QTest::newRow("bytes") << "Holidays\\Photos\\"
-                           << " 300 bytes in 5 items. (Disk free space: 1234.56MB)";
-    QTest::newRow("kilobytes, folders counted") << "Holidays\\Photos\\Games\\"
-                                                << "2KB in 3 items. (Disk free space: 1234.56MB)";
-    QTest::newRow("nothing") << "Holidays\\Photos\\Music\\"
-                             << " 0 items. Disk free space: 1234.56MB";
-    QTest::newRow("files not catalogued")
-        << ".\\Folders\\"
-        << " 1 items. Disk free space: 5.00MB (Files not catalogued)";
-}
+        QTest::newRow("disk root: direct sub-folders, then files in record order")
+            << "Holidays\\Photos\\"
+            << QStringList{"Holidays\\Photos\\Games\\|FOLDER|0|Game folder",
+                           "Holidays\\Photos\\Music\\|FOLDER|0|",
+                           "Holidays\\Photos\\readme.txt|FILE|100|Read me first",
+                           "Holidays\\Photos\\b.TXT|FILE|200|",
+                           "Holidays\\Photos\\empty.dat|FILE|0|"};
+        QTest::newRow("folder: a duplicate name is listed once")
+            << "Holidays\\Photos\\Games\\"
+            << QStringList{"Holidays\\Photos\\Games\\Old\\|FOLDER|0|",
+                           "Holidays\\Photos\\Games\\Saves\\|FOLDER|0|",
+                           "Holidays\\Photos\\Games\\game.exe|FILE|2048|Elsewhere"};
+        QTest::newRow("nested folder after another folder's block")
+            << "Holidays\\Photos\\Games\\Saves\\"
+            << QStringList{"Holidays\\Photos\\Games\\Saves\\save1.dat|FILE|10|"};
+        QTest::newRow("folder without files") << "Holidays\\Photos\\Music\\" << QStringList{};
+        QTest::newRow("folder whose block is missing")
+            << "Holidays\\Photos\\Games\\Old\\" << QStringList{};
+        QTest::newRow("folders-only disk")
+            << ".\\Folders\\" << QStringList{".\\Folders\\Docs\\|FOLDER|0|"};
+        QTest::newRow("disk without record files") << "Holidays\\Gone\\" << QStringList{};
+    }
 
-void TestFolderListing::summary()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, summary);
-    FolderListing listing;
-    QVERIFY(listing.read(m_folder, key, CommentIndex()));
-    QCOMPARE(listing.summaryText(), summary);
-}
+    void rows()
+    {
+        auto [key, rows] = test::fetch<QString, QStringList>("key", "rows");
+        FolderListing listing;
+        QVERIFY(listing.read(m_folder, key, CommentStore(m_folder).loadIndex()));
+        QCOMPARE(listing.key(), key);
+        QCOMPARE(describe(listing), rows);
+    }
 
-void TestFolderListing::keyWithoutDiskLeavesListing()
-{
-    FolderListing listing;
-    QVERIFY(listing.read(m_folder, QStringLiteral("Holidays\\Photos\\"), CommentIndex()));
-    QVERIFY(!listing.read(m_folder, QStringLiteral("Holidays\\"), CommentIndex()));
-    QCOMPARE(listing.key(), QStringLiteral("Holidays\\Photos\\"));
-    QCOMPARE(listing.rows().size(), 5);
-}
+    void summary_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("summary");
 
-void TestFolderListing::locationText_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("location");
-    QTest::newRow("pseudo-catalogue") << ".\\Photos\\Games\\"
-                                      << "\\Photos\\Games\\";
-    QTest::newRow("catalogue") << "Holidays\\Photos\\"
-                               << "Holidays\\Photos\\";
-}
+        QTest::newRow("bytes") << "Holidays\\Photos\\"
+                               << " 300 bytes in 5 items. (Disk free space: 1234.56MB)";
+        QTest::newRow("kilobytes, folders counted")
+            << "Holidays\\Photos\\Games\\"
+            << "2KB in 3 items. (Disk free space: 1234.56MB)";
+        QTest::newRow("nothing") << "Holidays\\Photos\\Music\\"
+                                 << " 0 items. Disk free space: 1234.56MB";
+        QTest::newRow("files not catalogued")
+            << ".\\Folders\\"
+            << " 1 items. Disk free space: 5.00MB (Files not catalogued)";
+    }
 
-void TestFolderListing::locationText()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, location);
-    QCOMPARE(FolderListing::locationText(key), location);
-}
+    void summary()
+    {
+        auto [key, summary] = test::fetch<QString, QString>("key", "summary");
+        FolderListing listing;
+        QVERIFY(listing.read(m_folder, key, CommentIndex()));
+        QCOMPARE(listing.summaryText(), summary);
+    }
 
-void TestFolderListing::numberOfText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("value");
-    QTest::newRow("empty") << "" << 0.0;
-    QTest::newRow("thousands") << "1,234" << 1234.0;
-    QTest::newRow("millions") << "12,345,678" << 12345678.0;
-    QTest::newRow("zero") << "0" << 0.0;
-    QTest::newRow("not a number") << "abc" << 0.0;
-    QTest::newRow("only 31 characters count")
-        << "1111111111111111111111111111111999" << 1111111111111111111111111111111.0;
-}
+    void keyWithoutDiskLeavesListing()
+    {
+        FolderListing listing;
+        QVERIFY(listing.read(m_folder, QStringLiteral("Holidays\\Photos\\"), CommentIndex()));
+        QVERIFY(!listing.read(m_folder, QStringLiteral("Holidays\\"), CommentIndex()));
+        QCOMPARE(listing.key(), QStringLiteral("Holidays\\Photos\\"));
+        QCOMPARE(listing.rows().size(), 5);
+    }
 
-void TestFolderListing::numberOfText()
-{
-    QFETCH(QString, text);
-    QFETCH(double, value);
-    QCOMPARE(sortvalues::numberOfText(text), value);
-}
+    void locationText_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("location");
+        QTest::newRow("pseudo-catalogue") << ".\\Photos\\Games\\"
+                                          << "\\Photos\\Games\\";
+        QTest::newRow("catalogue") << "Holidays\\Photos\\"
+                                   << "Holidays\\Photos\\";
+    }
 
-void TestFolderListing::dateOfText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QDateTime>("value");
-    const QDate zeroDate(1899, 12, 30);
-    QTest::newRow("empty") << "" << QDateTime(zeroDate, QTime(0, 0));
-    QTest::newRow("date and time")
-        << "01/03/2026 10:15:00" << QDateTime(QDate(2026, 3, 1), QTime(10, 15));
-    QTest::newRow("date alone") << "31/01/2026" << QDateTime(QDate(2026, 1, 31), QTime(0, 0));
-    QTest::newRow("time alone") << "10:15:30" << QDateTime(zeroDate, QTime(10, 15, 30));
-    QTest::newRow("not a date") << "soon" << QDateTime(QDate(4501, 1, 1), QTime(0, 0));
-    QTest::newRow("impossible date") << "31/02/2026" << QDateTime(QDate(4501, 1, 1), QTime(0, 0));
-}
+    void locationText()
+    {
+        auto [key, location] = test::fetch<QString, QString>("key", "location");
+        QCOMPARE(FolderListing::locationText(key), location);
+    }
 
-void TestFolderListing::dateOfText()
-{
-    QFETCH(QString, text);
-    QFETCH(QDateTime, value);
-    const RecordDateTime date = sortvalues::dateOfText(text);
-    QCOMPARE(QDateTime(date.date(), date.time()), value);
-}
+    void numberOfText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("thousands") << "1,234" << 1234.0;
+        QTest::newRow("millions") << "12,345,678" << 12345678.0;
+        QTest::newRow("zero") << "0" << 0.0;
+        QTest::newRow("not a number") << "abc" << 0.0;
+        QTest::newRow("only 31 characters count")
+            << "1111111111111111111111111111111999" << 1111111111111111111111111111111.0;
+    }
+
+    void numberOfText()
+    {
+        auto [text, value] = test::fetch<QString, double>("text", "value");
+        QCOMPARE(sortvalues::numberOfText(text), value);
+    }
+
+    void dateOfText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("value");
+        const QDate zeroDate(1899, 12, 30);
+        QTest::newRow("empty") << "" << QDateTime(zeroDate, QTime(0, 0));
+        QTest::newRow("date and time")
+            << "01/03/2026 10:15:00" << QDateTime(QDate(2026, 3, 1), QTime(10, 15));
+        QTest::newRow("date alone") << "31/01/2026" << QDateTime(QDate(2026, 1, 31), QTime(0, 0));
+        QTest::newRow("time alone") << "10:15:30" << QDateTime(zeroDate, QTime(10, 15, 30));
+        QTest::newRow("not a date") << "soon" << QDateTime(QDate(4501, 1, 1), QTime(0, 0));
+        QTest::newRow("impossible date")
+            << "31/02/2026" << QDateTime(QDate(4501, 1, 1), QTime(0, 0));
+    }
+
+    void dateOfText()
+    {
+        auto [text, value] = test::fetch<QString, QDateTime>("text", "value");
+        const RecordDateTime date = sortvalues::dateOfText(text);
+        QCOMPARE(QDateTime(date.date(), date.time()), value);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    DatabaseFolder m_folder;
+};
 
 QTEST_GUILESS_MAIN(TestFolderListing)
 #include "tst_folderlisting.moc"

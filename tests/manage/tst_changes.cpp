@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
@@ -14,13 +15,26 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 using namespace dovrin;
 
 Q_DECLARE_METATYPE(PendingChange)
+
+namespace {
+// answer: a name, "yes"/"no", or the move's target; setup: a record, a file, a folder ending
+// with "/", or "lock:" and a file another process holds; lastText: of the last message,
+// question or input box.
+struct Command
+{
+    const char* name;
+    QString command, key, answer, setup;
+    int outcome;
+    QString lastText;
+    QStringList records, comments;
+    int searchCloses;
+};
+} // namespace
+Q_DECLARE_METATYPE(Command)
 
 namespace {
 
@@ -105,350 +119,271 @@ class TestChanges : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void commands_data();
-    void commands();
-    void chooserLeavesOutTheDisksCatalogue();
-    void parse_data();
-    void parse();
-    void loadSettlesWhatAKillLeft_data();
-    void loadSettlesWhatAKillLeft();
+
+    void commands_data()
+    {
+        const int done = int(ChangeOutcome::Done), refused = int(ChangeOutcome::Refused),
+                  cancelled = int(ChangeOutcome::Cancelled), failed = int(ChangeOutcome::Failed);
+        const QString rule = QStringLiteral(
+            "Catalogue names cannot contain the following characters: \\ / : * ? \" < > |");
+        const QString photos = QStringLiteral("Holidays\\Photos\\");
+        const QString busy =
+            QStringLiteral("The disk Holidays\\Photos is being catalogued by another "
+                           "Dovrin process. Try again when it has finished.");
+        const QString sure =
+            QStringLiteral("Are you sure you want to delete the disk: Holidays\\Photos?");
+        const QStringList moved{".\\Loose", ".\\Photos", "Holidays\\Videos"};
+        const QStringList noPhotos = without(kRecords, "Holidays\\Photos");
+        const QStringList noPhotoComments = without(kComments, photos);
+        test::rows<Command>({
+            {"create trims", "create", "", "  Work  ", "", done,
+             "Please enter a name for the new catalogue:", kRecords, kComments, 0},
+            {"create taken", "create", "", "Holidays", "", refused,
+             "Unable to create the catalogue", kRecords, kComments, 0},
+            {"create ?", "create", "", "Wh?t", "", refused, rule, kRecords, kComments, 0},
+            {"rename catalogue", "renameCatalogue", "Holidays\\", " Trips", "", done,
+             "Please enter the new name for the catalogue 'Holidays':",
+             replaced(kRecords, "Holidays\\", "Trips\\"),
+             replaced(kComments, "Holidays\\", "Trips\\"), 1},
+            {"rename catalogue ?", "renameCatalogue", "Holidays\\", "Tr?ps", "", refused, rule,
+             kRecords, kComments, 0},
+            {"rename catalogue taken", "renameCatalogue", "Holidays\\", "Empty", "", refused,
+             "Unable to rename the catalogue", kRecords, kComments, 1},
+            {"delete catalogue not empty", "deleteCatalogue", "Empty\\", "", "", refused,
+             "Cannot delete this catalogue. This is because either there are still disks "
+             "in the "
+             "catalogue,\ror there are still files in the directory where the catalogue is "
+             "stored.",
+             kRecords, kComments, 0},
+            {"delete catalogue of hidden files", "deleteCatalogue", "Hidden\\", "", "Hidden/.keep",
+             failed, "Windows reported failure deleting the catalogue directory", kRecords,
+             kComments, 0},
+            {"delete empty catalogue", "deleteCatalogue", "Bare\\", "", "Bare/", done, "", kRecords,
+             kComments, 1},
+            {"delete disk", "deleteDisk", photos, "yes", "", done, sure, noPhotos, noPhotoComments,
+             1},
+            {"delete disk, no", "deleteDisk", photos, "no", "", cancelled, sure, kRecords,
+             kComments, 0},
+            {"rename loose disk", "renameDisk", ".\\Loose\\", "Tight ", "", done,
+             "Please enter the new name for the disk 'Loose':",
+             replaced(kRecords, ".\\Loose", ".\\Tight"),
+             replaced(kComments, ".\\Loose\\", ".\\Tight\\"), 1},
+            {"rename disk taken", "renameDisk", photos, "Videos", "", refused,
+             "Unable to rename the disk", kRecords, kComments, 1},
+            {"delete disk being catalogued", "deleteDisk", photos, "yes", "lock:Holidays/Photos.i",
+             failed, busy, kRecords, kComments, 1},
+            {"rename disk being updated", "renameDisk", photos, "Pics",
+             "lock:Holidays/Photos.i.old", failed, busy, kRecords, kComments, 1},
+            {"move to no catalogue", "moveDisk", photos, ".\\", "", done, "", moved,
+             replaced(kComments, photos, ".\\Photos\\"), 1},
+            // A disk with fingerprints takes its side file along, or deletes it.
+            {"delete disk with fingerprints", "deleteDisk", photos, "yes", "Holidays/Photos.fp",
+             done, sure, noPhotos, noPhotoComments, 1},
+            {"rename disk with fingerprints", "renameDisk", photos, "Pictures",
+             "Holidays/Photos.fp", done, "Please enter the new name for the disk 'Photos':",
+             replaced(kRecords, "Photos", "Pictures"), replaced(kComments, "Photos", "Pictures"),
+             1},
+            {"move disk with fingerprints", "moveDisk", photos, ".\\", "Holidays/Photos.fp", done,
+             "", moved, replaced(kComments, photos, ".\\Photos\\"), 1},
+            {"move onto a namesake", "moveDisk", ".\\Loose\\", "Holidays\\", "Holidays/Loose",
+             refused, "There is already a disk with this name in the target catalogue",
+             QStringList{".\\Loose", "Holidays\\Loose", "Holidays\\Photos", "Holidays\\Videos"},
+             kComments, 0},
+        });
+    }
+
+    void commands()
+    {
+        QFETCH(Command, row);
+        const auto& [name, command, key, answer, setup, outcome, lastText, records, comments,
+                     searchCloses] = row;
+
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        writeDatabase(root);
+        // A scan in another process holds its record's info file (or its backup) locked.
+        std::optional<FileLock> held;
+        if (setup.startsWith(u"lock:")) {
+            const QString file = root + u'/' + setup.sliced(5);
+            if (!QFile::exists(file))
+                test::writeFile(file, "old");
+            held.emplace(file, 0);
+            QVERIFY(held->isLocked());
+        } else if (setup.endsWith(u'/'))
+            QDir().mkpath(root + u'/' + setup);
+        else if (setup.contains(u"/.") || setup.endsWith(QLatin1String(".fp")))
+            test::writeFile(root + u'/' + setup, "fingerprints\r\n");
+        else if (!setup.isEmpty())
+            test::writeDisk(root, setup, {}, "\":\"\n");
+        test::ScriptedPrompt prompt;
+        MemoryTree tree;
+        Database database(prompt, &tree);
+        database.load(DatabaseFolder(root));
+        prompt.clear();
+        if (answer == u"yes" || answer == u"no")
+            prompt.answer(answer == u"yes" ? PromptAnswer::Yes : PromptAnswer::No);
+        else
+            prompt.answerInput(answer);
+        int closes = 0;
+        const ChangeHooks hooks{[&] { ++closes; }, {}};
+        CatalogueChanges catalogues(database, prompt, hooks);
+        DiskChanges disks(database, prompt, hooks);
+        QString leftOut;
+        const ChangeResult result = command == u"create"            ? catalogues.create()
+                                    : command == u"renameCatalogue" ? catalogues.rename(key)
+                                    : command == u"deleteCatalogue" ? catalogues.remove(key)
+                                    : command == u"deleteDisk"      ? disks.remove(key)
+                                    : command == u"renameDisk"
+                                        ? disks.rename(key)
+                                        : disks.move(key, [&](const QString& leaveOut) {
+                                              leftOut = leaveOut;
+                                              return answer;
+                                          });
+
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(prompt.requests().isEmpty() ? QString() : prompt.requests().last().text, lastText);
+        QCOMPARE(recordsOnDisk(root), records);
+        QCOMPARE(commentKeys(root), comments);
+        QCOMPARE(closes, searchCloses);
+        QVERIFY(!QFile::exists(root + QStringLiteral("/PendingChange.dat")));
+        if (setup.endsWith(QLatin1String(".fp"))) {
+            const QString at = command == u"deleteDisk" ? QString() : result.key.chopped(1);
+            QCOMPARE(sideFiles(root), at.isEmpty() ? QStringList() : QStringList{at});
+        }
+        if (result.outcome != ChangeOutcome::Done)
+            return;
+
+        // The table agrees with the files; a changed disk's node, not yet read, stands under its
+        // catalogue or, for <no catalogue>, at the top level; a moved disk is the last entry.
+        QStringList loaded;
+        for (const DiskEntry& disk : database.disks())
+            loaded << disk.path;
+        loaded.sort();
+        QCOMPARE(loaded, records);
+        if (command == u"create")
+            QCOMPARE(tree.find(QStringLiteral("Work\\"))->tag, tags::kCatalogue);
+        if (command == u"renameDisk" || command == u"moveDisk") {
+            const QString parent = keys::catalogue(result.key);
+            QVERIFY(tree.childKeys(parent == u".\\" ? QString() : parent).contains(result.key));
+            QCOMPARE(tree.childKeys(result.key), QStringList{result.key + u'*'});
+        }
+        if (command == u"moveDisk") {
+            QCOMPARE(leftOut, keys::catalogueName(key));
+            QCOMPARE(database.disks().at(database.disks().count()).path, result.key.chopped(1));
+        }
+    }
+
+    void chooserLeavesOutTheDisksCatalogue()
+    {
+        // Letter case counts: "holidays" is another catalogue. "No:Catalogue" is not one.
+        QTemporaryDir dir;
+        test::writeSampleDatabase(dir.path());
+        QDir(dir.path()).mkdir(QStringLiteral("holidays"));
+        QDir(dir.path()).mkdir(QStringLiteral("No:Catalogue"));
+        const DatabaseFolder folder(dir.path());
+        QStringList offered = catalogueChoices(folder, QStringLiteral("Holidays"));
+        QCOMPARE(offered.takeFirst(), QStringLiteral("<no catalogue>"));
+        offered.sort();
+        QCOMPARE(offered, (QStringList{"Empty", "holidays"}));
+        offered = catalogueChoices(folder, QStringLiteral("."));
+        offered.sort();
+        QCOMPARE(offered, (QStringList{"Empty", "Holidays", "holidays"}));
+        QCOMPARE(targetOfChoice(offered.first()), QStringLiteral("Empty\\"));
+        QCOMPARE(targetOfChoice(QStringLiteral("<no catalogue>")), QStringLiteral(".\\"));
+    }
+
+    void parse_data()
+    {
+        const QByteArray move = formatPendingChange(kMove);
+        auto edited = [&](const char* from, const char* to) {
+            return QByteArray(move).replace(from, to);
+        };
+        test::table<QByteArray, bool>(
+            {"bytes", "valid"}, {
+                                    {"move", move, true},
+                                    {"delete", formatPendingChange(kDelete), true},
+                                    {"catalogue", formatPendingChange(kRename), true},
+                                    {"LF line ends", edited("\r\n", "\n"), true},
+                                    {"one-letter disk", edited(".\\Photos", ".\\P"), true},
+                                    {"cut short", move.chopped(2), false},
+                                    {"no end", edited("end\r\n", ""), false},
+                                    {"parent folder", edited(".\\Photos", "..\\Photos"), false},
+                                    {"suffix with a path", edited(".f .i", "/../x .i"), false},
+                                    {"no info file", edited(".f .i .t", ".f .t"), false},
+                                    {"not UTF-8", edited("Photos\r\n.f", "Ph\xF6tos\r\n.f"), false},
+                                });
+    }
+
+    void parse()
+    {
+        auto [bytes, valid] = test::fetch<QByteArray, bool>("bytes", "valid");
+        const std::optional<PendingChange> parsed = parsePendingChange(bytes);
+        QCOMPARE(parsed.has_value(), valid);
+        if (valid)
+            QCOMPARE(formatPendingChange(*parsed).replace('\r', ""), bytes.replace('\r', ""));
+    }
+
+    void loadSettlesWhatAKillLeft_data()
+    {
+        const QString photos = QStringLiteral("Holidays\\Photos");
+        const QStringList moved{"Holidays/Photos.f>Photos.f", "Holidays/Photos.i>Photos.i",
+                                "Holidays/Photos.t>Photos.t"};
+        const QStringList deleted{"Holidays/Photos.i>Holidays/Photos.i.deleted",
+                                  "Holidays/Photos.t>", "Holidays/Photos.f>"};
+        // done: steps done before the kill, "from>to" or "comments"; was: what the settled change
+        // renamed, "" when nothing; now: what it became, "-" when deleted.
+        test::table<PendingChange, QStringList, QString, QString>(
+            {"change", "done", "was", "now"},
+            {
+                {"move, nothing done", kMove, QStringList(), "", ""},
+                {"move, file list moved", kMove, moved.mid(0, 1), "", ""},
+                {"move, two files moved", kMove, moved.mid(0, 2), "", ""},
+                {"move, files moved", kMove, moved, photos, ".\\Photos"},
+                {"move, comments too", kMove, moved + QStringList{"comments"}, photos, ".\\Photos"},
+                {"delete, nothing done", kDelete, QStringList(), photos, "-"},
+                {"delete, info file set aside", kDelete, deleted.mid(0, 1), photos, "-"},
+                {"delete, files gone", kDelete, deleted, photos, "-"},
+                {"catalogue, nothing done", kRename, QStringList(), "", ""},
+                {"catalogue, folder renamed", kRename, QStringList{"Holidays>Trips"}, "Holidays\\",
+                 "Trips\\"},
+            });
+    }
+
+    void loadSettlesWhatAKillLeft()
+    {
+        auto [change, done, was, now] = test::fetch<PendingChange, QStringList, QString, QString>(
+            "change", "done", "was", "now");
+        QTemporaryDir dir;
+        const QString root = dir.path() + u'/';
+        writeDatabase(root);
+        CommentStore store{DatabaseFolder(root)};
+        test::writeFile(root + QStringLiteral("PendingChange.dat"), formatPendingChange(change));
+        for (const QString& step : done) {
+            const QString from = root + step.section(u'>', 0, 0);
+            const QString to = step.section(u'>', 1);
+            if (step == u"comments")
+                QVERIFY(store.renameKeys(change.fromKey(), change.toKey()));
+            else
+                QVERIFY(to.isEmpty() ? QFile::remove(from) : QDir().rename(from, root + to));
+        }
+
+        test::ScriptedPrompt prompt;
+        Database database(prompt);
+        database.load(DatabaseFolder(root));
+        QVERIFY2(prompt.requests().isEmpty(), qPrintable(prompt.texts().join(u'\n')));
+        QVERIFY(!QFile::exists(root + QStringLiteral("PendingChange.dat")));
+        QStringList records = was.isEmpty() ? kRecords
+                              : now == u"-" ? without(kRecords, was)
+                                            : replaced(kRecords, was, now);
+        records.sort();
+        QCOMPARE(recordsOnDisk(dir.path()), records);
+        QCOMPARE(database.disks().count(), records.size());
+        QCOMPARE(commentKeys(root), was.isEmpty() ? kComments
+                                    : now == u"-" ? without(kComments, was + u'\\')
+                                                  : replaced(kComments, was, now));
+    }
     void liveChangeIsLeftAlone();
 };
-
-void TestChanges::commands_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("answer"); // a name, "yes"/"no", or the move's target
-    QTest::addColumn<QString>("setup");  // a record, a file, or a folder ending with "/"
-    QTest::addColumn<int>("outcome");
-    QTest::addColumn<QString>("lastText"); // of the last message, question or input box
-    QTest::addColumn<QStringList>("records");
-    QTest::addColumn<QStringList>("comments");
-    QTest::addColumn<int>("searchCloses");
-
-    const int done = int(ChangeOutcome::Done), refused = int(ChangeOutcome::Refused),
-              cancelled = int(ChangeOutcome::Cancelled), failed = int(ChangeOutcome::Failed);
-    const QString rule = QStringLiteral(
-        "Catalogue names cannot contain the following characters: \\ / : * ? \" < > |");
-    const QString photos = QStringLiteral("Holidays\\Photos\\");
-
-    QTest::newRow("create trims") << "create"
-                                  << ""
-                                  << "  Work  "
-                                  << "" << done
-                                  << "Please enter a name for the new catalogue:" << kRecords
-                                  << kComments << 0;
-    QTest::newRow("create taken") << "create"
-                                  << ""
-                                  << "Holidays"
-                                  << "" << refused << "Unable to create the catalogue" << kRecords
-                                  << kComments << 0;
-    QTest::newRow("create ?") << "create"
-                              << ""
-                              << "Wh?t"
-                              << "" << refused << rule << kRecords << kComments << 0;
-    QTest::newRow("rename catalogue")
-        << "renameCatalogue"
-        << "Holidays\\"
-        << " Trips"
-        << "" << done << "Please enter the new name for the catalogue 'Holidays':"
-        << replaced(kRecords, "Holidays\\", "Trips\\")
-        << replaced(kComments, "Holidays\\", "Trips\\") << 1;
-    QTest::newRow("rename catalogue ?") << "renameCatalogue"
-                                        << "Holidays\\"
-                                        << "Tr?ps"
-                                        << "" << refused << rule << kRecords << kComments << 0;
-    QTest::newRow("rename catalogue taken")
-        << "renameCatalogue"
-        << "Holidays\\"
-        << "Empty"
-        << "" << refused << "Unable to rename the catalogue" << kRecords << kComments << 1;
-    QTest::newRow("delete catalogue not empty")
-        << "deleteCatalogue"
-        << "Empty\\"
-        << ""
-        << "" << refused
-        << "Cannot delete this catalogue. This is because either there are still disks in the "
-           "catalogue,\ror there are still files in the directory where the catalogue is stored."
-        << kRecords << kComments << 0;
-    QTest::newRow("delete catalogue of hidden files")
-        << "deleteCatalogue"
-        << "Hidden\\"
-        << ""
-        << "Hidden/.keep" << failed << "Windows reported failure deleting the catalogue directory"
-        << kRecords << kComments << 0;
-    QTest::newRow("delete empty catalogue") << "deleteCatalogue"
-                                            << "Bare\\"
-                                            << ""
-                                            << "Bare/" << done << "" << kRecords << kComments << 1;
-    QTest::newRow("delete disk") << "deleteDisk" << photos << "yes"
-                                 << "" << done
-                                 << "Are you sure you want to delete the disk: Holidays\\Photos?"
-                                 << without(kRecords, "Holidays\\Photos")
-                                 << without(kComments, photos) << 1;
-    QTest::newRow("delete disk, no")
-        << "deleteDisk" << photos << "no"
-        << "" << cancelled << "Are you sure you want to delete the disk: Holidays\\Photos?"
-        << kRecords << kComments << 0;
-    QTest::newRow("rename loose disk")
-        << "renameDisk"
-        << ".\\Loose\\"
-        << "Tight "
-        << "" << done << "Please enter the new name for the disk 'Loose':"
-        << replaced(kRecords, ".\\Loose", ".\\Tight")
-        << replaced(kComments, ".\\Loose\\", ".\\Tight\\") << 1;
-    QTest::newRow("rename disk taken")
-        << "renameDisk" << photos << "Videos"
-        << "" << refused << "Unable to rename the disk" << kRecords << kComments << 1;
-    const QString busy = QStringLiteral("The disk Holidays\\Photos is being catalogued by another "
-                                        "Dovrin process. Try again when it has finished.");
-    QTest::newRow("delete disk being catalogued")
-        << "deleteDisk" << photos << "yes"
-        << "lock:Holidays/Photos.i" << failed << busy << kRecords << kComments << 1;
-    QTest::newRow("rename disk being updated")
-        << "renameDisk" << photos << "Pics"
-        << "lock:Holidays/Photos.i.old" << failed << busy << kRecords << kComments << 1;
-    QTest::newRow("move to no catalogue")
-        << "moveDisk" << photos << ".\\"
-        << "" << done << "" << QStringList{".\\Loose", ".\\Photos", "Holidays\\Videos"}
-        << replaced(kComments, photos, ".\\Photos\\") << 1;
-    // A disk with fingerprints takes its side file along, or deletes it.
-    QTest::newRow("delete disk with fingerprints")
-        << "deleteDisk" << photos << "yes"
-        << "Holidays/Photos.fp" << done
-        << "Are you sure you want to delete the disk: Holidays\\Photos?"
-        << without(kRecords, "Holidays\\Photos") << without(kComments, photos) << 1;
-    QTest::newRow("rename disk with fingerprints")
-        << "renameDisk" << photos << "Pictures"
-        << "Holidays/Photos.fp" << done << "Please enter the new name for the disk 'Photos':"
-        << replaced(kRecords, "Photos", "Pictures") << replaced(kComments, "Photos", "Pictures")
-        << 1;
-    QTest::newRow("move disk with fingerprints")
-        << "moveDisk" << photos << ".\\"
-        << "Holidays/Photos.fp" << done << ""
-        << QStringList{".\\Loose", ".\\Photos", "Holidays\\Videos"}
-        << replaced(kComments, photos, ".\\Photos\\") << 1;
-    QTest::newRow("move onto a namesake")
-        << "moveDisk"
-        << ".\\Loose\\"
-        << "Holidays\\"
-        << "Holidays/Loose" << refused
-        << "There is already a disk with this name in the target catalogue"
-        << QStringList{".\\Loose", "Holidays\\Loose", "Holidays\\Photos", "Holidays\\Videos"}
-        << kComments << 0;
-}
-
-void TestChanges::commands()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, key);
-    QFETCH(QString, answer);
-    QFETCH(QString, setup);
-    QFETCH(int, outcome);
-    QFETCH(QString, lastText);
-    QFETCH(QStringList, records);
-    QFETCH(QStringList, comments);
-    QFETCH(int, searchCloses);
-
-    QTemporaryDir dir;
-    const QString root = dir.path();
-    writeDatabase(root);
-    // A scan in another process holds its record's info file (or its backup) locked.
-    struct Held
-    {
-        int fd = -1;
-        ~Held()
-        {
-            if (fd >= 0)
-                ::close(fd);
-        }
-    } held;
-    if (setup.startsWith(u"lock:")) {
-        const QString file = root + u'/' + setup.sliced(5);
-        if (!QFile::exists(file))
-            test::writeFile(file, "old");
-        held.fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
-        QCOMPARE(::flock(held.fd, LOCK_EX), 0);
-    } else if (setup.endsWith(u'/'))
-        QDir().mkpath(root + u'/' + setup);
-    else if (setup.contains(u"/.") || setup.endsWith(QLatin1String(".fp")))
-        test::writeFile(root + u'/' + setup, "fingerprints\r\n");
-    else if (!setup.isEmpty())
-        test::writeDisk(root, setup, {}, "\":\"\n");
-    test::ScriptedPrompt prompt;
-    MemoryTree tree;
-    Database database(prompt, &tree);
-    database.load(DatabaseFolder(root));
-    prompt.clear();
-    if (answer == u"yes" || answer == u"no")
-        prompt.answer(answer == u"yes" ? PromptAnswer::Yes : PromptAnswer::No);
-    else
-        prompt.answerInput(answer);
-    int closes = 0;
-    const ChangeHooks hooks{[&] { ++closes; }, {}};
-    CatalogueChanges catalogues(database, prompt, hooks);
-    DiskChanges disks(database, prompt, hooks);
-    QString leftOut;
-    const ChangeResult result = command == u"create"            ? catalogues.create()
-                                : command == u"renameCatalogue" ? catalogues.rename(key)
-                                : command == u"deleteCatalogue" ? catalogues.remove(key)
-                                : command == u"deleteDisk"      ? disks.remove(key)
-                                : command == u"renameDisk"
-                                    ? disks.rename(key)
-                                    : disks.move(key, [&](const QString& leaveOut) {
-                                          leftOut = leaveOut;
-                                          return answer;
-                                      });
-
-    QCOMPARE(int(result.outcome), outcome);
-    QCOMPARE(prompt.requests().isEmpty() ? QString() : prompt.requests().last().text, lastText);
-    QCOMPARE(recordsOnDisk(root), records);
-    QCOMPARE(commentKeys(root), comments);
-    QCOMPARE(closes, searchCloses);
-    QVERIFY(!QFile::exists(root + QStringLiteral("/PendingChange.dat")));
-    if (setup.endsWith(QLatin1String(".fp"))) {
-        const QString at = command == u"deleteDisk" ? QString() : result.key.chopped(1);
-        QCOMPARE(sideFiles(root), at.isEmpty() ? QStringList() : QStringList{at});
-    }
-    if (result.outcome != ChangeOutcome::Done)
-        return;
-
-    // The table agrees with the files; a changed disk's node, not yet read, stands under its
-    // catalogue or, for <no catalogue>, at the top level; a moved disk is the last entry.
-    QStringList loaded;
-    for (const DiskEntry& disk : database.disks())
-        loaded << disk.path;
-    loaded.sort();
-    QCOMPARE(loaded, records);
-    if (command == u"create")
-        QCOMPARE(tree.find(QStringLiteral("Work\\"))->tag, tags::kCatalogue);
-    if (command == u"renameDisk" || command == u"moveDisk") {
-        const QString parent = keys::catalogue(result.key);
-        QVERIFY(tree.childKeys(parent == u".\\" ? QString() : parent).contains(result.key));
-        QCOMPARE(tree.childKeys(result.key), QStringList{result.key + u'*'});
-    }
-    if (command == u"moveDisk") {
-        QCOMPARE(leftOut, keys::catalogueName(key));
-        QCOMPARE(database.disks().at(database.disks().count()).path, result.key.chopped(1));
-    }
-}
-
-void TestChanges::chooserLeavesOutTheDisksCatalogue()
-{
-    // Letter case counts: "holidays" is another catalogue. "No:Catalogue" is not one.
-    QTemporaryDir dir;
-    test::writeSampleDatabase(dir.path());
-    QDir(dir.path()).mkdir(QStringLiteral("holidays"));
-    QDir(dir.path()).mkdir(QStringLiteral("No:Catalogue"));
-    const DatabaseFolder folder(dir.path());
-    QStringList offered = catalogueChoices(folder, QStringLiteral("Holidays"));
-    QCOMPARE(offered.takeFirst(), QStringLiteral("<no catalogue>"));
-    offered.sort();
-    QCOMPARE(offered, (QStringList{"Empty", "holidays"}));
-    offered = catalogueChoices(folder, QStringLiteral("."));
-    offered.sort();
-    QCOMPARE(offered, (QStringList{"Empty", "Holidays", "holidays"}));
-    QCOMPARE(targetOfChoice(offered.first()), QStringLiteral("Empty\\"));
-    QCOMPARE(targetOfChoice(QStringLiteral("<no catalogue>")), QStringLiteral(".\\"));
-}
-
-void TestChanges::parse_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("valid");
-    const QByteArray move = formatPendingChange(kMove);
-    auto edited = [&](const char* from, const char* to) {
-        return QByteArray(move).replace(from, to);
-    };
-    QTest::newRow("move") << move << true;
-    QTest::newRow("delete") << formatPendingChange(kDelete) << true;
-    QTest::newRow("catalogue") << formatPendingChange(kRename) << true;
-    QTest::newRow("LF line ends") << edited("\r\n", "\n") << true;
-    QTest::newRow("one-letter disk") << edited(".\\Photos", ".\\P") << true;
-    QTest::newRow("cut short") << move.chopped(2) << false;
-    QTest::newRow("no end") << edited("end\r\n", "") << false;
-    QTest::newRow("parent folder") << edited(".\\Photos", "..\\Photos") << false;
-    QTest::newRow("suffix with a path") << edited(".f .i", "/../x .i") << false;
-    QTest::newRow("no info file") << edited(".f .i .t", ".f .t") << false;
-    QTest::newRow("not UTF-8") << edited("Photos\r\n.f", "Ph\xF6tos\r\n.f") << false;
-}
-
-void TestChanges::parse()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, valid);
-    const std::optional<PendingChange> parsed = parsePendingChange(bytes);
-    QCOMPARE(parsed.has_value(), valid);
-    if (valid)
-        QCOMPARE(formatPendingChange(*parsed).replace('\r', ""), bytes.replace('\r', ""));
-}
-
-void TestChanges::loadSettlesWhatAKillLeft_data()
-{
-    QTest::addColumn<PendingChange>("change");
-    QTest::addColumn<QStringList>("done"); // steps done before the kill: "from>to" or "comments"
-    QTest::addColumn<QString>("was");      // what the settled change renamed, "" when nothing
-    QTest::addColumn<QString>("now");      // what it became, "-" when deleted
-    const QString photos = QStringLiteral("Holidays\\Photos");
-    const QStringList moved{"Holidays/Photos.f>Photos.f", "Holidays/Photos.i>Photos.i",
-                            "Holidays/Photos.t>Photos.t"};
-    QTest::newRow("move, nothing done") << kMove << QStringList() << ""
-                                        << "";
-    QTest::newRow("move, file list moved") << kMove << moved.mid(0, 1) << ""
-                                           << "";
-    QTest::newRow("move, two files moved") << kMove << moved.mid(0, 2) << ""
-                                           << "";
-    QTest::newRow("move, files moved") << kMove << moved << photos << ".\\Photos";
-    QTest::newRow("move, comments too")
-        << kMove << moved + QStringList{"comments"} << photos << ".\\Photos";
-    QTest::newRow("delete, nothing done") << kDelete << QStringList() << photos << "-";
-    const QStringList deleted{"Holidays/Photos.i>Holidays/Photos.i.deleted", "Holidays/Photos.t>",
-                              "Holidays/Photos.f>"};
-    QTest::newRow("delete, info file set aside") << kDelete << deleted.mid(0, 1) << photos << "-";
-    QTest::newRow("delete, files gone") << kDelete << deleted << photos << "-";
-    QTest::newRow("catalogue, nothing done") << kRename << QStringList() << ""
-                                             << "";
-    QTest::newRow("catalogue, folder renamed")
-        << kRename << QStringList{"Holidays>Trips"} << "Holidays\\"
-        << "Trips\\";
-}
-
-void TestChanges::loadSettlesWhatAKillLeft()
-{
-    QFETCH(PendingChange, change);
-    QFETCH(QStringList, done);
-    QFETCH(QString, was);
-    QFETCH(QString, now);
-    QTemporaryDir dir;
-    const QString root = dir.path() + u'/';
-    writeDatabase(root);
-    CommentStore store{DatabaseFolder(root)};
-    test::writeFile(root + QStringLiteral("PendingChange.dat"), formatPendingChange(change));
-    for (const QString& step : done) {
-        const QString from = root + step.section(u'>', 0, 0);
-        const QString to = step.section(u'>', 1);
-        if (step == u"comments")
-            QVERIFY(store.renameKeys(change.fromKey(), change.toKey()));
-        else
-            QVERIFY(to.isEmpty() ? QFile::remove(from) : QDir().rename(from, root + to));
-    }
-
-    test::ScriptedPrompt prompt;
-    Database database(prompt);
-    database.load(DatabaseFolder(root));
-    QVERIFY2(prompt.requests().isEmpty(), qPrintable(prompt.texts().join(u'\n')));
-    QVERIFY(!QFile::exists(root + QStringLiteral("PendingChange.dat")));
-    QStringList records = was.isEmpty() ? kRecords
-                          : now == u"-" ? without(kRecords, was)
-                                        : replaced(kRecords, was, now);
-    records.sort();
-    QCOMPARE(recordsOnDisk(dir.path()), records);
-    QCOMPARE(database.disks().count(), records.size());
-    QCOMPARE(commentKeys(root), was.isEmpty() ? kComments
-                                : now == u"-" ? without(kComments, was + u'\\')
-                                              : replaced(kComments, was, now));
-}
 
 void TestChanges::liveChangeIsLeftAlone()
 {

@@ -1,7 +1,9 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "RecordingProgress.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "common/FileLock.h"
 #include "scan/DiskCataloguer.h"
 #include "scan/RecordBackup.h"
 #include "store/Database.h"
@@ -11,8 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 using namespace dovrin;
@@ -30,20 +30,318 @@ class TestCataloguer : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void checks_data();
-    void checks();
-    void overwriteQuestionDefaultsToNo();
-    void updateCancelledRestoresRecord();
-    void updateCompletes();
-    void recovery_data();
-    void recovery();
-    void killedUpdateRecovers();
-    void commandLine_data();
-    void commandLine();
-    void commandLineUnreadable();
-    void fullDiskKeepsTheOldRecord();
+
+    void initTestCase()
+    {
+        pinLocale();
+        m_source = m_dir.path() + QStringLiteral("/source/");
+        makeFile(m_source + "a/one.txt", "1");
+        makeFile(m_source + "b/two.txt", "22");
+        makeFile(m_source + "three.txt", "333");
+    }
+
+    void init()
+    {
+        m_db = m_dir.path() +
+               QStringLiteral("/db-%1-%2/")
+                   .arg(QTest::currentTestFunction(),
+                        QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_'));
+        QDir().mkpath(m_db + "Holidays");
+        m_prompt = ScriptedPrompt();
+    }
+
+    void checks_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QString>("message");
+        const QString missing = m_dir.path() + "/nowhere";
+        QTest::newRow("no path") << ""
+                                 << "Disk" << false << "Please select something to catalogue";
+        QTest::newRow("path checked before name")
+            << missing << "" << false << "Path not found, please reselect a directory to catalogue";
+        QTest::newRow("a file is no folder")
+            << m_source + "three.txt"
+            << "Disk" << false << "Path not found, please reselect a directory to catalogue";
+        QTest::newRow("no name") << m_source << "" << false
+                                 << "You must provide a name for the disk";
+        QTest::newRow("question mark inside") << m_source << "Dis?k" << false << kForbidden;
+        QTest::newRow("slash") << m_source << "a/b" << false << kForbidden;
+        QTest::newRow("no disk chosen")
+            << m_source << "" << true << "You must provide a name for the disk";
+    }
+
+    void checks()
+    {
+        auto [path, name, existing, message] =
+            test::fetch<QString, QString, bool, QString>("path", "name", "existing", "message");
+        Database database(m_prompt);
+        database.load(DatabaseFolder(m_db));
+        DiskCataloguer cataloguer(database, m_prompt);
+        CatalogueInput input{path, existing, name, QStringLiteral("<no catalogue>"), {}, false, 6};
+        QVERIFY(!cataloguer.check(input));
+        QCOMPARE(m_prompt.texts(), QStringList{message});
+        QCOMPARE(m_prompt.requests().first().title, QStringLiteral("Error"));
+    }
+
+    void overwriteQuestionDefaultsToNo()
+    {
+        Database database(m_prompt);
+        database.load(DatabaseFolder(m_db));
+        DiskCataloguer cataloguer(database, m_prompt);
+        CatalogueInput input{m_source.chopped(1), false, "Photos", "Holidays", {}, false, 6};
+        const auto plan = cataloguer.check(input);
+        QVERIFY(plan);
+        QCOMPARE(input.sourcePath, m_source); // the final "/" is added
+        QCOMPARE(plan->recordPath, QStringLiteral("Holidays\\Photos"));
+        NullProgress progress;
+        QCOMPARE(cataloguer.run(*plan, progress), ScanOutcome::Complete);
+        QCOMPARE(database.disks().count(), 1);
+
+        QVERIFY(!cataloguer.check(input));
+        const PromptRequest& question = m_prompt.requests().last();
+        QCOMPARE(question.text,
+                 QStringLiteral("There is already a disk with this name. Overwrite?"));
+        QCOMPARE(question.title, QStringLiteral("Question"));
+        QCOMPARE(question.defaultAnswer, PromptAnswer::No);
+        m_prompt.answer(PromptAnswer::Yes);
+        const auto again = cataloguer.check(input);
+        QVERIFY(again && again->overwrite && !again->update);
+    }
+
+    void updateCancelledRestoresRecord()
+    {
+        Database database(m_prompt);
+        database.load(DatabaseFolder(m_db));
+        DiskCataloguer cataloguer(database, m_prompt);
+        CatalogueInput input{m_source, false, "Photos", "<no catalogue>", {}, false, 6};
+        NullProgress quiet;
+        QCOMPARE(cataloguer.run(*cataloguer.check(input), quiet), ScanOutcome::Complete);
+        const QByteArray before = recordBytes("Photos");
+
+        CatalogueInput update{m_source, true, {}, {}, "\\Photos", true, 6};
+        const auto plan = cataloguer.check(update);
+        QVERIFY(plan && plan->update);
+        QCOMPARE(plan->recordPath, QStringLiteral(".\\Photos"));
+        RecordingProgress progress;
+        progress.stopAtYield(1);
+        bool purged = false;
+        cataloguer.purgeStaleComments = [&](const QString&) { purged = true; };
+        QCOMPARE(cataloguer.run(*plan, progress), ScanOutcome::Cancelled);
+        QCOMPARE(recordBytes("Photos"), before);
+        QCOMPARE(QDir(m_db).entryList(QDir::Files),
+                 (QStringList{"Photos.f", "Photos.i", "Photos.t"}));
+        QCOMPARE(database.disks().count(), 1);
+        QVERIFY(!purged);
+    }
+
+    void updateCompletes()
+    {
+        Database database(m_prompt);
+        database.load(DatabaseFolder(m_db));
+        DiskCataloguer cataloguer(database, m_prompt);
+        NullProgress quiet;
+        for (const char* name : {"First", "Second"}) {
+            CatalogueInput input{m_source, false, name, "<no catalogue>", {}, false, 6};
+            QCOMPARE(cataloguer.run(*cataloguer.check(input), quiet), ScanOutcome::Complete);
+        }
+        QString purgedKey;
+        cataloguer.purgeStaleComments = [&](const QString& key) { purgedKey = key; };
+        CatalogueInput update{m_source, true, {}, {}, "\\First", true, 6};
+        QCOMPARE(cataloguer.run(*cataloguer.check(update), quiet), ScanOutcome::Complete);
+        QCOMPARE(purgedKey, QStringLiteral(".\\First\\"));
+        QVERIFY(readFile(m_db + "First.f").startsWith("\":\"\r\n\":\\a\"\r\n"));
+        QVERIFY(readFile(m_db + "First.i").endsWith(" 1 \r\n"));
+        QCOMPARE(QDir(m_db).entryList(QDir::Files).size(), 6); // no backup left
+        // The updated disk is re-added at the end of the table.
+        QCOMPARE(database.disks().count(), 2);
+        QCOMPARE(database.disks().at(2).path, QStringLiteral(".\\First"));
+        QCOMPARE(database.disks().at(2).foldersOnly, qint16(1));
+    }
+
+    void recovery_data()
+    {
+        // Files present before (name=content) and after the recovery.
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("finished, backups left")
+            << QStringList{"D.i=new", "D.t=new", "D.f=new", "D.i.old=old", "D.t.old=old"}
+            << QStringList{"D.f=new", "D.i=new", "D.t=new"};
+        QTest::newRow("killed during the scan")
+            << QStringList{"D.i=new",     "D.t.tmp=work", "D.f=new",
+                           "D.i.old=old", "D.t.old=old",  "D.f.old=old"}
+            << QStringList{"D.f=old", "D.i=old", "D.t=old"};
+        QTest::newRow("killed while backing up") << QStringList{"D.i.old=old", "D.t=old", "D.f=old"}
+                                                 << QStringList{"D.f=old", "D.i=old", "D.t=old"};
+        QTest::newRow("killed while restoring")
+            << QStringList{"D.i=old", "D.t.old=old", "D.f.old=old"}
+            << QStringList{"D.f=old", "D.i=old", "D.t=old"};
+        QTest::newRow("new disk killed")
+            << QStringList{"D.i=new", "D.t.tmp=work", "D.f=new"} << QStringList{};
+        QTest::newRow("scan still running (info locked)")
+            << QStringList{"!D.i=new", "D.t.tmp=work", "D.f=new", "D.i.old=old"}
+            << QStringList{"D.f=new", "D.i=new", "D.i.old=old", "D.t.tmp=work"};
+        QTest::newRow("update still running (backup locked)")
+            << QStringList{"D.i=new", "D.f=new", "!D.i.old=old", "D.f.old=old"}
+            << QStringList{"D.f=new", "D.f.old=old", "D.i=new", "D.i.old=old"};
+        QTest::newRow("untouched")
+            << QStringList{"D.i=x", "D.t=x", "D.f=x"} << QStringList{"D.f=x", "D.i=x", "D.t=x"};
+    }
+
+    void recovery()
+    {
+        auto [before, after] = test::fetch<QStringList, QStringList>("before", "after");
+        std::list<FileLock> held; // "!" marks a file a running scan holds locked
+        for (const QString& spec : before) {
+            const QString file = m_db + "Holidays/" + spec.section(u'=', 0, 0).remove(u'!');
+            writeFile(file, spec.section(u'=', 1).toUtf8());
+            if (spec.startsWith(u'!'))
+                QVERIFY(held.emplace_back(file, 0).isLocked());
+        }
+        recoverInterruptedScans(DatabaseFolder(m_db));
+        QStringList state;
+        for (const QString& name : QDir(m_db + "Holidays").entryList(QDir::Files, QDir::Name))
+            state << name + u'=' + QString::fromUtf8(readFile(m_db + "Holidays/" + name));
+        QCOMPARE(state, after);
+    }
+
+    void killedUpdateRecovers()
+    {
+        // A tree big enough for the update to be caught in the middle.
+        const QString big = m_dir.path() + QStringLiteral("/big/");
+        for (int d = 0; d < 300; ++d) {
+            const QString folder = big + QStringLiteral("d%1/").arg(d);
+            QDir().mkpath(folder);
+            for (int f = 0; f < 20; ++f)
+                writeFile(folder + QStringLiteral("file%1.txt").arg(f), QByteArray());
+        }
+        QCOMPARE(cli({"catalogue", big, "Big"}), 0);
+        QByteArray before = recordBytes("Big");
+
+        bool caught = false;
+        for (int attempt = 0; attempt < 5 && !caught; ++attempt) {
+            QProcess process;
+            process.start(QStringLiteral(DOVRIN_CLI_BINARY),
+                          {"--database", m_db, "catalogue", m_source, "Big", "--overwrite"});
+            QVERIFY(process.waitForStarted());
+            // Kill it once the update is under way: the old record is backed up, the new one
+            // unfinished.
+            while (process.state() != QProcess::NotRunning) {
+                if (QFile::exists(m_db + "Big.i.old") && !QFile::exists(m_db + "Big.t")) {
+                    ::kill(pid_t(process.processId()), SIGKILL);
+                    caught = true;
+                    break;
+                }
+                process.waitForFinished(1);
+            }
+            process.waitForFinished();
+            if (!caught) { // it finished first: put the big record back and try again
+                QCOMPARE(cli({"catalogue", big, "Big", "--overwrite"}), 0);
+                before = recordBytes("Big"); // its free space and date are today's
+            }
+        }
+        if (!caught)
+            QSKIP("the update always finished before it could be stopped");
+        QCOMPARE(recoverInterruptedScans(DatabaseFolder(m_db), QStringLiteral(".\\")),
+                 QStringList{".\\Big"});
+        QCOMPARE(recordBytes("Big"), before);
+        QCOMPARE(QDir(m_db).entryList(QDir::Files).size(), 3);
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("new disk") << QStringList{"catalogue", m_source, "Disk"} << 0
+                                  << QByteArray();
+        QTest::newRow("into a catalogue")
+            << QStringList{"catalogue", m_source,       "Disk", "--catalogue",
+                           "Holidays",  "--attributes", "0",    "--folders-only"}
+            << 0 << QByteArray();
+        QTest::newRow("no such catalogue")
+            << QStringList{"catalogue", m_source, "Disk", "--catalogue", "Nope"} << 2
+            << QByteArray("Nope");
+        QTest::newRow("no source")
+            << QStringList{"catalogue", m_dir.path() + "/none", "Disk"} << 2
+            << QByteArray("Path not found, please reselect a directory to catalogue");
+        // Wrong counts and bad options are the command-line suite's.
+    }
+
+    void commandLine()
+    {
+        auto [args, status, message] =
+            test::fetch<QStringList, int, QByteArray>("args", "status", "message");
+        QByteArray err;
+        QCOMPARE(cli(args, &err), status);
+        QVERIFY2(err.contains(message), err.constData());
+        if (status == 0) {
+            // A second time the disk exists: refused, then replaced with --overwrite.
+            QCOMPARE(cli(args, &err), 2);
+            QVERIFY(err.contains("There is already a disk with this name. Overwrite?"));
+            QCOMPARE(cli(args + QStringList{"--overwrite"}), 0);
+            QCOMPARE(QDir(m_db).entryList(QDir::Files).size() +
+                         QDir(m_db + "Holidays").entryList(QDir::Files).size(),
+                     3);
+        }
+    }
+
+    void commandLineUnreadable()
+    {
+        // A folder that cannot be read, and one whose entries cannot be examined. Root reads
+        // everything, so then the tool runs as an ordinary user.
+        QStringList asUser;
+        if (::geteuid() == 0) {
+            if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+                QSKIP("setpriv is needed to run as an ordinary user");
+            asUser = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        }
+        const QString source = m_dir.path() + QStringLiteral("/guarded/");
+        makeFile(source + "closed/inside.txt");
+        makeFile(source + "noexec/hidden.txt", "abc");
+        makeFile(source + "open/seen.txt", "abcd", QDateTime(QDate(2026, 1, 31), QTime(0, 0)));
+        QFile::setPermissions(source + "closed", {});
+        QFile::setPermissions(source + "noexec",
+                              QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup);
+        for (const QString& folder : {m_dir.path(), source, m_db})
+            QFile::setPermissions(folder, QFile::Permissions(0x7777));
+        QByteArray err;
+        const int status = cli({"catalogue", source, "Guarded"}, &err, asUser);
+        QFile::setPermissions(source + "closed", QFile::Permissions(0x7700));
+        QFile::setPermissions(source + "noexec", QFile::Permissions(0x7700));
+        QCOMPARE(status, 0);
+        QVERIFY2(err.contains("Problem: The contents of this object cannot be catalogued:\n" +
+                              source.toUtf8() + "closed"),
+                 err.constData());
+        QVERIFY(err.contains("Unexpected Error: Problem with file: hidden.txt\n"));
+        QCOMPARE(readFile(m_db + "Guarded.f"),
+                 QByteArray(
+                     "\":\"\r\n\":\\closed\"\r\n\":\\noexec\"\r\n\"hidden.txt\",0,#1899-12-30#\r\n"
+                     "\":\\open\"\r\n\"seen.txt\",4,#2026-01-31#\r\n"));
+    }
+
+    void fullDiskKeepsTheOldRecord()
+    {
+        // Names long enough for the file list to pass the writer's 1 MB block.
+        const QString source = m_dir.path() + QStringLiteral("/long/");
+        const QString stem(250, u'n');
+        makeFolder(source + "sub");
+        for (int i = 0; i < 4000; ++i)
+            writeFile(source + "sub/" + stem + QString::number(i), {});
+        QCOMPARE(cli({"catalogue", source, "Long"}), 0);
+        QVERIFY(QFileInfo(m_db + "Long.f").size() > (1 << 20));
+        const QByteArray before = recordBytes("Long");
+
+        // Writes past a file size limit fail as they do on a full disk.
+        QByteArray err;
+        const QStringList limited{"/bin/sh", "-c",
+                                  "trap '' XFSZ; ulimit -f 1024; exec \"$0\" \"$@\""};
+        QCOMPARE(cli({"catalogue", source, "Long", "--overwrite"}, &err, limited), 1);
+        QVERIFY(!err.isEmpty());
+        QCOMPARE(recordBytes("Long"), before);
+        QCOMPARE(QDir(m_db).entryList(QDir::Files), (QStringList{"Long.f", "Long.i", "Long.t"}));
+    }
 
 private:
     QByteArray recordBytes(const QString& name) const;
@@ -55,25 +353,6 @@ private:
     QString m_source;
     ScriptedPrompt m_prompt;
 };
-
-void TestCataloguer::initTestCase()
-{
-    pinLocale();
-    m_source = m_dir.path() + QStringLiteral("/source/");
-    makeFile(m_source + "a/one.txt", "1");
-    makeFile(m_source + "b/two.txt", "22");
-    makeFile(m_source + "three.txt", "333");
-}
-
-void TestCataloguer::init()
-{
-    m_db =
-        m_dir.path() + QStringLiteral("/db-%1-%2/")
-                           .arg(QTest::currentTestFunction(),
-                                QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_'));
-    QDir().mkpath(m_db + "Holidays");
-    m_prompt = ScriptedPrompt();
-}
 
 QByteArray TestCataloguer::recordBytes(const QString& name) const
 {
@@ -94,303 +373,6 @@ int TestCataloguer::cli(const QStringList& args, QByteArray* err, const QStringL
     if (err)
         *err = process.readAllStandardError();
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-void TestCataloguer::checks_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("existing");
-    QTest::addColumn<QString>("message");
-    const QString missing = m_dir.path() + "/nowhere";
-    QTest::newRow("no path") << ""
-                             << "Disk" << false << "Please select something to catalogue";
-    QTest::newRow("path checked before name")
-        << missing << "" << false << "Path not found, please reselect a directory to catalogue";
-    QTest::newRow("a file is no folder")
-        << m_source + "three.txt"
-        << "Disk" << false << "Path not found, please reselect a directory to catalogue";
-    QTest::newRow("no name") << m_source << "" << false << "You must provide a name for the disk";
-    QTest::newRow("question mark inside") << m_source << "Dis?k" << false << kForbidden;
-    QTest::newRow("slash") << m_source << "a/b" << false << kForbidden;
-    QTest::newRow("no disk chosen")
-        << m_source << "" << true << "You must provide a name for the disk";
-}
-
-void TestCataloguer::checks()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, name);
-    QFETCH(bool, existing);
-    QFETCH(QString, message);
-    Database database(m_prompt);
-    database.load(DatabaseFolder(m_db));
-    DiskCataloguer cataloguer(database, m_prompt);
-    CatalogueInput input{path, existing, name, QStringLiteral("<no catalogue>"), {}, false, 6};
-    QVERIFY(!cataloguer.check(input));
-    QCOMPARE(m_prompt.texts(), QStringList{message});
-    QCOMPARE(m_prompt.requests().first().title, QStringLiteral("Error"));
-}
-
-void TestCataloguer::overwriteQuestionDefaultsToNo()
-{
-    Database database(m_prompt);
-    database.load(DatabaseFolder(m_db));
-    DiskCataloguer cataloguer(database, m_prompt);
-    CatalogueInput input{m_source.chopped(1), false, "Photos", "Holidays", {}, false, 6};
-    const auto plan = cataloguer.check(input);
-    QVERIFY(plan);
-    QCOMPARE(input.sourcePath, m_source); // the final "/" is added
-    QCOMPARE(plan->recordPath, QStringLiteral("Holidays\\Photos"));
-    NullProgress progress;
-    QCOMPARE(cataloguer.run(*plan, progress), ScanOutcome::Complete);
-    QCOMPARE(database.disks().count(), 1);
-
-    QVERIFY(!cataloguer.check(input));
-    const PromptRequest& question = m_prompt.requests().last();
-    QCOMPARE(question.text, QStringLiteral("There is already a disk with this name. Overwrite?"));
-    QCOMPARE(question.title, QStringLiteral("Question"));
-    QCOMPARE(question.defaultAnswer, PromptAnswer::No);
-    m_prompt.answer(PromptAnswer::Yes);
-    const auto again = cataloguer.check(input);
-    QVERIFY(again && again->overwrite && !again->update);
-}
-
-void TestCataloguer::updateCancelledRestoresRecord()
-{
-    Database database(m_prompt);
-    database.load(DatabaseFolder(m_db));
-    DiskCataloguer cataloguer(database, m_prompt);
-    CatalogueInput input{m_source, false, "Photos", "<no catalogue>", {}, false, 6};
-    NullProgress quiet;
-    QCOMPARE(cataloguer.run(*cataloguer.check(input), quiet), ScanOutcome::Complete);
-    const QByteArray before = recordBytes("Photos");
-
-    CatalogueInput update{m_source, true, {}, {}, "\\Photos", true, 6};
-    const auto plan = cataloguer.check(update);
-    QVERIFY(plan && plan->update);
-    QCOMPARE(plan->recordPath, QStringLiteral(".\\Photos"));
-    RecordingProgress progress;
-    progress.stopAtYield(1);
-    bool purged = false;
-    cataloguer.purgeStaleComments = [&](const QString&) { purged = true; };
-    QCOMPARE(cataloguer.run(*plan, progress), ScanOutcome::Cancelled);
-    QCOMPARE(recordBytes("Photos"), before);
-    QCOMPARE(QDir(m_db).entryList(QDir::Files), (QStringList{"Photos.f", "Photos.i", "Photos.t"}));
-    QCOMPARE(database.disks().count(), 1);
-    QVERIFY(!purged);
-}
-
-void TestCataloguer::updateCompletes()
-{
-    Database database(m_prompt);
-    database.load(DatabaseFolder(m_db));
-    DiskCataloguer cataloguer(database, m_prompt);
-    NullProgress quiet;
-    for (const char* name : {"First", "Second"}) {
-        CatalogueInput input{m_source, false, name, "<no catalogue>", {}, false, 6};
-        QCOMPARE(cataloguer.run(*cataloguer.check(input), quiet), ScanOutcome::Complete);
-    }
-    QString purgedKey;
-    cataloguer.purgeStaleComments = [&](const QString& key) { purgedKey = key; };
-    CatalogueInput update{m_source, true, {}, {}, "\\First", true, 6};
-    QCOMPARE(cataloguer.run(*cataloguer.check(update), quiet), ScanOutcome::Complete);
-    QCOMPARE(purgedKey, QStringLiteral(".\\First\\"));
-    QVERIFY(readFile(m_db + "First.f").startsWith("\":\"\r\n\":\\a\"\r\n"));
-    QVERIFY(readFile(m_db + "First.i").endsWith(" 1 \r\n"));
-    QCOMPARE(QDir(m_db).entryList(QDir::Files).size(), 6); // no backup left
-    // The updated disk is re-added at the end of the table.
-    QCOMPARE(database.disks().count(), 2);
-    QCOMPARE(database.disks().at(2).path, QStringLiteral(".\\First"));
-    QCOMPARE(database.disks().at(2).foldersOnly, qint16(1));
-}
-
-void TestCataloguer::recovery_data()
-{
-    // Files present before (name=content) and after the recovery.
-    QTest::addColumn<QStringList>("before");
-    QTest::addColumn<QStringList>("after");
-    QTest::newRow("finished, backups left")
-        << QStringList{"D.i=new", "D.t=new", "D.f=new", "D.i.old=old", "D.t.old=old"}
-        << QStringList{"D.f=new", "D.i=new", "D.t=new"};
-    QTest::newRow("killed during the scan")
-        << QStringList{"D.i=new",     "D.t.tmp=work", "D.f=new",
-                       "D.i.old=old", "D.t.old=old",  "D.f.old=old"}
-        << QStringList{"D.f=old", "D.i=old", "D.t=old"};
-    QTest::newRow("killed while backing up") << QStringList{"D.i.old=old", "D.t=old", "D.f=old"}
-                                             << QStringList{"D.f=old", "D.i=old", "D.t=old"};
-    QTest::newRow("killed while restoring") << QStringList{"D.i=old", "D.t.old=old", "D.f.old=old"}
-                                            << QStringList{"D.f=old", "D.i=old", "D.t=old"};
-    QTest::newRow("new disk killed")
-        << QStringList{"D.i=new", "D.t.tmp=work", "D.f=new"} << QStringList{};
-    QTest::newRow("scan still running (info locked)")
-        << QStringList{"!D.i=new", "D.t.tmp=work", "D.f=new", "D.i.old=old"}
-        << QStringList{"D.f=new", "D.i=new", "D.i.old=old", "D.t.tmp=work"};
-    QTest::newRow("update still running (backup locked)")
-        << QStringList{"D.i=new", "D.f=new", "!D.i.old=old", "D.f.old=old"}
-        << QStringList{"D.f=new", "D.f.old=old", "D.i=new", "D.i.old=old"};
-    QTest::newRow("untouched") << QStringList{"D.i=x", "D.t=x", "D.f=x"}
-                               << QStringList{"D.f=x", "D.i=x", "D.t=x"};
-}
-
-void TestCataloguer::recovery()
-{
-    QFETCH(QStringList, before);
-    QFETCH(QStringList, after);
-    QList<int> held; // "!" marks a file a running scan holds locked
-    for (const QString& spec : before) {
-        const QString file = m_db + "Holidays/" + spec.section(u'=', 0, 0).remove(u'!');
-        writeFile(file, spec.section(u'=', 1).toUtf8());
-        if (spec.startsWith(u'!')) {
-            held.append(::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC));
-            QCOMPARE(::flock(held.last(), LOCK_EX), 0);
-        }
-    }
-    recoverInterruptedScans(DatabaseFolder(m_db));
-    for (int fd : held)
-        ::close(fd);
-    QStringList state;
-    for (const QString& name : QDir(m_db + "Holidays").entryList(QDir::Files, QDir::Name))
-        state << name + u'=' + QString::fromUtf8(readFile(m_db + "Holidays/" + name));
-    QCOMPARE(state, after);
-}
-
-void TestCataloguer::killedUpdateRecovers()
-{
-    // A tree big enough for the update to be caught in the middle.
-    const QString big = m_dir.path() + QStringLiteral("/big/");
-    for (int d = 0; d < 300; ++d) {
-        const QString folder = big + QStringLiteral("d%1/").arg(d);
-        QDir().mkpath(folder);
-        for (int f = 0; f < 20; ++f)
-            writeFile(folder + QStringLiteral("file%1.txt").arg(f), QByteArray());
-    }
-    QCOMPARE(cli({"catalogue", big, "Big"}), 0);
-    QByteArray before = recordBytes("Big");
-
-    bool caught = false;
-    for (int attempt = 0; attempt < 5 && !caught; ++attempt) {
-        QProcess process;
-        process.start(QStringLiteral(DOVRIN_CLI_BINARY),
-                      {"--database", m_db, "catalogue", m_source, "Big", "--overwrite"});
-        QVERIFY(process.waitForStarted());
-        // Kill it once the update is under way: the old record is backed up, the new one
-        // unfinished.
-        while (process.state() != QProcess::NotRunning) {
-            if (QFile::exists(m_db + "Big.i.old") && !QFile::exists(m_db + "Big.t")) {
-                ::kill(pid_t(process.processId()), SIGKILL);
-                caught = true;
-                break;
-            }
-            process.waitForFinished(1);
-        }
-        process.waitForFinished();
-        if (!caught) { // it finished first: put the big record back and try again
-            QCOMPARE(cli({"catalogue", big, "Big", "--overwrite"}), 0);
-            before = recordBytes("Big"); // its free space and date are today's
-        }
-    }
-    if (!caught)
-        QSKIP("the update always finished before it could be stopped");
-    QCOMPARE(recoverInterruptedScans(DatabaseFolder(m_db), QStringLiteral(".\\")),
-             QStringList{".\\Big"});
-    QCOMPARE(recordBytes("Big"), before);
-    QCOMPARE(QDir(m_db).entryList(QDir::Files).size(), 3);
-}
-
-void TestCataloguer::commandLine_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("message");
-    QTest::newRow("new disk") << QStringList{"catalogue", m_source, "Disk"} << 0 << QByteArray();
-    QTest::newRow("into a catalogue")
-        << QStringList{"catalogue", m_source,       "Disk", "--catalogue",
-                       "Holidays",  "--attributes", "0",    "--folders-only"}
-        << 0 << QByteArray();
-    QTest::newRow("no such catalogue")
-        << QStringList{"catalogue", m_source, "Disk", "--catalogue", "Nope"} << 2
-        << QByteArray("Nope");
-    QTest::newRow("no source") << QStringList{"catalogue", m_dir.path() + "/none", "Disk"} << 2
-                               << QByteArray(
-                                      "Path not found, please reselect a directory to catalogue");
-    QTest::newRow("bad mask") << QStringList{"catalogue", m_source, "Disk", "--attributes", "3"}
-                              << 2 << QByteArray("usage");
-    QTest::newRow("missing name") << QStringList{"catalogue", m_source} << 2 << QByteArray("usage");
-}
-
-void TestCataloguer::commandLine()
-{
-    QFETCH(QStringList, args);
-    QFETCH(int, status);
-    QFETCH(QByteArray, message);
-    QByteArray err;
-    QCOMPARE(cli(args, &err), status);
-    QVERIFY2(err.contains(message), err.constData());
-    if (status == 0) {
-        // A second time the disk exists: refused, then replaced with --overwrite.
-        QCOMPARE(cli(args, &err), 2);
-        QVERIFY(err.contains("There is already a disk with this name. Overwrite?"));
-        QCOMPARE(cli(args + QStringList{"--overwrite"}), 0);
-        QCOMPARE(QDir(m_db).entryList(QDir::Files).size() +
-                     QDir(m_db + "Holidays").entryList(QDir::Files).size(),
-                 3);
-    }
-}
-
-void TestCataloguer::commandLineUnreadable()
-{
-    // A folder that cannot be read, and one whose entries cannot be examined. Root reads
-    // everything, so then the tool runs as an ordinary user.
-    QStringList asUser;
-    if (::geteuid() == 0) {
-        if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
-            QSKIP("setpriv is needed to run as an ordinary user");
-        asUser = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-    }
-    const QString source = m_dir.path() + QStringLiteral("/guarded/");
-    makeFile(source + "closed/inside.txt");
-    makeFile(source + "noexec/hidden.txt", "abc");
-    makeFile(source + "open/seen.txt", "abcd", QDateTime(QDate(2026, 1, 31), QTime(0, 0)));
-    QFile::setPermissions(source + "closed", {});
-    QFile::setPermissions(source + "noexec",
-                          QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup);
-    for (const QString& folder : {m_dir.path(), source, m_db})
-        QFile::setPermissions(folder, QFile::Permissions(0x7777));
-    QByteArray err;
-    const int status = cli({"catalogue", source, "Guarded"}, &err, asUser);
-    QFile::setPermissions(source + "closed", QFile::Permissions(0x7700));
-    QFile::setPermissions(source + "noexec", QFile::Permissions(0x7700));
-    QCOMPARE(status, 0);
-    QVERIFY2(err.contains("Problem: The contents of this object cannot be catalogued:\n" +
-                          source.toUtf8() + "closed"),
-             err.constData());
-    QVERIFY(err.contains("Unexpected Error: Problem with file: hidden.txt\n"));
-    QCOMPARE(
-        readFile(m_db + "Guarded.f"),
-        QByteArray("\":\"\r\n\":\\closed\"\r\n\":\\noexec\"\r\n\"hidden.txt\",0,#1899-12-30#\r\n"
-                   "\":\\open\"\r\n\"seen.txt\",4,#2026-01-31#\r\n"));
-}
-
-void TestCataloguer::fullDiskKeepsTheOldRecord()
-{
-    // Names long enough for the file list to pass the writer's 1 MB block.
-    const QString source = m_dir.path() + QStringLiteral("/long/");
-    const QString stem(200, u'n');
-    makeFolder(source + "sub");
-    for (int i = 0; i < 6000; ++i)
-        writeFile(source + "sub/" + stem + QString::number(i), {});
-    QCOMPARE(cli({"catalogue", source, "Long"}), 0);
-    QVERIFY(QFileInfo(m_db + "Long.f").size() > (1 << 20));
-    const QByteArray before = recordBytes("Long");
-
-    // Writes past a file size limit fail as they do on a full disk.
-    QByteArray err;
-    const QStringList limited{"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 1024; exec \"$0\" \"$@\""};
-    QCOMPARE(cli({"catalogue", source, "Long", "--overwrite"}, &err, limited), 1);
-    QVERIFY(!err.isEmpty());
-    QCOMPARE(recordBytes("Long"), before);
-    QCOMPARE(QDir(m_db).entryList(QDir::Files), (QStringList{"Long.f", "Long.i", "Long.t"}));
 }
 
 QTEST_GUILESS_MAIN(TestCataloguer)

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "RecordingProgress.h"
 #include "TestFiles.h"
@@ -16,414 +17,6 @@ using namespace dovrin::search;
 using dovrin::test::addDisk;
 using dovrin::test::fileLine;
 using dovrin::test::folderLine;
-
-class TestSearchEngine : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void initTestCase();
-    void modes_data();
-    void modes();
-    void endTexts_data();
-    void endTexts();
-    void rowContents();
-    void emptyText();
-    void stopAtYield_data();
-    void stopAtYield();
-    void stopCommandFromTheWindow();
-    void listEverything();
-    void missingCommentStore();
-    void largeFileAcrossBlocks();
-    void workersKeepDiskOrder_data();
-    void workersKeepDiskOrder();
-    void stopWithWorkersBusy();
-    void kernelBuildsAgree();
-    void commentLookup();
-
-private:
-    SearchEngine::End search(SearchMode mode, const QString& text, test::RowList& rows,
-                             test::RecordingProgress& progress);
-
-    QTemporaryDir m_dir;
-    DatabaseFolder m_folder;
-    DiskTable m_disks;
-};
-
-void TestSearchEngine::initTestCase()
-{
-    test::pinLocale();
-    QVERIFY(m_dir.isValid());
-    m_folder = DatabaseFolder(m_dir.path());
-    addDisk(m_folder, m_disks, QStringLiteral("Holidays\\Photos"),
-            {":\\Games", ":\\Games\\Saves", ":\\Games\\OldSaves", ":\\Games\\Savestates"},
-            {folderLine(":"), fileLine("README", 100), fileLine("Readme.TXT", 1470716),
-             fileLine("a.txt", 10), folderLine(":\\Games"), fileLine("my_README_old.doc", 100000),
-             fileLine("B.TXT", 20), fileLine("my.file.txt", 30), fileLine("archive.txt.gz", 40),
-             fileLine("noext", 512), fileLine(".profile", 60), folderLine(":\\Games\\Saves"),
-             folderLine(":\\Games\\OldSaves"), fileLine("\xc3\x89t\xc3\xa9.txt", 70),
-             folderLine(":\\Games\\Savestates"),
-             fileLine("Stra\xc3\x9f"
-                      "e.doc",
-                      80, "#2026-01-31#")});
-    // A record from Windows: été.doc in Windows-1252.
-    addDisk(m_folder, m_disks, QStringLiteral(".\\Misc"), {},
-            {folderLine(":"), fileLine("\xe9t\xe9.doc", 5), fileLine("zero.bin", 0),
-             fileLine("Pa\xc5\xbfta", 1),
-             fileLine("o\xef\xac\x83"
-                      "ce",
-                      1),
-             fileLine("\xc4\xb1nk", 1), fileLine("big.iso", std::numeric_limits<qint64>::max()),
-             fileLine("bigger.iso", std::numeric_limits<qint64>::max())});
-    // A file list that starts with a blank line holds nothing.
-    addDisk(m_folder, m_disks, QStringLiteral("C\\Blank"), {},
-            {"", folderLine(":"), fileLine("readme.blank", 1)});
-    // Loaded, then its record files vanished.
-    addDisk(m_folder, m_disks, QStringLiteral("Holidays\\Beach"), {},
-            {folderLine(":"), fileLine("readme.gone", 1)});
-    QFile::remove(m_folder.recordFile(QStringLiteral("Holidays\\Beach"), ".t"));
-    QFile::remove(m_folder.recordFile(QStringLiteral("Holidays\\Beach"), ".f"));
-    test::writeComments(m_folder, {{"Holidays\\Photos\\README", "nice readme"},
-                                   {"Holidays\\Photos\\Games\\", "folder of games"},
-                                   {".\\Gone\\x.txt", "Nice old one"},
-                                   {"Holidays\\Photos\\Games\\Saves\\", "saves folder"}});
-}
-
-SearchEngine::End TestSearchEngine::search(SearchMode mode, const QString& text,
-                                           test::RowList& rows, test::RecordingProgress& progress)
-{
-    SearchEngine engine(m_folder, m_disks);
-    return engine.run(mode, text, rows, progress);
-}
-
-void TestSearchEngine::modes_data()
-{
-    QTest::addColumn<SearchMode>("mode");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("keys");
-
-    const QString p = QStringLiteral("Holidays\\Photos\\");
-    const QString games = p + QStringLiteral("Games\\");
-    QTest::newRow("name: any part, any case")
-        << SearchMode::Name << "readme"
-        << QStringList{p + "README", p + "Readme.TXT", games + "my_README_old.doc"};
-    QTest::newRow("name: É finds é, also in a Windows record")
-        << SearchMode::Name << QStringLiteral("é")
-        << QStringList{games + QStringLiteral("OldSaves\\Été.txt"),
-                       QStringLiteral(".\\Misc\\été.doc")};
-    QTest::newRow("name: ß upper-cases to SS")
-        << SearchMode::Name << "strasse"
-        << QStringList{games + QStringLiteral("Savestates\\Straße.doc")};
-    QTest::newRow("name: ſ upper-cases to S")
-        << SearchMode::Name << "pasta" << QStringList{QStringLiteral(".\\Misc\\Paſta")};
-    QTest::newRow("name: ﬃ upper-cases to FFI")
-        << SearchMode::Name << "office" << QStringList{QStringLiteral(".\\Misc\\oﬃce")};
-    QTest::newRow("name: ı upper-cases to I")
-        << SearchMode::Name << "ink" << QStringList{QStringLiteral(".\\Misc\\ınk")};
-    QTest::newRow("name: folder keys are not names")
-        << SearchMode::Name << "Games" << QStringList{};
-    QTest::newRow("extension after the last dot")
-        << SearchMode::Extension << "txt"
-        << QStringList{p + "Readme.TXT", p + "a.txt", games + "B.TXT", games + "my.file.txt",
-                       games + QStringLiteral("OldSaves\\Été.txt")};
-    QTest::newRow("extension with its dot finds nothing")
-        << SearchMode::Extension << ".txt" << QStringList{};
-    QTest::newRow("extension of a dot file")
-        << SearchMode::Extension << "profile" << QStringList{games + ".profile"};
-    QTest::newRow("whole name") << SearchMode::Whole << "readme" << QStringList{p + "README"};
-    QTest::newRow("start of the name")
-        << SearchMode::Start << "readme" << QStringList{p + "README", p + "Readme.TXT"};
-    QTest::newRow("start is not any part") << SearchMode::Start << "eadme" << QStringList{};
-    QTest::newRow("folder name with its backslash")
-        << SearchMode::Folder << "saves\\" << QStringList{games + "Saves\\", games + "OldSaves\\"};
-    QTest::newRow("every folder") << SearchMode::Folder << "\\"
-                                  << QStringList{games, games + "Saves\\", games + "OldSaves\\",
-                                                 games + "Savestates\\"};
-    QTest::newRow("disk: a catalogue's name")
-        << SearchMode::DiskName << "holidays" << QStringList{"Holidays\\Photos", "Holidays\\Beach"};
-    QTest::newRow("disk: the pseudo-catalogue")
-        << SearchMode::DiskName << "." << QStringList{".\\Misc"};
-    QTest::newRow("comments in store order, gone disks too")
-        << SearchMode::Comments << "NICE" << QStringList{p + "README", ".\\Gone\\x.txt"};
-}
-
-void TestSearchEngine::modes()
-{
-    QFETCH(SearchMode, mode);
-    QFETCH(QString, text);
-    QFETCH(QStringList, keys);
-    test::RowList rows;
-    test::RecordingProgress progress;
-    QCOMPARE(search(mode, text, rows, progress), SearchEngine::End::Completed);
-    QCOMPARE(rows.keys(), keys);
-}
-
-void TestSearchEngine::endTexts_data()
-{
-    QTest::addColumn<SearchMode>("mode");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("status");
-
-    QTest::newRow("nothing found") << SearchMode::Name << "nowhere"
-                                   << " 0 item(s) found.";
-    QTest::newRow("KB listed") << SearchMode::Name << "readme"
-                               << " 3 item(s) found,   1,534 KB listed";
-    QTest::newRow("under half a KB still shows KB") << SearchMode::Whole << "readme"
-                                                    << " 1 item(s) found,   0 KB listed";
-    QTest::newRow("half a KB rounds up") << SearchMode::Name << "noext"
-                                         << " 1 item(s) found,   1 KB listed";
-    QTest::newRow("zero bytes: no KB part") << SearchMode::Name << "zero"
-                                            << " 1 item(s) found.";
-    QTest::newRow("sizes past 64 bits stop at the limit")
-        << SearchMode::Extension << "iso"
-        << " 2 item(s) found,   9,007,199,254,740,992 KB listed";
-    QTest::newRow("folders: no KB part") << SearchMode::Folder << "saves"
-                                         << " 3 item(s) found.";
-}
-
-void TestSearchEngine::endTexts()
-{
-    QFETCH(SearchMode, mode);
-    QFETCH(QString, text);
-    QFETCH(QString, status);
-    test::RowList rows;
-    test::RecordingProgress progress;
-    search(mode, text, rows, progress);
-    QCOMPARE(progress.statuses[0].last(), status);
-}
-
-void TestSearchEngine::rowContents()
-{
-    test::RowList rows;
-    test::RecordingProgress progress;
-    SearchEngine engine(m_folder, m_disks);
-
-    engine.run(SearchMode::Whole, QStringLiteral("readme"), rows, progress);
-    QCOMPARE(engine.searchText(), QStringLiteral("README"));
-    QCOMPARE(rows.rows.size(), 1);
-    SearchRow file = rows.rows.first();
-    QCOMPARE(file.name, QStringLiteral("README"));
-    QCOMPARE(file.inFolder, QStringLiteral("Holidays\\Photos\\"));
-    QVERIFY(file.hasSize && file.hasModified);
-    QCOMPARE(file.size, 100);
-    QCOMPARE(engine.format().dateTime(file.modified), QStringLiteral("01/03/2026 10:15:00"));
-    QCOMPARE(file.comment, QStringLiteral("nice readme"));
-    QCOMPARE(file.image, SearchRow::Image::FileType);
-
-    engine.run(SearchMode::Folder, QStringLiteral("games"), rows, progress);
-    QCOMPARE(rows.rows.size(), 1);
-    const SearchRow folder = rows.rows.first();
-    QCOMPARE(folder.key, QStringLiteral("Holidays\\Photos\\Games\\"));
-    QCOMPARE(folder.name, QStringLiteral("Games"));
-    QCOMPARE(folder.inFolder, QStringLiteral("Holidays\\Photos\\"));
-    QVERIFY(!folder.hasSize && !folder.hasModified);
-    QCOMPARE(folder.comment, QStringLiteral("folder of games"));
-    QCOMPARE(folder.image, SearchRow::Image::Closed);
-
-    engine.run(SearchMode::DiskName, QStringLiteral("misc"), rows, progress);
-    const SearchRow disk = rows.rows.first();
-    QCOMPARE(disk.name, QStringLiteral("Misc"));
-    QCOMPARE(disk.inFolder, QStringLiteral(".\\"));
-    QCOMPARE(disk.image, SearchRow::Image::Disk);
-
-    engine.run(SearchMode::Comments, QStringLiteral("saves"), rows, progress);
-    const SearchRow comment = rows.rows.first();
-    QCOMPARE(comment.key, QStringLiteral("Holidays\\Photos\\Games\\Saves\\"));
-    QCOMPARE(comment.name, QStringLiteral("Saves"));
-    QCOMPARE(comment.inFolder, QStringLiteral("Holidays\\Photos\\Games\\"));
-    QCOMPARE(comment.comment, QStringLiteral("saves folder"));
-    QCOMPARE(comment.image, SearchRow::Image::Closed);
-    QVERIFY(!engine.listAll());
-}
-
-void TestSearchEngine::emptyText()
-{
-    test::RowList rows;
-    test::RecordingProgress progress;
-    SearchEngine engine(m_folder, m_disks);
-    engine.run(SearchMode::Name, QStringLiteral("readme"), rows, progress);
-    progress.statuses[0].clear();
-
-    QCOMPARE(engine.run(SearchMode::Name, QString(), rows, progress), SearchEngine::End::Refused);
-    QCOMPARE(progress.statuses[0], QStringList{QStringLiteral("No search text!")});
-    QCOMPARE(rows.rows.size(), 3); // the previous results stay
-
-    QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
-             SearchEngine::End::Completed);
-    QCOMPARE(rows.rows.size(), 18);
-    QVERIFY(engine.listAll());
-}
-
-void TestSearchEngine::stopAtYield_data()
-{
-    QTest::addColumn<SearchMode>("mode");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("stopAt");
-    QTest::addColumn<int>("rowsKept");
-    QTest::addColumn<int>("yieldsInAll");
-
-    // Name searches yield at each folder line: five on the first disk, one on the second.
-    QTest::newRow("name, first folder line") << SearchMode::Name << "readme" << 1 << 0 << 6;
-    QTest::newRow("name, second folder line") << SearchMode::Name << "readme" << 2 << 2 << 6;
-    QTest::newRow("extension, last folder line") << SearchMode::Extension << "doc" << 6 << 2 << 6;
-    // Folder searches yield after each tree line: Games, Saves, OldSaves, Savestates.
-    QTest::newRow("folder, after its third line") << SearchMode::Folder << "saves\\" << 3 << 2 << 4;
-    // Comment searches yield before testing each entry.
-    QTest::newRow("comments, second entry") << SearchMode::Comments << "nice" << 2 << 1 << 4;
-    // Disk-name searches never yield.
-    QTest::newRow("disk names") << SearchMode::DiskName << "holidays" << 1 << 2 << 0;
-}
-
-void TestSearchEngine::stopAtYield()
-{
-    QFETCH(SearchMode, mode);
-    QFETCH(QString, text);
-    QFETCH(int, stopAt);
-    QFETCH(int, rowsKept);
-    QFETCH(int, yieldsInAll);
-
-    test::RecordingProgress unstopped;
-    test::RowList rows;
-    search(mode, text, rows, unstopped);
-    QCOMPARE(unstopped.yieldCount(), yieldsInAll);
-
-    test::RecordingProgress progress;
-    progress.stopAtYield(stopAt);
-    const SearchEngine::End end = search(mode, text, rows, progress);
-    QCOMPARE(rows.rows.size(), rowsKept);
-    if (stopAt <= yieldsInAll) {
-        QCOMPARE(end, SearchEngine::End::Stopped);
-        QCOMPARE(progress.yieldCount(), stopAt);
-        QCOMPARE(progress.statuses[0].last(),
-                 QStringLiteral("Aborted. %1 item(s) found.").arg(rowsKept));
-    } else {
-        QCOMPARE(end, SearchEngine::End::Completed);
-    }
-}
-
-void TestSearchEngine::stopCommandFromTheWindow()
-{
-    test::RowList rows;
-    test::RecordingProgress progress;
-    SearchEngine engine(m_folder, m_disks);
-    QStringList shownBeforeStop;
-    progress.onYield = [&](int n) {
-        if (n == 2) {
-            shownBeforeStop = progress.statuses[0];
-            engine.requestStop();
-        }
-        return false;
-    };
-    QCOMPARE(engine.run(SearchMode::Name, QStringLiteral("readme"), rows, progress),
-             SearchEngine::End::Stopped);
-    QCOMPARE(shownBeforeStop,
-             (QStringList{"Clearing previous search...", "Searching...",
-                          "Searching, 0 found so far... (Currently searching disk 1 of 4)",
-                          "Searching, 2 found so far... (Currently searching disk 1 of 4)"}));
-    QCOMPARE(progress.statuses[0].last(), QStringLiteral("Aborted. 2 item(s) found."));
-    QVERIFY(!engine.isRunning());
-    // The flag is cleared: the next search runs to its end.
-    progress.onYield = nullptr;
-    QCOMPARE(engine.run(SearchMode::Name, QStringLiteral("readme"), rows, progress),
-             SearchEngine::End::Completed);
-}
-
-void TestSearchEngine::listEverything()
-{
-    QTemporaryDir dir;
-    const DatabaseFolder folder(dir.path());
-    DiskTable disks;
-    QList<QByteArray> lines{folderLine(":")};
-    for (int i = 0; i < 150; ++i)
-        lines.append(fileLine("f" + QByteArray::number(i), 1000));
-    lines.append(folderLine(":\\Sub"));
-    for (int i = 150; i < 250; ++i)
-        lines.append(fileLine("f" + QByteArray::number(i), 1000));
-    addDisk(folder, disks, QStringLiteral("Cat\\Big"), {":\\Sub"}, lines);
-
-    SearchEngine engine(folder, disks);
-    test::RowList rows;
-    test::RecordingProgress progress;
-    QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
-             SearchEngine::End::Completed);
-    QCOMPARE(progress.yieldCount(), 2);
-    QCOMPARE(progress.statuses[0],
-             (QStringList{"Clearing previous search...", "Searching...",
-                          "Please wait while I build the list.  100 entries added so far...",
-                          "Please wait while I build the list.  200 entries added so far...",
-                          " 250 item(s) found."}));
-    QCOMPARE(rows.rows.size(), 250);
-    const SearchRow last = rows.rows.last();
-    QCOMPARE(last.key, QStringLiteral("Cat\\Big\\Sub\\f249"));
-    QCOMPARE(last.inFolder, QStringLiteral("Cat\\Big\\Sub\\"));
-    QVERIFY(last.hasSize && !last.hasModified && last.comment.isEmpty());
-    QCOMPARE(engine.foundSize(), 0);
-
-    test::RecordingProgress stopping;
-    stopping.stopAtYield(2);
-    QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, stopping),
-             SearchEngine::End::Stopped);
-    QCOMPARE(rows.rows.size(), 200);
-    QCOMPARE(stopping.statuses[0].last(), QStringLiteral("Aborted. 200 item(s) found."));
-}
-
-void TestSearchEngine::missingCommentStore()
-{
-    QTemporaryDir dir;
-    const DatabaseFolder folder(dir.path());
-    DiskTable disks;
-    addDisk(folder, disks, QStringLiteral(".\\A"), {}, {folderLine(":"), fileLine("a.txt", 1)});
-    SearchEngine engine(folder, disks);
-    test::RowList rows;
-    test::RecordingProgress progress;
-    QCOMPARE(engine.run(SearchMode::Comments, QStringLiteral("x"), rows, progress),
-             SearchEngine::End::Completed);
-    QCOMPARE(progress.statuses[0].last(), QStringLiteral(" 0 item(s) found."));
-    // File rows without a store get no comment, and the store is not created.
-    engine.run(SearchMode::Name, QStringLiteral("a"), rows, progress);
-    QCOMPARE(rows.rows.size(), 1);
-    QVERIFY(!QFile::exists(folder.nativePath(QStringLiteral("FileComments.dat"))));
-}
-
-// Lines that cross the reader's blocks, bare LF line ends and a last line without one.
-void TestSearchEngine::largeFileAcrossBlocks()
-{
-    QTemporaryDir dir;
-    const DatabaseFolder folder(dir.path());
-    DiskTable disks;
-    QByteArray data = "\":\"\n";
-    int expected = 0;
-    QStringList expectedKeys;
-    for (int i = 0; i < 40000; ++i) {
-        if (i % 1000 == 0)
-            data += "\":\\Folder" + QByteArray::number(i) + "\"\n";
-        const bool hit = i % 997 == 0;
-        const QByteArray name =
-            (hit ? "some_Needle_" : "plain_name_") + QByteArray::number(i) + ".dat";
-        data += fileLine(name, i) + (i == 39999 ? "" : "\n");
-        // The text also stands outside the names, where it must not count.
-        if (i % 5 == 0)
-            data += folderLine(":\\needle" + QByteArray::number(i)) + "\n";
-        if (hit) {
-            ++expected;
-            expectedKeys.append(QStringLiteral("C\\Big\\%1").arg(QString::fromLatin1(name)));
-        }
-    }
-    QVERIFY(data.size() > 4 * 256 * 1024);
-    test::writeFile(folder.recordFile(QStringLiteral("C\\Big"), ".f"), data);
-    DiskEntry entry;
-    entry.path = QStringLiteral("C\\Big");
-    disks.append(entry);
-
-    SearchEngine engine(folder, disks);
-    test::RowList rows;
-    test::RecordingProgress progress;
-    engine.run(SearchMode::Name, QStringLiteral("NEEDLE_"), rows, progress);
-    QCOMPARE(rows.rows.size(), expected);
-    QCOMPARE(rows.rows.first().inFolder, QStringLiteral("C\\Big\\Folder0\\"));
-    QCOMPARE(rows.rows.last().size, 39880);
-    QVERIFY(rows.rows.last().key.endsWith(QStringLiteral("some_Needle_39880.dat")));
-}
 
 namespace {
 
@@ -465,101 +58,458 @@ struct ManyDisks
 
 } // namespace
 
-// Each disk is read by whichever worker is free; the rows still come in disk order, with a
-// vanished disk skipped in its place.
-void TestSearchEngine::workersKeepDiskOrder_data()
+class TestSearchEngine : public QObject
 {
-    QTest::addColumn<SearchMode>("mode");
-    QTest::addColumn<int>("vanished");
-    QTest::newRow("name") << SearchMode::Name << 0;
-    QTest::newRow("name, a disk gone in the middle") << SearchMode::Name << 5;
-    QTest::newRow("folder names") << SearchMode::Folder << 0;
-    QTest::newRow("folder names, a disk gone") << SearchMode::Folder << 7;
-}
+    Q_OBJECT
 
-void TestSearchEngine::workersKeepDiskOrder()
-{
-    QFETCH(SearchMode, mode);
-    QFETCH(int, vanished);
-    ManyDisks data(12, vanished);
-    SearchEngine engine(data.folder, data.disks);
-    engine.setThreadCount(4);
-    test::RowList rows;
-    test::RecordingProgress progress;
-    QCOMPARE(engine.run(mode, QStringLiteral("hit"), rows, progress), SearchEngine::End::Completed);
-    QCOMPARE(rows.keys(), mode == SearchMode::Folder ? data.folderKeys : data.fileKeys);
-    // One yield per folder line (or tree line) of every disk still there, as one reader has.
-    QCOMPARE(progress.yieldCount(),
-             mode == SearchMode::Folder ? 12 - (vanished ? 1 : 0) : 2 * (12 - (vanished ? 1 : 0)));
-}
+private Q_SLOTS:
 
-// A stop while the workers are ahead: the rows handed over before the stop stay, nothing
-// after it arrives, and the workers are gone before run() returns.
-void TestSearchEngine::stopWithWorkersBusy()
-{
-    ManyDisks data(40);
-    SearchEngine engine(data.folder, data.disks);
-    engine.setThreadCount(4);
-    test::RowList rows;
-    test::RecordingProgress progress;
-    progress.stopAtYield(9); // the first folder line of the fifth disk
-    QCOMPARE(engine.run(SearchMode::Name, QStringLiteral("hit"), rows, progress),
-             SearchEngine::End::Stopped);
-    QCOMPARE(rows.keys(), data.fileKeys.mid(0, 12));
-    QCOMPARE(progress.statuses[0].last(), QStringLiteral("Aborted. 12 item(s) found."));
-
-    test::RecordingProgress stopping;
-    stopping.stopAtYield(300); // listing everything: after 30,000 rows of the first disk
-    QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, stopping),
-             SearchEngine::End::Stopped);
-    QCOMPARE(rows.rows.size(), 30000);
-    QCOMPARE(rows.rows.last().key, QStringLiteral("Cat\\D1\\pad29999"));
-}
-
-// The portable inner loop runs where AVX2 is missing; it must find the same places.
-void TestSearchEngine::kernelBuildsAgree()
-{
-    if (!kernel::haveAvx2())
-        QSKIP("no AVX2 here");
-    const char alphabet[] = "\"\n\r:aAzZ.,#0\xc3\xa9";
-    QByteArray data(64 * 64 + 256, '\0');
-    for (char& c : data)
-        c = alphabet[QRandomGenerator::global()->bounded(int(sizeof(alphabet) - 1))];
-    for (const int length : {1, 2, 5}) {
-        kernel::Params params;
-        params.needle = true;
-        params.high = length != 2;
-        params.firstMask = 0x20;
-        params.firstValue = 'a';
-        params.lastMask = 0;
-        params.lastValue = '.';
-        params.lastOffset = length - 1;
-        std::vector<uint64_t> generic(64), avx2(64);
-        kernel::eventMasksGeneric(data.constData() + 1, 64, params, generic.data());
-        kernel::eventMasksAvx2(data.constData() + 1, 64, params, avx2.data());
-        QVERIFY(generic == avx2);
-        QVERIFY(std::any_of(generic.begin(), generic.end(), [](uint64_t m) { return m != 0; }));
+    void initTestCase()
+    {
+        test::pinLocale();
+        QVERIFY(m_dir.isValid());
+        m_folder = DatabaseFolder(m_dir.path());
+        addDisk(m_folder, m_disks, QStringLiteral("Holidays\\Photos"),
+                {":\\Games", ":\\Games\\Saves", ":\\Games\\OldSaves", ":\\Games\\Savestates"},
+                {folderLine(":"), fileLine("README", 100), fileLine("Readme.TXT", 1470716),
+                 fileLine("a.txt", 10), folderLine(":\\Games"),
+                 fileLine("my_README_old.doc", 100000), fileLine("B.TXT", 20),
+                 fileLine("my.file.txt", 30), fileLine("archive.txt.gz", 40),
+                 fileLine("noext", 512), fileLine(".profile", 60), folderLine(":\\Games\\Saves"),
+                 folderLine(":\\Games\\OldSaves"), fileLine("Été.txt", 70),
+                 folderLine(":\\Games\\Savestates"), fileLine("Straße.doc", 80, "#2026-01-31#")});
+        // A record from Windows: été.doc in Windows-1252.
+        addDisk(m_folder, m_disks, QStringLiteral(".\\Misc"), {},
+                {folderLine(":"), fileLine("\xe9t\xe9.doc", 5), fileLine("zero.bin", 0),
+                 fileLine("Paſta", 1), fileLine("oﬃce", 1), fileLine("ınk", 1),
+                 fileLine("big.iso", std::numeric_limits<qint64>::max()),
+                 fileLine("bigger.iso", std::numeric_limits<qint64>::max())});
+        // A file list that starts with a blank line holds nothing.
+        addDisk(m_folder, m_disks, QStringLiteral("C\\Blank"), {},
+                {"", folderLine(":"), fileLine("readme.blank", 1)});
+        // Loaded, then its record files vanished.
+        addDisk(m_folder, m_disks, QStringLiteral("Holidays\\Beach"), {},
+                {folderLine(":"), fileLine("readme.gone", 1)});
+        QFile::remove(m_folder.recordFile(QStringLiteral("Holidays\\Beach"), ".t"));
+        QFile::remove(m_folder.recordFile(QStringLiteral("Holidays\\Beach"), ".f"));
+        test::writeComments(m_folder, {{"Holidays\\Photos\\README", "nice readme"},
+                                       {"Holidays\\Photos\\Games\\", "folder of games"},
+                                       {".\\Gone\\x.txt", "Nice old one"},
+                                       {"Holidays\\Photos\\Games\\Saves\\", "saves folder"}});
     }
-}
 
-void TestSearchEngine::commentLookup()
+    void modes_data()
+    {
+        const QString p = QStringLiteral("Holidays\\Photos\\");
+        const QString games = p + QStringLiteral("Games\\");
+        const QString misc = QStringLiteral(".\\Misc\\");
+        test::table<SearchMode, QString, QStringList>(
+            {"mode", "text", "keys"},
+            {
+                {"name: any part, any case", SearchMode::Name, "readme",
+                 QStringList{p + "README", p + "Readme.TXT", games + "my_README_old.doc"}},
+                {"name: É finds é, also in a Windows record", SearchMode::Name, QStringLiteral("é"),
+                 QStringList{games + QStringLiteral("OldSaves\\Été.txt"),
+                             misc + QStringLiteral("été.doc")}},
+                {"name: ß upper-cases to SS", SearchMode::Name, "strasse",
+                 QStringList{games + QStringLiteral("Savestates\\Straße.doc")}},
+                {"name: ſ upper-cases to S", SearchMode::Name, "pasta",
+                 QStringList{misc + QStringLiteral("Paſta")}},
+                {"name: ﬃ upper-cases to FFI", SearchMode::Name, "office",
+                 QStringList{misc + QStringLiteral("oﬃce")}},
+                {"name: ı upper-cases to I", SearchMode::Name, "ink",
+                 QStringList{misc + QStringLiteral("ınk")}},
+                {"name: folder keys are not names", SearchMode::Name, "Games", QStringList{}},
+                {"extension after the last dot", SearchMode::Extension, "txt",
+                 QStringList{p + "Readme.TXT", p + "a.txt", games + "B.TXT", games + "my.file.txt",
+                             games + QStringLiteral("OldSaves\\Été.txt")}},
+                {"extension with its dot finds nothing", SearchMode::Extension, ".txt",
+                 QStringList{}},
+                {"extension of a dot file", SearchMode::Extension, "profile",
+                 QStringList{games + ".profile"}},
+                {"whole name", SearchMode::Whole, "readme", QStringList{p + "README"}},
+                {"start of the name", SearchMode::Start, "readme",
+                 QStringList{p + "README", p + "Readme.TXT"}},
+                {"start is not any part", SearchMode::Start, "eadme", QStringList{}},
+                {"folder name with its backslash", SearchMode::Folder, "saves\\",
+                 QStringList{games + "Saves\\", games + "OldSaves\\"}},
+                {"every folder", SearchMode::Folder, "\\",
+                 QStringList{games, games + "Saves\\", games + "OldSaves\\",
+                             games + "Savestates\\"}},
+                {"disk: a catalogue's name", SearchMode::DiskName, "holidays",
+                 QStringList{"Holidays\\Photos", "Holidays\\Beach"}},
+                {"disk: the pseudo-catalogue", SearchMode::DiskName, ".", QStringList{".\\Misc"}},
+                {"comments in store order, gone disks too", SearchMode::Comments, "NICE",
+                 QStringList{p + "README", ".\\Gone\\x.txt"}},
+            });
+    }
+
+    void modes()
+    {
+        auto [mode, text, keys] =
+            test::fetch<SearchMode, QString, QStringList>("mode", "text", "keys");
+        test::RowList rows;
+        test::RecordingProgress progress;
+        QCOMPARE(search(mode, text, rows, progress), SearchEngine::End::Completed);
+        QCOMPARE(rows.keys(), keys);
+    }
+
+    void endTexts_data()
+    {
+        test::table<SearchMode, QString, QString>(
+            {"mode", "text", "status"},
+            {
+                {"nothing found", SearchMode::Name, "nowhere", " 0 item(s) found."},
+                {"KB listed", SearchMode::Name, "readme", " 3 item(s) found,   1,534 KB listed"},
+                {"under half a KB still shows KB", SearchMode::Whole, "readme",
+                 " 1 item(s) found,   0 KB listed"},
+                {"half a KB rounds up", SearchMode::Name, "noext",
+                 " 1 item(s) found,   1 KB listed"},
+                {"zero bytes: no KB part", SearchMode::Name, "zero", " 1 item(s) found."},
+                {"sizes past 64 bits stop at the limit", SearchMode::Extension, "iso",
+                 " 2 item(s) found,   9,007,199,254,740,992 KB listed"},
+                {"folders: no KB part", SearchMode::Folder, "saves", " 3 item(s) found."},
+            });
+    }
+
+    void endTexts()
+    {
+        auto [mode, text, status] =
+            test::fetch<SearchMode, QString, QString>("mode", "text", "status");
+        test::RowList rows;
+        test::RecordingProgress progress;
+        search(mode, text, rows, progress);
+        QCOMPARE(progress.statuses[0].last(), status);
+    }
+
+    // The first row found, as "key|name|in folder|size|date|comment|image", "-" for no size or
+    // date.
+    void rowContents()
+    {
+        test::RowList rows;
+        test::RecordingProgress progress;
+        SearchEngine engine(m_folder, m_disks);
+        const auto first = [&](SearchMode mode, const QString& text) {
+            engine.run(mode, text, rows, progress);
+            const SearchRow& r = rows.rows.first();
+            return QStringList{r.key,
+                               r.name,
+                               r.inFolder,
+                               r.hasSize ? QString::number(r.size) : "-",
+                               r.hasModified ? engine.format().dateTime(r.modified) : "-",
+                               r.comment,
+                               QString::number(int(r.image))}
+                .join(u'|');
+        };
+        const QString p = QStringLiteral("Holidays\\Photos\\");
+        const QString file = QString::number(int(SearchRow::Image::FileType));
+        const QString closed = QString::number(int(SearchRow::Image::Closed));
+        QCOMPARE(first(SearchMode::Whole, "readme"),
+                 p + "README|README|" + p + "|100|01/03/2026 10:15:00|nice readme|" + file);
+        QCOMPARE(engine.searchText(), QStringLiteral("README"));
+        QCOMPARE(first(SearchMode::Folder, "games"),
+                 p + "Games\\|Games|" + p + "|-|-|folder of games|" + closed);
+        QCOMPARE(first(SearchMode::DiskName, "misc"),
+                 ".\\Misc|Misc|.\\|-|-||" + QString::number(int(SearchRow::Image::Disk)));
+        QCOMPARE(first(SearchMode::Comments, "saves"),
+                 p + "Games\\Saves\\|Saves|" + p + "Games\\|-|-|saves folder|" + closed);
+        QVERIFY(!engine.listAll());
+    }
+
+    void emptyText()
+    {
+        test::RowList rows;
+        test::RecordingProgress progress;
+        SearchEngine engine(m_folder, m_disks);
+        engine.run(SearchMode::Name, QStringLiteral("readme"), rows, progress);
+        progress.statuses[0].clear();
+
+        QCOMPARE(engine.run(SearchMode::Name, QString(), rows, progress),
+                 SearchEngine::End::Refused);
+        QCOMPARE(progress.statuses[0], QStringList{QStringLiteral("No search text!")});
+        QCOMPARE(rows.rows.size(), 3); // the previous results stay
+
+        QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
+                 SearchEngine::End::Completed);
+        QCOMPARE(rows.rows.size(), 18);
+        QVERIFY(engine.listAll());
+    }
+
+    void stopAtYield_data()
+    {
+        // Name searches yield at each folder line: five on the first disk, one on the second.
+        // Folder searches yield after each tree line, comment searches before each entry, and
+        // disk-name searches never.
+        test::table<SearchMode, QString, int, int, int>(
+            {"mode", "text", "stopAt", "rowsKept", "yieldsInAll"},
+            {
+                {"name, first folder line", SearchMode::Name, "readme", 1, 0, 6},
+                {"name, second folder line", SearchMode::Name, "readme", 2, 2, 6},
+                {"extension, last folder line", SearchMode::Extension, "doc", 6, 2, 6},
+                {"folder, after its third line", SearchMode::Folder, "saves\\", 3, 2, 4},
+                {"comments, second entry", SearchMode::Comments, "nice", 2, 1, 4},
+                {"disk names", SearchMode::DiskName, "holidays", 1, 2, 0},
+            });
+    }
+
+    void stopAtYield()
+    {
+        auto [mode, text, stopAt, rowsKept, yieldsInAll] =
+            test::fetch<SearchMode, QString, int, int, int>("mode", "text", "stopAt", "rowsKept",
+                                                            "yieldsInAll");
+
+        test::RecordingProgress unstopped;
+        test::RowList rows;
+        search(mode, text, rows, unstopped);
+        QCOMPARE(unstopped.yieldCount(), yieldsInAll);
+
+        test::RecordingProgress progress;
+        progress.stopAtYield(stopAt);
+        const SearchEngine::End end = search(mode, text, rows, progress);
+        QCOMPARE(rows.rows.size(), rowsKept);
+        if (stopAt <= yieldsInAll) {
+            QCOMPARE(end, SearchEngine::End::Stopped);
+            QCOMPARE(progress.yieldCount(), stopAt);
+            QCOMPARE(progress.statuses[0].last(),
+                     QStringLiteral("Aborted. %1 item(s) found.").arg(rowsKept));
+        } else {
+            QCOMPARE(end, SearchEngine::End::Completed);
+        }
+    }
+
+    void stopCommandFromTheWindow()
+    {
+        test::RowList rows;
+        test::RecordingProgress progress;
+        SearchEngine engine(m_folder, m_disks);
+        QStringList shownBeforeStop;
+        progress.onYield = [&](int n) {
+            if (n == 2) {
+                shownBeforeStop = progress.statuses[0];
+                engine.requestStop();
+            }
+            return false;
+        };
+        QCOMPARE(engine.run(SearchMode::Name, QStringLiteral("readme"), rows, progress),
+                 SearchEngine::End::Stopped);
+        QCOMPARE(shownBeforeStop,
+                 (QStringList{"Clearing previous search...", "Searching...",
+                              "Searching, 0 found so far... (Currently searching disk 1 of 4)",
+                              "Searching, 2 found so far... (Currently searching disk 1 of 4)"}));
+        QCOMPARE(progress.statuses[0].last(), QStringLiteral("Aborted. 2 item(s) found."));
+        QVERIFY(!engine.isRunning());
+        // The flag is cleared: the next search runs to its end.
+        progress.onYield = nullptr;
+        QCOMPARE(engine.run(SearchMode::Name, QStringLiteral("readme"), rows, progress),
+                 SearchEngine::End::Completed);
+    }
+
+    void listEverything()
+    {
+        QTemporaryDir dir;
+        const DatabaseFolder folder(dir.path());
+        DiskTable disks;
+        QList<QByteArray> lines{folderLine(":")};
+        for (int i = 0; i < 150; ++i)
+            lines.append(fileLine("f" + QByteArray::number(i), 1000));
+        lines.append(folderLine(":\\Sub"));
+        for (int i = 150; i < 250; ++i)
+            lines.append(fileLine("f" + QByteArray::number(i), 1000));
+        addDisk(folder, disks, QStringLiteral("Cat\\Big"), {":\\Sub"}, lines);
+
+        SearchEngine engine(folder, disks);
+        test::RowList rows;
+        test::RecordingProgress progress;
+        QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
+                 SearchEngine::End::Completed);
+        QCOMPARE(progress.yieldCount(), 2);
+        QCOMPARE(progress.statuses[0],
+                 (QStringList{"Clearing previous search...", "Searching...",
+                              "Please wait while I build the list.  100 entries added so far...",
+                              "Please wait while I build the list.  200 entries added so far...",
+                              " 250 item(s) found."}));
+        QCOMPARE(rows.rows.size(), 250);
+        const SearchRow last = rows.rows.last();
+        QCOMPARE(last.key, QStringLiteral("Cat\\Big\\Sub\\f249"));
+        QCOMPARE(last.inFolder, QStringLiteral("Cat\\Big\\Sub\\"));
+        QVERIFY(last.hasSize && !last.hasModified && last.comment.isEmpty());
+        QCOMPARE(engine.foundSize(), 0);
+
+        test::RecordingProgress stopping;
+        stopping.stopAtYield(2);
+        QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, stopping),
+                 SearchEngine::End::Stopped);
+        QCOMPARE(rows.rows.size(), 200);
+        QCOMPARE(stopping.statuses[0].last(), QStringLiteral("Aborted. 200 item(s) found."));
+    }
+
+    void missingCommentStore()
+    {
+        QTemporaryDir dir;
+        const DatabaseFolder folder(dir.path());
+        DiskTable disks;
+        addDisk(folder, disks, QStringLiteral(".\\A"), {}, {folderLine(":"), fileLine("a.txt", 1)});
+        SearchEngine engine(folder, disks);
+        test::RowList rows;
+        test::RecordingProgress progress;
+        QCOMPARE(engine.run(SearchMode::Comments, QStringLiteral("x"), rows, progress),
+                 SearchEngine::End::Completed);
+        QCOMPARE(progress.statuses[0].last(), QStringLiteral(" 0 item(s) found."));
+        // File rows without a store get no comment, and the store is not created.
+        engine.run(SearchMode::Name, QStringLiteral("a"), rows, progress);
+        QCOMPARE(rows.rows.size(), 1);
+        QVERIFY(!QFile::exists(folder.nativePath(QStringLiteral("FileComments.dat"))));
+    }
+
+    // Lines that cross the reader's blocks, bare LF line ends and a last line without one.
+    void largeFileAcrossBlocks()
+    {
+        QTemporaryDir dir;
+        const DatabaseFolder folder(dir.path());
+        DiskTable disks;
+        QByteArray data = "\":\"\n";
+        int expected = 0;
+        QStringList expectedKeys;
+        for (int i = 0; i < 40000; ++i) {
+            if (i % 1000 == 0)
+                data += "\":\\Folder" + QByteArray::number(i) + "\"\n";
+            const bool hit = i % 997 == 0;
+            const QByteArray name =
+                (hit ? "some_Needle_" : "plain_name_") + QByteArray::number(i) + ".dat";
+            data += fileLine(name, i) + (i == 39999 ? "" : "\n");
+            // The text also stands outside the names, where it must not count.
+            if (i % 5 == 0)
+                data += folderLine(":\\needle" + QByteArray::number(i)) + "\n";
+            if (hit) {
+                ++expected;
+                expectedKeys.append(QStringLiteral("C\\Big\\%1").arg(QString::fromLatin1(name)));
+            }
+        }
+        QVERIFY(data.size() > 4 * 256 * 1024);
+        test::writeFile(folder.recordFile(QStringLiteral("C\\Big"), ".f"), data);
+        DiskEntry entry;
+        entry.path = QStringLiteral("C\\Big");
+        disks.append(entry);
+
+        SearchEngine engine(folder, disks);
+        test::RowList rows;
+        test::RecordingProgress progress;
+        engine.run(SearchMode::Name, QStringLiteral("NEEDLE_"), rows, progress);
+        QCOMPARE(rows.rows.size(), expected);
+        QCOMPARE(rows.rows.first().inFolder, QStringLiteral("C\\Big\\Folder0\\"));
+        QCOMPARE(rows.rows.last().size, 39880);
+        QVERIFY(rows.rows.last().key.endsWith(QStringLiteral("some_Needle_39880.dat")));
+    }
+
+    // Each disk is read by whichever worker is free; the rows still come in disk order, with a
+    // vanished disk skipped in its place.
+    void workersKeepDiskOrder_data()
+    {
+        // The first disk takes longest, so later ones finish first; one disk is gone.
+        test::table<SearchMode, int>(
+            {"mode", "vanished"},
+            {{"names", SearchMode::Name, 5}, {"folder names", SearchMode::Folder, 7}});
+    }
+
+    void workersKeepDiskOrder()
+    {
+        auto [mode, vanished] = test::fetch<SearchMode, int>("mode", "vanished");
+        ManyDisks data(12, vanished);
+        SearchEngine engine(data.folder, data.disks);
+        engine.setThreadCount(4);
+        test::RowList rows;
+        test::RecordingProgress progress;
+        QCOMPARE(engine.run(mode, QStringLiteral("hit"), rows, progress),
+                 SearchEngine::End::Completed);
+        QCOMPARE(rows.keys(), mode == SearchMode::Folder ? data.folderKeys : data.fileKeys);
+        // One yield per folder line (or tree line) of every disk still there, as one reader has.
+        QCOMPARE(progress.yieldCount(), (mode == SearchMode::Folder ? 1 : 2) * 11);
+    }
+
+    // A stop while the workers are ahead: the rows handed over before the stop stay, nothing
+    // after it arrives, and the workers are gone before run() returns.
+    void stopWithWorkersBusy()
+    {
+        ManyDisks data(40);
+        SearchEngine engine(data.folder, data.disks);
+        engine.setThreadCount(4);
+        test::RowList rows;
+        test::RecordingProgress progress;
+        progress.stopAtYield(9); // the first folder line of the fifth disk
+        QCOMPARE(engine.run(SearchMode::Name, QStringLiteral("hit"), rows, progress),
+                 SearchEngine::End::Stopped);
+        QCOMPARE(rows.keys(), data.fileKeys.mid(0, 12));
+        QCOMPARE(progress.statuses[0].last(), QStringLiteral("Aborted. 12 item(s) found."));
+
+        test::RecordingProgress stopping;
+        stopping.stopAtYield(300); // listing everything: after 30,000 rows of the first disk
+        QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, stopping),
+                 SearchEngine::End::Stopped);
+        QCOMPARE(rows.rows.size(), 30000);
+        QCOMPARE(rows.rows.last().key, QStringLiteral("Cat\\D1\\pad29999"));
+    }
+
+    // The portable inner loop runs where AVX2 is missing; it must find the same places.
+    void kernelBuildsAgree()
+    {
+        if (!kernel::haveAvx2())
+            QSKIP("no AVX2 here");
+        const char alphabet[] = "\"\n\r:aAzZ.,#0\xc3\xa9";
+        QByteArray data(64 * 64 + 256, '\0');
+        for (char& c : data)
+            c = alphabet[QRandomGenerator::global()->bounded(int(sizeof(alphabet) - 1))];
+        for (const int length : {1, 2, 5}) {
+            kernel::Params params;
+            params.needle = true;
+            params.high = length != 2;
+            params.firstMask = 0x20;
+            params.firstValue = 'a';
+            params.lastMask = 0;
+            params.lastValue = '.';
+            params.lastOffset = length - 1;
+            std::vector<uint64_t> generic(64), avx2(64);
+            kernel::eventMasksGeneric(data.constData() + 1, 64, params, generic.data());
+            kernel::eventMasksAvx2(data.constData() + 1, 64, params, avx2.data());
+            QVERIFY(generic == avx2);
+            QVERIFY(std::any_of(generic.begin(), generic.end(), [](uint64_t m) { return m != 0; }));
+        }
+    }
+
+    void commentLookup()
+    {
+        QTemporaryDir dir;
+        const DatabaseFolder folder(dir.path());
+        test::writeFile(folder.nativePath(QStringLiteral("FileComments.dat")),
+                        "\".\\A\\a.txt\",\"first\"\r\n"
+                        "not an entry\r\n"
+                        "\".\\A\\a.txt\",\"second\"\r\n"
+                        "\".\\A\\\xe9t\xe9.doc\",\"from Windows\"\r\n");
+        const CommentLookup lookup(folder);
+        QCOMPARE(lookup.size(), size_t(3));
+        QCOMPARE(lookup.find(QStringLiteral(".\\A\\a.txt")), QStringLiteral("first"));
+        QCOMPARE(lookup.find(QStringLiteral(".\\A\\été.doc")), QStringLiteral("from Windows"));
+        QCOMPARE(lookup.find(QStringLiteral(".\\A\\A.txt")), QString());
+        // A backup left by an interrupted rewrite is the store's content.
+        test::writeFile(folder.nativePath(QStringLiteral("FileComments.old")),
+                        "\".\\A\\a.txt\",\"backup\"\r\n");
+        QCOMPARE(CommentLookup(folder).find(QStringLiteral(".\\A\\a.txt")),
+                 QStringLiteral("backup"));
+    }
+
+private:
+    SearchEngine::End search(SearchMode mode, const QString& text, test::RowList& rows,
+                             test::RecordingProgress& progress);
+
+    QTemporaryDir m_dir;
+    DatabaseFolder m_folder;
+    DiskTable m_disks;
+};
+
+SearchEngine::End TestSearchEngine::search(SearchMode mode, const QString& text,
+                                           test::RowList& rows, test::RecordingProgress& progress)
 {
-    QTemporaryDir dir;
-    const DatabaseFolder folder(dir.path());
-    test::writeFile(folder.nativePath(QStringLiteral("FileComments.dat")),
-                    "\".\\A\\a.txt\",\"first\"\r\n"
-                    "not an entry\r\n"
-                    "\".\\A\\a.txt\",\"second\"\r\n"
-                    "\".\\A\\\xe9t\xe9.doc\",\"from Windows\"\r\n");
-    const CommentLookup lookup(folder);
-    QCOMPARE(lookup.size(), size_t(3));
-    QCOMPARE(lookup.find(QStringLiteral(".\\A\\a.txt")), QStringLiteral("first"));
-    QCOMPARE(lookup.find(QStringLiteral(".\\A\\été.doc")), QStringLiteral("from Windows"));
-    QCOMPARE(lookup.find(QStringLiteral(".\\A\\A.txt")), QString());
-    // A backup left by an interrupted rewrite is the store's content.
-    test::writeFile(folder.nativePath(QStringLiteral("FileComments.old")),
-                    "\".\\A\\a.txt\",\"backup\"\r\n");
-    QCOMPARE(CommentLookup(folder).find(QStringLiteral(".\\A\\a.txt")), QStringLiteral("backup"));
+    SearchEngine engine(m_folder, m_disks);
+    return engine.run(mode, text, rows, progress);
 }
 
 QTEST_GUILESS_MAIN(TestSearchEngine)

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
@@ -53,216 +54,208 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         m_root = m_dir->path() + u'/';
     }
-    void sampleDatabase();
-    void corruptQuestion_data();
-    void corruptQuestion();
-    void badInfoFiles_data();
-    void badInfoFiles();
-    void undecodableNames();
-    void countTextAndRemoval();
-    void limits();
+
+    void sampleDatabase()
+    {
+        test::copyFixture(QStringLiteral("sampledb"), m_root);
+        ScriptedPrompt prompt;
+        MemoryTree tree;
+        Database db(prompt, &tree);
+        db.load(DatabaseFolder(m_root));
+
+        // The pseudo-catalogue's good disks first, then each catalogue's, all in listing order.
+        QStringList expected, catalogues;
+        for (const QString& name : listingOrder(m_root)) {
+            if (name == QLatin1String("Photos.i") || name == QLatin1String("Music.i"))
+                expected << QStringLiteral(".\\") + name.chopped(2);
+        }
+        for (const QString& name : listingOrder(m_root)) {
+            if (name == QLatin1String("Holidays") || name == QLatin1String("Empty"))
+                catalogues << name + u'\\';
+            if (name == QLatin1String("Holidays")) {
+                for (const QString& disk : listingOrder(m_root + name)) {
+                    if (disk.endsWith(QLatin1String(".i")))
+                        expected << name + u'\\' + disk.chopped(2);
+                }
+            }
+        }
+        QCOMPARE(paths(db.disks()), expected);
+
+        const DiskEntry& photos = db.disks().at(db.findDisk(u".\\Photos\\Games\\"));
+        QCOMPARE(photos.source + photos.freeSpace + photos.date,
+                 QStringLiteral("D:\\1234.56MB04/12/2026 21:54:37"));
+        QCOMPARE(int(db.disks().at(db.findDisk(u".\\Music\\")).foldersOnly), 1);
+
+        // Disks of the pseudo-catalogue at the top level beside the catalogues, each with its
+        // placeholder; scratch, backup, stray and bad records nowhere.
+        QStringList top = tree.childKeys({});
+        for (const QString& key : top)
+            QVERIFY(tree.find(key)->tag == tags::kCatalogue ? catalogues.removeOne(key)
+                                                            : expected.removeOne(key.chopped(1)));
+        QVERIFY(catalogues.isEmpty());
+        QCOMPARE(tree.childKeys(QStringLiteral(".\\Photos\\")), QStringList{".\\Photos\\*"});
+        const TreeNode* winter = tree.find(QStringLiteral("Holidays\\Winter\\"));
+        QVERIFY(winter && winter->text == QLatin1String("Winter") &&
+                winter->image == QLatin1String("disk"));
+        QVERIFY(tree.find(QStringLiteral("Holidays\\"))->sortedChildren);
+        QVERIFY(tree.childKeys(QStringLiteral("Empty\\")).isEmpty());
+
+        QStringList texts = prompt.texts();
+        texts.sort();
+        QCOMPARE(texts, (QStringList{
+                            "Disk .\\Old is not in the correct format for this version of Dovrin.",
+                            "The disk .\\Broken is corrupt. Shall I delete it?",
+                            "The info file of disk .\\Short is damaged: it needs five lines, the "
+                            "last a number. "
+                            "The disk is not loaded."}));
+        QCOMPARE(tree.statusTexts(),
+                 (QStringList{"Please wait... Initialising", " 4 disks catalogued"}));
+        QVERIFY(QFile::exists(m_root + QStringLiteral("Old.t")));
+
+        db.load(DatabaseFolder(m_root)); // loading again starts from empty
+        QCOMPARE(db.disks().count(), 4);
+        QCOMPARE(tree.childKeys(QStringLiteral("Holidays\\")).size(), 2);
+    }
+
+    void corruptQuestion_data()
+    {
+        QTest::addColumn<PromptAnswer>("answer");
+        QTest::newRow("yes deletes") << PromptAnswer::Yes;
+        QTest::newRow("no keeps") << PromptAnswer::No;
+    }
+
+    void corruptQuestion()
+    {
+        QFETCH(PromptAnswer, answer);
+        test::writeRecord(m_root + QStringLiteral("Holidays/Before"), kGoodInfo);
+        test::writeRecord(m_root + QStringLiteral("Holidays/After"), kGoodInfo);
+        test::writeRecord(m_root + QStringLiteral("Holidays/Photos"), kGoodInfo);
+        QFile::remove(m_root + QStringLiteral("Holidays/Photos.f"));
+
+        ScriptedPrompt prompt;
+        prompt.answer(answer);
+        Database db(prompt);
+        db.load(DatabaseFolder(m_root));
+        QCOMPARE(prompt.requests().size(), 1);
+        const PromptRequest& q = prompt.requests().first();
+        QCOMPARE(q.title, QStringLiteral("Disk corrupt!"));
+        QCOMPARE(q.text,
+                 QStringLiteral("The disk Holidays\\Photos is corrupt. Shall I delete it?"));
+        QVERIFY(q.buttons == PromptButtons::YesNo && q.icon == PromptIcon::Exclamation);
+        QCOMPARE(db.disks().count(), 2);
+        QCOMPARE(db.findDisk(u"Holidays\\Photos\\"), 0);
+        const bool kept = answer == PromptAnswer::No;
+        QCOMPARE(QFile::exists(m_root + QStringLiteral("Holidays/Photos.i")), kept);
+        QCOMPARE(QFile::exists(m_root + QStringLiteral("Holidays/Photos.t")), kept);
+    }
+
+    void badInfoFiles_data()
+    {
+        QTest::addColumn<QByteArray>("info");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("empty") << QByteArray() << "Incompatible";
+        QTest::newRow("binary") << QByteArray("\x7f"
+                                              "ELF\x02\x01\x00\x00\xff\xfe",
+                                              10)
+                                << "Incompatible";
+        QTest::newRow("three lines") << QByteArray("25\r\nD:\\\r\n1MB\r\n") << "Disk not loaded";
+        QTest::newRow("flag not a number")
+            << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n\x80\x81\r\n") << "Disk not loaded";
+    }
+
+    void badInfoFiles()
+    {
+        auto [info, title] = test::fetch<QByteArray, QString>("info", "title");
+        test::writeRecord(m_root + QStringLiteral("Good"), kGoodInfo);
+        test::writeRecord(m_root + QStringLiteral("Bad"), info);
+        ScriptedPrompt prompt;
+        MemoryTree tree;
+        Database db(prompt, &tree);
+        db.load(DatabaseFolder(m_root));
+        QCOMPARE(prompt.titles(), QStringList{title});
+        QCOMPARE(paths(db.disks()), QStringList{".\\Good"});
+        QCOMPARE(tree.childKeys({}), QStringList{".\\Good\\"});
+        QVERIFY(!db.addDisk(QStringLiteral(".\\Bad\\")));
+        QCOMPARE(db.disks().count(), 1);
+    }
+
+    void undecodableNames()
+    {
+        // Windows-1252 names copied byte for byte: reported, never half-loaded, the rest loads.
+        const QByteArray root = QFile::encodeName(m_root);
+        for (const char* name : {"caf\xe9.i", "caf\xe9.t", "caf\xe9.f", "notes\xe9.txt"})
+            fclose(fopen(root + name, "w"));
+        QVERIFY(mkdir(root + "Cat\xe9", 0700) == 0);
+        test::writeRecord(m_root + QStringLiteral("Good/ok"), kGoodInfo);
+        ScriptedPrompt prompt;
+        Database db(prompt);
+        db.load(DatabaseFolder(m_root));
+        QCOMPARE(paths(db.disks()), QStringList{"Good\\ok"});
+        QStringList texts = prompt.texts();
+        texts.sort();
+        QCOMPARE(texts,
+                 (QStringList{"The name Caté in the database folder is not valid UTF-8 text, so "
+                              "Dovrin cannot open it. Rename it to load it.",
+                              "The name café.i in the database folder is not valid UTF-8 text, "
+                              "so Dovrin cannot open it. Rename it to load it."}));
+        // QTemporaryDir cannot see these names either.
+        for (const char* name : {"caf\xe9.i", "caf\xe9.t", "caf\xe9.f", "notes\xe9.txt"})
+            std::remove(root + name);
+        rmdir(root + "Cat\xe9");
+    }
+
+    void countTextAndRemoval()
+    {
+        ScriptedPrompt prompt;
+        MemoryTree tree;
+        Database db(prompt, &tree);
+        db.load(DatabaseFolder(m_root));
+        QCOMPARE(db.diskCountText(), QStringLiteral(" 0 disks catalogued"));
+        for (const char* name : {"A", "B", "C"}) {
+            test::writeRecord(m_root + QStringLiteral("Cat/") + QLatin1String(name), kGoodInfo);
+            QVERIFY(db.addDisk(QStringLiteral("Cat\\") + QLatin1String(name) + u'\\'));
+            if (db.disks().count() == 1)
+                QCOMPARE(db.diskCountText(), QStringLiteral(" 1 disk catalogued"));
+        }
+        db.removeDisk(QStringLiteral("Cat\\A\\"));
+        QCOMPARE(paths(db.disks()), (QStringList{"Cat\\B", "Cat\\C"}));
+        QCOMPARE(db.findDisk(u"Cat\\C\\"), 2);
+        QVERIFY(!tree.find(QStringLiteral("Cat\\A\\")) && !tree.find(QStringLiteral("Cat\\A\\*")));
+        QVERIFY(tree.find(QStringLiteral("Cat\\B\\*")));
+        QCOMPARE(tree.fileListClears(), 2);
+        QCOMPARE(db.diskCountText(), QStringLiteral(" 2 disks catalogued"));
+    }
+
+    void limits()
+    {
+        // 1001 disks at the top and more in a catalogue: 1000 load, one message.
+        for (int i = 0; i < 1001; ++i)
+            test::writeRecord(m_root + QStringLiteral("D%1").arg(i), kGoodInfo);
+        test::writeRecord(m_root + QStringLiteral("Cat/Late"), kGoodInfo);
+        ScriptedPrompt prompt;
+        MemoryTree tree;
+        Database db(prompt, &tree);
+        db.load(DatabaseFolder(m_root));
+        QCOMPARE(db.disks().count(), DiskTable::kCapacity);
+        QCOMPARE(prompt.titles(), QStringList{"Too many disks"});
+        QVERIFY(!db.addDisk(QStringLiteral("Cat\\Late\\")));
+        QVERIFY(tree.find(QStringLiteral("Cat\\")) &&
+                tree.childKeys(QStringLiteral("Cat\\")).isEmpty());
+
+        // 1001 catalogue folders: 1000 nodes, one message.
+        QVERIFY(QDir(m_root).removeRecursively());
+        for (int i = 0; i < 1001; ++i)
+            QVERIFY(QDir().mkpath(m_root + QStringLiteral("C%1").arg(i)));
+        prompt.clear();
+        db.load(DatabaseFolder(m_root));
+        QCOMPARE(tree.childKeys({}).size(), 1000);
+        QCOMPARE(prompt.titles(), QStringList{"Too many catalogues"});
+    }
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_root;
 };
-
-void TestDatabase::sampleDatabase()
-{
-    test::copyFixture(QStringLiteral("sampledb"), m_root);
-    ScriptedPrompt prompt;
-    MemoryTree tree;
-    Database db(prompt, &tree);
-    db.load(DatabaseFolder(m_root));
-
-    // The pseudo-catalogue's good disks first, then each catalogue's, all in listing order.
-    QStringList expected, catalogues;
-    for (const QString& name : listingOrder(m_root)) {
-        if (name == QLatin1String("Photos.i") || name == QLatin1String("Music.i"))
-            expected << QStringLiteral(".\\") + name.chopped(2);
-    }
-    for (const QString& name : listingOrder(m_root)) {
-        if (name == QLatin1String("Holidays") || name == QLatin1String("Empty"))
-            catalogues << name + u'\\';
-        if (name == QLatin1String("Holidays")) {
-            for (const QString& disk : listingOrder(m_root + name)) {
-                if (disk.endsWith(QLatin1String(".i")))
-                    expected << name + u'\\' + disk.chopped(2);
-            }
-        }
-    }
-    QCOMPARE(paths(db.disks()), expected);
-
-    const DiskEntry& photos = db.disks().at(db.findDisk(u".\\Photos\\Games\\"));
-    QCOMPARE(photos.source + photos.freeSpace + photos.date,
-             QStringLiteral("D:\\1234.56MB04/12/2026 21:54:37"));
-    QCOMPARE(int(db.disks().at(db.findDisk(u".\\Music\\")).foldersOnly), 1);
-
-    // Disks of the pseudo-catalogue at the top level beside the catalogues, each with its
-    // placeholder; scratch, backup, stray and bad records nowhere.
-    QStringList top = tree.childKeys({});
-    for (const QString& key : top)
-        QVERIFY(tree.find(key)->tag == tags::kCatalogue ? catalogues.removeOne(key)
-                                                        : expected.removeOne(key.chopped(1)));
-    QVERIFY(catalogues.isEmpty());
-    QCOMPARE(tree.childKeys(QStringLiteral(".\\Photos\\")), QStringList{".\\Photos\\*"});
-    const TreeNode* winter = tree.find(QStringLiteral("Holidays\\Winter\\"));
-    QVERIFY(winter && winter->text == QLatin1String("Winter") &&
-            winter->image == QLatin1String("disk"));
-    QVERIFY(tree.find(QStringLiteral("Holidays\\"))->sortedChildren);
-    QVERIFY(tree.childKeys(QStringLiteral("Empty\\")).isEmpty());
-
-    QStringList texts = prompt.texts();
-    texts.sort();
-    QCOMPARE(
-        texts,
-        (QStringList{
-            "Disk .\\Old is not in the correct format for this version of Dovrin.",
-            "The disk .\\Broken is corrupt. Shall I delete it?",
-            "The info file of disk .\\Short is damaged: it needs five lines, the last a number. "
-            "The disk is not loaded."}));
-    QCOMPARE(tree.statusTexts(),
-             (QStringList{"Please wait... Initialising", " 4 disks catalogued"}));
-    QVERIFY(QFile::exists(m_root + QStringLiteral("Old.t")));
-
-    db.load(DatabaseFolder(m_root)); // loading again starts from empty
-    QCOMPARE(db.disks().count(), 4);
-    QCOMPARE(tree.childKeys(QStringLiteral("Holidays\\")).size(), 2);
-}
-
-void TestDatabase::corruptQuestion_data()
-{
-    QTest::addColumn<PromptAnswer>("answer");
-    QTest::newRow("yes deletes") << PromptAnswer::Yes;
-    QTest::newRow("no keeps") << PromptAnswer::No;
-}
-
-void TestDatabase::corruptQuestion()
-{
-    QFETCH(PromptAnswer, answer);
-    test::writeRecord(m_root + QStringLiteral("Holidays/Before"), kGoodInfo);
-    test::writeRecord(m_root + QStringLiteral("Holidays/After"), kGoodInfo);
-    test::writeRecord(m_root + QStringLiteral("Holidays/Photos"), kGoodInfo);
-    QFile::remove(m_root + QStringLiteral("Holidays/Photos.f"));
-
-    ScriptedPrompt prompt;
-    prompt.answer(answer);
-    Database db(prompt);
-    db.load(DatabaseFolder(m_root));
-    QCOMPARE(prompt.requests().size(), 1);
-    const PromptRequest& q = prompt.requests().first();
-    QCOMPARE(q.title, QStringLiteral("Disk corrupt!"));
-    QCOMPARE(q.text, QStringLiteral("The disk Holidays\\Photos is corrupt. Shall I delete it?"));
-    QVERIFY(q.buttons == PromptButtons::YesNo && q.icon == PromptIcon::Exclamation);
-    QCOMPARE(db.disks().count(), 2);
-    QCOMPARE(db.findDisk(u"Holidays\\Photos\\"), 0);
-    const bool kept = answer == PromptAnswer::No;
-    QCOMPARE(QFile::exists(m_root + QStringLiteral("Holidays/Photos.i")), kept);
-    QCOMPARE(QFile::exists(m_root + QStringLiteral("Holidays/Photos.t")), kept);
-}
-
-void TestDatabase::badInfoFiles_data()
-{
-    QTest::addColumn<QByteArray>("info");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("empty") << QByteArray() << "Incompatible";
-    QTest::newRow("binary") << QByteArray("\x7f"
-                                          "ELF\x02\x01\x00\x00\xff\xfe",
-                                          10)
-                            << "Incompatible";
-    QTest::newRow("three lines") << QByteArray("25\r\nD:\\\r\n1MB\r\n") << "Disk not loaded";
-    QTest::newRow("flag not a number")
-        << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n\x80\x81\r\n") << "Disk not loaded";
-}
-
-void TestDatabase::badInfoFiles()
-{
-    QFETCH(QByteArray, info);
-    QFETCH(QString, title);
-    test::writeRecord(m_root + QStringLiteral("Good"), kGoodInfo);
-    test::writeRecord(m_root + QStringLiteral("Bad"), info);
-    ScriptedPrompt prompt;
-    MemoryTree tree;
-    Database db(prompt, &tree);
-    db.load(DatabaseFolder(m_root));
-    QCOMPARE(prompt.titles(), QStringList{title});
-    QCOMPARE(paths(db.disks()), QStringList{".\\Good"});
-    QCOMPARE(tree.childKeys({}), QStringList{".\\Good\\"});
-    QVERIFY(!db.addDisk(QStringLiteral(".\\Bad\\")));
-    QCOMPARE(db.disks().count(), 1);
-}
-
-void TestDatabase::undecodableNames()
-{
-    // Windows-1252 names copied byte for byte: reported, never half-loaded, the rest loads.
-    const QByteArray root = QFile::encodeName(m_root);
-    for (const char* name : {"caf\xe9.i", "caf\xe9.t", "caf\xe9.f", "notes\xe9.txt"})
-        fclose(fopen(root + name, "w"));
-    QVERIFY(mkdir(root + "Cat\xe9", 0700) == 0);
-    test::writeRecord(m_root + QStringLiteral("Good/ok"), kGoodInfo);
-    ScriptedPrompt prompt;
-    Database db(prompt);
-    db.load(DatabaseFolder(m_root));
-    QCOMPARE(paths(db.disks()), QStringList{"Good\\ok"});
-    QStringList texts = prompt.texts();
-    texts.sort();
-    QCOMPARE(texts, (QStringList{"The name Caté in the database folder is not valid UTF-8 text, so "
-                                 "Dovrin cannot open it. Rename it to load it.",
-                                 "The name café.i in the database folder is not valid UTF-8 text, "
-                                 "so Dovrin cannot open it. Rename it to load it."}));
-    // QTemporaryDir cannot see these names either.
-    for (const char* name : {"caf\xe9.i", "caf\xe9.t", "caf\xe9.f", "notes\xe9.txt"})
-        std::remove(root + name);
-    rmdir(root + "Cat\xe9");
-}
-
-void TestDatabase::countTextAndRemoval()
-{
-    ScriptedPrompt prompt;
-    MemoryTree tree;
-    Database db(prompt, &tree);
-    db.load(DatabaseFolder(m_root));
-    QCOMPARE(db.diskCountText(), QStringLiteral(" 0 disks catalogued"));
-    for (const char* name : {"A", "B", "C"}) {
-        test::writeRecord(m_root + QStringLiteral("Cat/") + QLatin1String(name), kGoodInfo);
-        QVERIFY(db.addDisk(QStringLiteral("Cat\\") + QLatin1String(name) + u'\\'));
-        if (db.disks().count() == 1)
-            QCOMPARE(db.diskCountText(), QStringLiteral(" 1 disk catalogued"));
-    }
-    db.removeDisk(QStringLiteral("Cat\\A\\"));
-    QCOMPARE(paths(db.disks()), (QStringList{"Cat\\B", "Cat\\C"}));
-    QCOMPARE(db.findDisk(u"Cat\\C\\"), 2);
-    QVERIFY(!tree.find(QStringLiteral("Cat\\A\\")) && !tree.find(QStringLiteral("Cat\\A\\*")));
-    QVERIFY(tree.find(QStringLiteral("Cat\\B\\*")));
-    QCOMPARE(tree.fileListClears(), 2);
-    QCOMPARE(db.diskCountText(), QStringLiteral(" 2 disks catalogued"));
-}
-
-void TestDatabase::limits()
-{
-    // 1001 disks at the top and more in a catalogue: 1000 load, one message.
-    for (int i = 0; i < 1001; ++i)
-        test::writeRecord(m_root + QStringLiteral("D%1").arg(i), kGoodInfo);
-    test::writeRecord(m_root + QStringLiteral("Cat/Late"), kGoodInfo);
-    ScriptedPrompt prompt;
-    MemoryTree tree;
-    Database db(prompt, &tree);
-    db.load(DatabaseFolder(m_root));
-    QCOMPARE(db.disks().count(), DiskTable::kCapacity);
-    QCOMPARE(prompt.titles(), QStringList{"Too many disks"});
-    QVERIFY(!db.addDisk(QStringLiteral("Cat\\Late\\")));
-    QVERIFY(tree.find(QStringLiteral("Cat\\")) &&
-            tree.childKeys(QStringLiteral("Cat\\")).isEmpty());
-
-    // 1001 catalogue folders: 1000 nodes, one message.
-    QVERIFY(QDir(m_root).removeRecursively());
-    for (int i = 0; i < 1001; ++i)
-        QVERIFY(QDir().mkpath(m_root + QStringLiteral("C%1").arg(i)));
-    prompt.clear();
-    db.load(DatabaseFolder(m_root));
-    QCOMPARE(tree.childKeys({}).size(), 1000);
-    QCOMPARE(prompt.titles(), QStringList{"Too many catalogues"});
-}
 
 QTEST_GUILESS_MAIN(TestDatabase)
 #include "tst_database.moc"

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestFiles.h"
 #include "store/DiskRecord.h"
 #include "store/FileListStream.h"
@@ -6,132 +7,6 @@
 #include <QTest>
 
 using namespace dovrin;
-
-class TestDiskRecord : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void infoFile_data();
-    void infoFile();
-    void infoFileBytes();
-    void fileList_data();
-    void fileList();
-    void hugeSingleLine();
-
-private:
-    QString write(const QByteArray& bytes)
-    {
-        const QString path = m_dir.filePath(QString::number(++m_files));
-        test::writeFile(path, bytes);
-        return path;
-    }
-    QTemporaryDir m_dir;
-    int m_files = 0;
-};
-
-void TestDiskRecord::infoFile_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("source");
-
-    const int ok = int(InfoReadStatus::Ok), bad = int(InfoReadStatus::Malformed),
-              version = int(InfoReadStatus::WrongVersion);
-    QTest::newRow("windows") << QByteArray(
-                                    "25\r\nD:\\\r\n1234.56MB\r\n04/12/2026 21:54:37\r\n 0 \r\n")
-                             << ok << "D:\\";
-    QTest::newRow("bare LF, no last line end")
-        << QByteArray("25\n/m/x/\n0.00MB\nd\n 1 ") << ok << "/m/x/";
-    QTest::newRow("windows-1252") << QByteArray("25\r\nE:\\\xc9t\xe9\\\r\n1MB\r\nd\r\n 0 \r\n")
-                                  << ok << "E:\\Été\\";
-    QTest::newRow("four lines") << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n") << bad << "";
-    QTest::newRow("empty fifth line") << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n\r\n") << bad << "";
-    QTest::newRow("letters in fifth")
-        << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\nyes\r\n") << bad << "";
-    QTest::newRow("fifth past 16 bits")
-        << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n 70000 \r\n") << bad << "";
-    QTest::newRow("24") << QByteArray("24\r\nD:\\\r\n1MB\r\nd\r\n 0 \r\n") << version << "";
-    QTest::newRow("25 and a blank")
-        << QByteArray("25 \r\nD:\\\r\n1MB\r\nd\r\n 0 \r\n") << version << "";
-    QTest::newRow("empty file") << QByteArray() << version << "";
-    QTest::newRow("binary") << QByteArray("\x00\xff\x13\x80\r\n\x01", 7) << version << "";
-}
-
-void TestDiskRecord::infoFile()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, status);
-    QFETCH(QString, source);
-    DiskInfo info;
-    info.source = QStringLiteral("untouched");
-    QCOMPARE(int(readInfoFile(write(bytes), info)), status);
-    // A bad file never leaves a half-filled record.
-    QCOMPARE(info.source, status == int(InfoReadStatus::Ok) ? source : QStringLiteral("untouched"));
-}
-
-void TestDiskRecord::infoFileBytes()
-{
-    const DiskInfo info{QStringLiteral("/media/zoë/"), QStringLiteral("1234.56MB"),
-                        QStringLiteral("04/12/2026 21:54:37"), 1};
-    const QByteArray bytes = dovrin::infoFileBytes(info);
-    QCOMPARE(bytes,
-             QByteArray("25\r\n/media/zo\xc3\xab/\r\n1234.56MB\r\n04/12/2026 21:54:37\r\n 1 \r\n"));
-    DiskInfo back;
-    QCOMPARE(readInfoFile(write(bytes), back), InfoReadStatus::Ok);
-    QCOMPARE(back.source, info.source);
-    QCOMPARE(back.date, info.date);
-    QCOMPARE(back.foldersOnly, info.foldersOnly);
-}
-
-void TestDiskRecord::fileList_data()
-{
-    // Items read back as "F key" or "name|size|date"; "error" when the reader stopped on one.
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("items");
-
-    QByteArray ours;
-    fileList::appendFolder(ours, ":\\a,b");
-    fileList::appendFile(ours, "caf\xc3\xa9.txt", 4294967296LL,
-                         RecordDateTime::fromDateAndTime(QDate(2026, 1, 31), QTime(0, 0)));
-    fileList::appendFile(ours, "zero", 0, RecordDateTime::zero());
-    QTest::newRow("as we write") << ours
-                                 << QStringList{"F :\\a,b", "café.txt|4294967296|#2026-01-31#",
-                                                "zero|0|#1899-12-30#"};
-    QTest::newRow("windows sizes")
-        << QByteArray("\":\"\r\n\"a.txt\",1234.0000,#2026-03-01 10:15:00#\n"
-                      "\"b\",7,#10:00:00#\r\n")
-        << QStringList{"F :", "a.txt|1234|#2026-03-01 10:15:00#", "b|7|#10:00:00#"};
-    QTest::newRow("empty item stops")
-        << QByteArray("\":\"\r\n\"\"\r\n\":\\Later\"\r\n") << QStringList{"F :"};
-    QTest::newRow("bad size") << QByteArray("\":\"\r\n\"a\",12x,#2026-01-01#\r\n")
-                              << QStringList{"F :", "error"};
-    QTest::newRow("bad date") << QByteArray("\":\"\r\n\"a\",12,#2026-13-01#\r\n")
-                              << QStringList{"F :", "error"};
-    QTest::newRow("size past 64 bits")
-        << QByteArray("\":\"\r\n\"a\",9223372036854775807.5,#2026-01-01#\r\n")
-        << QStringList{"F :", "error"};
-    QTest::newRow("cut short") << QByteArray("\":\"\r\n\"a\",12") << QStringList{"F :", "error"};
-    QTest::newRow("empty file") << QByteArray() << QStringList{};
-
-    // Lines of every length across the streaming reader's blocks, one longer than a block.
-    QByteArray big;
-    QStringList bigItems;
-    for (int i = 0; i < 12000; ++i) {
-        if (i % 100 == 0) {
-            const QByteArray key = ":\\d" + QByteArray::number(i);
-            fileList::appendFolder(big, key);
-            bigItems << QStringLiteral("F ") + QString::fromLatin1(key);
-        }
-        const QByteArray name =
-            QByteArray(i == 6000 ? 300000 : (i * 7) % 200 + 1, char('a' + i % 26));
-        fileList::appendFile(big, name, i, RecordDateTime::fromSeconds(86400LL * 40000 + i));
-        bigItems << QString::fromLatin1(name) + u'|' + QString::number(i) + u'|' +
-                        QString::fromLatin1(
-                            RecordDateTime::fromSeconds(86400LL * 40000 + i).toRecordText());
-    }
-    QTest::newRow("lines across blocks") << big << bigItems;
-}
 
 // The whole-file reader and the streaming one read the same items.
 template <typename Reader> QStringList readItems(const QString& path)
@@ -153,27 +28,142 @@ template <typename Reader> QStringList readItems(const QString& path)
     return got;
 }
 
-void TestDiskRecord::fileList()
+class TestDiskRecord : public QObject
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, items);
-    const QString path = write(bytes);
-    QCOMPARE(readItems<FileListReader>(path), items);
-    QCOMPARE(readItems<FileListStream>(path), items);
-}
+    Q_OBJECT
 
-void TestDiskRecord::hugeSingleLine()
-{
-    // 100 MB without a line end, read as an info file and as a file-list file.
-    const QString path = write(QByteArray(100 * 1024 * 1024, 'x'));
-    DiskInfo info;
-    QCOMPARE(readInfoFile(path, info), InfoReadStatus::WrongVersion);
-    FileListReader reader;
-    QVERIFY(reader.open(path));
-    FileListItem item;
-    QVERIFY(!reader.next(item));
-    QVERIFY(!reader.error().isEmpty());
-}
+private Q_SLOTS:
+
+    void infoFile_data()
+    {
+        const int ok = int(InfoReadStatus::Ok), bad = int(InfoReadStatus::Malformed),
+                  version = int(InfoReadStatus::WrongVersion);
+        test::table<QByteArray, int, QString>(
+            {"bytes", "status", "source"},
+            {
+                {"windows", QByteArray("25\r\nD:\\\r\n1234.56MB\r\n04/12/2026 21:54:37\r\n 0 \r\n"),
+                 ok, "D:\\"},
+                {"bare LF, no last line end", "25\n/m/x/\n0.00MB\nd\n 1 ", ok, "/m/x/"},
+                {"windows-1252", "25\r\nE:\\\xc9t\xe9\\\r\n1MB\r\nd\r\n 0 \r\n", ok, "E:\\Été\\"},
+                {"four lines", "25\r\nD:\\\r\n1MB\r\nd\r\n", bad, ""},
+                {"empty fifth line", "25\r\nD:\\\r\n1MB\r\nd\r\n\r\n", bad, ""},
+                {"letters in fifth", "25\r\nD:\\\r\n1MB\r\nd\r\nyes\r\n", bad, ""},
+                {"fifth past 16 bits", "25\r\nD:\\\r\n1MB\r\nd\r\n 70000 \r\n", bad, ""},
+                {"24", "24\r\nD:\\\r\n1MB\r\nd\r\n 0 \r\n", version, ""},
+                {"25 and a blank", "25 \r\nD:\\\r\n1MB\r\nd\r\n 0 \r\n", version, ""},
+                {"empty file", QByteArray(), version, ""},
+                {"binary", QByteArray("\x00\xff\x13\x80\r\n\x01", 7), version, ""},
+            });
+    }
+
+    void infoFile()
+    {
+        auto [bytes, status, source] =
+            test::fetch<QByteArray, int, QString>("bytes", "status", "source");
+        DiskInfo info;
+        info.source = QStringLiteral("untouched");
+        QCOMPARE(int(readInfoFile(write(bytes), info)), status);
+        // A bad file never leaves a half-filled record.
+        QCOMPARE(info.source,
+                 status == int(InfoReadStatus::Ok) ? source : QStringLiteral("untouched"));
+    }
+
+    void infoFileBytes()
+    {
+        const DiskInfo info{QStringLiteral("/media/zoë/"), QStringLiteral("1234.56MB"),
+                            QStringLiteral("04/12/2026 21:54:37"), 1};
+        const QByteArray bytes = dovrin::infoFileBytes(info);
+        QCOMPARE(
+            bytes,
+            QByteArray("25\r\n/media/zo\xc3\xab/\r\n1234.56MB\r\n04/12/2026 21:54:37\r\n 1 \r\n"));
+        DiskInfo back;
+        QCOMPARE(readInfoFile(write(bytes), back), InfoReadStatus::Ok);
+        QCOMPARE(back.source, info.source);
+        QCOMPARE(back.date, info.date);
+        QCOMPARE(back.foldersOnly, info.foldersOnly);
+    }
+
+    void fileList_data()
+    {
+        // Items read back as "F key" or "name|size|date"; "error" when the reader stopped on one.
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("items");
+
+        QByteArray ours;
+        fileList::appendFolder(ours, ":\\a,b");
+        fileList::appendFile(ours, "caf\xc3\xa9.txt", 4294967296LL,
+                             RecordDateTime::fromDateAndTime(QDate(2026, 1, 31), QTime(0, 0)));
+        fileList::appendFile(ours, "zero", 0, RecordDateTime::zero());
+        QTest::newRow("as we write")
+            << ours
+            << QStringList{"F :\\a,b", "café.txt|4294967296|#2026-01-31#", "zero|0|#1899-12-30#"};
+        QTest::newRow("windows sizes")
+            << QByteArray("\":\"\r\n\"a.txt\",1234.0000,#2026-03-01 10:15:00#\n"
+                          "\"b\",7,#10:00:00#\r\n")
+            << QStringList{"F :", "a.txt|1234|#2026-03-01 10:15:00#", "b|7|#10:00:00#"};
+        QTest::newRow("empty item stops")
+            << QByteArray("\":\"\r\n\"\"\r\n\":\\Later\"\r\n") << QStringList{"F :"};
+        QTest::newRow("bad size") << QByteArray("\":\"\r\n\"a\",12x,#2026-01-01#\r\n")
+                                  << QStringList{"F :", "error"};
+        QTest::newRow("bad date") << QByteArray("\":\"\r\n\"a\",12,#2026-13-01#\r\n")
+                                  << QStringList{"F :", "error"};
+        QTest::newRow("size past 64 bits")
+            << QByteArray("\":\"\r\n\"a\",9223372036854775807.5,#2026-01-01#\r\n")
+            << QStringList{"F :", "error"};
+        QTest::newRow("cut short")
+            << QByteArray("\":\"\r\n\"a\",12") << QStringList{"F :", "error"};
+        QTest::newRow("empty file") << QByteArray() << QStringList{};
+
+        // Lines of every length across the streaming reader's blocks, one longer than a block.
+        QByteArray big;
+        QStringList bigItems;
+        for (int i = 0; i < 12000; ++i) {
+            if (i % 100 == 0) {
+                const QByteArray key = ":\\d" + QByteArray::number(i);
+                fileList::appendFolder(big, key);
+                bigItems << QStringLiteral("F ") + QString::fromLatin1(key);
+            }
+            const QByteArray name =
+                QByteArray(i == 6000 ? 300000 : (i * 7) % 200 + 1, char('a' + i % 26));
+            fileList::appendFile(big, name, i, RecordDateTime::fromSeconds(86400LL * 40000 + i));
+            bigItems << QString::fromLatin1(name) + u'|' + QString::number(i) + u'|' +
+                            QString::fromLatin1(
+                                RecordDateTime::fromSeconds(86400LL * 40000 + i).toRecordText());
+        }
+        QTest::newRow("lines across blocks") << big << bigItems;
+    }
+
+    void fileList()
+    {
+        auto [bytes, items] = test::fetch<QByteArray, QStringList>("bytes", "items");
+        const QString path = write(bytes);
+        QCOMPARE(readItems<FileListReader>(path), items);
+        QCOMPARE(readItems<FileListStream>(path), items);
+    }
+
+    void hugeSingleLine()
+    {
+        // Megabytes without a line end, read as an info file and as a file-list file.
+        const QString path = write(QByteArray(4 * 1024 * 1024, 'x'));
+        DiskInfo info;
+        QCOMPARE(readInfoFile(path, info), InfoReadStatus::WrongVersion);
+        FileListReader reader;
+        QVERIFY(reader.open(path));
+        FileListItem item;
+        QVERIFY(!reader.next(item));
+        QVERIFY(!reader.error().isEmpty());
+    }
+
+private:
+    QString write(const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(QString::number(++m_files));
+        test::writeFile(path, bytes);
+        return path;
+    }
+    QTemporaryDir m_dir;
+    int m_files = 0;
+};
 
 QTEST_GUILESS_MAIN(TestDiskRecord)
 #include "tst_diskrecord.moc"

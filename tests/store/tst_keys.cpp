@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "store/DiskTable.h"
 #include "store/Keys.h"
 
@@ -10,93 +11,85 @@ class TestKeys : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void operations_data();
-    void operations();
-    void findDisk_data();
-    void findDisk();
-    void nameIsValid_data();
+
+    void operations_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("expected"); // catalogue, catalogueName, disk, recordPath,
+                                                   // diskName, parent, lastName
+        auto row = [](const char* name, const QString& key, QStringList e) {
+            QTest::newRow(name) << key << e;
+        };
+        row("folder", QStringLiteral("Holidays\\Photos\\Games\\Saves\\"),
+            {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
+             "Holidays\\Photos\\Games\\", "Saves"});
+        row("pseudo disk", QStringLiteral(".\\Photos\\"),
+            {".\\", ".", ".\\Photos\\", ".\\Photos", "Photos", ".\\", "Photos"});
+        row("disk in catalogue", QStringLiteral("Holidays\\Photos\\"),
+            {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
+             "Holidays\\", "Photos"});
+        row("file", QStringLiteral("Holidays\\Photos\\Games\\readme.txt"),
+            {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
+             "Holidays\\Photos\\Games\\", "readme.txt"});
+        row("catalogue", QStringLiteral("Holidays\\"),
+            {"Holidays\\", "Holidays", "", "Holidays\\", "", "", ""});
+        row("no separator", QStringLiteral("Holidays"), {"", "", "", "Holidays", "", "", ""});
+        row("placeholder", QStringLiteral("Holidays\\Photos\\*"),
+            {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
+             "Holidays\\Photos\\", "*"});
+        row("empty", QString(), {"", "", "", "", "", "", ""});
+    }
+
+    void operations()
+    {
+        auto [key, expected] = test::fetch<QString, QStringList>("key", "expected");
+        const QStringList actual{keys::catalogue(key),  keys::catalogueName(key), keys::disk(key),
+                                 keys::recordPath(key), keys::diskName(key),      keys::parent(key),
+                                 keys::lastName(key)};
+        QCOMPARE(actual, expected);
+    }
+
+    void findDisk_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("index");
+        QTest::newRow("disk key") << "Holidays\\Photos\\" << 2;
+        QTest::newRow("folder key") << "Holidays\\Photos\\Games\\" << 2;
+        QTest::newRow("pseudo disk file") << ".\\Photos\\a.txt" << 1;
+        QTest::newRow("case differs") << "holidays\\photos\\" << 0;
+        QTest::newRow("catalogue key") << "Holidays\\" << 0;
+        QTest::newRow("prefix only") << "Holidays\\Photo\\" << 0;
+    }
+
+    void findDisk()
+    {
+        auto [key, index] = test::fetch<QString, int>("key", "index");
+        DiskTable table;
+        table.append({QStringLiteral(".\\Photos"), {}, {}, {}, 0});
+        table.append({QStringLiteral("Holidays\\Photos"), {}, {}, {}, 0});
+        table.append({QStringLiteral("Holidays\\Photos"), {}, {}, {}, 1}); // first match wins
+        QCOMPARE(keys::findDisk(table, key), index);
+    }
+
+    void nameIsValid_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("blanks and dots") << "My disk 1.2" << true;
+        QTest::newRow("non-English") << QStringLiteral("Ferien Zürich ÉTÉ") << true;
+        for (const QChar c : kForbiddenNameCharacters) {
+            const QString name = QStringLiteral("ab") + c + QStringLiteral("cd");
+            QTest::newRow(qPrintable(QStringLiteral("forbidden ") + c)) << name << false;
+        }
+        QTest::newRow("less-than first") << "<disk" << false;
+    }
     void nameIsValid();
 };
 
-void TestKeys::operations_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QStringList>("expected"); // catalogue, catalogueName, disk, recordPath,
-                                               // diskName, parent, lastName
-    auto row = [](const char* name, const QString& key, QStringList e) {
-        QTest::newRow(name) << key << e;
-    };
-    row("folder", QStringLiteral("Holidays\\Photos\\Games\\Saves\\"),
-        {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
-         "Holidays\\Photos\\Games\\", "Saves"});
-    row("pseudo disk", QStringLiteral(".\\Photos\\"),
-        {".\\", ".", ".\\Photos\\", ".\\Photos", "Photos", ".\\", "Photos"});
-    row("disk in catalogue", QStringLiteral("Holidays\\Photos\\"),
-        {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos", "Holidays\\",
-         "Photos"});
-    row("file", QStringLiteral("Holidays\\Photos\\Games\\readme.txt"),
-        {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
-         "Holidays\\Photos\\Games\\", "readme.txt"});
-    row("catalogue", QStringLiteral("Holidays\\"),
-        {"Holidays\\", "Holidays", "", "Holidays\\", "", "", ""});
-    row("no separator", QStringLiteral("Holidays"), {"", "", "", "Holidays", "", "", ""});
-    row("placeholder", QStringLiteral("Holidays\\Photos\\*"),
-        {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
-         "Holidays\\Photos\\", "*"});
-    row("empty", QString(), {"", "", "", "", "", "", ""});
-}
-
-void TestKeys::operations()
-{
-    QFETCH(QString, key);
-    QFETCH(QStringList, expected);
-    const QStringList actual{keys::catalogue(key),  keys::catalogueName(key), keys::disk(key),
-                             keys::recordPath(key), keys::diskName(key),      keys::parent(key),
-                             keys::lastName(key)};
-    QCOMPARE(actual, expected);
-}
-
-void TestKeys::findDisk_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<int>("index");
-    QTest::newRow("disk key") << "Holidays\\Photos\\" << 2;
-    QTest::newRow("folder key") << "Holidays\\Photos\\Games\\" << 2;
-    QTest::newRow("pseudo disk file") << ".\\Photos\\a.txt" << 1;
-    QTest::newRow("case differs") << "holidays\\photos\\" << 0;
-    QTest::newRow("catalogue key") << "Holidays\\" << 0;
-    QTest::newRow("prefix only") << "Holidays\\Photo\\" << 0;
-}
-
-void TestKeys::findDisk()
-{
-    QFETCH(QString, key);
-    QFETCH(int, index);
-    DiskTable table;
-    table.append({QStringLiteral(".\\Photos"), {}, {}, {}, 0});
-    table.append({QStringLiteral("Holidays\\Photos"), {}, {}, {}, 0});
-    table.append({QStringLiteral("Holidays\\Photos"), {}, {}, {}, 1}); // first match wins
-    QCOMPARE(keys::findDisk(table, key), index);
-}
-
-void TestKeys::nameIsValid_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("valid");
-    QTest::newRow("empty") << "" << true;
-    QTest::newRow("blanks and dots") << "My disk 1.2" << true;
-    QTest::newRow("non-English") << QStringLiteral("Ferien Zürich ÉTÉ") << true;
-    for (const QChar c : kForbiddenNameCharacters) {
-        const QString name = QStringLiteral("ab") + c + QStringLiteral("cd");
-        QTest::newRow(qPrintable(QStringLiteral("forbidden ") + c)) << name << false;
-    }
-    QTest::newRow("less-than first") << "<disk" << false;
-}
-
 void TestKeys::nameIsValid()
 {
-    QFETCH(QString, name);
-    QFETCH(bool, valid);
+    auto [name, valid] = test::fetch<QString, bool>("name", "valid");
     QCOMPARE(dovrin::nameIsValid(name), valid);
 }
 
