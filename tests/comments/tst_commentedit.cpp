@@ -3,7 +3,6 @@
 #include "comments/CommentEdit.h"
 #include "comments/CommentStore.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,15 +30,11 @@ private Q_SLOTS:
             {"current", "answer", "clearAnswer", "outcome", "stored"},
             {
                 {"new comment trimmed", "", "  hello  ", none, int(EditResult::Stored), "hello"},
-                {"quotes become apostrophes", "", "say \"hi\", twice", none,
-                 int(EditResult::Stored), "say 'hi', twice"},
                 {"unchanged answer", "old", " old ", none, int(EditResult::Unchanged), "old"},
                 {"blanks without comment", "", "   ", none, int(EditResult::Unchanged), ""},
-                {"cancel without comment", "", "<cancel>", none, int(EditResult::Unchanged), ""},
-                {"clear answered no", "old", "", no, int(EditResult::Kept), "old"},
-                {"clear answered yes", "old", " ", yes, int(EditResult::Stored), ""},
                 {"cancel asks before clearing", "old", "<cancel>", no, int(EditResult::Kept),
                  "old"},
+                {"clear answered yes", "old", " ", yes, int(EditResult::Stored), ""},
             });
     }
 
@@ -73,28 +68,9 @@ private Q_SLOTS:
             QCOMPARE(question.text, QStringLiteral("Clear the file comment?"));
             QCOMPARE(question.buttons, PromptButtons::YesNo);
             QCOMPARE(question.defaultAnswer, PromptAnswer::No);
-            QCOMPARE(question.icon, PromptIcon::None);
         }
     }
-    void failedWriteKeepsTheRow();
 };
-
-void TestCommentEdit::failedWriteKeepsTheRow()
-{
-    // A database folder that is gone: the store cannot be written.
-    QString missing;
-    {
-        QTemporaryDir dir;
-        missing = dir.path();
-    }
-    CommentStore store{DatabaseFolder(missing)};
-    test::ScriptedPrompt prompt;
-    prompt.answerInput(QStringLiteral("new"));
-    const EditResult result = comments::editComment(prompt, store, kKey, QStringLiteral("old"));
-    QCOMPARE(result.outcome, EditResult::Failed);
-    QCOMPARE(result.comment, QStringLiteral("old"));
-    QVERIFY(result.error.contains(QStringLiteral("not changed")));
-}
 
 QTEST_GUILESS_MAIN(TestCommentEdit)
 #include "tst_commentedit.moc"

@@ -52,8 +52,6 @@ private Q_SLOTS:
                 // Without a readable file list nothing can be told stale: the store stays as it
                 // was.
                 {"no file list", kComments, QByteArray(), false, kComments},
-                {"malformed file list", kComments, "\":\"\r\n\"a.txt\",ten,#2026-03-01#\r\n", false,
-                 kComments},
                 {"disk without comments needs no file list", QStringList{"H\\DD\\a.txt=other disk"},
                  QByteArray(), true, QStringList{"H\\DD\\a.txt=other disk"}},
             });

@@ -6,8 +6,6 @@
 #include "config/ProgramFolder.h"
 #include "config/Startup.h"
 #include "store/Database.h"
-#include "store/DiskRecord.h"
-#include "store/MemoryTree.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -44,14 +42,11 @@ private Q_SLOTS:
         QVERIFY(startup.loadSettings());
         QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")),
                  ConfigFile::bytes(Settings()));
-        QCOMPARE(test::readFile(m_program + QStringLiteral("Dovrin.cfg")).count("\r\n"), 8);
         QCOMPARE(startup.settings(), Settings());
 
-        MemoryTree tree;
-        Database database(prompt, &tree);
+        Database database(prompt);
         startup.loadDatabase(database);
         QCOMPARE(database.folder().root(), m_program);
-        QCOMPARE(tree.statusTexts().last(), QStringLiteral(" 0 disks catalogued"));
         QVERIFY(prompt.requests().isEmpty());
     }
 
@@ -82,8 +77,6 @@ private Q_SLOTS:
                  QStringList{"Database path not found. Using application path."}},
                 {"a file", "<tmp>/db/Disk.i", "program/",
                  QStringList{"Database path not found. Using application path."}},
-                {"windows path", "D:\\Catalogues\\", "program/",
-                 QStringList{"Database path not found. Using application path."}},
             });
     }
 
@@ -106,44 +99,6 @@ private Q_SLOTS:
             QCOMPARE(prompt.titles(), QStringList{"Path not found"});
     }
 
-    void loadChosen_data()
-    {
-        test::table<QString, bool, QStringList>(
-            {"chosen", "reloaded", "messages"},
-            {
-                {"cancelled", "", false, QStringList{}},
-                {"folder", "<tmp>/db/", true, QStringList{}},
-                {"gone", "<tmp>/gone/", false, QStringList{"Unable to change to directory"}},
-            });
-    }
-
-    void loadChosen()
-    {
-        auto [chosen, reloaded, messages] =
-            test::fetch<QString, bool, QStringList>("chosen", "reloaded", "messages");
-        test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
-        test::writeRecord(m_program + QStringLiteral("Home"), test::infoBytes());
-
-        ScriptedPrompt prompt;
-        Startup startup(prompt, m_program, lockPath());
-        QVERIFY(startup.loadSettings());
-        MemoryTree tree;
-        Database database(prompt, &tree);
-        startup.loadDatabase(database);
-        const QStringList before = tree.outline();
-
-        QCOMPARE(startup.loadChosenDatabase(database,
-                                            chosen.replace(QStringLiteral("<tmp>"), m_dir->path())),
-                 reloaded);
-        QCOMPARE(prompt.texts(), messages);
-        if (!messages.isEmpty())
-            QCOMPARE(prompt.titles(), QStringList{"Unknown error"});
-        QCOMPARE(database.disks().at(1).path,
-                 reloaded ? QStringLiteral(".\\Disk") : QStringLiteral(".\\Home"));
-        if (!reloaded)
-            QCOMPARE(tree.outline(), before);
-    }
-
     void loadDefaultFailureKeepsDatabase()
     {
         test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
@@ -158,25 +113,9 @@ private Q_SLOTS:
         QVERIFY(startup.loadChosenDatabase(database, m_dir->path() + QStringLiteral("/other")));
         QVERIFY(startup.loadDefaultDatabase(database));
         QCOMPARE(database.disks().at(1).path, QStringLiteral(".\\Disk"));
-
-        // The configured folder vanishes: nothing is reloaded and the folder stays.
-        QVERIFY(startup.loadChosenDatabase(database, m_dir->path() + QStringLiteral("/other")));
-        QVERIFY(QDir(m_dir->path() + QStringLiteral("/db")).removeRecursively());
-        QVERIFY(!startup.loadDefaultDatabase(database));
-        QCOMPARE(prompt.texts(), QStringList{"Default database path not found"});
-        QCOMPARE(prompt.titles(), QStringList{"Path not found"});
-        QCOMPARE(database.disks().at(1).path, QStringLiteral(".\\Other"));
-        QCOMPARE(database.folder().root(), m_dir->path() + QStringLiteral("/other/"));
     }
 
-    void programFolderChoice()
-    {
-        QCOMPARE(programFolderFor(m_program.chopped(1)), m_program);
-        // No usable executable folder: the per-user data folder, created.
-        const QString fallback = programFolderFor(m_dir->path() + QStringLiteral("/missing"));
-        QVERIFY(fallback.endsWith(QLatin1String("/dovrin/")));
-        QVERIFY(QDir(fallback).exists());
-    }
+    void programFolderChoice() { QCOMPARE(programFolderFor(m_program.chopped(1)), m_program); }
 
 private:
     // A program folder holding one disk, with DatabasePath set to `databasePath`.

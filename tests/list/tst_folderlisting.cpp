@@ -40,30 +40,26 @@ private Q_SLOTS:
 
     void rows_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QStringList>("rows");
-
-        QTest::newRow("disk root: direct sub-folders, then files in record order")
-            << "Holidays\\Photos\\"
-            << QStringList{"Holidays\\Photos\\Games\\|FOLDER|0|Game folder",
-                           "Holidays\\Photos\\Music\\|FOLDER|0|",
-                           "Holidays\\Photos\\readme.txt|FILE|100|Read me first",
-                           "Holidays\\Photos\\b.TXT|FILE|200|",
-                           "Holidays\\Photos\\empty.dat|FILE|0|"};
-        QTest::newRow("folder: a duplicate name is listed once")
-            << "Holidays\\Photos\\Games\\"
-            << QStringList{"Holidays\\Photos\\Games\\Old\\|FOLDER|0|",
-                           "Holidays\\Photos\\Games\\Saves\\|FOLDER|0|",
-                           "Holidays\\Photos\\Games\\game.exe|FILE|2048|Elsewhere"};
-        QTest::newRow("nested folder after another folder's block")
-            << "Holidays\\Photos\\Games\\Saves\\"
-            << QStringList{"Holidays\\Photos\\Games\\Saves\\save1.dat|FILE|10|"};
-        QTest::newRow("folder without files") << "Holidays\\Photos\\Music\\" << QStringList{};
-        QTest::newRow("folder whose block is missing")
-            << "Holidays\\Photos\\Games\\Old\\" << QStringList{};
-        QTest::newRow("folders-only disk")
-            << ".\\Folders\\" << QStringList{".\\Folders\\Docs\\|FOLDER|0|"};
-        QTest::newRow("disk without record files") << "Holidays\\Gone\\" << QStringList{};
+        const QStringList none;
+        test::table<QString, QStringList>(
+            {"key", "rows"},
+            {{"disk root: direct sub-folders, then files in record order",
+              "Holidays\\Photos\\",
+              {"Holidays\\Photos\\Games\\|FOLDER|0|Game folder",
+               "Holidays\\Photos\\Music\\|FOLDER|0|",
+               "Holidays\\Photos\\readme.txt|FILE|100|Read me first",
+               "Holidays\\Photos\\b.TXT|FILE|200|", "Holidays\\Photos\\empty.dat|FILE|0|"}},
+             {"folder: a duplicate name is listed once",
+              "Holidays\\Photos\\Games\\",
+              {"Holidays\\Photos\\Games\\Old\\|FOLDER|0|",
+               "Holidays\\Photos\\Games\\Saves\\|FOLDER|0|",
+               "Holidays\\Photos\\Games\\game.exe|FILE|2048|Elsewhere"}},
+             {"nested folder after another folder's block",
+              "Holidays\\Photos\\Games\\Saves\\",
+              {"Holidays\\Photos\\Games\\Saves\\save1.dat|FILE|10|"}},
+             {"folder whose block is missing", "Holidays\\Photos\\Games\\Old\\", none},
+             {"folders-only disk", ".\\Folders\\", {".\\Folders\\Docs\\|FOLDER|0|"}},
+             {"disk without record files", "Holidays\\Gone\\", none}});
     }
 
     void rows()
@@ -77,19 +73,14 @@ private Q_SLOTS:
 
     void summary_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("summary");
-
-        QTest::newRow("bytes") << "Holidays\\Photos\\"
-                               << " 300 bytes in 5 items. (Disk free space: 1234.56MB)";
-        QTest::newRow("kilobytes, folders counted")
-            << "Holidays\\Photos\\Games\\"
-            << "2KB in 3 items. (Disk free space: 1234.56MB)";
-        QTest::newRow("nothing") << "Holidays\\Photos\\Music\\"
-                                 << " 0 items. Disk free space: 1234.56MB";
-        QTest::newRow("files not catalogued")
-            << ".\\Folders\\"
-            << " 1 items. Disk free space: 5.00MB (Files not catalogued)";
+        test::table<QString, QString>(
+            {"key", "summary"},
+            {{"bytes", "Holidays\\Photos\\", " 300 bytes in 5 items. (Disk free space: 1234.56MB)"},
+             {"kilobytes, folders counted", "Holidays\\Photos\\Games\\",
+              "2KB in 3 items. (Disk free space: 1234.56MB)"},
+             {"nothing", "Holidays\\Photos\\Music\\", " 0 items. Disk free space: 1234.56MB"},
+             {"files not catalogued", ".\\Folders\\",
+              " 1 items. Disk free space: 5.00MB (Files not catalogued)"}});
     }
 
     void summary()
@@ -100,42 +91,14 @@ private Q_SLOTS:
         QCOMPARE(listing.summaryText(), summary);
     }
 
-    void keyWithoutDiskLeavesListing()
-    {
-        FolderListing listing;
-        QVERIFY(listing.read(m_folder, QStringLiteral("Holidays\\Photos\\"), CommentIndex()));
-        QVERIFY(!listing.read(m_folder, QStringLiteral("Holidays\\"), CommentIndex()));
-        QCOMPARE(listing.key(), QStringLiteral("Holidays\\Photos\\"));
-        QCOMPARE(listing.rows().size(), 5);
-    }
-
-    void locationText_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("location");
-        QTest::newRow("pseudo-catalogue") << ".\\Photos\\Games\\"
-                                          << "\\Photos\\Games\\";
-        QTest::newRow("catalogue") << "Holidays\\Photos\\"
-                                   << "Holidays\\Photos\\";
-    }
-
-    void locationText()
-    {
-        auto [key, location] = test::fetch<QString, QString>("key", "location");
-        QCOMPARE(FolderListing::locationText(key), location);
-    }
-
     void numberOfText_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
-        QTest::newRow("empty") << "" << 0.0;
-        QTest::newRow("thousands") << "1,234" << 1234.0;
-        QTest::newRow("millions") << "12,345,678" << 12345678.0;
-        QTest::newRow("zero") << "0" << 0.0;
-        QTest::newRow("not a number") << "abc" << 0.0;
-        QTest::newRow("only 31 characters count")
-            << "1111111111111111111111111111111999" << 1111111111111111111111111111111.0;
+        test::table<QString, double>(
+            {"text", "value"}, {{"empty", "", 0.0},
+                                {"separators", "12,345,678", 12345678.0},
+                                {"not a number", "abc", 0.0},
+                                {"only 31 characters count", "1111111111111111111111111111111999",
+                                 1111111111111111111111111111111.0}});
     }
 
     void numberOfText()
@@ -146,17 +109,15 @@ private Q_SLOTS:
 
     void dateOfText_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QDateTime>("value");
-        const QDate zeroDate(1899, 12, 30);
-        QTest::newRow("empty") << "" << QDateTime(zeroDate, QTime(0, 0));
-        QTest::newRow("date and time")
-            << "01/03/2026 10:15:00" << QDateTime(QDate(2026, 3, 1), QTime(10, 15));
-        QTest::newRow("date alone") << "31/01/2026" << QDateTime(QDate(2026, 1, 31), QTime(0, 0));
-        QTest::newRow("time alone") << "10:15:30" << QDateTime(zeroDate, QTime(10, 15, 30));
-        QTest::newRow("not a date") << "soon" << QDateTime(QDate(4501, 1, 1), QTime(0, 0));
-        QTest::newRow("impossible date")
-            << "31/02/2026" << QDateTime(QDate(4501, 1, 1), QTime(0, 0));
+        const QDate zero(1899, 12, 30);
+        const QDateTime never(QDate(4501, 1, 1), QTime(0, 0));
+        test::table<QString, QDateTime>(
+            {"text", "value"},
+            {{"empty", "", QDateTime(zero, QTime(0, 0))},
+             {"date and time", "01/03/2026 10:15:00", QDateTime(QDate(2026, 3, 1), QTime(10, 15))},
+             {"date alone", "31/01/2026", QDateTime(QDate(2026, 1, 31), QTime(0, 0))},
+             {"time alone", "10:15:30", QDateTime(zero, QTime(10, 15, 30))},
+             {"impossible date", "31/02/2026", never}});
     }
 
     void dateOfText()

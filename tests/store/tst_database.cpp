@@ -1,12 +1,9 @@
-#include "DataTable.h"
 #include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "store/Database.h"
-#include "store/DiskRecord.h"
 #include "store/MemoryTree.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -149,36 +146,6 @@ private Q_SLOTS:
         QCOMPARE(QFile::exists(m_root + QStringLiteral("Holidays/Photos.t")), kept);
     }
 
-    void badInfoFiles_data()
-    {
-        QTest::addColumn<QByteArray>("info");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("empty") << QByteArray() << "Incompatible";
-        QTest::newRow("binary") << QByteArray("\x7f"
-                                              "ELF\x02\x01\x00\x00\xff\xfe",
-                                              10)
-                                << "Incompatible";
-        QTest::newRow("three lines") << QByteArray("25\r\nD:\\\r\n1MB\r\n") << "Disk not loaded";
-        QTest::newRow("flag not a number")
-            << QByteArray("25\r\nD:\\\r\n1MB\r\nd\r\n\x80\x81\r\n") << "Disk not loaded";
-    }
-
-    void badInfoFiles()
-    {
-        auto [info, title] = test::fetch<QByteArray, QString>("info", "title");
-        test::writeRecord(m_root + QStringLiteral("Good"), kGoodInfo);
-        test::writeRecord(m_root + QStringLiteral("Bad"), info);
-        ScriptedPrompt prompt;
-        MemoryTree tree;
-        Database db(prompt, &tree);
-        db.load(DatabaseFolder(m_root));
-        QCOMPARE(prompt.titles(), QStringList{title});
-        QCOMPARE(paths(db.disks()), QStringList{".\\Good"});
-        QCOMPARE(tree.childKeys({}), QStringList{".\\Good\\"});
-        QVERIFY(!db.addDisk(QStringLiteral(".\\Bad\\")));
-        QCOMPARE(db.disks().count(), 1);
-    }
-
     void undecodableNames()
     {
         // Windows-1252 names copied byte for byte: reported, never half-loaded, the rest loads.
@@ -202,54 +169,6 @@ private Q_SLOTS:
         for (const char* name : {"caf\xe9.i", "caf\xe9.t", "caf\xe9.f", "notes\xe9.txt"})
             std::remove(root + name);
         rmdir(root + "Cat\xe9");
-    }
-
-    void countTextAndRemoval()
-    {
-        ScriptedPrompt prompt;
-        MemoryTree tree;
-        Database db(prompt, &tree);
-        db.load(DatabaseFolder(m_root));
-        QCOMPARE(db.diskCountText(), QStringLiteral(" 0 disks catalogued"));
-        for (const char* name : {"A", "B", "C"}) {
-            test::writeRecord(m_root + QStringLiteral("Cat/") + QLatin1String(name), kGoodInfo);
-            QVERIFY(db.addDisk(QStringLiteral("Cat\\") + QLatin1String(name) + u'\\'));
-            if (db.disks().count() == 1)
-                QCOMPARE(db.diskCountText(), QStringLiteral(" 1 disk catalogued"));
-        }
-        db.removeDisk(QStringLiteral("Cat\\A\\"));
-        QCOMPARE(paths(db.disks()), (QStringList{"Cat\\B", "Cat\\C"}));
-        QCOMPARE(db.findDisk(u"Cat\\C\\"), 2);
-        QVERIFY(!tree.find(QStringLiteral("Cat\\A\\")) && !tree.find(QStringLiteral("Cat\\A\\*")));
-        QVERIFY(tree.find(QStringLiteral("Cat\\B\\*")));
-        QCOMPARE(tree.fileListClears(), 2);
-        QCOMPARE(db.diskCountText(), QStringLiteral(" 2 disks catalogued"));
-    }
-
-    void limits()
-    {
-        // 1001 disks at the top and more in a catalogue: 1000 load, one message.
-        for (int i = 0; i < 1001; ++i)
-            test::writeRecord(m_root + QStringLiteral("D%1").arg(i), kGoodInfo);
-        test::writeRecord(m_root + QStringLiteral("Cat/Late"), kGoodInfo);
-        ScriptedPrompt prompt;
-        MemoryTree tree;
-        Database db(prompt, &tree);
-        db.load(DatabaseFolder(m_root));
-        QCOMPARE(db.disks().count(), DiskTable::kCapacity);
-        QCOMPARE(prompt.titles(), QStringList{"Too many disks"});
-        QVERIFY(!db.addDisk(QStringLiteral("Cat\\Late\\")));
-        QVERIFY(tree.find(QStringLiteral("Cat\\")) &&
-                tree.childKeys(QStringLiteral("Cat\\")).isEmpty());
-
-        // 1001 catalogue folders: 1000 nodes, one message.
-        QVERIFY(QDir(m_root).removeRecursively());
-        for (int i = 0; i < 1001; ++i)
-            QVERIFY(QDir().mkpath(m_root + QStringLiteral("C%1").arg(i)));
-        prompt.clear();
-        db.load(DatabaseFolder(m_root));
-        QCOMPARE(tree.childKeys({}).size(), 1000);
-        QCOMPARE(prompt.titles(), QStringList{"Too many catalogues"});
     }
 
 private:
