@@ -48,6 +48,19 @@ private Q_SLOTS:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
     // What the program writes is read back by roundTrip; these are files written elsewhere.
+    void writeFailure()
+    {
+        ScriptedPrompt prompt;
+        ConfigFile config(m_dir->path() + QStringLiteral("/no/such/folder/"), prompt);
+        Settings settings;
+        settings.windowTop = 5;
+        QVERIFY(!config.write(settings));
+        QCOMPARE(prompt.titles(), QStringList{"Error"});
+        QCOMPARE(prompt.texts(), QStringList{"Unable to save config."});
+        QCOMPARE(prompt.requests().first().icon, PromptIcon::Critical);
+        QCOMPARE(int(settings.windowTop), 5);
+    }
+
     void readsGoodFiles_data()
     {
         const QByteArray head =
