@@ -1,4 +1,5 @@
 #include "BuildInfo.h"
+#include "DataTable.h"
 #include "FakeDesktop.h"
 #include "Fixtures.h"
 #include "FolderChooser.h"
@@ -10,10 +11,8 @@
 #include "help/AboutDialog.h"
 #include "mainwindow/CatalogueTree.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -123,11 +122,9 @@ private Q_SLOTS:
 
     void runAFile()
     {
-        QFETCH(bool, doubleClick);
-        QFETCH(bool, onDisk);
-        QFETCH(QList<PromptAnswer>, answers);
-        QFETCH(QStringList, titles);
-        QFETCH(QString, opened);
+        auto [doubleClick, onDisk, answers, titles, opened] =
+            test::fetch<bool, bool, QList<PromptAnswer>, QStringList, QString>(
+                "doubleClick", "onDisk", "answers", "titles", "opened");
         if (!onDisk)
             QFile::remove(disk() + QStringLiteral("/readme.txt"));
         for (PromptAnswer answer : answers)
@@ -167,10 +164,8 @@ private Q_SLOTS:
 
     void copyARow()
     {
-        QFETCH(QString, key);
-        QFETCH(QString, command);
-        QFETCH(QString, title);
-        QFETCH(QString, copied);
+        auto [key, command, title, copied] =
+            test::fetch<QString, QString, QString, QString>("key", "command", "title", "copied");
         const QString target = m_real.filePath(QStringLiteral("target")) + u'/';
         QVERIFY(QDir().mkpath(target));
         m_rig.startup->settings().desktopPath = target;
@@ -201,19 +196,14 @@ private Q_SLOTS:
         const QByteArray guide =
             QFile::encodeName(QCoreApplication::applicationDirPath()) + "/Help.html";
         QTest::newRow("menu") << "mnuHelp" << QString() << guide;
-        QTest::newRow("add dialog") << "mnuNewDisk"
-                                    << "cmdHelp" << guide;
-        QTest::newRow("search window") << "mnuSearch"
-                                       << "cmdHelp" << guide;
         QTest::newRow("about box") << "cmdAbout"
                                    << "labWeb" << QByteArray(build::kMakerWeb);
     }
 
     void helpAndWebSiteOpenInTheBrowser()
     {
-        QFETCH(QString, command);
-        QFETCH(QString, click);
-        QFETCH(QByteArray, argument);
+        auto [command, click, argument] =
+            test::fetch<QString, QString, QByteArray>("command", "click", "argument");
         bool closedByClick = false;
         closeNextModal([&] { m_window->action(command)->trigger(); },
                        [&](QWidget* modal) {
