@@ -229,16 +229,17 @@ private Q_SLOTS:
         CatalogueChanges catalogues(database, prompt, hooks);
         DiskChanges disks(database, prompt, hooks);
         QString leftOut;
-        const ChangeResult result = command == u"create"            ? catalogues.create()
-                                    : command == u"renameCatalogue" ? catalogues.rename(key)
-                                    : command == u"deleteCatalogue" ? catalogues.remove(key)
-                                    : command == u"deleteDisk"      ? disks.remove(key)
-                                    : command == u"renameDisk"
-                                        ? disks.rename(key)
-                                        : disks.move(key, [&](const QString& leaveOut) {
-                                              leftOut = leaveOut;
-                                              return answer;
-                                          });
+        const ChangeResult result =
+            command == u"create"            ? catalogues.create()
+            : command == u"renameCatalogue" ? catalogues.rename(key)
+            : command == u"deleteCatalogue" ? catalogues.remove(key)
+            : command == u"deleteDisk"      ? disks.remove(key)
+            : command == u"renameDisk"
+                ? disks.rename(key)
+                : disks.move(key, [&, chosen = answer](const QString& leaveOut) {
+                      leftOut = leaveOut;
+                      return chosen;
+                  });
 
         QCOMPARE(int(result.outcome), outcome);
         QCOMPARE(prompt.requests().isEmpty() ? QString() : prompt.requests().last().text, lastText);

@@ -185,7 +185,7 @@ private:
 
     Block* newBlock()
     {
-        if (m_free + sizeof(Block) > m_end) {
+        if (size_t(m_end - m_free) < sizeof(Block)) { // both null before the first slab
             m_slabs.emplace_back(kSlabBytes);
             m_free = m_slabs.back().data();
             m_end = m_free + kSlabBytes;

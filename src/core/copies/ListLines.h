@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <cstdint>
 #include <memory>
 
 namespace dovrin::copies {
@@ -18,15 +19,31 @@ struct ListLine
 
 // The lines of a file-list file held in memory, read as the search reads them: one item a
 // line, its first field quoted or bare; a blank line or an empty first field ends the list.
+// Line feeds and quotes are found through bit masks of 4 KB windows of the data, built 16
+// bytes at a time: ten million short lines cost no library call each.
 class ListLines
 {
 public:
-    explicit ListLines(QByteArrayView data) : m_p(data.data()), m_end(data.data() + data.size()) {}
+    explicit ListLines(QByteArrayView data)
+        : m_begin(data.data()), m_p(data.data()), m_end(data.data() + data.size())
+    {
+    }
     bool next(ListLine& line);
 
 private:
+    static constexpr size_t kWindowChunks = 64; // of 64 bytes each
+
+    // The first quote (or line feed) in [p, limit), or limit.
+    const char* findMarked(bool quote, const char* p, const char* limit);
+    void loadWindow(size_t firstChunk);
+
+    const char* m_begin;
     const char* m_p;
     const char* m_end;
+    size_t m_windowStart = 0;
+    size_t m_windowChunks = 0;
+    uint64_t m_lineFeeds[kWindowChunks];
+    uint64_t m_quotes[kWindowChunks];
 };
 
 // The size of a file line (its second field); 0 when it does not read as one.
