@@ -1,4 +1,3 @@
-#include "DataTable.h"
 #include "MainWindowRig.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
@@ -91,8 +90,9 @@ private Q_SLOTS:
 
     void newDisk()
     {
-        auto [catalogue, recordFile, key] =
-            test::fetch<QString, QString, QString>("catalogue", "recordFile", "key");
+        QFETCH(QString, catalogue);
+        QFETCH(QString, recordFile);
+        QFETCH(QString, key);
         m_settings.treeOnly = true;
         openDialog();
         // Opening defaults.
@@ -131,8 +131,9 @@ private Q_SLOTS:
 
     void refusedInput()
     {
-        auto [name, existing, message] =
-            test::fetch<QString, bool, QString>("name", "existing", "message");
+        QFETCH(QString, name);
+        QFETCH(bool, existing);
+        QFETCH(QString, message);
         catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Old"));
         m_prompt.clear();
         openDialog();

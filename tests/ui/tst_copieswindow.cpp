@@ -1,4 +1,3 @@
-#include "DataTable.h"
 #include "Fixtures.h"
 #include "MainWindowRig.h"
 #include "ScriptedPrompt.h"
@@ -115,9 +114,10 @@ private Q_SLOTS:
 
     void findCopies()
     {
-        auto [criterion, minimumSize, names, status] =
-            test::fetch<QString, QString, QString, QString>("criterion", "minimumSize", "names",
-                                                            "status");
+        QFETCH(QString, criterion);
+        QFETCH(QString, minimumSize);
+        QFETCH(QString, names);
+        QFETCH(QString, status);
         runModal(
             "mnuCopies", [] { return true; },
             [&] {

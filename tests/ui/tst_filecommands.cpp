@@ -1,5 +1,4 @@
 #include "BuildInfo.h"
-#include "DataTable.h"
 #include "FakeDesktop.h"
 #include "Fixtures.h"
 #include "FolderChooser.h"
@@ -122,9 +121,11 @@ private Q_SLOTS:
 
     void runAFile()
     {
-        auto [doubleClick, onDisk, answers, titles, opened] =
-            test::fetch<bool, bool, QList<PromptAnswer>, QStringList, QString>(
-                "doubleClick", "onDisk", "answers", "titles", "opened");
+        QFETCH(bool, doubleClick);
+        QFETCH(bool, onDisk);
+        QFETCH(QList<PromptAnswer>, answers);
+        QFETCH(QStringList, titles);
+        QFETCH(QString, opened);
         if (!onDisk)
             QFile::remove(disk() + QStringLiteral("/readme.txt"));
         for (PromptAnswer answer : answers)
@@ -164,8 +165,10 @@ private Q_SLOTS:
 
     void copyARow()
     {
-        auto [key, command, title, copied] =
-            test::fetch<QString, QString, QString, QString>("key", "command", "title", "copied");
+        QFETCH(QString, key);
+        QFETCH(QString, command);
+        QFETCH(QString, title);
+        QFETCH(QString, copied);
         const QString target = m_real.filePath(QStringLiteral("target")) + u'/';
         QVERIFY(QDir().mkpath(target));
         m_rig.startup->settings().desktopPath = target;
@@ -202,8 +205,9 @@ private Q_SLOTS:
 
     void helpAndWebSiteOpenInTheBrowser()
     {
-        auto [command, click, argument] =
-            test::fetch<QString, QString, QByteArray>("command", "click", "argument");
+        QFETCH(QString, command);
+        QFETCH(QString, click);
+        QFETCH(QByteArray, argument);
         bool closedByClick = false;
         closeNextModal([&] { m_window->action(command)->trigger(); },
                        [&](QWidget* modal) {

@@ -1,4 +1,3 @@
-#include "DataTable.h"
 #include "Fixtures.h"
 #include "FolderChooser.h"
 #include "MainWindowRig.h"
@@ -170,8 +169,10 @@ private Q_SLOTS:
 
     void clickingNodesListsThem()
     {
-        auto [key, rows, location, status] =
-            test::fetch<QString, QString, QString, QString>("key", "rows", "location", "status");
+        QFETCH(QString, key);
+        QFETCH(QString, rows);
+        QFETCH(QString, location);
+        QFETCH(QString, status);
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, centerOf(node(key)));
         QStringList shown;
         for (int row = 0; row < m_window->list()->rowCount(); ++row) {
@@ -243,7 +244,8 @@ private Q_SLOTS:
 
     void menuEnablingFollowsTheSelection()
     {
-        auto [select, enabled] = test::fetch<QString, QString>("select", "enabled");
+        QFETCH(QString, select);
+        QFETCH(QString, enabled);
         const bool catalogueItems = enabled == u"C";
         const bool diskItems = enabled == u"D";
         wireAll();
@@ -296,7 +298,8 @@ private Q_SLOTS:
 
     void diskInformation()
     {
-        auto [key, values] = test::fetch<QString, QString>("key", "values");
+        QFETCH(QString, key);
+        QFETCH(QString, values);
         tree()->selectNode(key);
         QStringList shown;
         QString disk;
@@ -388,8 +391,9 @@ private Q_SLOTS:
 
     void commandsOpeningTheAddDialog()
     {
-        auto [command, disks, title] =
-            test::fetch<QString, QString, QString>("command", "disks", "title");
+        QFETCH(QString, command);
+        QFETCH(QString, disks);
+        QFETCH(QString, title);
         installCommands();
         tree()->selectNode(QStringLiteral(".\\Loose\\"));
         while (m_database->disks().count() < disks.toInt())

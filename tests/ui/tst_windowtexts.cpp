@@ -1,4 +1,3 @@
-#include "DataTable.h"
 #include "Fixtures.h"
 #include "MainWindowRig.h"
 #include "MessageBoxPrompt.h"
@@ -148,8 +147,9 @@ private Q_SLOTS:
 
     void textsHaveRoom()
     {
-        auto [window, item, node] =
-            test::fetch<QString, QString, QString>("window", "item", "node");
+        QFETCH(QString, window);
+        QFETCH(QString, item);
+        QFETCH(QString, node);
         openMainWindow();
         if (!node.isEmpty())
             m_window->tree()->selectNode(node);
