@@ -1,8 +1,8 @@
 #include "CliRun.h"
+#include "DataTable.h"
 #include "PdfText.h"
 #include "TestFiles.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,12 +71,9 @@ private Q_SLOTS:
 
     void commands()
     {
-        QFETCH(QStringList, args);
-        QFETCH(QString, existing);
-        QFETCH(int, status);
-        QFETCH(QStringList, listings);
-        QFETCH(QString, printed);
-        QFETCH(QString, error);
+        auto [args, existing, status, listings, printed, error] =
+            test::fetch<QStringList, QString, int, QStringList, QString, QString>(
+                "args", "existing", "status", "listings", "printed", "error");
         QTemporaryDir out;
         if (!existing.isEmpty())
             test::writeFile(out.filePath(existing), "mine");

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "RecordingProgress.h"
 #include "TestFiles.h"
@@ -126,13 +127,9 @@ private Q_SLOTS:
 
     void find()
     {
-        QFETCH(QString, lists);
-        QFETCH(QString, contents);
-        QFETCH(QString, criterion);
-        QFETCH(QString, minimumSize);
-        QFETCH(QString, onlyOn);
-        QFETCH(QString, expected);
-        QFETCH(QString, summary);
+        auto [lists, contents, criterion, minimumSize, onlyOn, expected, summary] =
+            test::fetch<QString, QString, QString, QString, QString, QString, QString>(
+                "lists", "contents", "criterion", "minimumSize", "onlyOn", "expected", "summary");
 
         QTemporaryDir dir;
         const DatabaseFolder folder(dir.path());

@@ -1,4 +1,5 @@
 #include "CliRun.h"
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "TestFiles.h"
 #include "TextRows.h"
@@ -63,7 +64,6 @@ private Q_SLOTS:
                 "verify, disk not there;verify ./A;1;;Please insert volume 'A' in drive "
                 "/media/disk/",
                 "bad size;copies --min-size ten;2;;usage:",
-                "two criteria;copies --same-date --content;2;;usage:",
                 "unknown option;only-on ./A --fast;2;;usage:",
                 "unknown disk;verify Nowhere;2;;there is no disk Nowhere",
             },
@@ -72,10 +72,8 @@ private Q_SLOTS:
 
     void commands()
     {
-        QFETCH(QString, args);
-        QFETCH(QString, exitCode);
-        QFETCH(QString, lines);
-        QFETCH(QString, errors);
+        auto [args, exitCode, lines, errors] =
+            test::fetch<QString, QString, QString, QString>("args", "exitCode", "lines", "errors");
 
         const test::CliRun cli = run(args.split(u' '));
         QCOMPARE(cli.status, exitCode.toInt());

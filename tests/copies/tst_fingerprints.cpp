@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "RecordingProgress.h"
 #include "ScriptedPrompt.h"
@@ -108,16 +109,6 @@ private Q_SLOTS:
                  QStringList{" 1 file(s) could not be read and have no fingerprint."});
     }
 
-    void cancelled()
-    {
-        test::RecordingProgress progress;
-        progress.onYield = [&progress](int) {
-            return progress.statuses[0].last() == QLatin1String("Fingerprinting file contents...");
-        };
-        QCOMPARE(scan(true, progress), ScanOutcome::Cancelled);
-        QCOMPARE(QDir(m_database.root()).entryList(QDir::Files), QStringList{});
-    }
-
     void verify_data()
     {
         for (const char* column : {"change", "withPrints", "lines"})
@@ -137,9 +128,8 @@ private Q_SLOTS:
 
     void verify()
     {
-        QFETCH(QString, change);
-        QFETCH(QString, withPrints);
-        QFETCH(QString, lines);
+        auto [change, withPrints, lines] =
+            test::fetch<QString, QString, QString>("change", "withPrints", "lines");
         const bool fingerprints = withPrints == u"fp";
         QStringList expected = lines.split(u',', Qt::SkipEmptyParts);
         expected.replaceInStrings(QStringLiteral("@"), source()); // each row has its own folder

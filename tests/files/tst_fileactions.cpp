@@ -1,4 +1,5 @@
 #include "CliRun.h"
+#include "DataTable.h"
 #include "FakeDesktop.h"
 #include "Fixtures.h"
 #include "RegisteredProgram.h"
@@ -109,10 +110,9 @@ private Q_SLOTS:
 
     void realPath()
     {
-        QFETCH(QString, key);
-        QFETCH(QList<QByteArray>, onDisk);
-        QFETCH(QString, text);
-        QFETCH(QByteArray, native);
+        auto [key, onDisk, text, native] =
+            test::fetch<QString, QList<QByteArray>, QString, QByteArray>("key", "onDisk", "text",
+                                                                         "native");
         const QByteArray disk = QFile::encodeName(m_disk);
         for (const QByteArray& folder : onDisk)
             QCOMPARE(::mkdir((disk + '/' + folder).constData(), 0755), 0);
@@ -145,7 +145,6 @@ private Q_SLOTS:
                 "found|Question;u;;",
                 "a folder where the file was;Games\\Saves;;OOY;Copy 'Saves'|File not "
                 "found|Question;u;;",
-                "folder;Games\\Saves\\;;O;Copy 'Saves';;Saves/|Saves/.hidden;",
                 "folder with all in it;Games\\;;O;Copy 'Games';;Games/|Games/.hidden|Games/Empty/|"
                 "Games/Saves/|Games/Saves/.hidden|Games/link@|Games/readme.txt;Games/readme.txt",
             },
@@ -154,13 +153,9 @@ private Q_SLOTS:
 
     void copyItem()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, chosen);
-        QFETCH(QString, answers);
-        QFETCH(QString, shown);
-        QFETCH(QString, update);
-        QFETCH(QString, copied);
-        QFETCH(QString, checked);
+        auto [name, chosen, answers, shown, update, copied, checked] =
+            test::fetch<QString, QString, QString, QString, QString, QString, QString>(
+                "name", "chosen", "answers", "shown", "update", "copied", "checked");
         test::ScriptedPrompt prompt;
         for (QChar a : answers)
             prompt.answer(a == u'O'   ? PromptAnswer::Ok
@@ -214,10 +209,9 @@ private Q_SLOTS:
 
     void getRunCommand()
     {
-        QFETCH(QByteArray, name);
-        QFETCH(QByteArray, content);
-        QFETCH(bool, executable);
-        QFETCH(QString, expected);
+        auto [name, content, executable, expected] =
+            test::fetch<QByteArray, QByteArray, bool, QString>("name", "content", "executable",
+                                                               "expected");
         const QByteArray path = nativePath(name);
         if (!content.isEmpty()) {
             test::writeNativeFile(path, content);
@@ -244,8 +238,7 @@ private Q_SLOTS:
 
     void hostileNamesArriveWhole()
     {
-        QFETCH(QByteArray, name);
-        QFETCH(bool, program);
+        auto [name, program] = test::fetch<QByteArray, bool>("name", "program");
         const QByteArray path = nativePath(name);
         const QString application = program ? QStringLiteral("program") : QStringLiteral("editor");
         m_desktop->clearArguments(application);

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "TextRows.h"
 
@@ -86,8 +87,7 @@ private Q_SLOTS:
 
     void validators()
     {
-        QFETCH(QString, program);
-        QFETCH(QStringList, args);
+        auto [program, args] = test::fetch<QString, QStringList>("program", "args");
         const Run check = run(program, args, m_user);
         // Hints and warnings come with an exit status of 0 too; man's page goes to stdout.
         QString said = check.err + (program == QLatin1String("man") ? QString() : check.out);
@@ -117,10 +117,8 @@ private Q_SLOTS:
 
     void commandLines()
     {
-        QFETCH(QString, program);
-        QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
-        QFETCH(QString, output);
+        auto [program, args, exitCode, output] = test::fetch<QString, QStringList, int, QString>(
+            "program", "args", "exitCode", "output");
         const Run result = run(installed("bin/" + program), args, m_user);
         QCOMPARE(result.exitCode, exitCode);
         QVERIFY2((exitCode == 0 ? result.out : result.err).startsWith(output),
@@ -148,38 +146,6 @@ private Q_SLOTS:
         // No demo catalogues in a real user's database.
         QCOMPARE(QDir(userFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{"Dovrin.cfg"});
-    }
-
-    void completion_data()
-    {
-        QTest::addColumn<QString>("line"); // the last word is the one completed
-        QTest::addColumn<QString>("offered");
-        test::addTextRows(
-            {"command|dovrin-cli se|search", "global option|dovrin-cli --data|--database",
-             "command option|dovrin-cli catalogue /tmp X --fo|--folders-only",
-             "listed values|dovrin-cli catalogue /tmp X --attributes |0 2 4 6",
-             "values in the summary|dovrin-cli search w|whole",
-             "catalogues|dovrin-cli --database DB catalogue /tmp X --catalogue H|Holidays"});
-    }
-
-    void completion()
-    {
-        QFETCH(QString, line);
-        QFETCH(QString, offered);
-        QTemporaryDir database;
-        test::writeSampleDatabase(database.path());
-        line.replace(QStringLiteral(" DB "), u' ' + database.path() + u' ');
-        // Outside an interactive shell there is no completion to set options on.
-        const QString script = QStringLiteral(
-            "compopt() { :; }; source \"$1\"; read -ra COMP_WORDS <<<\"$2\";"
-            "[[ $2 == *' ' ]] && COMP_WORDS+=(''); COMP_CWORD=$((${#COMP_WORDS[@]} - 1));"
-            "_dovrin_cli; echo \"${COMPREPLY[*]}\"");
-        const Run bash = run(
-            "bash",
-            {"-c", script, "bash", installed("share/bash-completion/completions/dovrin-cli"), line},
-            m_user);
-        QVERIFY2(bash.err.isEmpty(), qPrintable(bash.err));
-        QCOMPARE(bash.out.trimmed(), offered);
     }
 };
 

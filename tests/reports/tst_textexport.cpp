@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "TextRows.h"
@@ -51,8 +52,7 @@ private Q_SLOTS:
 
     void listingIsByteExact()
     {
-        QFETCH(QString, key);
-        QFETCH(QString, file);
+        auto [key, file] = test::fetch<QString, QString>("key", "file");
         QTemporaryDir target;
         TextExport exporter(m_database->folder(), m_database->disks(), m_prompt);
         exporter.setGenerated(QDateTime(QDate(2026, 12, 6), QTime(9, 30)));
@@ -71,51 +71,6 @@ private Q_SLOTS:
         QVERIFY(m_prompt.requests().isEmpty());
     }
 
-    // Sizes and dates read as the windows show them in the user's locale, whatever its
-    // digits, separators and grouping; columns count characters.
-    void listingFollowsTheLocale_data()
-    {
-        QTest::addColumn<QString>("locale");
-        for (const char* name : {"de_DE", "en_IN", "ar_EG"})
-            QTest::newRow(name) << QString::fromLatin1(name);
-    }
-
-    void listingFollowsTheLocale()
-    {
-        QFETCH(QString, locale);
-        const DisplayFormat format{QLocale(locale)};
-        QTemporaryDir target;
-        TextExport exporter(m_database->folder(), m_database->disks(), m_prompt, format);
-        QCOMPARE(exporter.exportDisk(QStringLiteral("Holidays\\Photos\\"), target.path() + u'/'),
-                 TextExport::Result::Written);
-        const QStringList lines =
-            QString::fromUtf8(
-                test::readFile(target.filePath(QStringLiteral("Holidays-Photos.txt"))))
-                .split(QStringLiteral("\r\n"));
-        const struct
-        {
-            const char* name;
-            qint64 size;
-            RecordDateTime modified;
-        } files[] = {
-            {"readme.txt", 1234567, RecordDateTime::fromDateAndTime({2026, 3, 1}, {10, 15})},
-            {"midnight.txt", 0, RecordDateTime::fromDateAndTime({2026, 1, 31}, {0, 0})},
-            {"zero-date.dat", 5, RecordDateTime::fromSeconds(10 * 3600 + 15 * 60)},
-        };
-        for (const auto& file : files) {
-            const auto line = std::find_if(lines.begin(), lines.end(), [&](const QString& l) {
-                return l.startsWith(QLatin1String("  ") + QLatin1String(file.name));
-            });
-            QVERIFY(line != lines.end());
-            QCOMPARE(line->size(), 200);
-            const QString size = format.size(file.size);
-            const QString date = format.dateTime(file.modified);
-            QCOMPARE(line->mid(50 - size.size(), size.size() + 1), size + u' ');
-            // A comment from column 72 overwrites what runs that far.
-            QCOMPARE(line->mid(51, date.size()).left(20), date.left(20));
-        }
-    }
-
     // "No" keeps the one existing listing; the other disks are written. "Yes" replaces it.
     void overwriteQuestion_data()
     {
@@ -127,8 +82,7 @@ private Q_SLOTS:
 
     void overwriteQuestion()
     {
-        QFETCH(int, answer);
-        QFETCH(bool, replaced);
+        auto [answer, replaced] = test::fetch<int, bool>("answer", "replaced");
         QTemporaryDir target;
         const QString existing = target.filePath(QStringLiteral("Photos.txt"));
         test::writeFile(existing, "mine");

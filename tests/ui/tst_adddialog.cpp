@@ -4,11 +4,8 @@
 #include "TextRows.h"
 #include "add/AddDiskDialog.h"
 #include "add/MainWindowDiskBrowser.h"
-#include "comments/CommentStore.h"
 #include "mainwindow/CatalogueTree.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -164,69 +161,9 @@ private Q_SLOTS:
         QCOMPARE(name->cursorPosition(), 6);
     }
 
-    void folderName_data()
-    {
-        for (const char* column : {"path", "shownPath", "name"})
-            QTest::addColumn<QString>(column);
-        test::addTextRows({"folder|/data/Music|/data/Music/|Music",
-                           "with separator|/data/Music/|/data/Music/|Music",
-                           "drive root|D:\\|D:\\|keep"});
-    }
-
-    void folderName()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, shownPath);
-        QFETCH(QString, name);
-        openDialog();
-        find<QLineEdit>("txtPath")->setText(path);
-        find<QLineEdit>("txtDiskname")->setText(QStringLiteral("keep"));
-        click("cmdDir");
-        QCOMPARE(find<QLineEdit>("txtPath")->text(), shownPath);
-        QCOMPARE(find<QLineEdit>("txtDiskname")->text(), name);
-    }
-
-    void overwriteQuestion_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("No leaves everything") << false;
-        QTest::newRow("Yes rescans") << true;
-    }
-
-    void overwriteQuestion()
-    {
-        QFETCH(bool, yes);
-        catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Photos"));
-        catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Other"));
-        const QByteArray before = recordBytes(QStringLiteral("Holidays/Photos"));
-        QFile::remove(m_source.path() + QStringLiteral("/a.txt"));
-
-        m_prompt.answer(yes ? PromptAnswer::Yes : PromptAnswer::No);
-        openDialog();
-        find<QLineEdit>("txtPath")->setText(m_source.path());
-        find<QComboBox>("cmbCatalogues")->setCurrentText(QStringLiteral("Holidays"));
-        find<QLineEdit>("txtDiskname")->setText(QStringLiteral("Photos"));
-        click("cmdOk");
-        QCOMPARE(m_prompt.texts(),
-                 QStringList{QStringLiteral("There is already a disk with this name. Overwrite?")});
-        QCOMPARE(m_prompt.requests().first().defaultAnswer, PromptAnswer::No);
-        QCOMPARE(m_dialog->isVisible(), !yes);
-        QCOMPARE(recordBytes(QStringLiteral("Holidays/Photos")) == before, !yes);
-        QCOMPARE(m_database->disks().count(), 2);
-        // A replaced disk is re-added at the end of the table.
-        QCOMPARE(m_database->disks().at(2).path,
-                 yes ? QStringLiteral("Holidays\\Photos") : QStringLiteral("Holidays\\Other"));
-        QCOMPARE(QDir(m_db.filePath(QStringLiteral("Holidays")))
-                     .entryList({QStringLiteral("*.old")}, QDir::Files),
-                 QStringList());
-    }
-
-    void updateFromListPurgesComments()
+    void updateChosenFromTheList()
     {
         catalogueNew(QStringLiteral("<no catalogue>"), QStringLiteral("Photos"));
-        CommentStore comments{DatabaseFolder(m_db.path())};
-        QVERIFY(comments.set(QStringLiteral(".\\Photos\\a.txt"), QStringLiteral("gone soon")));
-        QVERIFY(comments.set(QStringLiteral(".\\Photos\\Games\\b.dat"), QStringLiteral("stays")));
         QFile::remove(m_source.path() + QStringLiteral("/a.txt"));
 
         openDialog();
@@ -244,8 +181,6 @@ private Q_SLOTS:
         QVERIFY(!m_dialog->isVisible());
         QVERIFY(!test::readFile(record(QStringLiteral("Photos.f"))).contains("a.txt"));
         QVERIFY(!QFile::exists(record(QStringLiteral("Holidays/Photos.i"))));
-        QCOMPARE(comments.get(QStringLiteral(".\\Photos\\a.txt")), QString());
-        QCOMPARE(comments.get(QStringLiteral(".\\Photos\\Games\\b.dat")), QStringLiteral("stays"));
         QCOMPARE(m_database->disks().count(), 1);
         QCOMPARE(m_window->tree()->selectedKey(), QStringLiteral(".\\Photos\\"));
     }
@@ -286,15 +221,6 @@ private Q_SLOTS:
         QCOMPARE(QDir(m_db.filePath(QStringLiteral("Holidays"))).entryList(QDir::Files).size(), 3);
         QVERIFY(m_window->tree()->node(QStringLiteral("Holidays\\Photos\\")));
         QCOMPARE(m_database->disks().count(), 1);
-    }
-
-    void idleCloseBoxCataloguesNothing()
-    {
-        openDialog();
-        find<QLineEdit>("txtPath")->setText(m_source.path());
-        find<QLineEdit>("txtDiskname")->setText(QStringLiteral("Never"));
-        QVERIFY(m_dialog->close());
-        QCOMPARE(QDir(m_db.path()).entryList(QDir::Files), QStringList());
     }
 };
 

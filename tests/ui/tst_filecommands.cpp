@@ -10,10 +10,8 @@
 #include "help/AboutDialog.h"
 #include "mainwindow/CatalogueTree.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -201,10 +199,6 @@ private Q_SLOTS:
         const QByteArray guide =
             QFile::encodeName(QCoreApplication::applicationDirPath()) + "/Help.html";
         QTest::newRow("menu") << "mnuHelp" << QString() << guide;
-        QTest::newRow("add dialog") << "mnuNewDisk"
-                                    << "cmdHelp" << guide;
-        QTest::newRow("search window") << "mnuSearch"
-                                       << "cmdHelp" << guide;
         QTest::newRow("about box") << "cmdAbout"
                                    << "labWeb" << QByteArray(build::kMakerWeb);
     }

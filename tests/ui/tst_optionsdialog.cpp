@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "FolderChooser.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
@@ -61,16 +62,14 @@ private Q_SLOTS:
         // The boxes shown and ticked: H(idden), S(ystem).
         for (const char* column : {"mask", "shown", "ticked", "stored"})
             QTest::addColumn<QString>(column);
-        test::addTextRows({"6, untick both|6|HS||0", "0, tick system|0||S|4",
-                           "4, tick hidden|4|S|HS|6", "odd mask 1 ticks neither|1||H|2"});
+        test::addTextRows(
+            {"6, untick both|6|HS||0", "0, tick system|0||S|4", "odd mask 1 ticks neither|1||H|2"});
     }
 
     void attributeMask()
     {
-        QFETCH(QString, mask);
-        QFETCH(QString, shown);
-        QFETCH(QString, ticked);
-        QFETCH(QString, stored);
+        auto [mask, shown, ticked, stored] =
+            test::fetch<QString, QString, QString, QString>("mask", "shown", "ticked", "stored");
         m_settings.attributeMask = qint16(mask.toInt());
         open();
         auto* hidden = find<QCheckBox>("chkHidden");
@@ -177,44 +176,6 @@ private Q_SLOTS:
         QCOMPARE(m_prompt.requests().first().title, QStringLiteral("Too many"));
         QCOMPARE(m_prompt.requests().first().icon, PromptIcon::Critical);
         QCOMPARE(find<QListWidget>("lstExts")->count(), 99);
-    }
-
-    void tabWrapping_data()
-    {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("to");
-        const int ctrl = Qt::ControlModifier;
-        const int ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-        QTest::newRow("ctrl+tab wraps to first") << 2 << int(Qt::Key_Tab) << ctrl << 0;
-        QTest::newRow("ctrl+shift+tab wraps to last")
-            << 0 << int(Qt::Key_Backtab) << ctrlShift << 2;
-        QTest::newRow("ctrl+shift+tab back") << 2 << int(Qt::Key_Tab) << ctrlShift << 1;
-        QTest::newRow("alt+ctrl+tab left alone")
-            << 1 << int(Qt::Key_Tab) << (ctrl | int(Qt::AltModifier)) << 1;
-    }
-
-    void tabWrapping()
-    {
-        QFETCH(int, from);
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(int, to);
-        open();
-        auto* tabs = m_dialog->findChild<QTabBar*>();
-        tabs->setCurrentIndex(from);
-        QWidget* focus = find<QLineEdit>("txtNewExt");
-        if (tabs->currentIndex() != 2)
-            focus = find<QPushButton>("cmdOk");
-        focus->setFocus();
-        QTest::keyClick(focus, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(m_dialog->currentPage(), to);
-        for (int i = 0; i < 3; ++i) {
-            auto* page = find<QWidget>(qPrintable(QStringLiteral("picOptions%1").arg(i)));
-            QCOMPARE(page->isEnabled(), i == to);
-            QCOMPARE(page->x() > 0, i == to);
-        }
     }
 };
 

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "FolderChooser.h"
 #include "MainWindowRig.h"
 #include "PdfText.h"
@@ -11,7 +12,6 @@
 #include "search/SearchResultsModel.h"
 #include "search/SearchWindow.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -70,17 +70,6 @@ private Q_SLOTS:
         m_prompt.clear();
     }
 
-    void printDialogOpens()
-    {
-        FormPrint dialog(*m_database, m_prompt, nullptr);
-        QVERIFY(child<QRadioButton>(dialog, u"optPrintTree"_s)->isChecked());
-        QCOMPARE(child<QComboBox>(dialog, u"comDiskList"_s)->count(), 3);
-        auto* contents = child<QComboBox>(dialog, u"comDiskList2"_s);
-        QCOMPARE(contents->count(), 2); // not the folders-only disk
-        QCOMPARE(contents->findText(QStringLiteral(".\\Folders")), -1);
-        QCOMPARE(child<QComboBox>(dialog, u"cmFontSize"_s)->currentText(), QStringLiteral("12"));
-    }
-
     void printDialogButtons_data()
     {
         // list: the disk list an item is chosen in, or none; chosen: "c" when the print dialog
@@ -100,12 +89,9 @@ private Q_SLOTS:
 
     void printDialogButtons()
     {
-        QFETCH(QString, option);
-        QFETCH(QString, list);
-        QFETCH(QString, button);
-        QFETCH(QString, chosen);
-        QFETCH(QString, printed);
-        QFETCH(QString, open);
+        auto [option, list, button, chosen, printed, open] =
+            test::fetch<QString, QString, QString, QString, QString, QString>(
+                "option", "list", "button", "chosen", "printed", "open");
         const bool printerChosen = chosen == u"c";
         FormPrint dialog(*m_database, m_prompt, nullptr);
         dialog.show();
@@ -147,64 +133,19 @@ private Q_SLOTS:
         QCOMPARE(m_prompt.texts(), QStringList{u"Printing aborted due to unknown error"_s});
     }
 
-    // The list is printed as it stands: its order after a header sort, and the option chosen
-    // when printing.
-    void searchResultsPrintout_data()
-    {
-        for (const char* column : {"sizeClicks", "optionAfter", "line"})
-            QTest::addColumn<QString>(column);
-        test::addTextRows({"found order|0||Search results for: E in part of file names",
-                           "size descending, option changed|2|optWhole|Search results for: E in "
-                           "exact file names"});
-    }
-
-    void searchResultsPrintout()
-    {
-        QFETCH(QString, sizeClicks);
-        QFETCH(QString, optionAfter);
-        QFETCH(QString, line);
-        SearchWindow window(*m_database, nullptr);
-        window.show();
-        child<QLineEdit>(window, u"Searchtext"_s)->setText(QStringLiteral("e"));
-        window.search();
-        SearchResultsModel* model = window.results();
-        QCOMPARE(model->rowCount(), 5);
-        for (int i = 0; i < sizeClicks.toInt(); ++i)
-            model->sortByColumn(SearchResultsModel::SizeColumn);
-        if (!optionAfter.isEmpty())
-            child<QRadioButton>(window, optionAfter)->click();
-
-        const QString pdf = m_out.filePath(QTest::currentDataTag() + QStringLiteral(".pdf"));
-        PrinterChooser::setNextPdfFile(pdf);
-        ui::printSearchResults(window, m_prompt);
-        QVERIFY(m_prompt.requests().isEmpty());
-        const QList<PdfWord> words = test::pdfWords(pdf);
-        QVERIFY(test::findText(words, line) >= 0);
-        // The names stand in the list's order, each after the previous one.
-        qsizetype from = 0;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            const QString name = model->text(row, SearchResultsModel::NameColumn);
-            const qsizetype at = test::findText(words, name, from);
-            QVERIFY2(at >= 0, qPrintable(name));
-            from = at + 1;
-        }
-    }
-
     // Both export commands ask for a folder and put the status text back.
     void exportCommands_data()
     {
         for (const char* column : {"command", "selected", "written"}) // written: joined by ","
             QTest::addColumn<QString>(column);
         test::addTextRows({"selected disk|mnuTextFile|Holidays\\Photos\\|Holidays-Photos.txt",
-                           "catalogue selected|mnuTextFile|Holidays\\|",
                            "all disks|mnuTextAll||Folders.txt,Holidays-Photos.txt,Photos.txt"});
     }
 
     void exportCommands()
     {
-        QFETCH(QString, command);
-        QFETCH(QString, selected);
-        QFETCH(QString, written);
+        auto [command, selected, written] =
+            test::fetch<QString, QString, QString>("command", "selected", "written");
         test::MainWindowRig rig;
         QVERIFY(rig.open(m_prompt, m_db.path(), true, false));
         ui::MainWindow& main = *rig.window;

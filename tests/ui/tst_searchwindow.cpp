@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "MainWindowRig.h"
 #include "ScriptedPrompt.h"
@@ -9,7 +10,6 @@
 #include "search/SearchWindow.h"
 #include "store/Keys.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,13 +50,7 @@ private Q_SLOTS:
         QList<QByteArray> lines{folderLine(":"), fileLine("README", 100),
                                 fileLine("Readme.TXT", 1470716), folderLine(":\\Games"),
                                 fileLine("my_README_old.doc", 100000)};
-        QList<QByteArray> tree{":\\Games"};
-        for (int i = 0; i < 50; ++i) {
-            tree.append(":\\Games\\Level" + QByteArray::number(i));
-            lines.append(folderLine(tree.last()));
-            lines.append(fileLine("readme" + QByteArray::number(i), 1));
-        }
-        test::addDisk(folder, disks, QStringLiteral("Holidays\\Photos"), tree, lines);
+        test::addDisk(folder, disks, QStringLiteral("Holidays\\Photos"), {":\\Games"}, lines);
         m_database = std::make_unique<Database>(m_prompt);
         m_database->load(folder);
         QCOMPARE(m_database->disks().count(), 1);
@@ -83,53 +77,6 @@ private Q_SLOTS:
         QVERIFY(!child<QPushButton>(window, "cmdStop")->isEnabled());
     }
 
-    void closeBoxStopsASearch()
-    {
-        SearchWindow window(*m_database, nullptr);
-        window.show();
-        child<QLineEdit>(window, "Searchtext")->setText(QStringLiteral("readme"));
-        QTimer::singleShot(0, &window, [&] { window.close(); });
-        window.search();
-        QVERIFY(window.isVisible());
-        QVERIFY(window.statusText().startsWith(QLatin1String("Aborted.")));
-        QVERIFY(window.results()->rowCount() < 53);
-        QVERIFY(child<QPushButton>(window, "cmdSearch")->isEnabled());
-    }
-
-    void doubleClickIgnoredWhileSearching()
-    {
-        SearchWindow window(*m_database, nullptr);
-        window.show();
-        child<QLineEdit>(window, "Searchtext")->setText(QStringLiteral("readme"));
-        window.search();
-        QVERIFY(window.results()->rowCount() > 0);
-        window.setStatusText(QStringLiteral("Searching..."));
-        window.openResult(0);
-        QVERIFY(window.isVisible());
-        window.setStatusText(QString());
-        window.openResult(0); // without a main window it only hides
-        QVERIFY(!window.isVisible());
-    }
-
-    void headerClicksSortAndReverse()
-    {
-        SearchWindow window(*m_database, nullptr);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        child<QLineEdit>(window, "Searchtext")->setText(QStringLiteral("readme"));
-        window.search();
-        auto* model = window.results();
-        QCOMPARE(model->rowCount(), 53);
-        QHeaderView* header = window.fileList()->horizontalHeader();
-        const QPoint size(header->sectionViewportPosition(ui::SearchResultsModel::SizeColumn) + 5,
-                          header->height() / 2);
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size);
-        QCOMPARE(model->text(51, 0) + u'|' + model->text(52, 0), u"my_README_old.doc|Readme.TXT"_s);
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size);
-        QCOMPARE(model->sortOrder(), Qt::DescendingOrder);
-        QCOMPARE(model->text(0, 0) + u'|' + model->text(1, 0), u"Readme.TXT|my_README_old.doc"_s);
-    }
-
     void doubleClickOpensInTheMainWindow_data()
     {
         // selected: the list row selected afterwards ("=" the key, empty: none).
@@ -142,10 +89,8 @@ private Q_SLOTS:
 
     void doubleClickOpensInTheMainWindow()
     {
-        QFETCH(QString, option);
-        QFETCH(QString, text);
-        QFETCH(QString, key);
-        QFETCH(QString, selected);
+        auto [option, text, key, selected] =
+            test::fetch<QString, QString, QString, QString>("option", "text", "key", "selected");
         selected.replace(u"="_s, key);
         QTemporaryDir root;
         test::writeSampleDatabase(root.path());
