@@ -151,9 +151,10 @@ private Q_SLOTS:
         CataloguePrintout printout(m_database->folder(), m_database->disks());
         printout.setPrinted(m_printed);
         const QString path = pdf(QTest::currentDataTag());
-        QVERIFY(draw(path, [&](reports::PageCanvas& canvas) {
-            return printout.print(canvas, CataloguePrintout::Kind(kind), disk, bodySize);
-        }));
+        QVERIFY(draw(
+            path, [&, kind = kind, disk = disk, bodySize = bodySize](reports::PageCanvas& canvas) {
+                return printout.print(canvas, CataloguePrintout::Kind(kind), disk, bodySize);
+            }));
         const QList<PdfWord> words = test::pdfWords(path);
         checkLines(words, lines);
         if (QTest::currentTestFailed())

@@ -65,7 +65,7 @@ private Q_SLOTS:
                                                                      : PromptIcon::Question;
         bool checked = false;
         whenModal(
-            [&](QMessageBox* box) {
+            [&, icon = icon](QMessageBox* box) {
                 QCOMPARE(box->windowTitle(), QStringLiteral("Title"));
                 QCOMPARE(box->text(), QStringLiteral("Some text"));
                 QCOMPARE(int(box->icon()), icon);
