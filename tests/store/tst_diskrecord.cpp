@@ -48,6 +48,8 @@ private Q_SLOTS:
                 {"four lines", "25\r\nD:\\\r\n1MB\r\nd\r\n", bad, ""},
                 {"empty fifth line", "25\r\nD:\\\r\n1MB\r\nd\r\n\r\n", bad, ""},
                 {"fifth past 16 bits", "25\r\nD:\\\r\n1MB\r\nd\r\n 70000 \r\n", bad, ""},
+                {"fifth at 16 bits", "25\r\nD:\\\r\n1MB\r\nd\r\n 32767 \r\n", ok, "D:\\"},
+                {"letters in fifth", "25\r\nD:\\\r\n1MB\r\nd\r\nyes\r\n", bad, ""},
                 {"25 and a blank", "25 \r\nD:\\\r\n1MB\r\nd\r\n 0 \r\n", version, ""},
                 {"empty file", QByteArray(), version, ""},
             });
