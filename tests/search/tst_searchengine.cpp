@@ -79,7 +79,7 @@ private Q_SLOTS:
         // A record from Windows: été.doc in Windows-1252.
         addDisk(m_folder, m_disks, QStringLiteral(".\\Misc"), {},
                 {folderLine(":"), fileLine("\xe9t\xe9.doc", 5), fileLine("zero.bin", 0),
-                 fileLine("Paſta", 1), fileLine("oﬃce", 1), fileLine("ınk", 1),
+                 fileLine("minus.half", -512), fileLine("Paſta", 1), fileLine("oﬃce", 1), fileLine("ınk", 1),
                  fileLine("big.iso", std::numeric_limits<qint64>::max()),
                  fileLine("bigger.iso", std::numeric_limits<qint64>::max())});
         // A file list that starts with a blank line holds nothing.
@@ -161,6 +161,8 @@ private Q_SLOTS:
                 {"half a KB rounds up", SearchMode::Name, "noext",
                  " 1 item(s) found,   1 KB listed"},
                 {"zero bytes: no KB part", SearchMode::Name, "zero", " 1 item(s) found."},
+                {"minus half a KB rounds away from zero", SearchMode::Name, "minus.half",
+                 " 1 item(s) found,   -1 KB listed"},
                 {"folders: no KB part", SearchMode::Folder, "saves", " 3 item(s) found."},
             });
     }
@@ -219,7 +221,7 @@ private Q_SLOTS:
 
         QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
                  SearchEngine::End::Completed);
-        QCOMPARE(rows.rows.size(), 18);
+        QCOMPARE(rows.rows.size(), 19);
         QVERIFY(engine.listAll());
     }
 
