@@ -41,9 +41,11 @@ bool parseQuery(const QStringList& args, copies::CopiesQuery& query, QStringList
             criterionGiven = true;
             query.criterion =
                 a == QLatin1String("--content") ? Criterion::Content : Criterion::NameSizeAndDate;
-        } else if (a == QLatin1String("--min-size") && i + 1 < args.size()) {
+        } else if (a == QLatin1String("--min-size")) {
+            if (++i == args.size())
+                return false;
             bool ok = false;
-            query.minimumSize = args.at(++i).toLongLong(&ok);
+            query.minimumSize = args.at(i).toLongLong(&ok);
             if (!ok || query.minimumSize < 0)
                 return false;
         } else if (a.startsWith(QLatin1String("--"))) {

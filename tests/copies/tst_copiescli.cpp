@@ -64,6 +64,7 @@ private Q_SLOTS:
                 "verify, disk not there;verify ./A;1;;Please insert volume 'A' in drive "
                 "/media/disk/",
                 "bad size;copies --min-size ten;2;;usage:",
+                "size missing;copies --min-size;2;;usage:",
                 "unknown option;only-on ./A --fast;2;;usage:",
                 "unknown disk;verify Nowhere;2;;there is no disk Nowhere",
             },

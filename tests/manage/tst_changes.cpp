@@ -12,9 +12,11 @@
 #include "store/MemoryTree.h"
 
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/resource.h>
 
 using namespace dovrin;
 
@@ -347,6 +349,7 @@ private Q_SLOTS:
                                                   : replaced(kComments, was, now));
     }
     void liveChangeIsLeftAlone();
+    void lockThatCannotTimeItsWaitIsRefused();
 };
 
 void TestChanges::liveChangeIsLeftAlone()
@@ -371,6 +374,27 @@ void TestChanges::liveChangeIsLeftAlone()
     database.load(DatabaseFolder(root));
     QCOMPARE(database.disks().count(), 3);
     QVERIFY(QFile::exists(root + QStringLiteral("Holidays/Photos.f")));
+}
+
+// With no signal left for its timer, a wait for a held lock is refused at once: never taken,
+// never endless.
+void TestChanges::lockThatCannotTimeItsWaitIsRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("PendingChange.lock"));
+    FileLock held(path, 0);
+    QVERIFY(held.isLocked());
+    rlimit limit;
+    QCOMPARE(getrlimit(RLIMIT_SIGPENDING, &limit), 0);
+    rlimit none = limit;
+    none.rlim_cur = 0;
+    QCOMPARE(setrlimit(RLIMIT_SIGPENDING, &none), 0);
+    QElapsedTimer clock;
+    clock.start();
+    FileLock waiting(path, 5000);
+    setrlimit(RLIMIT_SIGPENDING, &limit);
+    QVERIFY(!waiting.isLocked());
+    QVERIFY(clock.elapsed() < 2500);
 }
 
 QTEST_GUILESS_MAIN(TestChanges)

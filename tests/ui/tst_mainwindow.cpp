@@ -226,8 +226,10 @@ private Q_SLOTS:
         Q_EMIT file->aboutToShow();
         QVERIFY(m_window->action(QStringLiteral("mnuRCRun"))->isEnabled());
 
-        // The right button on a row shows the same menu.
+        // The right button on a row shows the same menu; the left one does not.
         const QRect rect = list->visualRect(list->model()->index(0, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QVERIFY(!file->isVisible());
         QTest::mouseClick(list->viewport(), Qt::RightButton, {}, rect.center());
         QVERIFY(file->isVisible());
         file->close();

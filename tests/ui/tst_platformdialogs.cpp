@@ -1,3 +1,4 @@
+#include "BoxImages.h"
 #include "DataTable.h"
 #include "FolderChooser.h"
 #include "MessageBoxPrompt.h"
@@ -6,10 +7,12 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QTest>
 #include <QTimer>
 
 using namespace dovrin;
+using dovrin::platform::BoxImages;
 using dovrin::platform::FolderChooser;
 using dovrin::platform::MessageBoxPrompt;
 
@@ -92,6 +95,22 @@ private Q_SLOTS:
         auto [chosen, expected] = test::fetch<QString, QString>("chosen", "expected");
         FolderChooser::setNextFolder(chosen);
         QCOMPARE(FolderChooser::browseForFolder(nullptr), expected);
+    }
+
+    // Indexes count from 1; 0 ("none") and past the end give no image.
+    void boxImagesByIndex()
+    {
+        BoxImages& images = BoxImages::shared();
+        QPixmap red(4, 4);
+        red.fill(Qt::red);
+        const int index = images.add(QStringLiteral("test:red"), QIcon(red));
+        QCOMPARE(images.add(QStringLiteral("test:red"), QIcon()), index);
+        QCOMPARE(images.key(index), QStringLiteral("test:red"));
+        QVERIFY(!images.icon(index).isNull());
+        for (const int outside : {0, -1, images.count() + 1}) {
+            QVERIFY(images.icon(outside).isNull());
+            QVERIFY(images.key(outside).isEmpty());
+        }
     }
 };
 

@@ -41,6 +41,24 @@ private Q_SLOTS:
     void initTestCase() { test::pinLocale(); }
 
 private Q_SLOTS:
+    // Keys that are not the folder and the name, with or without "\", are kept whole.
+    void keysReadBack()
+    {
+        const QStringList keys{"Holidays\\Photos\\a.txt", "Elsewhere\\a.txt",
+                               "Holidays\\Photos\\a.txt\\", "Other\\x\\a.txt"};
+        SearchResultsModel model;
+        for (const QString& key : keys) {
+            SearchRow row = fileRow(QStringLiteral("a.txt"), 1);
+            row.key = key;
+            model.addRow(row);
+        }
+        model.publish();
+        QStringList got;
+        for (int row = 0; row < model.rowCount(); ++row)
+            got.append(model.key(row));
+        QCOMPARE(got, keys);
+    }
+
     void sortsAsBefore_data()
     {
         for (const char* column : {"locale", "columnName", "rowCount"})

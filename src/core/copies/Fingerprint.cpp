@@ -112,9 +112,9 @@ FileHasher::Result FileHasher::hash(const QByteArray& path, qint64 size, Fingerp
             break;
         }
         const ssize_t got = ::read(fd, m_buffer.data(), m_buffer.size());
-        if (got < 0 && errno == EINTR)
-            continue;
         if (got < 0) {
+            if (errno == EINTR)
+                continue;
             result = Result::Unreadable;
             break;
         }

@@ -53,11 +53,7 @@ bool FileListStream::refill()
         if (m_atEnd) {
             m_wholeEnd = m_size;
         } else {
-            const char* data = m_buffer.constData();
-            qsizetype end = m_size;
-            while (end > 0 && data[end - 1] != '\n')
-                --end;
-            m_wholeEnd = end;
+            m_wholeEnd = QByteArrayView(m_buffer.constData(), m_size).lastIndexOf('\n') + 1;
         }
     } while (!m_atEnd && m_wholeEnd < kReadAhead);
     m_fields = FieldReader(QByteArrayView(m_buffer.constData(), m_wholeEnd));

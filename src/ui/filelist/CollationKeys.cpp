@@ -282,10 +282,9 @@ RowOrder CollationKeys::sorted(const RowOrder& order, bool ascending) const
         parallelSort(
             items.begin(), items.end(),
             [this, ascending, &order](const Item& a, const Item& b) {
-                const int c = compareItems(a, b, order);
-                if (c != 0)
-                    return ascending ? c < 0 : c > 0;
-                return a.position < b.position;
+                // Equal items keep their present order, whichever way the sort goes.
+                const int c = ascending ? compareItems(a, b, order) : compareItems(b, a, order);
+                return c < 0 || (c == 0 && a.position < b.position);
             },
             threads);
         for (size_t i = 0; i < n; ++i)

@@ -305,13 +305,11 @@ QMenu* MainWindow::menu(const QString& name) const
     return findChild<QMenu*>(name);
 }
 
-bool MainWindow::run(const QString& actionName)
+void MainWindow::run(const QString& actionName)
 {
-    auto it = m_commands.constFind(actionName);
-    if (it == m_commands.constEnd())
-        return false;
-    (*it)();
-    return true;
+    const auto it = m_commands.constFind(actionName);
+    if (it != m_commands.constEnd())
+        (*it)();
 }
 
 void MainWindow::enableWired(const QString& actionName, bool rule)

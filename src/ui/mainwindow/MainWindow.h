@@ -96,7 +96,7 @@ private:
                      const QKeySequence& shortcut = {});
     void addToolButton(const char* key, const QString& iconName, const QString& tooltip);
     void toolbarButtonClick(const QString& key);
-    bool run(const QString& actionName);
+    void run(const QString& actionName);
     bool isWired(const QString& actionName) const { return m_commands.contains(actionName); }
     void enableWired(const QString& actionName, bool rule);
 
