@@ -277,6 +277,9 @@ private Q_SLOTS:
                                     {"parent folder", edited(".\\Photos", "..\\Photos"), false},
                                     {"suffix with a path", edited(".f .i", "/../x .i"), false},
                                     {"no info file", edited(".f .i .t", ".f .t"), false},
+                                    {"letters and digits from end to end",
+                                     edited(".t", ".t .azAZ09"), true},
+                                    {"a sign among them", edited(".t", ".t .a-z"), false},
                                 });
     }
 
