@@ -50,8 +50,10 @@ DOVRIN_FUZZ_TARGET(data)
     const size_t chunks = size_t(block.size() + 63) / 64;
     std::vector<char> padded(chunks * 64 + 64, 0);
     std::memcpy(padded.data(), block.data(), size_t(block.size()));
-    std::vector<uint64_t> generic(chunks), avx2(chunks);
+    std::vector<uint64_t> generic(chunks), portable(chunks), avx2(chunks);
     kernel::eventMasksGeneric(padded.data(), chunks, params, generic.data());
+    kernel::eventMasksPortable(padded.data(), chunks, params, portable.data());
+    fuzz::require(portable == generic, "the portable build differs from the generic one");
     if (kernel::haveAvx2()) {
         kernel::eventMasksAvx2(padded.data(), chunks, params, avx2.data());
         fuzz::require(avx2 == generic, "the vector build differs from the portable one");

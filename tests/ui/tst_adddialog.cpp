@@ -161,6 +161,35 @@ private Q_SLOTS:
         QCOMPARE(name->cursorPosition(), 6);
     }
 
+    void nameButtons_data()
+    {
+        // The path typed, the button, the path and the disk name afterwards ("Old": unchanged).
+        for (const char* column : {"path", "button", "pathAfter", "name"})
+            QTest::addColumn<QString>(column);
+        test::addTextRows({"last folder|/media/usb/Photos|cmdDir|/media/usb/Photos/|Photos",
+                           "its separator kept|/media/usb/Photos/|cmdDir|/media/usb/Photos/|Photos",
+                           "backslashes|D:\\Games\\Saves\\|cmdDir|D:\\Games\\Saves\\|Saves",
+                           "a drive is no folder|D:\\|cmdDir|D:\\|Old",
+                           "the root|/|cmdDir|/|Old",
+                           "a bare name|Photos|cmdDir|Photos/|Old",
+                           "no volume without a path||cmdVol||Old",
+                           "no volume where nothing is|/no/such/place|cmdVol|/no/such/place|Old"});
+    }
+
+    void nameButtons()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, button);
+        QFETCH(QString, pathAfter);
+        QFETCH(QString, name);
+        openDialog();
+        find<QLineEdit>("txtDiskname")->setText(QStringLiteral("Old"));
+        find<QLineEdit>("txtPath")->setText(path);
+        click(button.toLatin1().constData());
+        QCOMPARE(find<QLineEdit>("txtPath")->text(), pathAfter);
+        QCOMPARE(find<QLineEdit>("txtDiskname")->text(), name);
+    }
+
     void updateChosenFromTheList()
     {
         catalogueNew(QStringLiteral("<no catalogue>"), QStringLiteral("Photos"));

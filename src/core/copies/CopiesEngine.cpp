@@ -66,13 +66,6 @@ struct CopiesEngine::Entry
     uint64_t key;
     uint32_t disk;
     uint32_t line; // the file line's number in its file-list file, from 0
-
-    bool operator<(const Entry& other) const
-    {
-        if (key != other.key)
-            return key < other.key;
-        return disk != other.disk ? disk < other.disk : line < other.line;
-    }
 };
 
 struct CopiesEngine::Found

@@ -57,6 +57,13 @@ void eventMasksGeneric(const char* data, size_t chunks, const Params& params, ui
 
 void eventMasksGeneric(const char* data, size_t chunks, const Params& params, uint64_t* out)
 {
+    eventMasksPortable(data, chunks, params, out);
+}
+
+#endif
+
+void eventMasksPortable(const char* data, size_t chunks, const Params& params, uint64_t* out)
+{
     const auto* u = reinterpret_cast<const unsigned char*>(data);
     for (size_t c = 0; c < chunks; ++c) {
         uint64_t bits = 0;
@@ -75,8 +82,6 @@ void eventMasksGeneric(const char* data, size_t chunks, const Params& params, ui
         out[c] = bits;
     }
 }
-
-#endif
 
 #if !defined(__x86_64__)
 void eventMasksAvx2(const char* data, size_t chunks, const Params& params, uint64_t* out)

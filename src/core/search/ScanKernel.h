@@ -30,8 +30,11 @@ struct Params
 // Reads up to params.lastOffset + 1 bytes beyond the last chunk.
 void eventMasks(const char* data, size_t chunks, const Params& params, uint64_t* out);
 
-// The portable and the AVX2 builds; eventMasks picks one once.
+// The generic build (SSE2 where the processor has it, else the portable one) and the AVX2
+// build; eventMasks picks one once. The portable build, byte by byte, is built everywhere so
+// that it is checked everywhere.
 void eventMasksGeneric(const char* data, size_t chunks, const Params& params, uint64_t* out);
+void eventMasksPortable(const char* data, size_t chunks, const Params& params, uint64_t* out);
 void eventMasksAvx2(const char* data, size_t chunks, const Params& params, uint64_t* out);
 bool haveAvx2();
 
