@@ -50,6 +50,25 @@ private Q_SLOTS:
         QVERIFY(prompt.requests().isEmpty());
     }
 
+    // The fingerprint choice lives in a file of its own, made only once the choice is on.
+    void fingerprintChoiceKept()
+    {
+        ScriptedPrompt prompt;
+        const QString more = m_program + QStringLiteral("Dovrin.ini");
+        bool made = false;
+        for (const bool on : {false, true, false}) {
+            Startup startup(prompt, m_program, lockPath());
+            QVERIFY(startup.loadSettings());
+            startup.settings().fingerprint = on;
+            QVERIFY(startup.saveSettings());
+            made = made || on;
+            QCOMPARE(QFile::exists(more), made);
+            Startup next(prompt, m_program, lockPath());
+            QVERIFY(next.loadSettings());
+            QCOMPARE(next.settings().fingerprint, on);
+        }
+    }
+
     void secondCopyRefused()
     {
         ScriptedPrompt prompt;

@@ -3,6 +3,7 @@
 #include "RecordingProgress.h"
 #include "TestFiles.h"
 #include "search/CommentLookup.h"
+#include "search/LargeBuffer.h"
 #include "search/SearchEngine.h"
 
 #include <QFile>
@@ -79,7 +80,8 @@ private Q_SLOTS:
         // A record from Windows: été.doc in Windows-1252.
         addDisk(m_folder, m_disks, QStringLiteral(".\\Misc"), {},
                 {folderLine(":"), fileLine("\xe9t\xe9.doc", 5), fileLine("zero.bin", 0),
-                 fileLine("minus.half", -512), fileLine("Paſta", 1), fileLine("oﬃce", 1), fileLine("ınk", 1),
+                 fileLine("minus.half", -512), fileLine("Paſta", 1), fileLine("oﬃce", 1),
+                 fileLine("ınk", 1), fileLine("ǰob", 1), fileLine("ẖat", 1),
                  fileLine("big.iso", std::numeric_limits<qint64>::max()),
                  fileLine("bigger.iso", std::numeric_limits<qint64>::max())});
         // A file list that starts with a blank line holds nothing.
@@ -117,6 +119,11 @@ private Q_SLOTS:
                  QStringList{misc + QStringLiteral("oﬃce")}},
                 {"name: ı upper-cases to I", SearchMode::Name, "ink",
                  QStringList{misc + QStringLiteral("ınk")}},
+                {"name: ǰ upper-cases to J and a mark", SearchMode::Name, "j",
+                 QStringList{misc + QStringLiteral("ǰob")}},
+                {"name: ẖ upper-cases to H and a mark", SearchMode::Name, "h",
+                 QStringList{games + "archive.txt.gz", misc + "minus.half",
+                             misc + QStringLiteral("ẖat")}},
                 {"name: folder keys are not names", SearchMode::Name, "Games", QStringList{}},
                 {"extension after the last dot", SearchMode::Extension, "txt",
                  QStringList{p + "Readme.TXT", p + "a.txt", games + "B.TXT", games + "my.file.txt",
@@ -221,7 +228,7 @@ private Q_SLOTS:
 
         QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
                  SearchEngine::End::Completed);
-        QCOMPARE(rows.rows.size(), 19);
+        QCOMPARE(rows.rows.size(), 21);
         QVERIFY(engine.listAll());
     }
 
@@ -370,6 +377,20 @@ private Q_SLOTS:
             QStringLiteral("Please wait while I build the list.  100 entries added so far..."));
         QCOMPARE(rows.rows.size(), 30000);
         QCOMPARE(rows.rows.last().key, QStringLiteral("Cat\\D1\\pad29999"));
+    }
+
+    // Arrays of a megabyte or more go to huge pages: one byte past a whole page is there too.
+    void largeArraysHoldEveryElement()
+    {
+        for (const size_t n : {size_t(1) << 20, (size_t(2) << 20) + 1}) {
+            search::LargeVector<char> bytes(n);
+            for (size_t i = 0; i < n; ++i)
+                bytes[i] = char(i % 251);
+            size_t wrong = 0;
+            for (size_t i = 0; i < n; ++i)
+                wrong += bytes[i] != char(i % 251);
+            QCOMPARE(wrong, size_t(0));
+        }
     }
 
     void commentLookup()

@@ -2,7 +2,6 @@
 
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 
@@ -64,60 +63,6 @@ qsizetype findText(const QList<PdfWord>& words, const QString& text, qsizetype f
             return i;
     }
     return -1;
-}
-
-bool findRule(const QString& pdfPath, int page, PdfRule& rule)
-{
-    constexpr int kPixelsPerPoint = 4;
-    QTemporaryDir dir;
-    QByteArray ignored;
-    const QString base = dir.filePath(QStringLiteral("page"));
-    if (!run(QStringLiteral("pdftoppm"),
-             {QStringLiteral("-gray"), QStringLiteral("-r"), QString::number(72 * kPixelsPerPoint),
-              QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-              QString::number(page), QStringLiteral("-singlefile"), pdfPath, base},
-             ignored))
-        return false;
-    QFile file(base + QStringLiteral(".pgm"));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    // P5 header: magic, width, height, maximum, then one byte per pixel.
-    QList<QByteArray> header;
-    while (header.size() < 4) {
-        const QByteArray line = file.readLine().trimmed();
-        for (const QByteArray& field : line.split(' '))
-            if (!field.isEmpty())
-                header.append(field);
-    }
-    const int width = header[1].toInt();
-    const int height = header[2].toInt();
-    const QByteArray pixels = file.read(qint64(width) * height);
-    // The longest run of dark pixels on any row.
-    int bestRow = -1, bestStart = 0, bestLength = 0;
-    for (int row = 0; row < height; ++row) {
-        const auto* p = reinterpret_cast<const uchar*>(pixels.constData()) + qsizetype(row) * width;
-        for (int x = 0; x < width;) {
-            if (p[x] >= 160) {
-                ++x;
-                continue;
-            }
-            int end = x;
-            while (end < width && p[end] < 160)
-                ++end;
-            if (end - x > bestLength) {
-                bestRow = row;
-                bestStart = x;
-                bestLength = end - x;
-            }
-            x = end;
-        }
-    }
-    // A rule is far longer than any letter.
-    if (bestLength < 100 * kPixelsPerPoint)
-        return false;
-    rule = {double(bestStart) / kPixelsPerPoint, double(bestStart + bestLength) / kPixelsPerPoint,
-            double(bestRow) / kPixelsPerPoint};
-    return true;
 }
 
 } // namespace dovrin::test

@@ -21,14 +21,4 @@ QList<PdfWord> pdfWords(const QString& pdfPath);
 // The word that begins `text` on its line (the first word of the text), searched from `from`.
 qsizetype findText(const QList<PdfWord>& words, const QString& text, qsizetype from = 0);
 
-// A dark horizontal line on a page rendered at 4 pixels to the point by pdftoppm: where it
-// starts and ends and how far down it is, in points. False when the page has none.
-struct PdfRule
-{
-    double left = 0;
-    double right = 0;
-    double y = 0;
-};
-bool findRule(const QString& pdfPath, int page, PdfRule& rule);
-
 } // namespace dovrin::test

@@ -54,9 +54,14 @@ private Q_SLOTS:
         }
         model.publish();
         QStringList got;
-        for (int row = 0; row < model.rowCount(); ++row)
+        for (int row = 0; row < model.rowCount(); ++row) {
             got.append(model.key(row));
+            QCOMPARE(model.rowOfKey(keys[row]), row);
+        }
         QCOMPARE(got, keys);
+        for (const char* other : {"Holidays\\Photos\\b.txt", "Holidays\\Photos\\a.tx",
+                                  "Holidays\\Photos\\a.txt/", "Holidays\\Photo\\a.txt"})
+            QCOMPARE(model.rowOfKey(QString::fromUtf8(other)), -1);
     }
 
     void sortsAsBefore_data()

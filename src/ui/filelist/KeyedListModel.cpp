@@ -353,14 +353,4 @@ void KeyedListModel::recordChanged(int record, int column)
         applyOrder(sortedOrder(m_order, m_sortKey, ColumnSort::Text));
 }
 
-void sortByValue(KeyedListModel& list, int column)
-{
-    list.sortByValue(column - 1);
-}
-
-void sortByDate(KeyedListModel& list, int column)
-{
-    list.sortByDate(column - 1);
-}
-
 } // namespace dovrin::ui

@@ -136,8 +136,4 @@ private:
     mutable int m_textKeysColumn = -1;
 };
 
-// The list sorts by a one-based column number, as their callers count columns.
-void sortByValue(KeyedListModel& list, int column);
-void sortByDate(KeyedListModel& list, int column);
-
 } // namespace dovrin::ui
