@@ -100,13 +100,11 @@ QByteArray infoFileBytes(const DiskInfo& info)
     return out;
 }
 
-bool readTreeFile(const QString& nativePath, QStringList& folderKeys)
+void readTreeFile(const QString& nativePath, QStringList& folderKeys)
 {
     QFile file(nativePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    parseTreeFile(file.readAll(), folderKeys);
-    return true;
+    if (file.open(QIODevice::ReadOnly))
+        parseTreeFile(file.readAll(), folderKeys);
 }
 
 void parseTreeFile(QByteArrayView data, QStringList& folderKeys)

@@ -40,8 +40,8 @@ InfoReadStatus parseInfoFile(QByteArrayView data, DiskInfo& info, QString* versi
 QByteArray infoFileBytes(const DiskInfo& info);
 
 // Appends the folder keys of a tree file (":\Games", ":\Games\Saves") in file order; blank
-// lines are skipped. False when the file cannot be opened.
-bool readTreeFile(const QString& nativePath, QStringList& folderKeys);
+// lines are skipped. A file that cannot be opened adds none.
+void readTreeFile(const QString& nativePath, QStringList& folderKeys);
 void parseTreeFile(QByteArrayView data, QStringList& folderKeys);
 
 // Lines of a file-list file: a folder line and a file line, each ending with CR LF.
