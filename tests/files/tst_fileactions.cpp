@@ -7,6 +7,7 @@
 #include "TestFiles.h"
 #include "TextRows.h"
 #include "files/CopyItem.h"
+#include "files/FileCopy.h"
 #include "files/RealPath.h"
 #include "store/DiskTable.h"
 
@@ -123,6 +124,19 @@ private Q_SLOTS:
         QCOMPARE(path.native, native.replace("%D", disk));
     }
 
+    // A file that opens but cannot be read is not copied, and leaves nothing behind.
+    void unreadableSourceLeavesNothing()
+    {
+        QTemporaryDir into;
+        QString error;
+        QVERIFY(
+            !files::copyFile("/proc/self/mem", QFile::encodeName(into.filePath("mem")), &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(
+            QDir(into.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
+    }
+
     void copyItem_data()
     {
         // name: below the disk, a folder ends with "\"; chosen: below the target, "-" cancels,
@@ -199,6 +213,8 @@ private Q_SLOTS:
         // Every file on a FAT disk has the execute bit.
         QTest::newRow("text with execute bit")
             << QByteArray("notes.txt") << QByteArray("hello") << true << "%2 \"%1\"";
+        QTest::newRow("ends like a machine program")
+            << QByteArray("notes2.txt") << QByteArray("XELF") << true << "%2 \"%1\"";
         QTest::newRow("no extension")
             << QByteArray("README") << QByteArray("hello\n") << false << "%2";
         QTest::newRow("nothing registered")

@@ -398,6 +398,10 @@ void TestChanges::lockThatCannotTimeItsWaitIsRefused()
     setrlimit(RLIMIT_SIGPENDING, &limit);
     QVERIFY(!waiting.isLocked());
     QVERIFY(clock.elapsed() < 2500);
+    // A wait that runs out says who holds the lock.
+    FileLock timed(path, 100);
+    QVERIFY(!timed.isLocked());
+    QCOMPARE(timed.error(), path + QStringLiteral(" is held by another Dovrin process."));
 }
 
 QTEST_GUILESS_MAIN(TestChanges)

@@ -52,6 +52,23 @@ private Q_SLOTS:
         m_root = m_dir->path() + u'/';
     }
 
+    // Record files may be links to files kept elsewhere; a link to nothing is no record.
+    void linkedRecordsLoad()
+    {
+        QTemporaryDir other;
+        const QString elsewhere = other.path() + u'/';
+        test::writeDisk(elsewhere, QStringLiteral("Linked"), {}, "\":\"\n");
+        for (const char* suffix : {".i", ".t", ".f"})
+            QVERIFY(QFile::link(elsewhere + QStringLiteral("Linked") + QLatin1String(suffix),
+                                m_root + QStringLiteral("Linked") + QLatin1String(suffix)));
+        QVERIFY(
+            QFile::link(m_root + QStringLiteral("nowhere.i"), m_root + QStringLiteral("Gone.i")));
+        ScriptedPrompt prompt;
+        Database db(prompt);
+        db.load(DatabaseFolder(m_root));
+        QCOMPARE(paths(db.disks()), QStringList{QStringLiteral(".\\Linked")});
+    }
+
     void sampleDatabase()
     {
         test::copyFixture(QStringLiteral("sampledb"), m_root);

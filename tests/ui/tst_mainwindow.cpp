@@ -130,6 +130,16 @@ private Q_SLOTS:
             names << holidays->child(i)->text(0);
         QCOMPARE(names, QStringList({"apple", "Photos", "Videos", "Zebra"}));
         QCOMPARE(m_window->statusText(1), QStringLiteral(" 5 disks catalogued"));
+
+        // Nothing to search, list or print in an empty database.
+        wireAll();
+        QTemporaryDir empty;
+        for (const QString& folder : {empty.path(), m_dir.path()}) {
+            m_window->loadDatabase(folder);
+            Q_EMIT m_window->menu(QStringLiteral("mnuTools"))->aboutToShow();
+            QCOMPARE(m_window->action(QStringLiteral("mnuSearch"))->isEnabled(),
+                     folder == m_dir.path());
+        }
     }
 
     void expandReadsTheDiskTreeOnce()
