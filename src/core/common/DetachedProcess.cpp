@@ -1,5 +1,7 @@
 #include "DetachedProcess.h"
 
+#include "common/Interrupted.h"
+
 #include <QFile>
 #include <QStandardPaths>
 #include <cerrno>
@@ -17,9 +19,7 @@ bool readAll(int fd, void* buffer, size_t size)
 {
     auto* p = static_cast<char*>(buffer);
     while (size > 0) {
-        const ssize_t n = ::read(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = retryInterrupted([&] { return ::read(fd, p, size); });
         if (n <= 0)
             return false;
         p += n;
@@ -30,8 +30,7 @@ bool readAll(int fd, void* buffer, size_t size)
 
 void writeErrno(int fd, int error)
 {
-    while (::write(fd, &error, sizeof error) < 0 && errno == EINTR) {
-    }
+    retryInterrupted([&] { return ::write(fd, &error, sizeof error); });
 }
 
 } // namespace
@@ -94,8 +93,7 @@ bool startDetached(const QByteArray& program, const QList<QByteArray>& arguments
 
     ::close(pipeFds[1]);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    retryInterrupted([&] { return ::waitpid(child, &status, 0); });
     int execError = 0;
     const bool failed = readAll(pipeFds[0], &execError, sizeof execError);
     ::close(pipeFds[0]);

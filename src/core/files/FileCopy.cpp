@@ -1,6 +1,7 @@
 #include "FileCopy.h"
 
 #include "common/DetachedProcess.h"
+#include "common/Interrupted.h"
 
 #include <QRandomGenerator>
 #include <cerrno>
@@ -40,17 +41,14 @@ bool copyContents(int from, int to)
 {
     char buffer[1 << 16];
     for (;;) {
-        const ssize_t n = ::read(from, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = retryInterrupted([&] { return ::read(from, buffer, sizeof buffer); });
         if (n < 0)
             return false;
         if (n == 0)
             return true;
         for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(to, buffer + done, size_t(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
+            const ssize_t w =
+                retryInterrupted([&] { return ::write(to, buffer + done, size_t(n - done)); });
             if (w < 0)
                 return false;
             done += w;

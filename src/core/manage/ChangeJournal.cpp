@@ -1,6 +1,7 @@
 #include "ChangeJournal.h"
 
 #include "comments/CommentStore.h"
+#include "common/Interrupted.h"
 #include "common/Prompt.h"
 #include "store/Keys.h"
 #include "store/RecordFiles.h"
@@ -94,9 +95,8 @@ bool writeAll(int fd, const QByteArray& content)
 {
     qsizetype done = 0;
     while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.constData() + done, size_t(content.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = retryInterrupted(
+            [&] { return ::write(fd, content.constData() + done, size_t(content.size() - done)); });
         if (n <= 0)
             return false;
         done += n;

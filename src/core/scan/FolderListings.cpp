@@ -4,6 +4,7 @@
 #include "OutputFile.h"
 #include "RecordNames.h"
 #include "ScanContext.h"
+#include "common/Interrupted.h"
 #include "common/Progress.h"
 #include "store/TextCodec.h"
 
@@ -346,10 +347,10 @@ const char* FolderListings::readBack(uint64_t offset, uint32_t length)
         m_windowStart = offset;
         size_t got = 0;
         while (got < length) {
-            const ssize_t n = ::pread(m_scratch, m_window.data() + got, m_window.size() - got,
-                                      off_t(offset + got));
-            if (n < 0 && errno == EINTR)
-                continue;
+            const ssize_t n = retryInterrupted([&] {
+                return ::pread(m_scratch, m_window.data() + got, m_window.size() - got,
+                               off_t(offset + got));
+            });
             if (n <= 0) {
                 m_readError = n < 0 ? errno : EIO;
                 m_window.clear();

@@ -1,5 +1,7 @@
 #include "OutputFile.h"
 
+#include "common/Interrupted.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -86,9 +88,8 @@ bool InputLines::fill()
     const qsizetype old = m_buffer.size();
     m_buffer.resize(old + kBlock);
     for (;;) {
-        const ssize_t n = ::read(m_fd, m_buffer.data() + old, size_t(kBlock));
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n =
+            retryInterrupted([&] { return ::read(m_fd, m_buffer.data() + old, size_t(kBlock)); });
         if (n < 0) {
             m_error = errno;
             m_buffer.resize(old);

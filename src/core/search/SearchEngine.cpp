@@ -4,6 +4,7 @@
 #include "DiskWorkers.h"
 #include "FileListScanner.h"
 #include "SearchTexts.h"
+#include "common/Interrupted.h"
 #include "common/Progress.h"
 #include "store/DiskTable.h"
 #include "store/Keys.h"
@@ -246,9 +247,8 @@ private:
         for (;;) {
             if (m_data.size() - used < 65536)
                 m_data.resize(qMax<size_t>(m_data.size() * 2, 262144));
-            const ssize_t got = ::read(fd, m_data.data() + used, m_data.size() - used);
-            if (got < 0 && errno == EINTR)
-                continue;
+            const ssize_t got = retryInterrupted(
+                [&] { return ::read(fd, m_data.data() + used, m_data.size() - used); });
             if (got <= 0) {
                 ::close(fd);
                 if (got < 0)

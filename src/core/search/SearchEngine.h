@@ -57,7 +57,6 @@ public:
 
     bool isRunning() const { return m_running; }
     const QString& searchText() const { return m_text; }
-    int foundCount() const { return m_foundCount; }
     qint64 foundSize() const { return m_foundSize; }
     // Set by a search that lists everything, cleared when the next search starts.
     bool listAll() const { return m_listAll; }

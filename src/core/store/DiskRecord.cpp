@@ -2,6 +2,7 @@
 
 #include "RecordText.h"
 #include "TextCodec.h"
+#include "common/Interrupted.h"
 
 #include <QFile>
 #include <cerrno>
@@ -28,9 +29,8 @@ QByteArray readHead(const QString& nativePath, bool& ok)
     data.resize(kInfoReadLimit);
     qsizetype filled = 0;
     while (filled < data.size()) {
-        const ssize_t got = ::read(fd, data.data() + filled, size_t(data.size() - filled));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = retryInterrupted(
+            [&] { return ::read(fd, data.data() + filled, size_t(data.size() - filled)); });
         if (got < 0)
             ok = false;
         if (got <= 0)
@@ -100,24 +100,11 @@ QByteArray infoFileBytes(const DiskInfo& info)
     return out;
 }
 
-QString readFirstLine(const QString& nativePath)
-{
-    bool ok = false;
-    const QByteArray data = readHead(nativePath, ok);
-    LineReader lines(data);
-    QByteArrayView line;
-    if (!lines.next(line))
-        return {};
-    return text::decode(line);
-}
-
-bool readTreeFile(const QString& nativePath, QStringList& folderKeys)
+void readTreeFile(const QString& nativePath, QStringList& folderKeys)
 {
     QFile file(nativePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    parseTreeFile(file.readAll(), folderKeys);
-    return true;
+    if (file.open(QIODevice::ReadOnly))
+        parseTreeFile(file.readAll(), folderKeys);
 }
 
 void parseTreeFile(QByteArrayView data, QStringList& folderKeys)

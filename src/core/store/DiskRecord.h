@@ -38,12 +38,10 @@ InfoReadStatus readInfoFile(const QString& nativePath, DiskInfo& info, QString* 
 InfoReadStatus parseInfoFile(QByteArrayView data, DiskInfo& info, QString* version = nullptr);
 // The exact bytes of an info file.
 QByteArray infoFileBytes(const DiskInfo& info);
-// Line 1 of a file as text, empty when it cannot be read.
-QString readFirstLine(const QString& nativePath);
 
 // Appends the folder keys of a tree file (":\Games", ":\Games\Saves") in file order; blank
-// lines are skipped. False when the file cannot be opened.
-bool readTreeFile(const QString& nativePath, QStringList& folderKeys);
+// lines are skipped. A file that cannot be opened adds none.
+void readTreeFile(const QString& nativePath, QStringList& folderKeys);
 void parseTreeFile(QByteArrayView data, QStringList& folderKeys);
 
 // Lines of a file-list file: a folder line and a file line, each ending with CR LF.

@@ -41,21 +41,4 @@ QStringList MemoryTree::childKeys(const QString& parentKey) const
     return out;
 }
 
-QStringList MemoryTree::outline() const
-{
-    QStringList out;
-    appendOutline({}, 0, out);
-    return out;
-}
-
-void MemoryTree::appendOutline(const QString& parentKey, int depth, QStringList& out) const
-{
-    for (const Entry& e : m_entries) {
-        if (e.parentKey != parentKey)
-            continue;
-        out.append(QString(depth * 2, u' ') + e.node.key + u' ' + e.node.tag);
-        appendOutline(e.node.key, depth + 1, out);
-    }
-}
-
 } // namespace dovrin

@@ -21,7 +21,7 @@ public:
     void clearTree() override { m_entries.clear(); }
     void addNode(const QString& parentKey, const TreeNode& node) override;
     void removeNode(const QString& key) override;
-    void clearFileList() override { ++m_fileListClears; }
+    void clearFileList() override {}
     void setStatusText(const QString& text) override { m_statusTexts.append(text); }
 
     const QList<Entry>& entries() const { return m_entries; }
@@ -29,18 +29,12 @@ public:
     const TreeNode* find(const QString& key) const;
     // Keys of the children of a node ("" for the top level), in the order added.
     QStringList childKeys(const QString& parentKey) const;
-    // The tree as lines "key TAG", indented by two blanks per level, depth first.
-    QStringList outline() const;
 
     const QStringList& statusTexts() const { return m_statusTexts; }
-    int fileListClears() const { return m_fileListClears; }
 
 private:
-    void appendOutline(const QString& parentKey, int depth, QStringList& out) const;
-
     QList<Entry> m_entries;
     QStringList m_statusTexts;
-    int m_fileListClears = 0;
 };
 
 } // namespace dovrin

@@ -25,7 +25,6 @@ public:
     static std::optional<RecordDateTime> parse(QByteArrayView text);
 
     constexpr qint64 seconds() const { return m_seconds; }
-    constexpr bool isZero() const { return m_seconds == 0; }
     QDate date() const;
     QTime time() const;
     QDateTime toDateTime() const;

@@ -100,15 +100,6 @@ bool FieldReader::next(Field& field)
     return true;
 }
 
-bool FieldReader::readBytes(QByteArray& value)
-{
-    Field f;
-    if (!next(f))
-        return false;
-    value = f.bytes.toByteArray();
-    return true;
-}
-
 bool FieldReader::readString(QString& value)
 {
     Field f;

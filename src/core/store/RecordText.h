@@ -52,7 +52,6 @@ public:
     // Typed reads: false when there is no field left or its text is not of the type.
     // A field with no text reads as 0, false or the empty text.
     bool readString(QString& value);
-    bool readBytes(QByteArray& value);
     bool readInt64(qint64& value);
     bool readInt16(qint16& value);
     bool readReal(double& value);

@@ -73,11 +73,6 @@ double toTwipsX(int pixels)
     return toTwips(pixels, twipsScale().x);
 }
 
-double toTwipsY(int pixels)
-{
-    return toTwips(pixels, twipsScale().y);
-}
-
 double keptTwipsX(double stored, int pixels)
 {
     return kept(stored, pixels, twipsScale().x);

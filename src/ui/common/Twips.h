@@ -29,7 +29,6 @@ TwipsScale twipsScale();
 int toPixelsX(double twips);
 int toPixelsY(double twips);
 double toTwipsX(int pixels);
-double toTwipsY(int pixels);
 
 // The value to store for a size now `pixels` wide that was read as `stored` twips: `stored`
 // itself while it still gives those pixels, so that a value read and written back is unchanged.

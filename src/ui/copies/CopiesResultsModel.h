@@ -25,7 +25,6 @@ public:
 
     const search::SearchRow& result(int row) const { return m_rows[size_t(recordOfRow(row))].row; }
     int group(int row) const { return m_rows[size_t(recordOfRow(row))].group; }
-    int nameColumn() const { return m_first; }
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 

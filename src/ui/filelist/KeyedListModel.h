@@ -67,8 +67,6 @@ public:
     // Switching on orders the rows by the text of the sort key column; switching off leaves
     // them where they are.
     void setSorted(bool sorted);
-    void setSortKey(int column) { m_sortKey = column; }
-    void setSortOrder(Qt::SortOrder order) { m_sortOrder = order; }
 
     // A click on a header: the sort of its column. Same column again reverses the order,
     // another column starts ascending.

@@ -27,7 +27,6 @@ public:
     void removeNode(const QString& key);
     void clearNodes();
     QTreeWidgetItem* node(const QString& key) const { return m_nodes.value(key); }
-    int nodeCount() const { return int(m_nodes.size()); }
 
     static QString keyOf(const QTreeWidgetItem* item);
     static QString tagOf(const QTreeWidgetItem* item);

@@ -14,8 +14,6 @@ class DragBar final : public QWidget
 public:
     explicit DragBar(QWidget* parent = nullptr);
 
-    bool isDragging() const { return m_dragging; }
-
 Q_SIGNALS:
     void dragged(int offsetPixels);
 

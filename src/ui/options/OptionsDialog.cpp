@@ -186,11 +186,6 @@ OptionsDialog::~OptionsDialog()
     qApp->removeEventFilter(this);
 }
 
-int OptionsDialog::currentPage() const
-{
-    return m_tabs->currentIndex();
-}
-
 void OptionsDialog::showPage(int index)
 {
     // Focus that was on the page going away moves to the first control of the page shown.

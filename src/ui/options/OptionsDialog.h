@@ -37,8 +37,6 @@ public:
                   QWidget* parent = nullptr);
     ~OptionsDialog() override;
 
-    int currentPage() const;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
