@@ -7,15 +7,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// Each command with a wrong count of arguments or a bad option: usage on stderr, exit 2,
-// nothing printed or written.
-// The catalogue and disk commands, refusals included, as a script would use them; questions
-// are answered No so that nothing is deleted.
+// The catalogue and disk commands, refusals included, as a script would use them (questions
+// are answered No, so nothing is deleted); and each command with a wrong count of arguments or
+// a bad option: usage on stderr, exit 2, nothing printed or written.
 class TestCliDisks : public QObject
 {
     Q_OBJECT
-
-private Q_SLOTS:
 
 private Q_SLOTS:
     void managesCataloguesAndDisks()

@@ -60,7 +60,6 @@ class TestCopies : public QObject
 private Q_SLOTS:
     void initTestCase() { test::pinLocale(); }
 
-private Q_SLOTS:
     void find_data()
     {
         // lists: each disk's file-list lines joined by "|", disks joined by " / "; contents: the
@@ -70,8 +69,6 @@ private Q_SLOTS:
         for (const char* column :
              {"lists", "contents", "criterion", "minimumSize", "onlyOn", "expected", "summary"})
             QTest::addColumn<QString>(column);
-        const char* dates = "\":\"|\"d.txt\",7,#2026-01-01# / \":\"|\"D.TXT\",7,#2026-01-02# / "
-                            "\":\"|\"d.txt\",7,#2026-01-01 00:00:00#";
         test::addTextRows(
             {
                 "letter case~\":\"|\"X.JPG\",5,#2026-01-01# / "
@@ -85,44 +82,34 @@ private Q_SLOTS:
                 "\"small\",10, / \":\"|\"big\",3000,~~N~0~0~0:.\\A\\big 0:.\\B\\big 1:.\\A\\small "
                 "1:.\\A\\Sub\\small~ 2 group(s) of copies, 4 file(s), 3 KB in extra copies",
                 "accents, old code page~\":\"|\"\xC3\x89t\xC3\xA9.txt\",4, / "
-                "\":\"|\"%C9T%C9.TXT\",4,~~N~0~0~"
-                "0:.\\A\\\xC3\x89t\xC3\xA9.txt 0:.\\B\\\xC3\x89T\xC3\x89.TXT~",
-                "minimum size~\":\"|\"a\",50,|\"b\",200, / "
-                "\":\"|\"a\",50,|\"b\",200,~~N~100~0~0:.\\A\\b "
-                "0:.\\B\\b~",
-                "only on: same disk copies do not "
-                "count~\":\"|\"same\",5,|\"local\",6,|\"e\",0,|\":\\S\"|"
-                "\"local\",6,|\"other\",9, / "
-                "\":\"|\"SAME\",5,|\"other\",8,|\"e\",0,~~N~0~1~0:.\\A\\local "
-                "0:.\\A\\e 0:.\\A\\S\\local 0:.\\A\\S\\other~ 4 file(s) only on this disk, 0 KB",
+                "\":\"|\"%C9T%C9.TXT\",4,"
+                "~~N~0~0~0:.\\A\\\xC3\x89t\xC3\xA9.txt 0:.\\B\\\xC3\x89T\xC3\x89.TXT~",
+                "minimum size~\":\"|\"a\",50,|\"b\",200, / \":\"|\"a\",50,|\"b\",200,~~N~100~0~"
+                "0:.\\A\\b 0:.\\B\\b~",
+                "only on: same disk copies do not count~\":\"|\"same\",5,|\"local\",6,|\"e\",0,|"
+                "\":\\S\"|\"local\",6,|\"other\",9, / "
+                "\":\"|\"SAME\",5,|\"other\",8,|\"e\",0,~~N~0~1~"
+                "0:.\\A\\local 0:.\\A\\e 0:.\\A\\S\\local 0:.\\A\\S\\other~"
+                " 4 file(s) only on this disk, 0 KB",
                 "only on: minimum size~\":\"|\"x\",5,|\"y\",0, / \":\"~~N~1~1~0:.\\A\\x~",
                 "only on: nothing~\":\"|\"x\",5, / \":\"|\"X\",5,~~N~0~1~~"
                 "Every file of this disk is also on another disk.",
                 "content: renamed between disks~\":\"|\"a.doc\",3, / \":\"|\"b.doc\",3, / "
-                "\":\"|\"a.doc\",3,~"
-                "abc / abc / xyz~C~0~0~0:.\\A\\a.doc 0:.\\B\\b.doc~",
+                "\":\"|\"a.doc\",3,~abc / abc / xyz~C~0~0~0:.\\A\\a.doc 0:.\\B\\b.doc~",
                 "content: stale side file, no fingerprint~\":\"|\"a\",3, / \":\"|\"b\",3, / "
-                "\":\"|\"c\",3,~"
-                "abc / stale / -~C~0~0~~ 0 group(s) of copies, 0 file(s), 0 KB in extra copies; 2 "
-                "file(s) "
-                "without a fingerprint left out",
-                "content: only on~\":\"|\"a\",3,|\"b\",3, / \":\"|\"z\",3,~abc|abd / "
-                "abc~C~0~1~0:.\\A\\b~",
+                "\":\"|\"c\",3,~abc / stale / -~C~0~0~~ 0 group(s) of copies, 0 file(s), 0 KB in "
+                "extra copies; 2 file(s) without a fingerprint left out",
+                "content: only on~\":\"|\"a\",3,|\"b\",3, / \":\"|\"z\",3,~abc|abd / abc~C~0~1~"
+                "0:.\\A\\b~",
+                // Equal names and sizes at three dates: the date criterion splits them.
+                "name and size~\":\"|\"d.txt\",7,#2026-01-01# / \":\"|\"D.TXT\",7,#2026-01-02# / "
+                "\":\"|\"d.txt\",7,#2026-01-01 00:00:00#~~N~0~0~"
+                "0:.\\A\\d.txt 0:.\\B\\D.TXT 0:.\\C\\d.txt~",
+                "same date splits~\":\"|\"d.txt\",7,#2026-01-01# / \":\"|\"D.TXT\",7,#2026-01-02# "
+                "/ "
+                "\":\"|\"d.txt\",7,#2026-01-01 00:00:00#~~D~0~0~0:.\\A\\d.txt 0:.\\C\\d.txt~",
             },
             u'~');
-        // Equal names and sizes at three dates: the date criterion splits them.
-        QTest::newRow("name and size") << dates << ""
-                                       << "N"
-                                       << "0"
-                                       << "0"
-                                       << "0:.\\A\\d.txt 0:.\\B\\D.TXT 0:.\\C\\d.txt"
-                                       << "";
-        QTest::newRow("same date splits") << dates << ""
-                                          << "D"
-                                          << "0"
-                                          << "0"
-                                          << "0:.\\A\\d.txt 0:.\\C\\d.txt"
-                                          << "";
     }
 
     void find()

@@ -17,8 +17,6 @@ class TestCopiesCli : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-
 private:
     test::CliRun run(const QStringList& args)
     {

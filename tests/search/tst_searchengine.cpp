@@ -3,7 +3,6 @@
 #include "RecordingProgress.h"
 #include "TestFiles.h"
 #include "search/CommentLookup.h"
-#include "search/LargeBuffer.h"
 #include "search/SearchEngine.h"
 
 #include <QFile>
@@ -377,20 +376,6 @@ private Q_SLOTS:
             QStringLiteral("Please wait while I build the list.  100 entries added so far..."));
         QCOMPARE(rows.rows.size(), 30000);
         QCOMPARE(rows.rows.last().key, QStringLiteral("Cat\\D1\\pad29999"));
-    }
-
-    // Arrays of a megabyte or more go to huge pages: one byte past a whole page is there too.
-    void largeArraysHoldEveryElement()
-    {
-        for (const size_t n : {size_t(1) << 20, (size_t(2) << 20) + 1}) {
-            search::LargeVector<char> bytes(n);
-            for (size_t i = 0; i < n; ++i)
-                bytes[i] = char(i % 251);
-            size_t wrong = 0;
-            for (size_t i = 0; i < n; ++i)
-                wrong += bytes[i] != char(i % 251);
-            QCOMPARE(wrong, size_t(0));
-        }
     }
 
     void commentLookup()

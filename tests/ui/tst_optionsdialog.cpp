@@ -138,6 +138,29 @@ private Q_SLOTS:
         QCOMPARE(test::readFile(filterPath()), QByteArray("old\r\n"));
     }
 
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages round, from any control of the dialog.
+    void ctrlTabTurnsPages_data()
+    {
+        test::table<int, int, int, int>(
+            {"from", "key", "modifiers", "to"},
+            {{"forward", 0, Qt::Key_Tab, Qt::ControlModifier, 1},
+             {"last to first", 2, Qt::Key_Tab, Qt::ControlModifier, 0},
+             {"backwards", 0, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 2},
+             {"plain tab stays", 1, Qt::Key_Tab, Qt::NoModifier, 1},
+             {"with alt stays", 1, Qt::Key_Tab, Qt::ControlModifier | Qt::AltModifier, 1}});
+    }
+
+    void ctrlTabTurnsPages()
+    {
+        auto [from, key, modifiers, to] =
+            test::fetch<int, int, int, int>("from", "key", "modifiers", "to");
+        open();
+        auto* tabs = m_dialog->findChild<QTabBar*>();
+        tabs->setCurrentIndex(from);
+        QTest::keyClick(find<QPushButton>("cmdOk"), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(tabs->currentIndex(), to);
+    }
+
     void refusedEntries_data()
     {
         QTest::addColumn<QString>("entry");

@@ -40,7 +40,6 @@ class TestSearchResultsModel : public QObject
 private Q_SLOTS:
     void initTestCase() { test::pinLocale(); }
 
-private Q_SLOTS:
     // Keys that are not the folder and the name, with or without "\", are kept whole.
     void keysReadBack()
     {
