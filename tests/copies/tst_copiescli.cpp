@@ -54,6 +54,8 @@ private Q_SLOTS:
             {
                 "copies;copies;0;.\\A\\big.iso\tbig.iso|.\\B\\big.iso\tbig.iso||.\\A\\x.jpg\tx.jpg|"
                 ".\\B\\X.JPG\tX.JPG;2 group(s) of copies, 4 file(s), 1,958 KB in extra copies\n",
+                "same date;copies --same-date;0;.\\A\\big.iso\tbig.iso|.\\B\\big.iso\tbig.iso||"
+                ".\\A\\x.jpg\tx.jpg|.\\B\\X.JPG\tX.JPG;2 group(s)",
                 "only-on;only-on ./B;0;.\\B\\other\tother;1 file(s) only on this disk, 0 KB",
                 "only-on, minimum size;only-on .\\B --min-size 8;0;;Every file of this disk is "
                 "also on "

@@ -304,7 +304,9 @@ private Q_SLOTS:
             const bool hit = i % 997 == 0;
             const QByteArray name =
                 (hit ? "some_Needle_" : "plain_name_") + QByteArray::number(i) + ".dat";
-            data += fileLine(name, i) + (i == 39999 ? "" : "\n");
+            // A hit's line ends in its size, the last byte before the line end.
+            data += (hit ? '"' + name + "\"," + QByteArray::number(i) : fileLine(name, i)) +
+                    (i == 39999 ? "" : "\n");
             // The text also stands outside the names, where it must not count.
             if (i % 5 == 0)
                 data += folderLine(":\\needle" + QByteArray::number(i)) + "\n";

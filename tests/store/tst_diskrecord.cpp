@@ -43,7 +43,7 @@ private Q_SLOTS:
             {
                 {"windows", QByteArray("25\r\nD:\\\r\n1234.56MB\r\n04/12/2026 21:54:37\r\n 0 \r\n"),
                  ok, "D:\\"},
-                {"bare LF, no last line end", "25\n/m/x/\n0.00MB\nd\n 1 ", ok, "/m/x/"},
+                {"bare LF, empty third line, no last line end", "25\n/m/x/\n\nd\n 1 ", ok, "/m/x/"},
                 {"windows-1252", "25\r\nE:\\\xc9t\xe9\\\r\n1MB\r\nd\r\n 0 \r\n", ok, "E:\\Été\\"},
                 {"four lines", "25\r\nD:\\\r\n1MB\r\nd\r\n", bad, ""},
                 {"empty fifth line", "25\r\nD:\\\r\n1MB\r\nd\r\n\r\n", bad, ""},
@@ -110,7 +110,8 @@ private Q_SLOTS:
               "\"c\",5.59,#10:00:00#\r\n",
               {"F :", "a.txt|1234|#2026-03-01 10:15:00#", "b|7|#10:00:00#", "c|6|#10:00:00#"}},
              {"empty item stops", "\":\"\r\n\"\"\r\n\":\\Later\"\r\n", {"F :"}},
-             {"size past 64 bits", "\":\"\r\n\"a\",9223372036854775807.5,#2026-01-01#\r\n",
+             {"size past 64 bits",
+              "\":\"\r\n\"a\",9223372036854775807.5,#2026-01-01#\r\n",
               {"F :", "bad size on line 2"}},
              {"cut short", "\":\"\r\n\"a\",12", {"F :", "missing date on line 2"}},
              {"empty file", "", {}},

@@ -115,10 +115,9 @@ RegisteredProgram RegisteredProgram::forWebAddress(const QString& address,
 bool RegisteredProgram::start(const QByteArray& nativePath, QString* error) const
 {
     if (m_fileItself) {
-        // Started from its own folder, as a file manager does.
+        // Started from its own folder, as a file manager does; "/" for one at the top.
         const qsizetype slash = nativePath.lastIndexOf('/');
-        return startDetached(nativePath, {}, slash > 0 ? nativePath.left(slash) : QByteArray(),
-                             error);
+        return startDetached(nativePath, {}, nativePath.left(qMax(slash, qsizetype(1))), error);
     }
     if (!m_app)
         return launchFailed(nullptr, error);
