@@ -39,12 +39,12 @@ private:
     DiskTable m_disks;
     const QDateTime m_time{QDate(2001, 2, 3), QTime(4, 5, 6)};
 
-    // Every entry below a folder: "name", "name/" for a folder, "name@" for a link.
     QByteArray nativePath(const QByteArray& name) const
     {
         return QFile::encodeName(m_dir.path()) + '/' + name;
     }
 
+    // Every entry below a folder: "name", "name/" for a folder, "name@" for a link.
     static QStringList listing(const QString& folder)
     {
         QStringList names;
@@ -198,29 +198,21 @@ private Q_SLOTS:
 
     void getRunCommand_data()
     {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QByteArray>("content"); // empty: no file
-        QTest::addColumn<bool>("executable");
-        QTest::addColumn<QString>("expected"); // %1 the path, %2 the editor
+        // content: empty for no file; expected: %1 the path, %2 the editor.
         const QByteArray elf("\x7f"
                              "ELF\2\1\1",
                              7);
-        QTest::newRow("machine program") << QByteArray("install.exe") << elf << true << "%1";
-        QTest::newRow("script without extension")
-            << QByteArray("setup") << QByteArray("#!/bin/sh\n") << true << "%1";
-        QTest::newRow("text file")
-            << QByteArray("readme.txt") << QByteArray("hello") << false << "%2 \"%1\"";
-        // Every file on a FAT disk has the execute bit.
-        QTest::newRow("text with execute bit")
-            << QByteArray("notes.txt") << QByteArray("hello") << true << "%2 \"%1\"";
-        QTest::newRow("ends like a machine program")
-            << QByteArray("notes2.txt") << QByteArray("XELF") << true << "%2 \"%1\"";
-        QTest::newRow("no extension")
-            << QByteArray("README") << QByteArray("hello\n") << false << "%2";
-        QTest::newRow("nothing registered")
-            << QByteArray("data.zzq") << QByteArray("\0\1\2\3\4", 5) << false << ":";
-        QTest::newRow("gone, by its name")
-            << QByteArray("gone.txt") << QByteArray() << false << "%2 \"%1\"";
+        test::table<QByteArray, QByteArray, bool, QString>(
+            {"name", "content", "executable", "expected"},
+            {{"machine program", "install.exe", elf, true, "%1"},
+             {"script without extension", "setup", "#!/bin/sh\n", true, "%1"},
+             {"text file", "readme.txt", "hello", false, "%2 \"%1\""},
+             // Every file on a FAT disk has the execute bit.
+             {"text with execute bit", "notes.txt", "hello", true, "%2 \"%1\""},
+             {"ends like a machine program", "notes2.txt", "XELF", true, "%2 \"%1\""},
+             {"no extension", "README", "hello\n", false, "%2"},
+             {"nothing registered", "data.zzq", QByteArray("\0\1\2\3\4", 5), false, ":"},
+             {"gone, by its name", "gone.txt", "", false, "%2 \"%1\""}});
     }
 
     void getRunCommand()

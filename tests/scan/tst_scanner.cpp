@@ -160,14 +160,9 @@ private Q_SLOTS:
         ::close(fd);
         QCOMPARE(scan(), ScanOutcome::Complete);
 
-        QByteArrayList expected{"quote\xEF\xBC\x82"
-                                "d,1",
-                                "back\xEF\xBC\xBCslash,2",
-                                "line\xE2\x90\xA4"
-                                "break,3",
-                                "\xEF\xBC\x9A"
-                                "colon,4",
-                                "caf\xe9,5"};
+        // The characters Windows forbids become their full-width forms, a line feed the NL sign.
+        QByteArrayList expected{"quote\357\274\202d,1", "back\357\274\274slash,2",
+                                "line\342\220\244break,3", "\357\274\232colon,4", "caf\351,5"};
         std::sort(expected.begin(), expected.end());
         QCOMPARE(files(record(".f")), expected);
         QCOMPARE(record(".t"), QByteArray(":\\dir\xEF\xBC\xBCwith\xEF\xBC\x82odd\r\n"));
@@ -198,29 +193,17 @@ private Q_SLOTS:
 
     void cancelLeavesNothing_data()
     {
-        test::table<int, bool>({"yield", "answerCancel"}, {{"after the walk", 1, false},
-                                                           {"last folder", 4, false},
-                                                           {"problem answered Cancel", 0, true}});
+        test::table<int>({"yield"}, {{"after the walk", 1}, {"last folder", 4}});
     }
 
     void cancelLeavesNothing()
     {
-        auto [yield, answerCancel] = test::fetch<int, bool>("yield", "answerCancel");
+        QFETCH(int, yield);
         writeFile(m_database + "Extensions.dat", "tmp\r\n");
         for (const char* name : {"a", "b"})
             makeFile(m_source + name + QStringLiteral("/f"));
-        if (answerCancel) {
-            // A folder without search permission lists its names but cannot stat them.
-            if (::geteuid() == 0)
-                QSKIP("permissions do not hold for root; the command-line test covers this");
-            makeFile(m_source + "b/g");
-            QFile::setPermissions(m_source + "b", QFile::ReadOwner);
-            m_prompt.answer(PromptAnswer::Cancel);
-        }
         m_progress.stopAtYield(yield);
         QCOMPARE(scan(), ScanOutcome::Cancelled);
-        QFile::setPermissions(m_source + "b",
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(databaseFiles(), QStringList{"Extensions.dat"});
     }
 

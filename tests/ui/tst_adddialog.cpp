@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "MainWindowRig.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
@@ -119,14 +120,11 @@ private Q_SLOTS:
 
     void refusedInput_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("existing");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("pasted question mark")
-            << "a?b" << false
-            << "Disk names cannot contain the following characters: \\ / : * ? \" < > |";
-        QTest::newRow("no disk chosen")
-            << QString() << true << "You must provide a name for the disk";
+        test::table<QString, bool, QString>(
+            {"name", "existing", "message"},
+            {{"pasted question mark", "a?b", false,
+              "Disk names cannot contain the following characters: \\ / : * ? \" < > |"},
+             {"no disk chosen", "", true, "You must provide a name for the disk"}});
     }
 
     void refusedInput()
@@ -169,8 +167,7 @@ private Q_SLOTS:
         test::addTextRows({"last folder|/media/usb/Photos|cmdDir|/media/usb/Photos/|Photos",
                            "its separator kept|/media/usb/Photos/|cmdDir|/media/usb/Photos/|Photos",
                            "backslashes|D:\\Games\\Saves\\|cmdDir|D:\\Games\\Saves\\|Saves",
-                           "a drive is no folder|D:\\|cmdDir|D:\\|Old",
-                           "the root|/|cmdDir|/|Old",
+                           "a drive is no folder|D:\\|cmdDir|D:\\|Old", "the root|/|cmdDir|/|Old",
                            "a bare name|Photos|cmdDir|Photos/|Old",
                            "no volume without a path||cmdVol||Old",
                            "no volume where nothing is|/no/such/place|cmdVol|/no/such/place|Old"});

@@ -101,15 +101,11 @@ private Q_SLOTS:
             QTest::addColumn<QString>(column);
         // The engine's own table checks each criterion; these rows check the window passes its
         // choices on.
-        QTest::newRow("content finds the renamed file")
-            << "optContent"
-            << "0"
-            << "0 photo.raw,0 renamed.raw,1 shared.jpg,1 Shared.JPG"
-            << " 2 group(s) of copies, 4 file(s), 0 KB in extra copies";
-        QTest::newRow("minimum size") << "optNameSize"
-                                      << "5"
-                                      << "0 notes.txt,0 notes.txt"
-                                      << " 1 group(s) of copies, 2 file(s), 0 KB in extra copies";
+        test::addTextRows(
+            {"content finds the renamed file|optContent|0|0 photo.raw,0 renamed.raw,1 shared.jpg,"
+             "1 Shared.JPG| 2 group(s) of copies, 4 file(s), 0 KB in extra copies",
+             "minimum size|optNameSize|5|0 notes.txt,0 notes.txt| 1 group(s) of copies, 2 file(s), "
+             "0 KB in extra copies"});
     }
 
     void findCopies()

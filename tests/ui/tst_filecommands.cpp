@@ -5,6 +5,7 @@
 #include "MainWindowRig.h"
 #include "MessageBoxPrompt.h"
 #include "TestFiles.h"
+#include "TextRows.h"
 #include "config/Settings.h"
 #include "filelist/ListView.h"
 #include "help/AboutDialog.h"
@@ -149,18 +150,12 @@ private Q_SLOTS:
 
     void copyARow_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("copied"); // in the target folder
-        QTest::newRow("first row, a folder, to a chosen folder") << "Holidays\\Photos\\Games\\"
-                                                                 << "mnuHCopyto"
-                                                                 << "Copy 'Games'"
-                                                                 << "Games/Saves/.hidden";
-        QTest::newRow("file to the desktop") << "Holidays\\Photos\\readme.txt"
-                                             << "mnuHCopytoDesktop"
-                                             << "Copy 'readme.txt' to desktop"
-                                             << "readme.txt";
+        for (const char* column : {"key", "command", "title", "copied"}) // copied: to the target
+            QTest::addColumn<QString>(column);
+        test::addTextRows({"first row, a folder, to a chosen folder|Holidays\\Photos\\Games\\|"
+                           "mnuHCopyto|Copy 'Games'|Games/Saves/.hidden",
+                           "file to the desktop|Holidays\\Photos\\readme.txt|mnuHCopytoDesktop|"
+                           "Copy 'readme.txt' to desktop|readme.txt"});
     }
 
     void copyARow()

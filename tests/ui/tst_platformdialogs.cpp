@@ -43,20 +43,14 @@ private Q_SLOTS:
 
     void realBoxShowsTheRequest_data()
     {
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<int>("defaultAnswer");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<int>("icon");
-        QTest::newRow("ok") << int(PromptButtons::Ok) << int(PromptAnswer::Ok)
-                            << int(Qt::Key_Return) << int(PromptAnswer::Ok)
-                            << int(QMessageBox::Critical);
-        QTest::newRow("no is default")
-            << int(PromptButtons::YesNo) << int(PromptAnswer::No) << int(Qt::Key_Return)
-            << int(PromptAnswer::No) << int(QMessageBox::Question);
-        QTest::newRow("escape is cancel")
-            << int(PromptButtons::OkCancel) << int(PromptAnswer::Ok) << int(Qt::Key_Escape)
-            << int(PromptAnswer::Cancel) << int(QMessageBox::Warning);
+        test::table<int, int, int, int, int>(
+            {"buttons", "defaultAnswer", "key", "expected", "icon"},
+            {{"ok", int(PromptButtons::Ok), int(PromptAnswer::Ok), Qt::Key_Return,
+              int(PromptAnswer::Ok), QMessageBox::Critical},
+             {"no is default", int(PromptButtons::YesNo), int(PromptAnswer::No), Qt::Key_Return,
+              int(PromptAnswer::No), QMessageBox::Question},
+             {"escape is cancel", int(PromptButtons::OkCancel), int(PromptAnswer::Ok),
+              Qt::Key_Escape, int(PromptAnswer::Cancel), QMessageBox::Warning}});
     }
 
     void realBoxShowsTheRequest()
