@@ -98,6 +98,7 @@ private Q_SLOTS:
             QTest::newRow(qPrintable(args.join(u' '))) << args << usage;
         QTest::newRow("disks x") << QStringList{"disks", "x"} << "takes no arguments";
         QTest::newRow("unknown command") << QStringList{"frobnicate"} << "frobnicate";
+        QTest::newRow("export to no folder") << QStringList{"export", "Loose", ""} << "cannot use";
         QTest::newRow("print search without its text")
             << QStringList{"print", "search", "name", "--pdf", "OUT/p.pdf"} << "No search text!";
     }

@@ -57,6 +57,8 @@ private Q_SLOTS:
              "Search results for: ME in part of file names", ""},
             {"font size not offered", "print list --font-size 13 --pdf OUT/p.pdf", "", 2, "", "",
              "font size"},
+            {"print contents", "print contents Holidays/Photos --pdf OUT/p.pdf", "", 0, "",
+             "Disk: Holidays\\Photos", ""},
             {"contents of a folders-only disk", "print contents .\\Folders --pdf OUT/p.pdf", "", 2,
              "", "", "folders only"},
             {"unwritable pdf", "print list --pdf OUT/gone/p.pdf", "", 1, "", "",

@@ -109,6 +109,18 @@ private Q_SLOTS:
                  QStringList{" 1 file(s) could not be read and have no fingerprint."});
     }
 
+    // Files to fingerprint but no byte to read: the progress still ends full.
+    void onlyEmptyFiles()
+    {
+        QDir(source() + QStringLiteral("Sub")).removeRecursively();
+        QFile::remove(source() + QStringLiteral("abc.txt"));
+        test::RecordingProgress progress;
+        QCOMPARE(scan(true, progress), ScanOutcome::Complete);
+        QCOMPARE(progress.values().last(), 100);
+        QVERIFY(test::readFile(m_database.recordFile(".\\Disk", copies::kFingerprintSuffix))
+                    .endsWith("99aa06d3014798d86001c324468d497f\r\n"));
+    }
+
     void verify_data()
     {
         for (const char* column : {"change", "withPrints", "lines"})

@@ -210,6 +210,7 @@ private Q_SLOTS:
              // Every file on a FAT disk has the execute bit.
              {"text with execute bit", "notes.txt", "hello", true, "%2 \"%1\""},
              {"ends like a machine program", "notes2.txt", "XELF", true, "%2 \"%1\""},
+             {"a bang but no hash", "notes3.txt", "a!b", true, "%2 \"%1\""},
              {"no extension", "README", "hello\n", false, "%2"},
              {"nothing registered", "data.zzq", QByteArray("\0\1\2\3\4", 5), false, ":"},
              {"gone, by its name", "gone.txt", "", false, "%2 \"%1\""}});

@@ -269,18 +269,19 @@ private Q_SLOTS:
             return QByteArray(move).replace(from, to);
         };
         test::table<QByteArray, bool>(
-            {"bytes", "valid"}, {
-                                    {"move", move, true},
-                                    {"LF line ends", edited("\r\n", "\n"), true},
-                                    {"one-letter disk", edited(".\\Photos", ".\\P"), true},
-                                    {"no end", edited("end\r\n", ""), false},
-                                    {"parent folder", edited(".\\Photos", "..\\Photos"), false},
-                                    {"suffix with a path", edited(".f .i", "/../x .i"), false},
-                                    {"no info file", edited(".f .i .t", ".f .t"), false},
-                                    {"letters and digits from end to end",
-                                     edited(".t", ".t .azAZ09"), true},
-                                    {"a sign among them", edited(".t", ".t .a-z"), false},
-                                });
+            {"bytes", "valid"},
+            {
+                {"move", move, true},
+                {"LF line ends", edited("\r\n", "\n"), true},
+                {"one-letter disk", edited(".\\Photos", ".\\P"), true},
+                {"no end", edited("end\r\n", ""), false},
+                {"parent folder", edited(".\\Photos", "..\\Photos"), false},
+                {"no catalogue part", edited(".\\Photos", "Photos"), false},
+                {"suffix with a path", edited(".f .i", "/../x .i"), false},
+                {"no info file", edited(".f .i .t", ".f .t"), false},
+                {"letters and digits from end to end", edited(".t", ".t .azAZ09"), true},
+                {"a sign among them", edited(".t", ".t .a-z"), false},
+            });
     }
 
     void parse()

@@ -62,6 +62,12 @@ private Q_SLOTS:
         QVERIFY(m_view->fillFileList(QStringLiteral("Holidays\\Photos\\")));
 
         QCOMPARE(m_view->rowCount(), 5);
+        // The size column's caption, aligned right like its numbers.
+        const QAbstractItemModel* model = m_view->model();
+        QCOMPARE(model->headerData(FileListModel::SizeColumn, Qt::Horizontal).toString(), u"Size");
+        QCOMPARE(model->headerData(FileListModel::SizeColumn, Qt::Horizontal, Qt::TextAlignmentRole)
+                     .value<Qt::Alignment>(),
+                 Qt::AlignRight | Qt::AlignVCenter);
         QCOMPARE(column(*m_view, FileListModel::SizeColumn),
                  QStringList({"", "", "100", "200", "0"}));
         // The date alone at midnight.
