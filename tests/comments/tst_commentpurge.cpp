@@ -9,17 +9,13 @@ using namespace dovrin;
 
 namespace {
 
-const QStringList kComments{"H\\D\\=root",
-                            "H\\D\\a.txt=kept file",
-                            "H\\DD\\a.txt=other disk",
-                            "H\\D\\gone.txt=gone",
-                            "H\\D\\Games\\=folder",
-                            "H\\D\\Games\\save.dat=in folder",
-                            "H\\D\\save.dat=moved",
-                            "H\\D\\Old\\=gone folder",
-                            "H\\D\\Old\\x.txt=in gone folder",
-                            "H\\D\\caf\u00e9.txt=latin name",
-                            "X\\D\\a.txt=other catalogue"};
+const QStringList kComments =
+    QStringLiteral(
+        "H\\D\\=root|H\\D\\a.txt=kept file|H\\DD\\a.txt=other disk|H\\D\\gone.txt=gone|"
+        "H\\D\\Games\\=folder|H\\D\\Games\\save.dat=in folder|H\\D\\save.dat=moved|"
+        "H\\D\\Old\\=gone folder|H\\D\\Old\\x.txt=in gone folder|H\\D\\caf\u00e9.txt=latin name|"
+        "X\\D\\a.txt=other catalogue")
+        .split(u'|');
 
 const QByteArray kFileList = "\":\"\r\n"
                              "\"a.txt\",10,#2026-03-01 10:15:00#\r\n"

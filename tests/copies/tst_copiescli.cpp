@@ -66,6 +66,7 @@ private Q_SLOTS:
                 "bad size;copies --min-size ten;2;;usage:",
                 "size missing;copies --min-size;2;;usage:",
                 "unknown option;only-on ./A --fast;2;;usage:",
+                "two disks;verify ./A ./B;2;;usage:",
                 "unknown disk;verify Nowhere;2;;there is no disk Nowhere",
             },
             u';');

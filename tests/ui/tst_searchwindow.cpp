@@ -65,6 +65,8 @@ private Q_SLOTS:
         // A search for every file needs no text.
         child<QRadioButton>(window, "optTheLot")->click();
         QVERIFY(!text->isEnabled());
+        child<QPushButton>(window, "cmdSearch")->click();
+        QCOMPARE(window.results()->rowCount(), 3);
 
         child<QRadioButton>(window, "optWhole")->click();
         QVERIFY(text->isEnabled());
