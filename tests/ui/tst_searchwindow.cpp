@@ -59,6 +59,7 @@ private Q_SLOTS:
     void searchFillsTheList()
     {
         SearchWindow window(*m_database, nullptr);
+        QVERIFY(child<QRadioButton>(window, "OptNam")->isChecked()); // part of the name
         auto* text = child<QLineEdit>(window, "Searchtext");
         child<QPushButton>(window, "cmdSearch")->click();
         QCOMPARE(window.statusText(), QStringLiteral("No search text!"));
