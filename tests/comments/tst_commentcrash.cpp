@@ -187,8 +187,9 @@ void TestCommentCrash::twoProcessesLoseNoComment()
     for (const CommentEntry& e : entries)
         distinct.insert(e.key + u'\t' + e.comment);
     QCOMPARE(distinct.size(), 2 * kCommentsEach);
-    // Had one run before the other, nothing would have been under contention.
-    QVERIFY2(interleaved >= 10, qPrintable(QString::number(interleaved)));
+    // One run after the other would give a single change of writer; how often they alternate
+    // beyond that depends on the scheduler (from 7 to over 200 seen), so any overlap will do.
+    QVERIFY2(interleaved >= 2, qPrintable(QString::number(interleaved)));
     qInfo("two processes set %d comments each at once in %lld ms: all %lld present, the two "
           "writers alternating %d times",
           kCommentsEach, clock.elapsed(), qsizetype(entries.size()), interleaved);
