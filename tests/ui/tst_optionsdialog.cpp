@@ -102,8 +102,11 @@ private Q_SLOTS:
         QVERIFY(m_dialog->isVisible()); // Enter in the entry box adds, it does not confirm
         QCOMPARE(find<QLineEdit>("txtNewExt")->text(), QString());
 
-        find<QPushButton>("cmdOk")->setFocus();
-        QTest::keyClick(find<QPushButton>("cmdOk"), Qt::Key_Return);
+        // Away from the entry box, Enter confirms the dialog.
+        auto* entries = find<QListWidget>("lstExts");
+        entries->setFocus();
+        QTRY_VERIFY(entries->hasFocus());
+        QTest::keyClick(entries, Qt::Key_Return);
         QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
         QCOMPARE(m_settings.defaultLocation, QStringLiteral("/data/E/"));
         QCOMPARE(m_settings.desktopPath, QStringLiteral("/home/a/Desktop/"));
