@@ -148,6 +148,7 @@ private Q_SLOTS:
         QVERIFY(m_view->selectKey(QStringLiteral("Holidays\\Photos\\b.TXT")));
         QCOMPARE(m_view->currentKey(), QStringLiteral("Holidays\\Photos\\b.TXT"));
         QVERIFY(!m_view->selectKey(QStringLiteral("Holidays\\Photos\\missing.txt")));
+        QVERIFY(!m_view->selectKey(QStringLiteral("Holidays\\Videos\\b.TXT"))); // another folder
 
         // The selection follows its row through a sort.
         m_view->columnClick(FileListModel::SizeColumn);

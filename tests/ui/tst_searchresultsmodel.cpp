@@ -63,6 +63,29 @@ private Q_SLOTS:
             QCOMPARE(model.rowOfKey(QString::fromUtf8(other)), -1);
     }
 
+    // Rows that arrive while the list is sorted by a text join it in order, one by one or, past
+    // a batch, all at once.
+    void rowsArrivingWhileSorted_data()
+    {
+        test::table<int>({"added"}, {{"one by one", 10}, {"a batch", 100}});
+    }
+
+    void rowsArrivingWhileSorted()
+    {
+        QFETCH(int, added);
+        SearchResultsModel model;
+        for (int i = 0; i < 5; ++i)
+            model.addRow(fileRow(QStringLiteral("f%1").arg(i), i));
+        model.publish();
+        model.sortByColumn(SearchResultsModel::NameColumn);
+        for (int i = added; i > 0; --i) // arriving in reverse order
+            model.addRow(fileRow(QStringLiteral("g%1").arg(i, 3, 10, QLatin1Char('0')), i));
+        model.publish();
+        QCOMPARE(model.rowCount(), 5 + added);
+        for (int row = 1; row < model.rowCount(); ++row)
+            QVERIFY(model.result(row - 1).name < model.result(row).name);
+    }
+
     void sortsAsBefore_data()
     {
         for (const char* column : {"locale", "columnName", "rowCount"})
