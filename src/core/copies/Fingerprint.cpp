@@ -1,5 +1,7 @@
 #include "Fingerprint.h"
 
+#include "common/Interrupted.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -111,10 +113,9 @@ FileHasher::Result FileHasher::hash(const QByteArray& path, qint64 size, Fingerp
             result = Result::Stopped;
             break;
         }
-        const ssize_t got = ::read(fd, m_buffer.data(), m_buffer.size());
+        const ssize_t got =
+            retryInterrupted([&] { return ::read(fd, m_buffer.data(), m_buffer.size()); });
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
             result = Result::Unreadable;
             break;
         }

@@ -283,11 +283,11 @@ bool FolderListings::flush(Worker& worker)
     uint64_t at = base;
     int error = m_scratch < 0 ? EBADF : 0;
     while (left > 0 && error == 0) {
-        const ssize_t written = ::pwrite(m_scratch, data, size_t(left), off_t(at));
+        const ssize_t written =
+            retryInterrupted([&] { return ::pwrite(m_scratch, data, size_t(left), off_t(at)); });
         if (written < 0) {
-            if (errno != EINTR)
-                error = errno;
-            continue;
+            error = errno;
+            break;
         }
         data += written;
         left -= written;
