@@ -32,7 +32,7 @@ bool syncFolder(const QString& folder, QString& error)
 {
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    if (fd == -1) {
         error = failure("Cannot open the folder", folder, errno);
         return false;
     }
@@ -113,7 +113,7 @@ bool StoreFile::replace(const QByteArray& content, QString& error)
     const QByteArray store = QFile::encodeName(storePath());
 
     const int fd = ::open(scratch.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    if (fd == -1) {
         error = failure("Cannot write", scratchName, errno);
         return false;
     }

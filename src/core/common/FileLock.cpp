@@ -60,7 +60,7 @@ bool lockWithin(int fd, int timeoutMs)
 FileLock::FileLock(const QString& path, int timeoutMs)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    if (fd == -1) {
         m_error = QStringLiteral("Cannot open %1: %2")
                       .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         return;
@@ -83,7 +83,7 @@ FileLock::~FileLock()
 
 void FileLock::release()
 {
-    if (m_fd >= 0) {
+    if (m_fd != -1) {
         ::close(m_fd); // closing the last descriptor drops the lock
         m_fd = -1;
     }

@@ -18,7 +18,7 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    bool isLocked() const { return m_fd >= 0; }
+    bool isLocked() const { return m_fd != -1; }
     // Why the lock could not be taken.
     const QString& error() const { return m_error; }
     void release();

@@ -36,7 +36,7 @@ int openForReading(const char* path)
 {
     const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
     int fd = ::open(path, flags | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
+    if (fd == -1 && errno == EPERM)
         fd = ::open(path, flags);
     return fd;
 }
@@ -80,7 +80,7 @@ FileHasher::Result FileHasher::hash(const QByteArray& path, qint64 size, Fingerp
 {
     m_error = EIO;
     const int fd = openForReading(path.constData());
-    if (fd < 0) {
+    if (fd == -1) {
         m_error = errno;
         if (m_error != ELOOP)
             return Result::Unreadable;

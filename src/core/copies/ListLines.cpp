@@ -146,7 +146,7 @@ bool WholeFile::read(const QString& nativePath)
 {
     m_size = 0;
     const int fd = ::open(QFile::encodeName(nativePath).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd == -1)
         return false;
     struct stat st;
     bool ok = ::fstat(fd, &st) == 0;

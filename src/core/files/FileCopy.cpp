@@ -20,7 +20,7 @@ public:
     explicit Fd(int fd) : m_fd(fd) {}
     ~Fd()
     {
-        if (m_fd >= 0)
+        if (m_fd != -1)
             ::close(m_fd);
     }
     Fd(const Fd&) = delete;
@@ -64,7 +64,7 @@ int createTemporary(const QByteArray& target, mode_t mode, QByteArray& name)
         name = folder + ".dovrin-copy-" +
                QByteArray::number(QRandomGenerator::global()->generate(), 36);
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
+        if (fd != -1 || errno != EEXIST)
             return fd;
     }
     return -1;
@@ -83,14 +83,14 @@ bool copyFile(const QByteArray& source, const QByteArray& target, QString* error
     struct stat st
     {
     };
-    if (in.get() < 0 || ::fstat(in.get(), &st) != 0)
+    if (in.get() == -1 || ::fstat(in.get(), &st) != 0)
         return fail(errno);
     if (!S_ISREG(st.st_mode))
         return fail(EINVAL);
 
     QByteArray temporary;
     Fd out(createTemporary(target, st.st_mode & 0777, temporary));
-    if (out.get() < 0)
+    if (out.get() == -1)
         return fail(errno);
     const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
     const bool written = copyContents(in.get(), out.get()) && ::futimens(out.get(), times) == 0 &&

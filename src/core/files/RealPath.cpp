@@ -70,7 +70,7 @@ bool nativeFileExists(const QByteArray& native)
     if (native.isEmpty())
         return false;
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    if (fd == -1)
         return false;
     struct stat st
     {

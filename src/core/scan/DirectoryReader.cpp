@@ -26,7 +26,7 @@ void DirectoryReader::reset(int fd)
 {
     close();
     m_fd = fd;
-    m_error = fd < 0 ? errno : 0;
+    m_error = fd == -1 ? errno : 0;
     m_used = 0;
     m_pos = 0;
 }
@@ -34,19 +34,19 @@ void DirectoryReader::reset(int fd)
 bool DirectoryReader::openAt(int parentFd, const char* name)
 {
     reset(::openat(parentFd, name, kOpenFlags));
-    return m_fd >= 0;
+    return m_fd != -1;
 }
 
 bool DirectoryReader::openPath(const QByteArray& path)
 {
     if (path.size() < PATH_MAX) {
         reset(::open(path.constData(), kOpenFlags));
-        return m_fd >= 0;
+        return m_fd != -1;
     }
     // Too long for one call: descend component by component.
     int fd = ::open("/", kOpenFlags);
     QByteArrayView rest(path);
-    while (fd >= 0 && !rest.isEmpty()) {
+    while (fd != -1 && !rest.isEmpty()) {
         const qsizetype slash = rest.indexOf('/');
         const QByteArray component = (slash < 0 ? rest : rest.first(slash)).toByteArray();
         rest = slash < 0 ? QByteArrayView() : rest.sliced(slash + 1);
@@ -59,14 +59,14 @@ bool DirectoryReader::openPath(const QByteArray& path)
         fd = child;
     }
     reset(fd);
-    return m_fd >= 0;
+    return m_fd != -1;
 }
 
 bool DirectoryReader::next(Entry& entry)
 {
     for (;;) {
         if (m_pos >= m_used) {
-            if (m_fd < 0)
+            if (m_fd == -1)
                 return false;
             const ssize_t n = ::getdents64(m_fd, m_buffer.data(), m_buffer.size());
             if (n < 0) {
@@ -100,7 +100,7 @@ int DirectoryReader::release()
 
 void DirectoryReader::close()
 {
-    if (m_fd >= 0)
+    if (m_fd != -1)
         ::close(m_fd);
     m_fd = -1;
 }

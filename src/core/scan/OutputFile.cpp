@@ -11,14 +11,14 @@ namespace dovrin::scan {
 
 OutputFile::~OutputFile()
 {
-    if (m_fd >= 0)
+    if (m_fd != -1)
         ::close(m_fd);
 }
 
 bool OutputFile::create(const QByteArray& nativePath)
 {
     m_fd = ::open(nativePath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (m_fd < 0) {
+    if (m_fd == -1) {
         m_error = errno;
         return false;
     }
@@ -51,7 +51,7 @@ bool OutputFile::flush()
 
 bool OutputFile::close()
 {
-    if (m_fd < 0)
+    if (m_fd == -1)
         return m_error == 0;
     flush();
     if (::close(m_fd) != 0 && m_error == 0)
@@ -62,14 +62,14 @@ bool OutputFile::close()
 
 InputLines::~InputLines()
 {
-    if (m_fd >= 0)
+    if (m_fd != -1)
         ::close(m_fd);
 }
 
 bool InputLines::open(const QByteArray& nativePath)
 {
     m_fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) {
+    if (m_fd == -1) {
         m_error = errno;
         return false;
     }
@@ -104,7 +104,7 @@ bool InputLines::fill()
 
 bool InputLines::next(QByteArrayView& line)
 {
-    if (m_fd < 0 || m_error != 0)
+    if (m_fd == -1 || m_error != 0)
         return false;
     for (;;) {
         const char* begin = m_buffer.constData() + m_pos;

@@ -23,7 +23,7 @@ public:
     bool flush();
     // Flushes and closes; false when anything went wrong since create().
     bool close();
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd != -1; }
     int error() const { return m_error; }
 
 private:

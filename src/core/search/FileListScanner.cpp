@@ -189,12 +189,12 @@ public:
     }
     ~ReadOnlyFile()
     {
-        if (m_fd >= 0)
+        if (m_fd != -1)
             ::close(m_fd);
     }
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd != -1; }
     qint64 read(char* data, qsizetype size)
     {
         for (;;) {

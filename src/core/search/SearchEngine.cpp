@@ -241,7 +241,7 @@ private:
     bool readWhole(const QByteArray& path)
     {
         const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
+        if (fd == -1)
             return false;
         size_t used = 0;
         for (;;) {

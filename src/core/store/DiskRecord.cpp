@@ -23,7 +23,7 @@ QByteArray readHead(const QString& nativePath, bool& ok)
     // Plain calls: a database load reads one of these per disk.
     QByteArray data;
     const int fd = ::open(QFile::encodeName(nativePath).constData(), O_RDONLY | O_CLOEXEC);
-    ok = fd >= 0;
+    ok = fd != -1;
     if (!ok)
         return data;
     data.resize(kInfoReadLimit);

@@ -101,7 +101,7 @@ bool fileExists(const QString& nativePath)
     if (nativePath.isEmpty())
         return false;
     const int fd = ::open(QFile::encodeName(nativePath).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd == -1)
         return false;
     struct stat st
     {

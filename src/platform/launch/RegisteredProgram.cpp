@@ -23,7 +23,7 @@ bool isProgramFile(const QByteArray& path)
         ::access(path.constData(), X_OK) != 0)
         return false;
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    if (fd == -1)
         return false;
     char head[4] = {};
     const ssize_t n = ::read(fd, head, sizeof head);
