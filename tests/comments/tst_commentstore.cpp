@@ -1,4 +1,5 @@
 #include "DataTable.h"
+#include "FailingCalls.h"
 #include "TestFiles.h"
 #include "comments/CommentStore.h"
 #include "comments/FolderCommentSink.h"
@@ -93,20 +94,24 @@ private Q_SLOTS:
         auto [before, operation, arguments, after] =
             test::fetch<QStringList, QString, QStringList, QStringList>("before", "operation",
                                                                         "arguments", "after");
-        test::writeFile(storePath(), storeBytes(before));
-        CommentStore store{DatabaseFolder(m_dir->path())};
-        bool ok = false;
-        if (operation == QLatin1String("set"))
-            ok = store.set(arguments[0], arguments[1]);
-        else if (operation == QLatin1String("remove"))
-            ok = store.remove(arguments[0]);
-        else if (operation == QLatin1String("deleteDisk"))
-            ok = store.deleteDisk(arguments[0]);
-        else if (operation == QLatin1String("renameKeys"))
-            ok = store.renameKeys(arguments[0], arguments[1]);
-        QVERIFY2(ok, qPrintable(store.lastError()));
-        QCOMPARE(pairs(store.entries()), after);
-        QCOMPARE(test::readFile(storePath()), storeBytes(after));
+        auto run = [&, operation = operation, arguments = arguments](CommentStore& store) {
+            return operation == u"set"          ? store.set(arguments[0], arguments[1])
+                   : operation == u"remove"     ? store.remove(arguments[0])
+                   : operation == u"deleteDisk" ? store.deleteDisk(arguments[0])
+                                                : store.renameKeys(arguments[0], arguments[1]);
+        };
+        // With each call failing in turn, then with none: the store changes whole or not at
+        // all, and a failure says why.
+        test::forEachFailingCall(m_dir->path(), [&](test::Fault& fault) {
+            test::writeFile(storePath(), storeBytes(before));
+            CommentStore store{DatabaseFolder(m_dir->path())};
+            const bool ok = fault.during([&] { return run(store); });
+            const QByteArray where = fault.where(store.lastError());
+            QVERIFY2(ok || fault.hit(), where);
+            QVERIFY2(ok == store.lastError().isEmpty(), where);
+            QVERIFY2(test::readFile(storePath()) == storeBytes(ok ? after : before), where);
+            QVERIFY2(pairs(store.entries()) == (ok ? after : before), where);
+        });
     }
 
     void missingStoreIsNeverCreatedByReads()

@@ -1,4 +1,5 @@
 #include "DataTable.h"
+#include "FailingCalls.h"
 #include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
@@ -69,9 +70,10 @@ QStringList recordsOnDisk(const QString& root)
 void writeDatabase(const QString& root)
 {
     test::writeSampleDatabase(root);
-    CommentStore store{DatabaseFolder(root)};
+    QList<QPair<QString, QString>> notes;
     for (const QString& key : kComments)
-        QVERIFY(store.set(key, QStringLiteral("note")));
+        notes.append({key, QStringLiteral("note")});
+    test::writeComments(DatabaseFolder(root), notes);
 }
 
 QStringList commentKeys(const QString& root)
@@ -97,6 +99,24 @@ QStringList without(QStringList list, const QString& prefix)
 {
     list.removeIf([&](const QString& item) { return item.startsWith(prefix); });
     return list;
+}
+
+ChangeResult run(Database& database, Prompt& prompt, const ChangeHooks& hooks,
+                 const QString& command, const QString& key, const QString& answer,
+                 QString* leftOut = nullptr)
+{
+    CatalogueChanges catalogues(database, prompt, hooks);
+    DiskChanges disks(database, prompt, hooks);
+    return command == u"create"            ? catalogues.create()
+           : command == u"renameCatalogue" ? catalogues.rename(key)
+           : command == u"deleteCatalogue" ? catalogues.remove(key)
+           : command == u"deleteDisk"      ? disks.remove(key)
+           : command == u"renameDisk"      ? disks.rename(key)
+                                           : disks.move(key, [=](const QString& leaveOut) {
+                                            if (leftOut)
+                                                *leftOut = leaveOut;
+                                            return answer;
+                                        });
 }
 
 } // namespace
@@ -199,21 +219,9 @@ private Q_SLOTS:
         else
             prompt.answerInput(answer);
         int closes = 0;
-        const ChangeHooks hooks{[&] { ++closes; }, {}};
-        CatalogueChanges catalogues(database, prompt, hooks);
-        DiskChanges disks(database, prompt, hooks);
         QString leftOut;
         const ChangeResult result =
-            command == u"create"            ? catalogues.create()
-            : command == u"renameCatalogue" ? catalogues.rename(key)
-            : command == u"deleteCatalogue" ? catalogues.remove(key)
-            : command == u"deleteDisk"      ? disks.remove(key)
-            : command == u"renameDisk"
-                ? disks.rename(key)
-                : disks.move(key, [&, chosen = answer](const QString& leaveOut) {
-                      leftOut = leaveOut;
-                      return chosen;
-                  });
+            run(database, prompt, {[&] { ++closes; }, {}}, command, key, answer, &leftOut);
 
         QCOMPARE(int(result.outcome), outcome);
         QCOMPARE(prompt.requests().isEmpty() ? QString() : prompt.requests().last().text, lastText);
@@ -242,6 +250,59 @@ private Q_SLOTS:
             QCOMPARE(leftOut, keys::catalogueName(key));
             QCOMPARE(database.disks().at(database.disks().count()).path, result.key.chopped(1));
         }
+    }
+
+    // Whichever call fails on the way, a command ends done or as it began, says why when it
+    // failed, and leaves nothing for the next load to settle.
+    void commandsSurviveAFailingCall_data()
+    {
+        const QString photos = QStringLiteral("Holidays\\Photos\\");
+        test::table<QString, QString, QString, QStringList, QStringList>(
+            {"command", "key", "answer", "records", "comments"},
+            {
+                {"rename disk", "renameDisk", photos, "Pics",
+                 replaced(kRecords, "Holidays\\Photos", "Holidays\\Pics"),
+                 replaced(kComments, photos, "Holidays\\Pics\\")},
+                {"move disk", "moveDisk", photos, ".\\",
+                 QStringList{".\\Loose", ".\\Photos", "Holidays\\Videos"},
+                 replaced(kComments, photos, ".\\Photos\\")},
+                {"delete disk", "deleteDisk", photos, "yes", without(kRecords, "Holidays\\Photos"),
+                 without(kComments, photos)},
+                {"rename catalogue", "renameCatalogue", "Holidays\\", "Trips",
+                 replaced(kRecords, "Holidays\\", "Trips\\"),
+                 replaced(kComments, "Holidays\\", "Trips\\")},
+            });
+    }
+
+    void commandsSurviveAFailingCall()
+    {
+        auto [command, key, answer, records, comments] =
+            test::fetch<QString, QString, QString, QStringList, QStringList>(
+                "command", "key", "answer", "records", "comments");
+        QTemporaryDir dir;
+        const QString root = dir.path() + QStringLiteral("/db");
+        test::forEachFailingCall(root, [&](test::Fault& fault) {
+            QDir(root).removeRecursively();
+            writeDatabase(root);
+            test::ScriptedPrompt prompt;
+            Database database(prompt);
+            database.load(DatabaseFolder(root));
+            prompt.answer(PromptAnswer::Yes);
+            prompt.answerInput(answer);
+            const ChangeResult result =
+                fault.during([&] { return run(database, prompt, {}, command, key, answer); });
+            const QByteArray where = fault.where(prompt.texts().join(u'|'));
+            const bool done = result.outcome == ChangeOutcome::Done;
+            QVERIFY2(done || fault.hit(), where);
+            QVERIFY2(done || (result.outcome == ChangeOutcome::Failed &&
+                              prompt.titles().contains(QStringLiteral("Error"))),
+                     where);
+            // What is left to do is done, or undone, at the next start.
+            Database(prompt).load(DatabaseFolder(root));
+            QVERIFY2(!QFile::exists(root + QStringLiteral("/PendingChange.dat")), where);
+            QVERIFY2(recordsOnDisk(root) == (done ? records : kRecords), where);
+            QVERIFY2(commentKeys(root) == (done ? comments : kComments), where);
+        });
     }
 
     void chooserLeavesOutTheDisksCatalogue()

@@ -267,12 +267,12 @@ bool CommentStore::purgeStaleLocked(const QString& diskKey)
     }
     if (!m_lastError.isEmpty())
         return fail(m_lastError);
-    if (!listed.isEmpty()) {
-        QString error;
-        const QString fileList = m_folder.recordFile(keys::recordPath(diskKey), ".f");
-        if (!listed.scan(fileList, error))
-            return fail(error);
-    }
+    if (listed.isEmpty())
+        return true; // nothing of the disk's to drop: no rewrite of the whole store
+    QString error;
+    const QString fileList = m_folder.recordFile(keys::recordPath(diskKey), ".f");
+    if (!listed.scan(fileList, error))
+        return fail(error);
     return rewrite([&](const CommentLine& line, const QString& lineKey, QByteArray& out) {
         if (!lineKey.startsWith(diskKey) || listed.isListed(lineKey.sliced(diskKey.size())))
             write::plainLine(out, line.raw);

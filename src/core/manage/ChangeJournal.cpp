@@ -38,10 +38,12 @@ QString reason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// A path that cannot be examined counts as taken, so that nothing is skipped or overwritten
+// on a guess.
 bool exists(const QString& path)
 {
     struct stat info;
-    return ::lstat(native(path).constData(), &info) == 0;
+    return ::lstat(native(path).constData(), &info) == 0 || (errno != ENOENT && errno != ENOTDIR);
 }
 
 bool isFolder(const QString& path)
@@ -85,7 +87,7 @@ bool removeFile(const QString& path, QString& error)
 void syncFolder(const QString& folder)
 {
     const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
+    if (fd != -1) {
         ::fsync(fd);
         ::close(fd);
     }
@@ -188,7 +190,7 @@ bool ChangeJournal::writeChange(const PendingChange& change)
         return false;
     };
     const int fd = ::open(scratchName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
+    if (fd == -1)
         return fail(errno);
     if (!writeAll(fd, formatPendingChange(change)) || ::fsync(fd) != 0) {
         const int error = errno;
@@ -361,22 +363,25 @@ ChangeJournal::Result ChangeJournal::applyDelete(const PendingChange& change)
         removeChange();
         return {false, failure};
     }
+    bool removedAny = false;
     for (const QString& suffix : change.suffixes) {
-        if (suffix != QLatin1String(kInfoSuffix) &&
-            !removeFile(recordFile(change.from, suffix), failure))
+        if (suffix == QLatin1String(kInfoSuffix))
+            continue;
+        if (!removeFile(recordFile(change.from, suffix), failure))
             break;
+        removedAny = true;
     }
     if (failure.isEmpty())
         removeFile(deleted, failure);
+    // Once a file of the record is gone the disk cannot come back whole: the next start
+    // finishes the delete. Before that, the record gets its info file back.
+    QString error;
+    if (!failure.isEmpty() && (removedAny || !renameNoReplace(deleted, info, error)))
+        return {true,
+                failure + (error.isEmpty() ? QString() : u' ' + error) +
+                    QStringLiteral(" Dovrin will finish deleting the disk at the next start."),
+                true};
     if (!failure.isEmpty()) {
-        // The record keeps its name: whole when nothing went yet, else reported as corrupt
-        // by the next load.
-        QString error;
-        if (exists(deleted) && !renameNoReplace(deleted, info, error))
-            return {false,
-                    failure + u' ' + error +
-                        QStringLiteral(" Dovrin will finish deleting the disk at the next start."),
-                    true};
         syncFoldersOf(change);
         removeChange();
         return {false, failure};

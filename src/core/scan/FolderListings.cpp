@@ -64,7 +64,7 @@ int openScratch(const QByteArray& folder)
     // Unnamed, so nothing is left behind whatever becomes of the scan.
     int fd =
         ::open(folder.isEmpty() ? "." : folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd < 0)
+    if (fd == -1)
         fd = ::memfd_create("dovrin-listings", MFD_CLOEXEC);
     return fd;
 }
@@ -73,7 +73,7 @@ int openScratch(const QByteArray& folder)
 
 OpenFolder::~OpenFolder()
 {
-    if (m_fd >= 0)
+    if (m_fd != -1)
         ::close(m_fd);
 }
 
@@ -154,7 +154,7 @@ FolderListings::FolderListings(const QByteArray& scratchFolder, int workers)
 FolderListings::~FolderListings()
 {
     cancel();
-    if (m_scratch >= 0)
+    if (m_scratch != -1)
         ::close(m_scratch);
 }
 
@@ -374,7 +374,8 @@ bool FolderListings::write(uint32_t id, const QByteArray& path, ScanContext& con
         return true;
     }
     for (const Piece& piece : folder.pieces) {
-        const char* const data = readBack(piece.offset, piece.length);
+        // A piece ended by a failure at its first file has no lines to read back.
+        const char* const data = piece.length > 0 ? readBack(piece.offset, piece.length) : "";
         if (!data)
             return context.fail(m_readError, {});
         const char* p = data;

@@ -32,7 +32,7 @@ bool exists(const QString& path)
 bool isLocked(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd == -1)
         return false;
     const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
@@ -42,7 +42,7 @@ bool isLocked(const QString& path)
 void syncFile(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
+    if (fd != -1) {
         ::fsync(fd);
         ::close(fd);
     }
@@ -57,7 +57,7 @@ RecordBackup::RecordBackup(const DatabaseFolder& database, const QString& record
 
 RecordBackup::~RecordBackup()
 {
-    if (m_lock >= 0)
+    if (m_lock != -1)
         ::close(m_lock);
 }
 
@@ -70,21 +70,28 @@ bool RecordBackup::make(QString* error)
 {
     m_lock = ::open(QFile::encodeName(file(QLatin1String(kInfoSuffix))).constData(),
                     O_RDONLY | O_CLOEXEC);
-    if (m_lock >= 0)
+    if (m_lock != -1)
         ::flock(m_lock, LOCK_EX | LOCK_NB);
     for (const RecordFile& record : kRecordFiles)
         QFile::remove(file(backupSuffix(record)));
+    auto move = [&](const QString& from, const QString& to) {
+        return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
+               0;
+    };
+    QList<const RecordFile*> moved;
     for (const RecordFile& record : kRecordFiles) {
         const QString from = file(QLatin1String(record.suffix));
         if (!exists(from))
             continue;
-        if (::rename(QFile::encodeName(from).constData(),
-                     QFile::encodeName(file(backupSuffix(record))).constData()) != 0) {
+        if (!move(from, file(backupSuffix(record)))) {
             if (error)
                 *error = from + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
-            restore();
+            // The files set aside so far go back; the rest never moved.
+            for (const RecordFile* back : moved)
+                move(file(backupSuffix(*back)), file(QLatin1String(back->suffix)));
             return false;
         }
+        moved.append(&record);
     }
     return true;
 }

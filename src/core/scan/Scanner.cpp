@@ -133,7 +133,11 @@ ScanOutcome Scan::run()
     progress.setStatus(1, QString());
     if (!writeTree())
         return fail(m_files.tree);
-    ::unlink(m_files.work.constData());
+    // A work file left behind would mark the record unfinished at the next start.
+    if (::unlink(m_files.work.constData()) != 0 && errno != ENOENT) {
+        m_context.fail(errno, m_files.work);
+        return fail(m_files.work);
+    }
     return ScanOutcome::Complete;
 }
 

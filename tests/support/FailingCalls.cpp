@@ -1,0 +1,163 @@
+#include "FailingCalls.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using dovrin::test::Call;
+
+struct Rule
+{
+    std::atomic<bool> armed{false};
+    QByteArray root;
+    Call call = Call::Open;
+    int nth = 0;
+    std::atomic<int> calls{0};
+} rule;
+
+// Descriptors opened below the root; others (sockets, Qt's own files) never count.
+constexpr int kMaxFd = 4096;
+std::atomic<bool> tracked[kMaxFd];
+
+bool below(const char* path)
+{
+    return path && std::strncmp(path, rule.root.constData(), size_t(rule.root.size())) == 0;
+}
+
+bool isTracked(int fd)
+{
+    return fd >= 0 && fd < kMaxFd && tracked[fd].load();
+}
+
+void track(int fd, bool on)
+{
+    if (fd >= 0 && fd < kMaxFd)
+        tracked[fd] = on;
+}
+
+bool counts(int dir, const char* path)
+{
+    return path[0] == '/' ? below(path) : isTracked(dir);
+}
+
+// True, with errno set, when this call is the one to fail.
+bool fails(Call call, bool counted)
+{
+    if (!rule.armed.load() || !counted || rule.call != call || ++rule.calls != rule.nth)
+        return false;
+    errno = EIO;
+    return true;
+}
+
+template <typename F> F real(const char* name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+namespace dovrin::test {
+
+void Fault::arm(bool on)
+{
+    if (on) {
+        rule.root = m_root;
+        rule.call = m_call;
+        rule.nth = m_nth;
+        rule.calls = 0;
+    } else {
+        m_hit = rule.calls.load() >= m_nth;
+    }
+    rule.armed = on;
+}
+
+QByteArray Fault::where(const QString& said) const
+{
+    static const char* const names[] = {"open",  "read",   "write",  "fsync",
+                                        "close", "rename", "unlink", "stat"};
+    return names[int(m_call)] + (" #" + QByteArray::number(m_nth)) + ": " + said.toUtf8();
+}
+
+} // namespace dovrin::test
+
+// The counted calls: each fails when its turn comes, else does what the C library does.
+#define PASS_OR_FAIL(type, name, call, counted, params, args)                                      \
+    type name params                                                                               \
+    {                                                                                              \
+        static const auto next = real<type(*) params>(#name);                                      \
+        return fails(call, counted) ? -1 : next args;                                              \
+    }
+
+extern "C" {
+
+int open(const char* path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = va_arg(args, mode_t);
+    va_end(args);
+    static const auto next = real<int (*)(const char*, int, ...)>("open");
+    if (fails(Call::Open, below(path)))
+        return -1;
+    const int fd = next(path, flags, mode);
+    track(fd, below(path));
+    return fd;
+}
+
+int openat(int dir, const char* path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = va_arg(args, mode_t);
+    va_end(args);
+    static const auto next = real<int (*)(int, const char*, int, ...)>("openat");
+    const bool counted = counts(dir, path);
+    if (fails(Call::Open, counted))
+        return -1;
+    const int fd = next(dir, path, flags, mode);
+    track(fd, counted);
+    return fd;
+}
+
+// A close that fails still releases the descriptor, as it does on Linux.
+int close(int fd)
+{
+    static const auto next = real<int (*)(int)>("close");
+    const bool failing = fails(Call::Close, isTracked(fd));
+    track(fd, false);
+    const int result = next(fd);
+    errno = failing ? EIO : errno;
+    return failing ? -1 : result;
+}
+
+PASS_OR_FAIL(int, mkdir, Call::Open, below(path), (const char* path, mode_t mode), (path, mode))
+PASS_OR_FAIL(ssize_t, read, Call::Read, isTracked(fd), (int fd, void* data, size_t size),
+             (fd, data, size))
+PASS_OR_FAIL(ssize_t, pread, Call::Read, isTracked(fd), (int fd, void* data, size_t size, off_t at),
+             (fd, data, size, at))
+PASS_OR_FAIL(ssize_t, write, Call::Write, isTracked(fd), (int fd, const void* data, size_t size),
+             (fd, data, size))
+PASS_OR_FAIL(ssize_t, pwrite, Call::Write, isTracked(fd),
+             (int fd, const void* data, size_t size, off_t at), (fd, data, size, at))
+PASS_OR_FAIL(int, fsync, Call::Fsync, isTracked(fd), (int fd), (fd))
+PASS_OR_FAIL(int, rename, Call::Rename, below(from) || below(to),
+             (const char* from, const char* to), (from, to))
+PASS_OR_FAIL(int, renameat2, Call::Rename, below(from) || below(to),
+             (int fromDir, const char* from, int toDir, const char* to, unsigned flags),
+             (fromDir, from, toDir, to, flags))
+PASS_OR_FAIL(int, unlink, Call::Unlink, below(path), (const char* path), (path))
+PASS_OR_FAIL(int, rmdir, Call::Unlink, below(path), (const char* path), (path))
+PASS_OR_FAIL(int, stat, Call::Stat, below(path), (const char* path, struct stat* st), (path, st))
+PASS_OR_FAIL(int, lstat, Call::Stat, below(path), (const char* path, struct stat* st), (path, st))
+PASS_OR_FAIL(int, fstat, Call::Stat, isTracked(fd), (int fd, struct stat* st), (fd, st))
+PASS_OR_FAIL(int, fstatat, Call::Stat, counts(dir, path),
+             (int dir, const char* path, struct stat* st, int flags), (dir, path, st, flags))
+
+} // extern "C"

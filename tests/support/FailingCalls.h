@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTest>
+
+namespace dovrin::test {
+
+// Makes one system call fail, the way a full disk, a pulled cable or a bad sector would, so
+// that the error paths around every call can be reached. Only calls on paths below the root,
+// and on descriptors opened there, count. A test using this gets these functions in place of
+// the C library's.
+enum class Call
+{
+    Open,
+    Read,
+    Write,
+    Fsync,
+    Close,
+    Rename,
+    Unlink,
+    Stat
+};
+
+class Fault
+{
+public:
+    Fault(const QByteArray& root, Call call, int nth) : m_root(root), m_call(call), m_nth(nth) {}
+
+    // Runs `operation` with the nth counted call of the kind failing with EIO.
+    template <typename Operation> auto during(Operation&& operation)
+    {
+        arm(true);
+        auto result = operation();
+        arm(false);
+        return result;
+    }
+    // Whether the nth call came: when not, a later n gives a run without any fault.
+    bool hit() const { return m_hit; }
+    // For messages: the call, n, and what the operation said.
+    QByteArray where(const QString& said) const;
+
+private:
+    void arm(bool on);
+
+    QByteArray m_root;
+    Call m_call;
+    int m_nth;
+    bool m_hit = false;
+};
+
+// Calls attempt(fault) for every kind of call and every n from 1, up to and including the
+// first attempt that its fault never reached, so the last attempt of each kind ran whole.
+template <typename Attempt> void forEachFailingCall(const QString& root, Attempt&& attempt)
+{
+    for (Call call : {Call::Open, Call::Read, Call::Write, Call::Fsync, Call::Close, Call::Rename,
+                      Call::Unlink, Call::Stat}) {
+        for (int nth = 1;; ++nth) {
+            Fault fault(root.toUtf8(), call, nth);
+            attempt(fault);
+            if (QTest::currentTestFailed())
+                return;
+            if (!fault.hit())
+                break;
+        }
+    }
+}
+
+} // namespace dovrin::test
