@@ -1,5 +1,6 @@
 #include "CliRun.h"
 #include "DataTable.h"
+#include "FailingCalls.h"
 #include "FakeDesktop.h"
 #include "Fixtures.h"
 #include "RegisteredProgram.h"
@@ -124,17 +125,26 @@ private Q_SLOTS:
         QCOMPARE(path.native, native.replace("%D", disk));
     }
 
-    // A file that opens but cannot be read is not copied, and leaves nothing behind.
-    void unreadableSourceLeavesNothing()
+    // Whichever call fails, a copy is whole under its name, with its time, or not there at all.
+    void copyFileSurvivesAFailingCall()
     {
-        QTemporaryDir into;
-        QString error;
-        QVERIFY(
-            !files::copyFile("/proc/self/mem", QFile::encodeName(into.filePath("mem")), &error));
-        QVERIFY(!error.isEmpty());
-        QCOMPARE(
-            QDir(into.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-            QStringList());
+        const QString into = m_dir.filePath(QStringLiteral("into"));
+        const QByteArray target = QFile::encodeName(into) + "/copy.txt";
+        QDir().mkpath(into);
+        test::forEachFailingCall(m_dir.path(), [&](test::Fault& fault) {
+            QFile::remove(QFile::decodeName(target));
+            QString error;
+            const bool ok = fault.during([&] {
+                return files::copyFile(QFile::encodeName(m_disk) + "/Games/readme.txt", target,
+                                       &error);
+            });
+            const QByteArray where = fault.where(error);
+            QVERIFY2(ok == error.isEmpty() && (ok || fault.hit()), where);
+            QVERIFY2(listing(into) == (ok ? QStringList{"copy.txt"} : QStringList()), where);
+            QVERIFY2(!ok || (test::readFile(QFile::decodeName(target)) == "read me" &&
+                             QFileInfo(QFile::decodeName(target)).lastModified() == m_time),
+                     where);
+        });
     }
 
     void copyItem_data()

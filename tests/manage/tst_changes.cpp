@@ -298,7 +298,8 @@ private Q_SLOTS:
                               prompt.titles().contains(QStringLiteral("Error"))),
                      where);
             // What is left to do is done, or undone, at the next start.
-            Database(prompt).load(DatabaseFolder(root));
+            test::ScriptedPrompt nextStart;
+            Database(nextStart).load(DatabaseFolder(root));
             QVERIFY2(!QFile::exists(root + QStringLiteral("/PendingChange.dat")), where);
             QVERIFY2(recordsOnDisk(root) == (done ? records : kRecords), where);
             QVERIFY2(commentKeys(root) == (done ? comments : kComments), where);

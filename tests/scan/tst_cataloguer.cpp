@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "DataTable.h"
 #include "FailingCalls.h"
 #include "Fixtures.h"
@@ -328,8 +329,13 @@ private Q_SLOTS:
 
 private:
     QByteArray recordBytes(const QString& name) const;
-    // `wrapper` runs the tool through another program: a user switch.
-    int cli(const QStringList& args, QByteArray* err = nullptr, const QStringList& wrapper = {});
+    int cli(const QStringList& args, QByteArray* err = nullptr, const QStringList& wrapper = {})
+    {
+        const CliRun run = runCli(m_db, args, {}, wrapper);
+        if (err)
+            *err = run.err;
+        return run.status;
+    }
 
     QTemporaryDir m_dir;
     QString m_db;
@@ -343,19 +349,6 @@ QByteArray TestCataloguer::recordBytes(const QString& name) const
     for (const char* ext : {".i", ".t", ".f"})
         all += readFile(m_db + name + QLatin1String(ext)) + '|';
     return all;
-}
-
-int TestCataloguer::cli(const QStringList& args, QByteArray* err, const QStringList& wrapper)
-{
-    QProcess process;
-    const QStringList full =
-        QStringList{QStringLiteral(DOVRIN_CLI_BINARY), "--database", m_db} + args;
-    const QStringList command = wrapper + full;
-    process.start(command.first(), command.mid(1));
-    process.waitForFinished(60000);
-    if (err)
-        *err = process.readAllStandardError();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 QTEST_GUILESS_MAIN(TestCataloguer)

@@ -1,9 +1,11 @@
+#include "FailingCalls.h"
 #include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "store/Database.h"
 #include "store/MemoryTree.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -129,6 +131,34 @@ private Q_SLOTS:
         db.load(DatabaseFolder(m_root)); // loading again starts from empty
         QCOMPARE(db.disks().count(), 4);
         QCOMPARE(tree.childKeys(QStringLiteral("Holidays\\")).size(), 2);
+    }
+
+    // Whichever call fails while loading, no file changes (a lock file may come), and each disk
+    // is loaded or named in a message.
+    void loadSurvivesAFailingCall()
+    {
+        test::writeSampleDatabase(m_root);
+        auto everyFile = [this] {
+            QByteArray all;
+            for (QDirIterator it(m_root, QDir::Files, QDirIterator::Subdirectories);
+                 it.hasNext();) {
+                const QString path = it.next();
+                if (!path.endsWith(u".lock"))
+                    all += path.toUtf8() + '=' + test::readFile(path) + '|';
+            }
+            return all;
+        };
+        const QByteArray before = everyFile();
+        test::forEachFailingCall(m_root, [&](test::Fault& fault) {
+            ScriptedPrompt prompt;
+            Database db(prompt);
+            fault.during([&] { return db.load(DatabaseFolder(m_root)), true; });
+            const QByteArray where = fault.where(prompt.texts().join(u'|'));
+            QVERIFY2(everyFile() == before, where);
+            for (const char* disk : {".\\Loose", "Holidays\\Photos", "Holidays\\Videos"})
+                QVERIFY2(db.findDisk(QString::fromLatin1(disk) + u'\\') > 0 || where.contains(disk),
+                         where);
+        });
     }
 
     void corruptQuestion_data()

@@ -13,33 +13,22 @@ namespace {
 
 using dovrin::test::Call;
 
-struct Rule
-{
-    std::atomic<bool> armed{false};
-    QByteArray root;
-    Call call = Call::Open;
-    int nth = 0;
-    std::atomic<int> calls{0};
-} rule;
-
+std::atomic<bool> armed{false};
+QByteArray root;
+Call failing = Call::Open;
+int nth = 0;
+std::atomic<int> calls{0};
 // Descriptors opened below the root; others (sockets, Qt's own files) never count.
-constexpr int kMaxFd = 4096;
-std::atomic<bool> tracked[kMaxFd];
+std::atomic<bool> tracked[4096];
 
 bool below(const char* path)
 {
-    return path && std::strncmp(path, rule.root.constData(), size_t(rule.root.size())) == 0;
+    return path && std::strncmp(path, root.constData(), size_t(root.size())) == 0;
 }
 
 bool isTracked(int fd)
 {
-    return fd >= 0 && fd < kMaxFd && tracked[fd].load();
-}
-
-void track(int fd, bool on)
-{
-    if (fd >= 0 && fd < kMaxFd)
-        tracked[fd] = on;
+    return fd >= 0 && fd < 4096 && tracked[fd].load();
 }
 
 bool counts(int dir, const char* path)
@@ -47,10 +36,17 @@ bool counts(int dir, const char* path)
     return path[0] == '/' ? below(path) : isTracked(dir);
 }
 
+int track(int fd, bool on)
+{
+    if (fd >= 0 && fd < 4096)
+        tracked[fd] = on;
+    return fd;
+}
+
 // True, with errno set, when this call is the one to fail.
 bool fails(Call call, bool counted)
 {
-    if (!rule.armed.load() || !counted || rule.call != call || ++rule.calls != rule.nth)
+    if (!armed.load() || !counted || call != failing || ++calls != nth)
         return false;
     errno = EIO;
     return true;
@@ -67,15 +63,12 @@ namespace dovrin::test {
 
 void Fault::arm(bool on)
 {
-    if (on) {
-        rule.root = m_root;
-        rule.call = m_call;
-        rule.nth = m_nth;
-        rule.calls = 0;
-    } else {
-        m_hit = rule.calls.load() >= m_nth;
-    }
-    rule.armed = on;
+    root = m_root;
+    failing = m_call;
+    nth = m_nth;
+    m_hit = !on && calls.load() >= m_nth;
+    calls = on ? 0 : calls.load();
+    armed = on;
 }
 
 QByteArray Fault::where(const QString& said) const
@@ -97,6 +90,7 @@ QByteArray Fault::where(const QString& said) const
 
 extern "C" {
 
+// The mode is there only with O_CREAT or O_TMPFILE; passing whatever came is harmless.
 int open(const char* path, int flags, ...)
 {
     va_list args;
@@ -104,11 +98,7 @@ int open(const char* path, int flags, ...)
     const mode_t mode = va_arg(args, mode_t);
     va_end(args);
     static const auto next = real<int (*)(const char*, int, ...)>("open");
-    if (fails(Call::Open, below(path)))
-        return -1;
-    const int fd = next(path, flags, mode);
-    track(fd, below(path));
-    return fd;
+    return fails(Call::Open, below(path)) ? -1 : track(next(path, flags, mode), below(path));
 }
 
 int openat(int dir, const char* path, int flags, ...)
@@ -119,25 +109,20 @@ int openat(int dir, const char* path, int flags, ...)
     va_end(args);
     static const auto next = real<int (*)(int, const char*, int, ...)>("openat");
     const bool counted = counts(dir, path);
-    if (fails(Call::Open, counted))
-        return -1;
-    const int fd = next(dir, path, flags, mode);
-    track(fd, counted);
-    return fd;
+    return fails(Call::Open, counted) ? -1 : track(next(dir, path, flags, mode), counted);
 }
 
 // A close that fails still releases the descriptor, as it does on Linux.
 int close(int fd)
 {
     static const auto next = real<int (*)(int)>("close");
-    const bool failing = fails(Call::Close, isTracked(fd));
+    const bool fail = fails(Call::Close, isTracked(fd));
     track(fd, false);
     const int result = next(fd);
-    errno = failing ? EIO : errno;
-    return failing ? -1 : result;
+    errno = fail ? EIO : errno;
+    return fail ? -1 : result;
 }
 
-PASS_OR_FAIL(int, mkdir, Call::Open, below(path), (const char* path, mode_t mode), (path, mode))
 PASS_OR_FAIL(ssize_t, read, Call::Read, isTracked(fd), (int fd, void* data, size_t size),
              (fd, data, size))
 PASS_OR_FAIL(ssize_t, pread, Call::Read, isTracked(fd), (int fd, void* data, size_t size, off_t at),
@@ -153,9 +138,9 @@ PASS_OR_FAIL(int, renameat2, Call::Rename, below(from) || below(to),
              (int fromDir, const char* from, int toDir, const char* to, unsigned flags),
              (fromDir, from, toDir, to, flags))
 PASS_OR_FAIL(int, unlink, Call::Unlink, below(path), (const char* path), (path))
-PASS_OR_FAIL(int, rmdir, Call::Unlink, below(path), (const char* path), (path))
 PASS_OR_FAIL(int, stat, Call::Stat, below(path), (const char* path, struct stat* st), (path, st))
 PASS_OR_FAIL(int, lstat, Call::Stat, below(path), (const char* path, struct stat* st), (path, st))
+PASS_OR_FAIL(int, access, Call::Stat, below(path), (const char* path, int mode), (path, mode))
 PASS_OR_FAIL(int, fstat, Call::Stat, isTracked(fd), (int fd, struct stat* st), (fd, st))
 PASS_OR_FAIL(int, fstatat, Call::Stat, counts(dir, path),
              (int dir, const char* path, struct stat* st, int flags), (dir, path, st, flags))

@@ -10,6 +10,7 @@
 #include "manage/ChangeJournal.h"
 
 #include <QFile>
+#include <cerrno>
 #include <unistd.h>
 
 namespace dovrin {
@@ -135,9 +136,12 @@ bool Database::isComplete(const QString& recordPath, const QSet<QByteArray>& lis
     for (const RecordFile& file : kRecordFiles) {
         if (!file.required)
             continue;
+        // Only a missing file (or a link to nothing) makes the record corrupt: one that is
+        // there but cannot be read now is no reason to offer to delete the record.
         if (!listedFiles.contains(name + file.suffix) ||
-            ::access(QFile::encodeName(m_folder.recordFile(recordPath, file.suffix)).constData(),
-                     R_OK) != 0)
+            (::access(QFile::encodeName(m_folder.recordFile(recordPath, file.suffix)).constData(),
+                      R_OK) != 0 &&
+             errno == ENOENT))
             return false;
     }
     return true;
