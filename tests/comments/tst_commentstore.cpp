@@ -91,10 +91,11 @@ private Q_SLOTS:
 
     void operations()
     {
-        auto [before, operation, arguments, after] =
-            test::fetch<QStringList, QString, QStringList, QStringList>("before", "operation",
-                                                                        "arguments", "after");
-        auto run = [&, operation = operation, arguments = arguments](CommentStore& store) {
+        QFETCH(QStringList, before);
+        QFETCH(QString, operation);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, after);
+        auto run = [&](CommentStore& store) {
             return operation == u"set"          ? store.set(arguments[0], arguments[1])
                    : operation == u"remove"     ? store.remove(arguments[0])
                    : operation == u"deleteDisk" ? store.deleteDisk(arguments[0])

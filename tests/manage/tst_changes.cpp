@@ -276,9 +276,11 @@ private Q_SLOTS:
 
     void commandsSurviveAFailingCall()
     {
-        auto [command, key, answer, records, comments] =
-            test::fetch<QString, QString, QString, QStringList, QStringList>(
-                "command", "key", "answer", "records", "comments");
+        QFETCH(QString, command);
+        QFETCH(QString, key);
+        QFETCH(QString, answer);
+        QFETCH(QStringList, records);
+        QFETCH(QStringList, comments);
         QTemporaryDir dir;
         const QString root = dir.path() + QStringLiteral("/db");
         test::forEachFailingCall(root, [&](test::Fault& fault) {
