@@ -8,6 +8,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -189,6 +190,20 @@ private Q_SLOTS:
         char buffer[64];
         const char* end = scan::LocalTime::writeRecordText(buffer, dateTime);
         QCOMPARE(QByteArray(buffer, end - buffer), dateTime.toRecordText());
+    }
+
+    // On a day when the clocks change, times before and after the change get their own offset.
+    void localTimeOnADaylightSavingDay()
+    {
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        scan::LocalTime local;
+        const time_t day = 1774742400; // 2026-03-29 00:00 UTC; the clocks go forward at 01:00
+        const QByteArray texts =
+            local.convert(day + 1800).toRecordText() + local.convert(day + 43200).toRecordText();
+        qunsetenv("TZ");
+        tzset();
+        QCOMPARE(texts, QByteArray("#2026-03-29 01:30:00##2026-03-29 14:00:00#"));
     }
 
     void cancelLeavesNothing_data()
