@@ -30,7 +30,7 @@ int usage()
 bool takeOption(QStringList& args, const QString& name, QString& value)
 {
     const qsizetype at = args.indexOf(name);
-    if (at < 0)
+    if (at == -1)
         return true;
     if (at + 1 >= args.size())
         return false;

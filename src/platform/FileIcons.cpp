@@ -47,7 +47,7 @@ QIcon fileTypeIcon(QStringView name)
     static const QMimeDatabase mimeDatabase;
     const qsizetype dot = name.lastIndexOf(u'.');
     const QString probe =
-        dot < 0 ? QStringLiteral("file") : QStringLiteral("file") + name.sliced(dot).toString();
+        dot == -1 ? QStringLiteral("file") : QStringLiteral("file") + name.sliced(dot).toString();
     const QMimeType type = mimeDatabase.mimeTypeForFile(probe, QMimeDatabase::MatchExtension);
     return themeIcon(type.iconName(), type.genericIconName(), QStyle::SP_FileIcon);
 }
@@ -57,7 +57,7 @@ QIcon fileTypeIcon(QStringView name)
 QString extensionKey(QStringView name)
 {
     const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.sliced(dot).toString().toUpper();
+    return dot == -1 ? QString() : name.sliced(dot).toString().toUpper();
 }
 
 int getFileIcon(const QString& name, FileIconKind kind, BoxImages& images)

@@ -37,7 +37,7 @@ CommentLine parseCommentLine(QByteArrayView line)
     const qsizetype separator = inner.indexOf(kSeparator);
     // One separator only: a second one (a hand-edited comment holding quotes) leaves it open
     // which comma splits the fields.
-    if (separator < 0 || inner.indexOf(kSeparator, separator + 1) >= 0)
+    if (separator == -1 || inner.indexOf(kSeparator, separator + 1) != -1)
         return result;
     result.kind = CommentLine::Entry;
     result.key = inner.first(separator);

@@ -25,11 +25,11 @@ inline const char* find(const char* from, const char* end, char c)
 QByteArrayView fieldAfterComma(QByteArrayView rest)
 {
     const qsizetype comma = rest.indexOf(',');
-    if (comma < 0)
+    if (comma == -1)
         return {};
     rest = rest.sliced(comma + 1);
     const qsizetype end = rest.indexOf(',');
-    return (end < 0 ? rest : rest.first(end)).trimmed();
+    return (end == -1 ? rest : rest.first(end)).trimmed();
 }
 
 } // namespace
@@ -136,7 +136,7 @@ qint64 sizeOf(QByteArrayView rest)
 RecordDateTime modifiedOf(QByteArrayView rest)
 {
     const qsizetype comma = rest.indexOf(',');
-    if (comma < 0)
+    if (comma == -1)
         return RecordDateTime::zero();
     const auto parsed = RecordDateTime::parse(fieldAfterComma(rest.sliced(comma + 1)));
     return parsed ? *parsed : RecordDateTime::zero();

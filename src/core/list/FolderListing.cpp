@@ -82,7 +82,7 @@ bool FolderListing::read(const DatabaseFolder& folder, const QString& key,
         const QStringView path =
             QStringView(folderKey).sliced(std::min<qsizetype>(1, folderKey.size()));
         const qsizetype last = path.lastIndexOf(u'\\');
-        if (last < 0 || path.first(last + 1) != relative)
+        if (last == -1 || path.first(last + 1) != relative)
             continue;
         ListingRow row;
         row.name = path.sliced(last + 1).toString();

@@ -32,7 +32,7 @@ bool isCatalogueName(const QString& name)
 bool isRecordPath(const QString& path)
 {
     const qsizetype separator = path.indexOf(u'\\');
-    if (separator < 0)
+    if (separator == -1)
         return false;
     const QString catalogue = path.first(separator);
     const QString disk = path.sliced(separator + 1);
@@ -59,7 +59,7 @@ std::optional<QList<QByteArrayView>> splitLines(QByteArrayView bytes)
     QList<QByteArrayView> lines;
     while (!bytes.isEmpty()) {
         const qsizetype lf = bytes.indexOf('\n');
-        if (lf < 0)
+        if (lf == -1)
             return std::nullopt;
         QByteArrayView line = bytes.first(lf);
         if (line.endsWith('\r'))
@@ -138,12 +138,12 @@ std::optional<PendingChange> parsePendingChange(QByteArrayView bytes)
     QByteArrayView suffixes = lines->at(4);
     while (!suffixes.isEmpty()) {
         const qsizetype blank = suffixes.indexOf(' ');
-        const QByteArrayView suffix = blank < 0 ? suffixes : suffixes.first(blank);
+        const QByteArrayView suffix = blank == -1 ? suffixes : suffixes.first(blank);
         if (!isSuffix(suffix) || change.suffixes.contains(QLatin1String(suffix)))
             return std::nullopt;
         change.suffixes.append(QString::fromLatin1(suffix));
-        suffixes = blank < 0 ? QByteArrayView() : suffixes.sliced(blank + 1);
-        if (blank >= 0 && suffixes.isEmpty())
+        suffixes = blank == -1 ? QByteArrayView() : suffixes.sliced(blank + 1);
+        if (blank != -1 && suffixes.isEmpty())
             return std::nullopt; // a trailing blank
     }
     if (!change.suffixes.contains(QLatin1String(kInfoSuffix)))

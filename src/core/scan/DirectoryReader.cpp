@@ -48,8 +48,8 @@ bool DirectoryReader::openPath(const QByteArray& path)
     QByteArrayView rest(path);
     while (fd != -1 && !rest.isEmpty()) {
         const qsizetype slash = rest.indexOf('/');
-        const QByteArray component = (slash < 0 ? rest : rest.first(slash)).toByteArray();
-        rest = slash < 0 ? QByteArrayView() : rest.sliced(slash + 1);
+        const QByteArray component = (slash == -1 ? rest : rest.first(slash)).toByteArray();
+        rest = slash == -1 ? QByteArrayView() : rest.sliced(slash + 1);
         if (component.isEmpty())
             continue;
         const int child = ::openat(fd, component.constData(), kOpenFlags);

@@ -83,10 +83,10 @@ void appendFolderKey(QByteArray& out, QByteArrayView relativePath)
     out.append(':');
     while (!relativePath.isEmpty()) {
         const qsizetype slash = relativePath.indexOf('/');
-        const QByteArrayView component = slash < 0 ? relativePath : relativePath.first(slash);
+        const QByteArrayView component = slash == -1 ? relativePath : relativePath.first(slash);
         out.append('\\');
         appendFolderName(out, component);
-        relativePath = slash < 0 ? QByteArrayView() : relativePath.sliced(slash + 1);
+        relativePath = slash == -1 ? QByteArrayView() : relativePath.sliced(slash + 1);
     }
 }
 

@@ -191,7 +191,7 @@ bool TextMatcher::matchesUpper(const QString& upperName, const QString& original
     case SearchMode::Extension: {
         // The extension is taken from the name as stored, then upper-cased on its own.
         const qsizetype dot = original.lastIndexOf(u'.');
-        if (dot < 0)
+        if (dot == -1)
             return false;
         return m_caser.upper(original.sliced(dot + 1)) == m_upperText;
     }

@@ -2,12 +2,10 @@
 
 namespace dovrin {
 
-bool DiskTable::append(const DiskEntry& entry)
+void DiskTable::append(const DiskEntry& entry)
 {
-    if (isFull())
-        return false;
-    m_entries.append(entry);
-    return true;
+    if (!isFull())
+        m_entries.append(entry);
 }
 
 void DiskTable::remove(int index)

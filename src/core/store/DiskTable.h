@@ -26,8 +26,8 @@ public:
     const DiskEntry& at(int index) const { return m_entries.at(index - 1); }
     DiskEntry& at(int index) { return m_entries[index - 1]; }
 
-    // Appends; false (and nothing added) when the table is full.
-    bool append(const DiskEntry& entry);
+    // Appends; nothing is added when the table is full (callers check isFull() first to say so).
+    void append(const DiskEntry& entry);
     // Removes entry `index`; the later entries move down by one.
     void remove(int index);
     void clear() { m_entries.clear(); }

@@ -27,25 +27,25 @@ qsizetype nthSeparator(QStringView key, int n)
 QString catalogue(QStringView key)
 {
     const qsizetype p = nthSeparator(key, 1);
-    return p < 0 ? QString() : key.first(p + 1).toString();
+    return p == -1 ? QString() : key.first(p + 1).toString();
 }
 
 QString catalogueName(QStringView key)
 {
     const qsizetype p = nthSeparator(key, 1);
-    return p < 0 ? QString() : key.first(p).toString();
+    return p == -1 ? QString() : key.first(p).toString();
 }
 
 QString disk(QStringView key)
 {
     const qsizetype p = nthSeparator(key, 2);
-    return p < 0 ? QString() : key.first(p + 1).toString();
+    return p == -1 ? QString() : key.first(p + 1).toString();
 }
 
 QString recordPath(QStringView key)
 {
     const qsizetype p = nthSeparator(key, 2);
-    return p < 0 ? key.toString() : key.first(p).toString();
+    return p == -1 ? key.toString() : key.first(p).toString();
 }
 
 QString diskName(QStringView key)
@@ -71,7 +71,7 @@ QString lastName(QStringView key)
     if (key.endsWith(kSeparator))
         key.chop(1);
     const qsizetype p = key.lastIndexOf(kSeparator);
-    return p < 0 ? QString() : key.sliced(p + 1).toString();
+    return p == -1 ? QString() : key.sliced(p + 1).toString();
 }
 
 int findDisk(const DiskTable& table, QStringView key)

@@ -171,7 +171,7 @@ bool parseInt64(QByteArrayView text, qint64& value)
 bool parseSize(QByteArrayView text, qint64& value)
 {
     const qsizetype dot = text.indexOf('.');
-    if (dot < 0)
+    if (dot == -1)
         return parseInt64(text, value);
     if (!parseInt64(text.first(dot), value))
         return false;

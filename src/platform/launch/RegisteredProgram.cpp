@@ -152,7 +152,7 @@ QString runCommand(const QString& programPath, const QString& path)
     if (program.isEmpty())
         return QStringLiteral(":");
     const qsizetype dot = path.lastIndexOf(u'.');
-    const QString extension = dot < 0 ? QString() : path.mid(dot);
+    const QString extension = dot == -1 ? QString() : path.mid(dot);
     QString command;
     if (program.contains(extension, Qt::CaseInsensitive)) {
         command = program;

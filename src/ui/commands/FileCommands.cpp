@@ -54,7 +54,7 @@ void runSelectedRow(CommandContext& context)
 {
     ListView* list = context.window.list();
     const int row = list->currentRow();
-    if (list->rowCount() == 0 || row < 0)
+    if (list->rowCount() == 0 || row == -1)
         return;
     const QString key = list->rowKey(row);
     if (list->rowTag(row) == tags::kFile)
@@ -67,7 +67,7 @@ void copySelectedRow(CommandContext& context, bool toDesktop)
 {
     ListView* list = context.window.list();
     const int row = list->currentRow();
-    if (row < 0)
+    if (row == -1)
         return;
     const files::CopyRequest request{list->rowKey(row), list->listModel()->text(row, 0),
                                      list->rowTag(row) == tags::kFolder, toDesktop};

@@ -101,7 +101,7 @@ void TextCollation::appendKey(QStringView text, std::vector<char>& out) const
             bytes = QByteArrayView(out.data() + start, converted.size());
         }
         const qsizetype zero = bytes.indexOf('\0');
-        if (zero >= 0)
+        if (zero != -1)
             out.resize(start + size_t(zero));
         return;
     }

@@ -178,7 +178,7 @@ int CatalogueTree::addFolders(const QString& diskKey, const QStringList& folderL
     folder.tag = tags::kFolder;
     for (const QString& line : folderLines) {
         const qsizetype p = line.lastIndexOf(u'\\');
-        if (p < 0)
+        if (p == -1)
             continue;
         folder.text = line.mid(p + 1);
         if (folder.text.isEmpty())

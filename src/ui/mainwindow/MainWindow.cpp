@@ -387,7 +387,7 @@ void MainWindow::fileMenuOpening()
         return;
     }
     const int row = m_list->currentRow();
-    const QString tag = row >= 0 ? m_list->rowTag(row) : QString();
+    const QString tag = row != -1 ? m_list->rowTag(row) : QString();
     if (tag == tags::kFolder || tag == tags::kFile) {
         enableWired(items[0], tag == tags::kFile);
         for (int i = 1; i < items.size(); ++i)
@@ -568,7 +568,7 @@ void MainWindow::showDiskInfo()
 void MainWindow::editFileComment()
 {
     const int row = m_list->currentRow();
-    if (row < 0)
+    if (row == -1)
         return;
     const QString key = m_list->rowKey(row);
     const QString current = m_list->listModel()->text(row, 3);

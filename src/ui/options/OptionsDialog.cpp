@@ -259,7 +259,7 @@ void OptionsDialog::addEntry()
 void OptionsDialog::removeEntry()
 {
     const int row = m_extensions->currentRow();
-    if (row >= 0 && m_extensions->currentItem()->isSelected())
+    if (row != -1 && m_extensions->currentItem()->isSelected())
         delete m_extensions->takeItem(row);
 }
 

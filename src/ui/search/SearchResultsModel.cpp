@@ -110,7 +110,7 @@ QString SearchResultsModel::recordTag(int record) const
 QIcon SearchResultsModel::recordIcon(int record) const
 {
     int& image = m_images[size_t(record)];
-    if (image < 0) {
+    if (image == -1) {
         switch (m_rows.image(size_t(record))) {
         case SearchRow::Image::FileType:
             image = platform::getFileIcon(m_rows.name(size_t(record)).toString(),
