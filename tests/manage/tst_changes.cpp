@@ -186,125 +186,88 @@ private Q_SLOTS:
         });
     }
 
+    // Each command once with every call it makes failing in turn, then whole. A failure ends
+    // the command as it began and says why; what it leaves, the next start settles.
     void commands()
     {
         QFETCH(Command, row);
-        const auto& [name, command, key, answer, setup, outcome, lastText, records, comments,
-                     searchCloses] = row;
-
-        QTemporaryDir dir;
-        const QString root = dir.path();
-        writeDatabase(root);
-        // A scan in another process holds its record's info file (or its backup) locked.
-        std::optional<FileLock> held;
-        if (setup.startsWith(u"lock:")) {
-            const QString file = root + u'/' + setup.sliced(5);
-            if (!QFile::exists(file))
-                test::writeFile(file, "old");
-            held.emplace(file, 0);
-            QVERIFY(held->isLocked());
-        } else if (setup.endsWith(u'/'))
-            QDir().mkpath(root + u'/' + setup);
-        else if (setup.contains(u"/."))
-            test::writeFile(root + u'/' + setup, "fingerprints\r\n");
-        else if (!setup.isEmpty())
-            test::writeDisk(root, setup, {}, "\":\"\n");
-        test::ScriptedPrompt prompt;
-        MemoryTree tree;
-        Database database(prompt, &tree);
-        database.load(DatabaseFolder(root));
-        prompt.clear();
-        if (answer == u"yes" || answer == u"no")
-            prompt.answer(answer == u"yes" ? PromptAnswer::Yes : PromptAnswer::No);
-        else
-            prompt.answerInput(answer);
-        int closes = 0;
-        QString leftOut;
-        const ChangeResult result =
-            run(database, prompt, {[&] { ++closes; }, {}}, command, key, answer, &leftOut);
-
-        QCOMPARE(int(result.outcome), outcome);
-        QCOMPARE(prompt.requests().isEmpty() ? QString() : prompt.requests().last().text, lastText);
-        QCOMPARE(recordsOnDisk(root), records);
-        QCOMPARE(commentKeys(root), comments);
-        QCOMPARE(closes, searchCloses);
-        QVERIFY(!QFile::exists(root + QStringLiteral("/PendingChange.dat")));
-        if (result.outcome != ChangeOutcome::Done)
-            return;
-
-        // The table agrees with the files; a changed disk's node, not yet read, stands under its
-        // catalogue or, for <no catalogue>, at the top level; a moved disk is the last entry.
-        QStringList loaded;
-        for (const DiskEntry& disk : database.disks())
-            loaded << disk.path;
-        loaded.sort();
-        QCOMPARE(loaded, records);
-        if (command == u"create")
-            QCOMPARE(tree.find(QStringLiteral("Work\\"))->tag, tags::kCatalogue);
-        if (command == u"renameDisk" || command == u"moveDisk") {
-            const QString parent = keys::catalogue(result.key);
-            QVERIFY(tree.childKeys(parent == u".\\" ? QString() : parent).contains(result.key));
-            QCOMPARE(tree.childKeys(result.key), QStringList{result.key + u'*'});
-        }
-        if (command == u"moveDisk") {
-            QCOMPARE(leftOut, keys::catalogueName(key));
-            QCOMPARE(database.disks().at(database.disks().count()).path, result.key.chopped(1));
-        }
-    }
-
-    // Whichever call fails on the way, a command ends done or as it began, says why when it
-    // failed, and leaves nothing for the next load to settle.
-    void commandsSurviveAFailingCall_data()
-    {
-        const QString photos = QStringLiteral("Holidays\\Photos\\");
-        test::table<QString, QString, QString, QStringList, QStringList>(
-            {"command", "key", "answer", "records", "comments"},
-            {
-                {"rename disk", "renameDisk", photos, "Pics",
-                 replaced(kRecords, "Holidays\\Photos", "Holidays\\Pics"),
-                 replaced(kComments, photos, "Holidays\\Pics\\")},
-                {"move disk", "moveDisk", photos, ".\\",
-                 QStringList{".\\Loose", ".\\Photos", "Holidays\\Videos"},
-                 replaced(kComments, photos, ".\\Photos\\")},
-                {"delete disk", "deleteDisk", photos, "yes", without(kRecords, "Holidays\\Photos"),
-                 without(kComments, photos)},
-                {"rename catalogue", "renameCatalogue", "Holidays\\", "Trips",
-                 replaced(kRecords, "Holidays\\", "Trips\\"),
-                 replaced(kComments, "Holidays\\", "Trips\\")},
-            });
-    }
-
-    void commandsSurviveAFailingCall()
-    {
-        QFETCH(QString, command);
-        QFETCH(QString, key);
-        QFETCH(QString, answer);
-        QFETCH(QStringList, records);
-        QFETCH(QStringList, comments);
         QTemporaryDir dir;
         const QString root = dir.path() + QStringLiteral("/db");
         test::forEachFailingCall(root, [&](test::Fault& fault) {
             QDir(root).removeRecursively();
             writeDatabase(root);
+            // A scan in another process holds its record's info file (or its backup) locked.
+            std::optional<FileLock> held;
+            const QString& setup = row.setup;
+            if (setup.startsWith(u"lock:")) {
+                const QString file = root + u'/' + setup.sliced(5);
+                if (!QFile::exists(file))
+                    test::writeFile(file, "old");
+                held.emplace(file, 0);
+                QVERIFY(held->isLocked());
+            } else if (setup.endsWith(u'/'))
+                QDir().mkpath(root + u'/' + setup);
+            else if (setup.contains(u"/."))
+                test::writeFile(root + u'/' + setup, "fingerprints\r\n");
+            else if (!setup.isEmpty())
+                test::writeDisk(root, setup, {}, "\":\"\n");
             test::ScriptedPrompt prompt;
-            Database database(prompt);
+            MemoryTree tree;
+            Database database(prompt, &tree);
             database.load(DatabaseFolder(root));
-            prompt.answer(PromptAnswer::Yes);
-            prompt.answerInput(answer);
-            const ChangeResult result =
-                fault.during([&] { return run(database, prompt, {}, command, key, answer); });
+            const QStringList records = recordsOnDisk(root), comments = commentKeys(root);
+            prompt.clear();
+            if (row.answer == u"yes" || row.answer == u"no")
+                prompt.answer(row.answer == u"yes" ? PromptAnswer::Yes : PromptAnswer::No);
+            else
+                prompt.answerInput(row.answer);
+            int closes = 0;
+            QString leftOut;
+            const ChangeResult result = fault.during([&] {
+                return run(database, prompt, {[&] { ++closes; }, {}}, row.command, row.key,
+                           row.answer, &leftOut);
+            });
             const QByteArray where = fault.where(prompt.texts().join(u'|'));
-            const bool done = result.outcome == ChangeOutcome::Done;
-            QVERIFY2(done || fault.hit(), where);
-            QVERIFY2(done || (result.outcome == ChangeOutcome::Failed &&
-                              prompt.titles().contains(QStringLiteral("Error"))),
-                     where);
-            // What is left to do is done, or undone, at the next start.
-            test::ScriptedPrompt nextStart;
-            Database(nextStart).load(DatabaseFolder(root));
-            QVERIFY2(!QFile::exists(root + QStringLiteral("/PendingChange.dat")), where);
-            QVERIFY2(recordsOnDisk(root) == (done ? records : kRecords), where);
-            QVERIFY2(commentKeys(root) == (done ? comments : kComments), where);
+            if (fault.hit()) {
+                const bool failed = int(result.outcome) != row.outcome;
+                QVERIFY2(!failed || (result.outcome == ChangeOutcome::Failed &&
+                                     prompt.titles().contains(QStringLiteral("Error"))),
+                         where);
+                test::ScriptedPrompt nextStart;
+                Database(nextStart).load(DatabaseFolder(root));
+                QVERIFY2(!QFile::exists(root + QStringLiteral("/PendingChange.dat")), where);
+                QVERIFY2(recordsOnDisk(root) == (failed ? records : row.records), where);
+                QVERIFY2(commentKeys(root) == (failed ? comments : row.comments), where);
+                return;
+            }
+            QCOMPARE(int(result.outcome), row.outcome);
+            QCOMPARE(prompt.requests().isEmpty() ? QString() : prompt.requests().last().text,
+                     row.lastText);
+            QCOMPARE(recordsOnDisk(root), row.records);
+            QCOMPARE(commentKeys(root), row.comments);
+            QCOMPARE(closes, row.searchCloses);
+            QVERIFY(!QFile::exists(root + QStringLiteral("/PendingChange.dat")));
+            if (result.outcome != ChangeOutcome::Done)
+                return;
+
+            // The table agrees with the files; a changed disk's node, not yet read, stands under
+            // its catalogue or, for <no catalogue>, at the top level; a moved disk is the last.
+            QStringList loaded;
+            for (const DiskEntry& disk : database.disks())
+                loaded << disk.path;
+            loaded.sort();
+            QCOMPARE(loaded, row.records);
+            if (row.command == u"create")
+                QCOMPARE(tree.find(QStringLiteral("Work\\"))->tag, tags::kCatalogue);
+            if (row.command == u"renameDisk" || row.command == u"moveDisk") {
+                const QString parent = keys::catalogue(result.key);
+                QVERIFY(tree.childKeys(parent == u".\\" ? QString() : parent).contains(result.key));
+                QCOMPARE(tree.childKeys(result.key), QStringList{result.key + u'*'});
+            }
+            if (row.command == u"moveDisk") {
+                QCOMPARE(leftOut, keys::catalogueName(row.key));
+                QCOMPARE(database.disks().at(database.disks().count()).path, result.key.chopped(1));
+            }
         });
     }
 

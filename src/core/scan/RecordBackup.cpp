@@ -28,12 +28,14 @@ bool exists(const QString& path)
     return ::access(QFile::encodeName(path).constData(), F_OK) == 0;
 }
 
-// True when another process holds the file's lock: its scan is still running.
+// True when another process holds the file's lock: its scan is still running. A file that is
+// there but cannot be opened to look counts as held: better to refuse than to change a record
+// under a running scan.
 bool isLocked(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd == -1)
-        return false;
+        return errno != ENOENT && errno != ENOTDIR;
     const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
     return locked;
