@@ -43,7 +43,7 @@ void headLine(QByteArray& out, const char* label, const QString& value)
 // Record names are UTF-8, or Windows-1252 when written on Windows: the listing is UTF-8.
 QByteArrayView asUtf8(QByteArrayView bytes, QByteArray& scratch)
 {
-    if (isAscii(bytes) || text::isValidUtf8(bytes))
+    if (text::isValidUtf8(bytes))
         return bytes;
     scratch = text::encode(text::decode(bytes));
     return scratch;
