@@ -19,6 +19,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         dovrin::test::writeSampleDatabase(dir.path());
+        dovrin::test::writeFile(dir.filePath(QStringLiteral("Hidden/.keep")), {});
         struct Step
         {
             QStringList args;
@@ -44,6 +45,7 @@ private Q_SLOTS:
             {{"delete-disk", "Trips/Photos 2019", "--yes"}, 0, ""},
             {{"comments"}, 0, ""},
             {{"delete-catalogue", "Trips"}, 0, ""},
+            {{"delete-catalogue", "Hidden"}, 1, "failure deleting the catalogue directory"},
             {{"delete-disk", "Nowhere/Photos", "--yes"}, 2, "there is no disk"},
             {{"catalogues"}, 0, "Empty\n"},
             {{"disks"}, 0, ".\\Loose\t"},
@@ -56,8 +58,8 @@ private Q_SLOTS:
         }
         QStringList files = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         files.removeIf([](const QString& f) { return f.endsWith(QLatin1String(".lock")); });
-        QCOMPARE(files, (QStringList{"Empty", "FileComments.dat", "Holidays", "Loose.f", "Loose.i",
-                                     "Loose.t"}));
+        QCOMPARE(files, (QStringList{"Empty", "FileComments.dat", "Hidden", "Holidays", "Loose.f",
+                                     "Loose.i", "Loose.t"}));
         QCOMPARE(QDir(dir.filePath(QStringLiteral("Holidays"))).entryList(QDir::Files),
                  (QStringList{"Photos.f", "Photos.i", "Photos.t"}));
     }

@@ -1,8 +1,6 @@
 #include "CliRun.h"
 #include "TestFiles.h"
 
-#include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,28 +34,8 @@ private Q_SLOTS:
                  QByteArray("H\\D\\b.txt\ton H\\D\\b.txt\nH\\E\\c.txt\ton H\\E\\c.txt\n"));
     }
 
-    void fullDiskLeavesStoreAsItWas()
-    {
-        QByteArray store;
-        for (int i = 0; i < 4000; ++i)
-            store += "\"H\\D\\file" + QByteArray::number(i) + ".txt\",\"a comment\"\r\n";
-        test::writeFile(storePath(), store);
-        // Writes past a file size limit fail with EFBIG, as on a nearly full disk.
-        QProcess process;
-        process.start(QStringLiteral("/bin/sh"),
-                      {"-c", "trap '' XFSZ; ulimit -f 16; exec \"$0\" \"$@\"", DOVRIN_CLI_BINARY,
-                       "--database", m_dir->path(), "comment", "H\\D\\new.txt", "new"});
-        QVERIFY(process.waitForFinished(30000));
-        QCOMPARE(process.exitCode(), 1);
-        QVERIFY(process.readAllStandardError().contains("The file comments were not changed"));
-        QCOMPARE(test::readFile(storePath()), store);
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
-                 (QStringList{"FileComments.dat", "FileComments.lock"}));
-    }
-
 private:
     test::CliRun cli(const QStringList& args) { return test::runCli(m_dir->path(), args); }
-    QString storePath() const { return m_dir->filePath(QStringLiteral("FileComments.dat")); }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
