@@ -146,7 +146,7 @@ bool FolderWalker::wantsFile(QByteArrayView name, unsigned char type) const
 FolderWalker::Listed FolderWalker::list(Frame& frame, int parentFd, const QByteArray& name)
 {
     const bool opened = parentFd != -1 ? m_reader.openAt(parentFd, name.constData())
-                                      : m_reader.openPath(frame.prefix);
+                                       : m_reader.openPath(frame.prefix);
     if (!opened) {
         // A folder that cannot be opened keeps its line but nothing below it is walked;
         // its listing reports it, or the walk does when there is no listing.
