@@ -45,7 +45,11 @@ DOVRIN_FUZZ_TARGET(data)
             reader.readBool(flag);
             break;
         case 5:
-            if (reader.readDateTime(when)) {
+            if (FieldReader::Field field; reader.next(field)) {
+                const auto read = RecordDateTime::parse(field.bytes);
+                if (!read)
+                    break;
+                when = *read;
                 const QByteArray written = when.toRecordText();
                 const auto again = RecordDateTime::parse(written);
                 fuzz::require(again && *again == when, "a written date-time reads back otherwise",

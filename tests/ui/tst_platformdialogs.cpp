@@ -1,5 +1,6 @@
 #include "BoxImages.h"
 #include "DataTable.h"
+#include "FileIcons.h"
 #include "FolderChooser.h"
 #include "MessageBoxPrompt.h"
 #include "TestFiles.h"
@@ -101,6 +102,11 @@ private Q_SLOTS:
         QCOMPARE(images.add(QStringLiteral("test:red"), QIcon()), index);
         QCOMPARE(images.key(index), QStringLiteral("test:red"));
         QVERIFY(!images.icon(index).isNull());
+        // The tree's folders: closed, and open when selected.
+        QCOMPARE(images.key(platform::getFileIcon({}, platform::FileIconKind::ClosedFolder)) +
+                     u' ' +
+                     images.key(platform::getFileIcon({}, platform::FileIconKind::OpenFolder)),
+                 QStringLiteral("closed open"));
         for (const int outside : {0, -1, images.count() + 1}) {
             QVERIFY(images.icon(outside).isNull());
             QVERIFY(images.key(outside).isEmpty());

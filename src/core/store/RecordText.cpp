@@ -136,22 +136,6 @@ bool FieldReader::readBool(bool& value)
     return next(f) && fields::parseBool(f.bytes, value);
 }
 
-bool FieldReader::readDateTime(RecordDateTime& value)
-{
-    Field f;
-    if (!next(f))
-        return false;
-    if (f.bytes.isEmpty()) {
-        value = RecordDateTime::zero();
-        return true;
-    }
-    const auto parsed = RecordDateTime::parse(f.bytes);
-    if (!parsed)
-        return false;
-    value = *parsed;
-    return true;
-}
-
 namespace fields {
 
 bool parseInt64(QByteArrayView text, qint64& value)

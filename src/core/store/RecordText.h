@@ -56,7 +56,6 @@ public:
     bool readInt16(qint16& value);
     bool readReal(double& value);
     bool readBool(bool& value);
-    bool readDateTime(RecordDateTime& value);
 
 private:
     QByteArrayView m_data;
