@@ -152,7 +152,7 @@ private Q_SLOTS:
         test::forEachFailingCall(m_root, [&](test::Fault& fault) {
             ScriptedPrompt prompt;
             Database db(prompt);
-            fault.during([&] { return db.load(DatabaseFolder(m_root)), true; });
+            fault.during([&] { db.load(DatabaseFolder(m_root)); });
             const QByteArray where = fault.where(prompt.texts().join(u'|'));
             QVERIFY2(everyFile() == before, where);
             for (const char* disk : {".\\Loose", "Holidays\\Photos", "Holidays\\Videos"})

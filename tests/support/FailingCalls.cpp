@@ -61,14 +61,19 @@ template <typename F> F real(const char* name)
 
 namespace dovrin::test {
 
-void Fault::arm(bool on)
+void Fault::arm()
 {
     root = m_root;
     failing = m_call;
     nth = m_nth;
-    m_hit = !on && calls.load() >= m_nth;
-    calls = on ? 0 : calls.load();
-    armed = on;
+    calls = 0;
+    armed = true;
+}
+
+void Fault::disarm()
+{
+    armed = false;
+    m_hit = calls.load() >= m_nth;
 }
 
 QByteArray Fault::where(const QString& said) const

@@ -30,10 +30,9 @@ public:
     // Runs `operation` with the nth counted call of the kind failing with EIO.
     template <typename Operation> auto during(Operation&& operation)
     {
-        arm(true);
-        auto result = operation();
-        arm(false);
-        return result;
+        arm();
+        const Disarm disarm{this};
+        return operation();
     }
     // Whether the nth call came: when not, a later n gives a run without any fault.
     bool hit() const { return m_hit; }
@@ -41,7 +40,13 @@ public:
     QByteArray where(const QString& said) const;
 
 private:
-    void arm(bool on);
+    struct Disarm
+    {
+        Fault* fault;
+        ~Disarm() { fault->disarm(); }
+    };
+    void arm();
+    void disarm();
 
     QByteArray m_root;
     Call m_call;
