@@ -338,29 +338,56 @@ void FolderListings::cancel()
     m_threads.clear();
 }
 
-// The lines of a piece, through a window of the scratch file: the pieces of neighbouring
-// folders were mostly written near each other, so one read serves many folders.
+// A stretch of the scratch file read back for the listing pass.
+struct FolderListings::Window
+{
+    std::unique_ptr<char[]> data;
+    size_t capacity = 0;
+    uint64_t start = 0;
+    size_t size = 0;
+    uint64_t lastUse = 0;
+};
+
+// The lines of a piece, through windows of the scratch file. Each worker wrote its pieces in
+// blocks of its own, in about the order the listing asks for them, so a window per worker
+// serves many folders in turn while the listing moves between the workers' blocks.
 const char* FolderListings::readBack(uint64_t offset, uint32_t length)
 {
-    if (offset < m_windowStart || offset + length > m_windowStart + m_window.size()) {
-        m_window.resize(qMax<size_t>(kWindow, length));
-        m_windowStart = offset;
-        size_t got = 0;
-        while (got < length) {
-            const ssize_t n = retryInterrupted([&] {
-                return ::pread(m_scratch, m_window.data() + got, m_window.size() - got,
-                               off_t(offset + got));
-            });
-            if (n <= 0) {
-                m_readError = n < 0 ? errno : EIO;
-                m_window.clear();
-                return nullptr;
-            }
-            got += size_t(n);
+    if (m_windows.empty())
+        m_windows.resize(m_workers.size() + 2);
+    Window* window = &m_windows.front();
+    for (Window& candidate : m_windows) {
+        if (offset >= candidate.start && offset + length <= candidate.start + candidate.size) {
+            window = &candidate;
+            break;
         }
-        m_window.resize(got);
+        if (candidate.lastUse < window->lastUse)
+            window = &candidate;
     }
-    return m_window.data() + (offset - m_windowStart);
+    window->lastUse = ++m_windowUses;
+    if (offset >= window->start && offset + length <= window->start + window->size)
+        return window->data.get() + (offset - window->start);
+
+    const size_t wanted = qMax<size_t>(kWindow, length);
+    if (window->capacity < wanted) {
+        window->data = std::make_unique_for_overwrite<char[]>(wanted);
+        window->capacity = wanted;
+    }
+    window->start = offset;
+    window->size = 0;
+    while (window->size < length) {
+        const ssize_t n = retryInterrupted([&] {
+            return ::pread(m_scratch, window->data.get() + window->size,
+                           window->capacity - window->size, off_t(offset + window->size));
+        });
+        if (n <= 0) {
+            m_readError = n < 0 ? errno : EIO;
+            window->size = 0;
+            return nullptr;
+        }
+        window->size += size_t(n);
+    }
+    return window->data.get();
 }
 
 bool FolderListings::write(uint32_t id, const QByteArray& path, ScanContext& context,

@@ -123,8 +123,9 @@ private:
     std::unique_ptr<Worker> m_callerWorker; // the caller's share of the work
     std::vector<std::unique_ptr<Worker>> m_workers;
     std::vector<std::thread> m_threads;
-    std::vector<char> m_window; // of the scratch file, for the listing pass
-    uint64_t m_windowStart = 0;
+    struct Window;
+    std::vector<Window> m_windows; // of the scratch file, for the listing pass
+    uint64_t m_windowUses = 0;
     int m_readError = 0;
 };
 

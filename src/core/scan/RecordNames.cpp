@@ -81,6 +81,16 @@ void appendFolderName(QByteArray& out, QByteArrayView name)
 void appendFolderKey(QByteArray& out, QByteArrayView relativePath)
 {
     out.append(':');
+    if (!relativePath.isEmpty() && !relativePath.endsWith('/') && !needsMapping(relativePath)) {
+        // The common case, in one pass: each "/" becomes a backslash.
+        const qsizetype at = out.size();
+        out.resize(at + 1 + relativePath.size());
+        char* p = out.data() + at;
+        *p++ = '\\';
+        for (const char c : relativePath)
+            *p++ = c == '/' ? '\\' : c;
+        return;
+    }
     while (!relativePath.isEmpty()) {
         const qsizetype slash = relativePath.indexOf('/');
         const QByteArrayView component = slash == -1 ? relativePath : relativePath.first(slash);
