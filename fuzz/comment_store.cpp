@@ -37,10 +37,15 @@ DOVRIN_FUZZ_TARGET(data)
     const QList<CommentEntry> entries = store.entries();
     const CommentIndex index = store.loadIndex();
     const search::CommentLookup lookup(scratch.database());
-    fuzz::require(lookup.size() == size_t(entries.size()), "the search sees other entries");
-    for (size_t i = 0; i < lookup.size(); ++i)
-        fuzz::require(text::decode(lookup.entry(i).key) == entries[qsizetype(i)].key,
-                      "the search sees another key", entries[qsizetype(i)].key);
+    size_t position = 0;
+    search::CommentLookup::Entry entry;
+    qsizetype seen = 0;
+    for (; lookup.next(position, entry); ++seen) {
+        fuzz::require(seen < entries.size(), "the search sees more entries");
+        fuzz::require(text::decode(entry.key) == entries[seen].key, "the search sees another key",
+                      entries[seen].key);
+    }
+    fuzz::require(seen == entries.size(), "the search sees fewer entries");
     for (const CommentEntry& e : firstOfEachKey(entries)) {
         fuzz::require(index.find(e.key) == e.comment, "the index gives another comment", e.key);
         fuzz::require(lookup.find(e.key) == e.comment, "the search gives another comment", e.key);

@@ -398,6 +398,14 @@ private Q_SLOTS:
                         "\".\\A\\a.txt\",\"backup\"\r\n");
         QCOMPARE(CommentLookup(folder).find(QStringLiteral(".\\A\\a.txt")),
                  QStringLiteral("backup"));
+        // Old stores may end their lines with CR alone: the table grows past its first guess.
+        QByteArray crOnly;
+        for (int i = 0; i < 100; ++i)
+            crOnly += "\".\\A\\" + QByteArray::number(i) + "\",\"c" + QByteArray::number(i) + "\"\r";
+        test::writeFile(folder.nativePath(QStringLiteral("FileComments.old")), crOnly);
+        const CommentLookup grown(folder);
+        for (int i : {0, 57, 99})
+            QCOMPARE(grown.find(QStringLiteral(".\\A\\%1").arg(i)), QStringLiteral("c%1").arg(i));
     }
 
 private:

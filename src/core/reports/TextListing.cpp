@@ -84,7 +84,7 @@ public:
         m_line.put(kNameColumn, utf8);
         m_line.putEndingAt(kSizeEndColumn, m_texts.size(size));
         m_line.put(kDateColumn, m_texts.dateTime(modified));
-        if (m_comments.size() > 0) {
+        if (!m_comments.isEmpty()) {
             m_key.truncate(m_folderKeyLength);
             m_key.append(utf8);
             putComment();

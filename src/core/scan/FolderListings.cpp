@@ -338,16 +338,6 @@ void FolderListings::cancel()
     m_threads.clear();
 }
 
-// A stretch of the scratch file read back for the listing pass.
-struct FolderListings::Window
-{
-    std::unique_ptr<char[]> data;
-    size_t capacity = 0;
-    uint64_t start = 0;
-    size_t size = 0;
-    uint64_t lastUse = 0;
-};
-
 // The lines of a piece, through windows of the scratch file. Each worker wrote its pieces in
 // blocks of its own, in about the order the listing asks for them, so a window per worker
 // serves many folders in turn while the listing moves between the workers' blocks.

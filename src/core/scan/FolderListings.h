@@ -123,7 +123,15 @@ private:
     std::unique_ptr<Worker> m_callerWorker; // the caller's share of the work
     std::vector<std::unique_ptr<Worker>> m_workers;
     std::vector<std::thread> m_threads;
-    struct Window;
+    // A stretch of the scratch file read back for the listing pass.
+    struct Window
+    {
+        std::unique_ptr<char[]> data;
+        size_t capacity = 0;
+        uint64_t start = 0;
+        size_t size = 0;
+        uint64_t lastUse = 0;
+    };
     std::vector<Window> m_windows; // of the scratch file, for the listing pass
     uint64_t m_windowUses = 0;
     int m_readError = 0;

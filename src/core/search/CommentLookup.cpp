@@ -2,15 +2,26 @@
 
 #include "comments/CommentLine.h"
 #include "comments/StoreFile.h"
+#include "common/Interrupted.h"
 #include "store/RecordText.h"
 #include "store/TextCodec.h"
 
 #include <QFile>
+#include <array>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dovrin::search {
 
 namespace {
+
+// A slot's low 40 bits: the line offset + 1, or this flag and an index of a recoded key.
+constexpr uint64_t kPlaceBits = 40;
+constexpr uint64_t kPlaceMask = (uint64_t(1) << kPlaceBits) - 1;
+constexpr uint64_t kRecoded = uint64_t(1) << (kPlaceBits - 1);
 
 inline uint64_t load64(const char* p)
 {
@@ -20,7 +31,7 @@ inline uint64_t load64(const char* p)
 }
 
 // A fast hash of short byte strings, eight bytes at a time; the same in every run.
-uint32_t hashOf(QByteArrayView bytes)
+uint64_t hashOf(QByteArrayView bytes)
 {
     const char* p = bytes.data();
     qsizetype n = bytes.size();
@@ -30,7 +41,16 @@ uint32_t hashOf(QByteArrayView bytes)
     uint64_t tail = 0;
     std::memcpy(&tail, p, size_t(n));
     h = (h ^ tail) * 0xC4CEB9FE1A85EC53ull;
-    return uint32_t(h ^ (h >> 32));
+    // A product's low bits see only the factors' low bits: fold the high ones down.
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    return h ^ (h >> 33);
+}
+
+// The slot's share of the hash: its top bits, which the slot index does not use.
+inline uint64_t tagOf(uint64_t hash)
+{
+    return hash & ~kPlaceMask;
 }
 
 bool hasHighBytes(QByteArrayView bytes)
@@ -45,16 +65,16 @@ bool hasHighBytes(QByteArrayView bytes)
     return (any & 0x8080808080808080ull) != 0;
 }
 
-qsizetype lineCount(QByteArrayView bytes)
+size_t lineFeeds(QByteArrayView bytes)
 {
-    qsizetype lines = 1;
+    size_t count = 0;
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     while (const void* hit = std::memchr(p, '\n', size_t(end - p))) {
-        ++lines;
+        ++count;
         p = static_cast<const char*>(hit) + 1;
     }
-    return lines;
+    return count;
 }
 
 } // namespace
@@ -63,71 +83,143 @@ CommentLookup::CommentLookup(const DatabaseFolder& folder)
 {
     if (!read(folder))
         return;
-    const QByteArrayView content(m_content.data(), qsizetype(m_contentSize));
-    const size_t lines = size_t(lineCount(content));
-    m_entryBuffer = LargeBuffer(lines * sizeof(Entry));
-    m_entries = m_entryBuffer.as<Entry>();
+    const QByteArrayView content(m_content, qsizetype(m_contentSize));
+    // Room for every line at two thirds full; a store split by lone CRs grows the table.
+    const size_t lines = lineFeeds(content) + 1;
+    size_t slots = 16;
+    while (slots < lines + lines / 2)
+        slots *= 2;
+    m_table.assign(slots, 0);
+    m_mask = slots - 1;
+
+    // Entries go in a few at a time, their slots fetched ahead: a table of megabytes misses
+    // the cache at nearly every entry.
+    struct Pending
+    {
+        uint64_t place;
+        QByteArrayView key;
+        uint64_t hash;
+    };
+    std::array<Pending, 16> batch;
+    size_t pending = 0;
+    auto addPending = [&] {
+        for (size_t i = 0; i < pending; ++i) {
+            if (++m_count * 3 > m_table.size() * 2)
+                grow();
+            add(batch[i].place, batch[i].key, batch[i].hash);
+        }
+        pending = 0;
+    };
     LineReader reader(content);
     QByteArrayView line;
     while (reader.next(line)) {
         const comments::CommentLine parsed = comments::parseCommentLine(line);
         if (parsed.kind != comments::CommentLine::Entry)
             continue;
-        Entry entry{parsed.key, parsed.comment};
-        if (hasHighBytes(entry.key) && !text::isValidUtf8(entry.key)) {
+        const auto offset = uint64_t(line.data() - m_content);
+        uint64_t place = offset + 1;
+        QByteArrayView key = parsed.key;
+        if (hasHighBytes(key) && !text::isValidUtf8(key)) {
             // Moving a QByteArray keeps its bytes where they are, so the view stays valid.
-            m_recoded.push_back(text::encode(text::decode(entry.key)));
-            entry.key = m_recoded.back();
+            place = kRecoded | m_recoded.size();
+            m_recoded.emplace_back(text::encode(text::decode(key)), offset);
+            key = m_recoded.back().first;
         }
-        m_entries[m_count++] = entry;
+        const uint64_t hash = hashOf(key);
+        __builtin_prefetch(&m_table[hash & m_mask], 1);
+        batch[pending++] = Pending{place, key, hash};
+        if (pending == batch.size())
+            addPending();
     }
+    addPending();
+}
 
-    uint32_t slots = 16;
-    while (slots < m_count * 2)
-        slots *= 2;
-    m_mask = slots - 1;
-    m_tableBuffer = LargeBuffer(slots * sizeof(Slot));
-    m_table = m_tableBuffer.as<Slot>();
-    for (uint32_t i = 0; i < m_count; ++i)
-        addToTable(i);
+void CommentLookup::grow()
+{
+    std::vector<uint64_t> old(m_table.size() * 2, 0);
+    old.swap(m_table);
+    m_mask = m_table.size() - 1;
+    for (const uint64_t slot : old) {
+        Entry entry;
+        if (slot != 0) {
+            const QByteArrayView key = keyAt(slot & kPlaceMask, entry);
+            add(slot & kPlaceMask, key, hashOf(key));
+        }
+    }
+}
+
+CommentLookup::~CommentLookup()
+{
+    if (m_mapping)
+        ::munmap(m_mapping, m_contentSize);
 }
 
 // The store's current content: a backup left by an interrupted rewrite wins, as for every
-// reader of the store.
+// reader of the store. It is mapped rather than read: every rewrite of the store writes a
+// new file and renames it into place, so the mapped file never changes under the search.
 bool CommentLookup::read(const DatabaseFolder& folder)
 {
     const comments::StoreFile store(folder);
-    QFile file(store.backupPath());
-    if (!file.exists())
-        file.setFileName(store.storePath());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    QString path = store.backupPath();
+    if (!QFile::exists(path))
+        path = store.storePath();
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd == -1)
         return false;
-    const qint64 size = file.size();
-    if (size <= 0)
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || st.st_size <= 0 || uint64_t(st.st_size) >= kRecoded) {
+        ::close(fd);
         return false;
-    m_content = LargeBuffer(size_t(size));
-    qint64 got = 0;
-    while (got < size) {
-        const qint64 n = file.read(m_content.data() + got, size - got);
+    }
+    m_contentSize = size_t(st.st_size);
+    void* mapping = ::mmap(nullptr, m_contentSize, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (mapping != MAP_FAILED) {
+        ::close(fd);
+        m_mapping = mapping;
+        m_content = static_cast<const char*>(mapping);
+        return true;
+    }
+    // A file system that cannot map files: read it.
+    m_copy.resize(qsizetype(m_contentSize));
+    size_t got = 0;
+    while (got < m_contentSize) {
+        const ssize_t n =
+            retryInterrupted([&] { return ::read(fd, m_copy.data() + got, m_contentSize - got); });
         if (n <= 0)
             break;
-        got += n;
+        got += size_t(n);
     }
-    m_contentSize = size_t(got);
+    ::close(fd);
+    m_copy.truncate(qsizetype(got));
+    m_content = m_copy.constData();
+    m_contentSize = got;
     return got > 0;
 }
 
-void CommentLookup::addToTable(uint32_t entry)
+// The key of the entry at `place`, and the entry itself in `entry`.
+QByteArrayView CommentLookup::keyAt(uint64_t place, Entry& entry) const
 {
-    const QByteArrayView key = m_entries[entry].key;
-    const uint32_t hash = hashOf(key);
-    for (uint32_t slot = hash & m_mask;; slot = (slot + 1) & m_mask) {
-        const uint32_t held = m_table[slot].entry;
+    const bool recoded = (place & kRecoded) != 0;
+    const uint64_t offset = recoded ? m_recoded[place & ~kRecoded].second : place - 1;
+    LineReader reader(QByteArrayView(m_content + offset, qsizetype(m_contentSize - offset)));
+    QByteArrayView line;
+    reader.next(line);
+    const comments::CommentLine parsed = comments::parseCommentLine(line);
+    entry = Entry{parsed.key, parsed.comment};
+    return recoded ? QByteArrayView(m_recoded[place & ~kRecoded].first) : parsed.key;
+}
+
+void CommentLookup::add(uint64_t place, QByteArrayView key, uint64_t hash)
+{
+    const uint64_t tag = tagOf(hash);
+    for (uint64_t slot = hash & m_mask;; slot = (slot + 1) & m_mask) {
+        const uint64_t held = m_table[slot];
         if (held == 0) {
-            m_table[slot] = Slot{hash, entry + 1};
+            m_table[slot] = tag | place;
             return;
         }
-        if (m_table[slot].hash == hash && m_entries[held - 1].key == key)
+        Entry entry;
+        if (tagOf(held) == tag && keyAt(held & kPlaceMask, entry) == key)
             return; // the first entry of a key wins
     }
 }
@@ -143,15 +235,34 @@ QByteArrayView CommentLookup::findUtf8(QByteArrayView key) const
 {
     if (m_count == 0)
         return {};
-    const uint32_t hash = hashOf(key);
-    for (uint32_t slot = hash & m_mask;; slot = (slot + 1) & m_mask) {
-        const uint32_t held = m_table[slot].entry;
+    const uint64_t hash = hashOf(key);
+    const uint64_t tag = tagOf(hash);
+    for (uint64_t slot = hash & m_mask;; slot = (slot + 1) & m_mask) {
+        const uint64_t held = m_table[slot];
         if (held == 0)
             return {};
-        const Entry& entry = m_entries[held - 1];
-        if (m_table[slot].hash == hash && entry.key == key)
+        Entry entry;
+        if (tagOf(held) == tag && keyAt(held & kPlaceMask, entry) == key)
             return entry.comment;
     }
+}
+
+bool CommentLookup::next(size_t& position, Entry& entry) const
+{
+    if (position >= m_contentSize)
+        return false;
+    LineReader reader(QByteArrayView(m_content + position, qsizetype(m_contentSize - position)));
+    QByteArrayView line;
+    while (reader.next(line)) {
+        const comments::CommentLine parsed = comments::parseCommentLine(line);
+        if (parsed.kind == comments::CommentLine::Entry) {
+            entry = Entry{parsed.key, parsed.comment};
+            position += size_t(reader.position());
+            return true;
+        }
+    }
+    position = m_contentSize;
+    return false;
 }
 
 } // namespace dovrin::search

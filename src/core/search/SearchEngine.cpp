@@ -469,8 +469,9 @@ void SearchEngine::searchComments(const TextMatcher& matcher)
     // Store order; a missing store has no entries. Keys are listed whether or not their
     // disk is still loaded.
     const CommentLookup store(m_folder);
-    for (size_t i = 0; i < store.size(); ++i) {
-        const CommentLookup::Entry& entry = store.entry(i);
+    size_t position = 0;
+    CommentLookup::Entry entry;
+    while (store.next(position, entry)) {
         if (yieldToCaller())
             return;
         if (matcher.matches(entry.comment))

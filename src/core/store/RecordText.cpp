@@ -17,12 +17,11 @@ bool LineReader::next(QByteArrayView& line)
         return false;
     const char* begin = m_data.data() + m_pos;
     const qsizetype left = m_data.size() - m_pos;
+    // A CR is looked for only before the LF, so that data without CRs is not searched to its
+    // end for every line.
     const void* nl = std::memchr(begin, '\n', size_t(left));
-    const void* cr = std::memchr(begin, '\r', size_t(left));
-    const char* stop = begin + left;
-    if (nl)
-        stop = static_cast<const char*>(nl);
-    if (cr && static_cast<const char*>(cr) < stop)
+    const char* stop = nl ? static_cast<const char*>(nl) : begin + left;
+    if (const void* cr = std::memchr(begin, '\r', size_t(stop - begin)))
         stop = static_cast<const char*>(cr);
     line = QByteArrayView(begin, stop - begin);
     qsizetype consumed = stop - begin;
