@@ -10,8 +10,6 @@
 #include "manage/ChangeJournal.h"
 
 #include <QFile>
-#include <cerrno>
-#include <unistd.h>
 
 namespace dovrin {
 
@@ -132,16 +130,10 @@ bool Database::reachable(const FolderEntry& entry)
 
 bool Database::isComplete(const QString& recordPath, const QSet<QByteArray>& listedFiles) const
 {
+    // The listing has followed links already, so a link to nothing is missing here too.
     const QByteArray name = QFile::encodeName(keys::lastName(recordPath));
     for (const RecordFile& file : kRecordFiles) {
-        if (!file.required)
-            continue;
-        // Only a missing file (or a link to nothing) makes the record corrupt: one that is
-        // there but cannot be read now is no reason to offer to delete the record.
-        if (!listedFiles.contains(name + file.suffix) ||
-            (::access(QFile::encodeName(m_folder.recordFile(recordPath, file.suffix)).constData(),
-                      R_OK) != 0 &&
-             errno == ENOENT))
+        if (file.required && !listedFiles.contains(name + file.suffix))
             return false;
     }
     return true;
