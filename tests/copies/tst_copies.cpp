@@ -75,6 +75,11 @@ private Q_SLOTS:
                 "\":\"|\"x.jpg\",5,#2025-01-01#~~N~0~0~"
                 "0:.\\A\\X.JPG 0:.\\B\\x.jpg~ 1 group(s) of copies, 2 file(s), 0 KB in extra "
                 "copies",
+                // Long names fold eight bytes at a time; the bytes next to the letters stay.
+                "long names~\":\"|\"Hazy Holiday 2019.jpeg\",5,|\"abcdefg{\",6,|"
+                "\"`bcdefgh.txt\",7, / \":\"|\"HAZY HOLIDAY 2019.JPEG\",5,|\"ABCDEFG[\",6,|"
+                "\"@BCDEFGH.TXT\",7,~~N~0~0~0:.\\A\\Hazy Holiday 2019.jpeg 0:.\\B\\HAZY HOLIDAY "
+                "2019.JPEG~",
                 "sizes differ~\":\"|\"a.txt\",5, / \":\"|\"a.txt\",6,~~N~0~0~~"
                 " 0 group(s) of copies, 0 file(s), 0 KB in extra copies",
                 "empty files~\":\"|\"e\",0, / \":\"|\"e\",0,~~N~0~0~~",

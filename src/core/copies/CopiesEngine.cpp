@@ -134,45 +134,64 @@ private:
 };
 
 // One worker's keys by bucket (the key's top bits), in blocks of 4 KB cut from large slabs:
-// ten million keys grow neither by copying nor by a page fault every 4 KB.
+// ten million keys grow neither by copying nor by a page fault every 4 KB. An entry takes
+// eight bytes: the 32 key bits below the bucket's, the disk and the line. The key keeps 42
+// of its bits so; two files it takes for copies by mistake are told apart by the exact
+// comparison that follows. Lines past the fourth million of a disk are kept whole apart.
 class CopiesEngine::Buckets
 {
 public:
-    Buckets() : m_first(kBuckets, nullptr), m_last(kBuckets, nullptr) {}
+    static constexpr int kKeyShift = 64 - kBucketBits - 32;
+    static constexpr uint32_t kLineBits = 22;
+    static constexpr uint32_t kDiskLimit = uint32_t(1) << (32 - kLineBits);
+
+    Buckets() : m_first(kBuckets, nullptr), m_last(kBuckets, nullptr), m_whole(kBuckets) {}
+
+    // The key as the table keeps it: the bucket's and the 32 kept bits, the rest zero.
+    static uint64_t kept(uint64_t key) { return key & ~((uint64_t(1) << kKeyShift) - 1); }
 
     void add(const Entry& entry)
     {
         const size_t bucket = size_t(entry.key >> (64 - kBucketBits));
+        if (entry.line >> kLineBits != 0 || entry.disk >= kDiskLimit) {
+            m_whole[bucket].push_back(Entry{kept(entry.key), entry.disk, entry.line});
+            return;
+        }
         Block* block = m_last[bucket];
         if (!block || block->count == kBlockEntries) {
             Block* fresh = newBlock();
             (block ? block->next : m_first[bucket]) = fresh;
             m_last[bucket] = block = fresh;
         }
-        block->entries[block->count++] = entry;
+        block->entries[block->count++] =
+            Packed{uint32_t(entry.key >> kKeyShift), entry.disk << kLineBits | entry.line};
     }
     template <typename F> void forEach(size_t bucket, F&& f) const
     {
+        const uint64_t top = uint64_t(bucket) << (64 - kBucketBits);
         for (const Block* block = m_first[bucket]; block; block = block->next) {
-            for (uint32_t i = 0; i < block->count; ++i)
-                f(block->entries[i]);
+            for (uint32_t i = 0; i < block->count; ++i) {
+                const Packed& p = block->entries[i];
+                f(Entry{top | uint64_t(p.key) << kKeyShift, p.place >> kLineBits,
+                        p.place & ((uint32_t(1) << kLineBits) - 1)});
+            }
         }
-    }
-    size_t count(size_t bucket) const
-    {
-        size_t n = 0;
-        for (const Block* block = m_first[bucket]; block; block = block->next)
-            n += block->count;
-        return n;
+        for (const Entry& e : m_whole[bucket])
+            f(e);
     }
 
 private:
-    static constexpr uint32_t kBlockEntries = 255;
+    struct Packed
+    {
+        uint32_t key;
+        uint32_t place; // disk and line
+    };
+    static constexpr uint32_t kBlockEntries = 510; // a block of 4 KB
     struct Block
     {
         Block* next;
         uint32_t count;
-        Entry entries[kBlockEntries];
+        Packed entries[kBlockEntries];
     };
     static constexpr size_t kSlabBytes = size_t(32) << 20;
 
@@ -190,6 +209,7 @@ private:
 
     std::vector<Block*> m_first;
     std::vector<Block*> m_last;
+    std::vector<std::vector<Entry>> m_whole;
     std::vector<search::LargeBuffer> m_slabs;
     char* m_free = nullptr;
     char* m_end = nullptr;
@@ -381,7 +401,7 @@ void CopiesEngine::findCandidates(Workers& workers, std::vector<Entry>& candidat
             table.assign(capacity, Slot{});
             const size_t mask = capacity - 1;
             const auto slotOf = [&table, mask](uint64_t key) -> Slot& {
-                size_t i = size_t(key) & mask;
+                size_t i = size_t(key >> Buckets::kKeyShift) & mask;
                 while (table[i].used && table[i].key != key)
                     i = (i + 1) & mask;
                 return table[i];

@@ -2,22 +2,64 @@
 
 #include "store/TextCodec.h"
 
+#include <cstring>
+
 // Inlined: a call into the shared library costs more than hashing a short name.
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
 namespace dovrin::copies {
 
+namespace {
+
+constexpr uint64_t kEachByte = 0x0101010101010101ull;
+
+// Upper-cases the ASCII letters of eight bytes at once; other bytes stay as they are.
+inline uint64_t upperAscii8(uint64_t w)
+{
+    const uint64_t low7 = w & (0x7F * kEachByte);
+    const uint64_t fromA = low7 + (0x80 - 'a') * kEachByte;     // top bit: the byte >= 'a'
+    const uint64_t pastZ = low7 + (0x80 - 'z' - 1) * kEachByte; // top bit: the byte > 'z'
+    const uint64_t lower = fromA & ~pastZ & ~w & (0x80 * kEachByte);
+    return w - (lower >> 2); // 0x80 >> 2 is the 0x20 between a letter's two cases
+}
+
+} // namespace
+
 QByteArrayView NameFolder::fold(QByteArrayView name, QByteArray& scratch) const
 {
-    if (m_caser.asciiIsPlain() && search::isAscii(name)) {
-        scratch.resize(name.size());
-        char* out = scratch.data();
-        for (qsizetype i = 0; i < name.size(); ++i) {
-            const char c = name[i];
+    const qsizetype n = name.size();
+    if (m_caser.asciiIsPlain()) {
+        // Folded and checked for ASCII in one pass, eight bytes at a time.
+        if (scratch.size() < n)
+            scratch.resize(n);
+        char* const out = scratch.data();
+        const char* const in = name.data();
+        uint64_t seen = 0;
+        qsizetype i = 0;
+        for (; i + 8 <= n; i += 8) {
+            uint64_t w;
+            std::memcpy(&w, in + i, 8);
+            seen |= w;
+            w = upperAscii8(w);
+            std::memcpy(out + i, &w, 8);
+        }
+        if (i < n && n >= 8) {
+            // The last eight bytes, overlapping what is done already.
+            uint64_t w;
+            std::memcpy(&w, in + n - 8, 8);
+            seen |= w;
+            w = upperAscii8(w);
+            std::memcpy(out + n - 8, &w, 8);
+            i = n;
+        }
+        for (; i < n; ++i) {
+            const char c = in[i];
+            seen |= static_cast<unsigned char>(c);
             out[i] = c >= 'a' && c <= 'z' ? char(c - 32) : c;
         }
-        return scratch;
+        if ((seen & (0x80 * kEachByte)) == 0)
+            return QByteArrayView(out, n);
     }
     scratch = m_caser.upper(text::decode(name)).toUtf8();
     return scratch;
