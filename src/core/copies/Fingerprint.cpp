@@ -2,6 +2,7 @@
 
 #include "common/Interrupted.h"
 
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,16 +15,17 @@ namespace {
 
 constexpr size_t kPiece = 512 * 1024;
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+// The value of each hexadecimal digit; 0xFF for every other byte. A table, because digits
+// and letters come in no order a branch could guess.
+constexpr std::array<uint8_t, 256> kHexValues = [] {
+    std::array<uint8_t, 256> values{};
+    values.fill(0xFF);
+    for (int i = 0; i < 10; ++i)
+        values[size_t('0' + i)] = uint8_t(i);
+    for (int i = 0; i < 6; ++i)
+        values[size_t('a' + i)] = values[size_t('A' + i)] = uint8_t(10 + i);
+    return values;
+}();
 
 Fingerprint fromHash(XXH128_hash_t hash)
 {
@@ -43,27 +45,39 @@ int openForReading(const char* path)
 
 } // namespace
 
+void Fingerprint::appendHex(QByteArray& out) const
+{
+    // The digest's bytes: the high half, then the low one, each most significant first.
+    static constexpr char kDigits[] = "0123456789abcdef";
+    char text[32];
+    for (int i = 0; i < 16; ++i) {
+        text[15 - i] = kDigits[(high >> (4 * i)) & 0xF];
+        text[31 - i] = kDigits[(low >> (4 * i)) & 0xF];
+    }
+    out.append(text, sizeof text);
+}
+
 QByteArray Fingerprint::hex() const
 {
-    XXH128_canonical_t canonical;
-    XXH128_canonicalFromHash(&canonical, XXH128_hash_t{low, high});
-    return QByteArray(reinterpret_cast<const char*>(canonical.digest), sizeof canonical.digest)
-        .toHex();
+    QByteArray out;
+    appendHex(out);
+    return out;
 }
 
 std::optional<Fingerprint> Fingerprint::fromHex(QByteArrayView text)
 {
     if (text.size() != 32)
         return std::nullopt;
-    XXH128_canonical_t canonical;
-    for (int i = 0; i < 16; ++i) {
-        const int high = hexValue(text[2 * i]);
-        const int low = hexValue(text[2 * i + 1]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        canonical.digest[i] = static_cast<unsigned char>(high * 16 + low);
+    uint64_t halves[2] = {0, 0};
+    uint8_t seen = 0;
+    for (int i = 0; i < 32; ++i) {
+        const uint8_t value = kHexValues[static_cast<unsigned char>(text[i])];
+        seen |= value;
+        halves[i / 16] = halves[i / 16] << 4 | (value & 0xF);
     }
-    return fromHash(XXH128_hashFromCanonical(&canonical));
+    if (seen > 0xF)
+        return std::nullopt;
+    return Fingerprint{halves[0], halves[1]};
 }
 
 Fingerprint Fingerprint::of(QByteArrayView bytes)

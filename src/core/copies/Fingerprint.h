@@ -19,6 +19,7 @@ struct Fingerprint
     friend bool operator==(const Fingerprint&, const Fingerprint&) = default;
 
     QByteArray hex() const;
+    void appendHex(QByteArray& out) const;
     static std::optional<Fingerprint> fromHex(QByteArrayView text);
     static Fingerprint of(QByteArrayView bytes);
 };

@@ -34,8 +34,13 @@ QByteArray fingerprintFileBytes(QByteArrayView fileList, const Fingerprints& fin
     out.reserve(64 + qsizetype(fingerprints.size()) * 34);
     out.append(kMagic).append(kLineEnd);
     out.append(identity(fileList)).append(kLineEnd);
-    for (const std::optional<Fingerprint>& print : fingerprints)
-        out.append(print ? print->hex() : QByteArray("-")).append(kLineEnd);
+    for (const std::optional<Fingerprint>& print : fingerprints) {
+        if (print)
+            print->appendHex(out);
+        else
+            out.append('-');
+        out.append(kLineEnd);
+    }
     return out;
 }
 

@@ -48,8 +48,11 @@ bool onSpinningDisk(const QByteArray& path)
     return false;
 }
 
-// The fingerprints of the record being replaced, by folder key and file name, with the rest
-// of the line (size and time) that must be unchanged for one to be taken over.
+// The fingerprints of the record being replaced, with the rest of each file line (size and
+// time) that must be unchanged for one to be taken over. The new record lists the files in
+// the old one's order, less those gone and with the new ones among them, so the old lines are
+// walked along with the new ones; a table by folder key and name is built only for a file
+// that is not next in the walk.
 class PreviousPrints
 {
 public:
@@ -57,10 +60,63 @@ public:
     {
         if (fileList.isEmpty() || !m_file.read(fileList))
             return;
-        const auto prints = readFingerprintFile(sideFile, m_file.data());
+        auto prints = readFingerprintFile(sideFile, m_file.data());
         if (!prints)
             return;
         m_prints = std::move(*prints);
+        m_walk.emplace(m_file.data());
+    }
+
+    const std::optional<Fingerprint>* find(QByteArrayView folder, const ListLine& line)
+    {
+        if (m_prints.empty())
+            return nullptr;
+        if (!m_hasNext)
+            m_hasNext = nextOld(m_next);
+        if (m_hasNext && m_next.matches(folder, line)) {
+            m_hasNext = false;
+            return usable(m_next.index);
+        }
+        if (!m_indexed)
+            index();
+        const auto it = m_entries.constFind(keyOf(folder, line.name));
+        if (it == m_entries.cend() || !it->matches(folder, line))
+            return nullptr;
+        // The old lines before it are files gone since: the walk goes on after it.
+        while (m_hasNext && m_next.index <= it->index)
+            m_hasNext = nextOld(m_next);
+        return usable(it->index);
+    }
+
+private:
+    struct Entry
+    {
+        QByteArrayView folder;
+        ListLine line;
+        size_t index;
+        bool matches(QByteArrayView otherFolder, const ListLine& other) const
+        {
+            return line.name == other.name && line.rest == other.rest && folder == otherFolder;
+        }
+    };
+
+    bool nextOld(Entry& entry)
+    {
+        ListLine line;
+        while (m_walk->next(line)) {
+            if (line.folder) {
+                m_walkFolder = line.name;
+                continue;
+            }
+            entry = Entry{m_walkFolder, line, m_walkIndex++};
+            return true;
+        }
+        return false;
+    }
+
+    void index()
+    {
+        m_indexed = true;
         ListLines lines(m_file.data());
         ListLine line;
         QByteArrayView folder;
@@ -71,28 +127,17 @@ public:
                 folder = line.name;
                 continue;
             }
-            if (m_prints[index])
+            if (index < m_prints.size() && m_prints[index])
                 m_entries.insert(keyOf(folder, line.name), Entry{folder, line, index});
             ++index;
         }
     }
 
-    const std::optional<Fingerprint>* find(QByteArrayView folder, const ListLine& line) const
+    const std::optional<Fingerprint>* usable(size_t index) const
     {
-        const auto it = m_entries.constFind(keyOf(folder, line.name));
-        if (it == m_entries.cend() || it->folder != folder || it->line.name != line.name ||
-            it->line.rest != line.rest)
-            return nullptr;
-        return &m_prints[it->index];
+        return index < m_prints.size() && m_prints[index] ? &m_prints[index] : nullptr;
     }
 
-private:
-    struct Entry
-    {
-        QByteArrayView folder;
-        ListLine line;
-        size_t index;
-    };
     static uint64_t keyOf(QByteArrayView folder, QByteArrayView name)
     {
         return XXH3_64bits_withSeed(name.data(), size_t(name.size()),
@@ -101,6 +146,12 @@ private:
 
     WholeFile m_file;
     Fingerprints m_prints;
+    std::optional<ListLines> m_walk;
+    QByteArrayView m_walkFolder;
+    size_t m_walkIndex = 0;
+    Entry m_next;
+    bool m_hasNext = false;
+    bool m_indexed = false;
     QHash<uint64_t, Entry> m_entries; // a rare clash of two keys only costs a read
 };
 
@@ -207,7 +258,7 @@ FingerprintPassResult fingerprintFiles(const FingerprintPassRequest& request, Pr
     scan::InputLines work;
     if (!work.open(request.workFile))
         return fail(work.error(), request.workFile);
-    const PreviousPrints previous(request.previousFileList, request.previousSideFile);
+    PreviousPrints previous(request.previousFileList, request.previousSideFile);
 
     Fingerprints prints;
     std::vector<Job> jobs;
