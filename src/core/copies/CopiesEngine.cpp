@@ -24,18 +24,29 @@ constexpr size_t kBuckets = size_t(1) << kBucketBits;
 constexpr qint64 kYieldEveryMs = 15;
 constexpr int kLinesBetweenChecks = 4096;
 
-// Sizes of the disk whose unique files are wanted, as bits of a 4-megabit table: a file of
-// another disk whose size is not there is no copy, whatever its name, and is not looked at.
+// Sizes of the disk whose unique files are wanted, as bits of a table: a file of another disk
+// whose size is not there is no copy, whatever its name, and is not looked at. The table is
+// looked up for every file line of every other disk, so it is made as small as keeps few
+// sizes passing by chance: 16 bits a size, from 4 KB up to 512 KB; a table that stays in
+// the processor's cache costs a few cycles a line where one in memory costs a hundred.
 class SizeFilter
 {
 public:
-    SizeFilter() : m_bits(kBits / 64, 0) {}
-    void add(qint64 size) { m_bits[slot(size) / 64] |= uint64_t(1) << (slot(size) % 64); }
+    explicit SizeFilter(const std::vector<qint64>& sizes)
+    {
+        int bits = 15;
+        while (bits < 22 && (size_t(1) << bits) < sizes.size() * 16)
+            ++bits;
+        m_shift = 64 - bits;
+        m_bits.assign((size_t(1) << bits) / 64, 0);
+        for (const qint64 size : sizes)
+            m_bits[slot(size) / 64] |= uint64_t(1) << (slot(size) % 64);
+    }
     bool mayHold(qint64 size) const { return m_bits[slot(size) / 64] >> (slot(size) % 64) & 1; }
 
 private:
-    static constexpr uint64_t kBits = uint64_t(1) << 22;
-    static uint64_t slot(qint64 size) { return (uint64_t(size) * 0x9E3779B97F4A7C15ull) >> 42; }
+    uint64_t slot(qint64 size) const { return (uint64_t(size) * 0x9E3779B97F4A7C15ull) >> m_shift; }
+    int m_shift = 0;
     std::vector<uint64_t> m_bits;
 };
 
@@ -303,7 +314,8 @@ void CopiesEngine::readDisks(Workers& workers)
     const bool withDate = criterion == Criterion::NameSizeAndDate;
     const qint64 smallest = qMax<qint64>(m_query.minimumSize, 1);
     const int target = m_query.onlyOnDisk;
-    SizeFilter sizes;
+    std::vector<qint64> targetSizes;
+    std::optional<SizeFilter> sizes; // made once the target is read, before any other disk
 
     const auto readDisk = [&](Worker& worker, int disk) {
         const bool filtered = target > 0 && disk != target;
@@ -318,10 +330,10 @@ void CopiesEngine::readDisks(Workers& workers)
                     return;
             }
             const qint64 size = sizeOf(file.rest);
-            if (size < smallest || (filtered && !sizes.mayHold(size)))
+            if (size < smallest || (filtered && !sizes->mayHold(size)))
                 continue;
             if (disk == target)
-                sizes.add(size); // only while the target is read, before any other disk
+                targetSizes.push_back(size);
             uint64_t key;
             if (criterion == Criterion::Content) {
                 const Fingerprint* print = reader.fingerprint();
@@ -350,6 +362,7 @@ void CopiesEngine::readDisks(Workers& workers)
         if (pause())
             return;
         readDisk(*workers.front(), target);
+        sizes.emplace(targetSizes);
     }
     std::atomic<int> done{0};
     runParallel(
