@@ -146,6 +146,32 @@ private Q_SLOTS:
             QCOMPARE(engine.summaryText(), summary);
     }
 
+    // Enough files that every bucket of keys spills into its blocks: every copy is still found,
+    // and the one file without a copy is the only one left on its own.
+    void manyFiles()
+    {
+        QTemporaryDir dir;
+        const DatabaseFolder folder(dir.path());
+        DiskTable disks;
+        QByteArray a = "\":\"";
+        QByteArray b = "\":\"";
+        for (int i = 0; i < 20000; ++i) {
+            a += "|\"f" + QByteArray::number(i) + "\"," + QByteArray::number(100 + i) + ",";
+            b += "|\"F" + QByteArray::number(i) + "\"," + QByteArray::number(i == 7 ? 1 : 100 + i) +
+                 ",";
+        }
+        writeDisks(folder, disks, {a, b}, {});
+        copies::CopiesEngine engine(folder, disks);
+        GroupList rows;
+        NullProgress progress;
+        QCOMPARE(engine.run({}, rows, progress), copies::CopiesEngine::End::Completed);
+        QCOMPARE(engine.summary().groups, 19999);
+        QCOMPARE(engine.summary().files, 39998);
+        QCOMPARE(engine.run({Criterion::NameAndSize, 0, 1}, rows, progress),
+                 copies::CopiesEngine::End::Completed);
+        QCOMPARE(rows.rows, QStringList{QStringLiteral("0:.\\A\\f7")});
+    }
+
     void stops()
     {
         QTemporaryDir dir;

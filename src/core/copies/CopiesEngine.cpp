@@ -168,24 +168,42 @@ public:
             m_whole[bucket].push_back(Entry{kept(entry.key), entry.disk, entry.line});
             return;
         }
+        // Entries wait in a cache line of their bucket and go to its block eight at a time:
+        // the lines of all buckets stay in the cache where a thousand blocks would not.
+        Stage& stage = m_stages[bucket];
+        uint8_t& staged = m_staged[bucket];
+        stage.entries[staged++] =
+            Packed{uint32_t(entry.key >> kKeyShift), entry.disk << kLineBits | entry.line};
+        if (staged < kStaged)
+            return;
         Block* block = m_last[bucket];
-        if (!block || block->count == kBlockEntries) {
+        uint32_t& filled = m_filled[bucket];
+        if (!block || filled == kBlockEntries) {
             Block* fresh = newBlock();
             (block ? block->next : m_first[bucket]) = fresh;
             m_last[bucket] = block = fresh;
+            filled = 0;
         }
-        block->entries[block->count++] =
-            Packed{uint32_t(entry.key >> kKeyShift), entry.disk << kLineBits | entry.line};
+        std::memcpy(block->entries + filled, stage.entries, sizeof stage.entries);
+        filled += kStaged;
+        staged = 0;
     }
     template <typename F> void forEach(size_t bucket, F&& f) const
     {
         const uint64_t top = uint64_t(bucket) << (64 - kBucketBits);
         for (const Block* block = m_first[bucket]; block; block = block->next) {
-            for (uint32_t i = 0; i < block->count; ++i) {
+            const uint32_t count = block == m_last[bucket] ? m_filled[bucket] : kBlockEntries;
+            for (uint32_t i = 0; i < count; ++i) {
                 const Packed& p = block->entries[i];
                 f(Entry{top | uint64_t(p.key) << kKeyShift, p.place >> kLineBits,
                         p.place & ((uint32_t(1) << kLineBits) - 1)});
             }
+        }
+        const Stage& stage = m_stages[bucket];
+        for (uint32_t i = 0; i < m_staged[bucket]; ++i) {
+            const Packed& p = stage.entries[i];
+            f(Entry{top | uint64_t(p.key) << kKeyShift, p.place >> kLineBits,
+                    p.place & ((uint32_t(1) << kLineBits) - 1)});
         }
         for (const Entry& e : m_whole[bucket])
             f(e);
@@ -197,11 +215,15 @@ private:
         uint32_t key;
         uint32_t place; // disk and line
     };
-    static constexpr uint32_t kBlockEntries = 510; // a block of 4 KB
-    struct Block
+    static constexpr uint32_t kStaged = 8;
+    static constexpr uint32_t kBlockEntries = 63 * kStaged; // a block of 4 KB less a line
+    struct alignas(64) Stage
+    {
+        Packed entries[kStaged];
+    };
+    struct Block // full but for the last of its bucket, whose count is kept apart
     {
         Block* next;
-        uint32_t count;
         Packed entries[kBlockEntries];
     };
     static constexpr size_t kSlabBytes = size_t(32) << 20;
@@ -218,6 +240,9 @@ private:
         return block;
     }
 
+    std::vector<Stage> m_stages{kBuckets};
+    std::vector<uint8_t> m_staged = std::vector<uint8_t>(kBuckets, 0);
+    std::vector<uint32_t> m_filled = std::vector<uint32_t>(kBuckets, 0); // of the last block
     std::vector<Block*> m_first;
     std::vector<Block*> m_last;
     std::vector<std::vector<Entry>> m_whole;
