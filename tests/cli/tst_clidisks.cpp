@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// The catalogue and disk commands, refusals included, as a script would use them (questions
-// are answered No, so nothing is deleted); and each command with a wrong count of arguments or
-// a bad option: usage on stderr, exit 2, nothing printed or written.
+// The catalogue, disk and comment commands, refusals included, as a script would use them
+// (questions are answered No, so nothing is deleted); and each command with a wrong count of
+// arguments or a bad option: usage on stderr, exit 2, nothing printed or written.
 class TestCliDisks : public QObject
 {
     Q_OBJECT
@@ -29,7 +29,6 @@ private Q_SLOTS:
         const Step steps[] = {
             {{"comment", "Holidays\\Photos\\readme.txt", "kept"}, 0, ""},
             {{"new-catalogue", " Work "}, 0, ""},
-            {{"new-catalogue", "Holidays"}, 2, "Unable to create the catalogue"},
             {{"move-disk", "Holidays/Photos", "Work"}, 0, ""},
             {{"move-disk", "Work/Photos", "Work"}, 2, "already in Work"},
             {{"move-disk", "./Loose", "."}, 2, "already in ."},
@@ -62,6 +61,23 @@ private Q_SLOTS:
                                      "Loose.i", "Loose.t"}));
         QCOMPARE(QDir(dir.filePath(QStringLiteral("Holidays"))).entryList(QDir::Files),
                  (QStringList{"Photos.f", "Photos.i", "Photos.t"}));
+    }
+
+    // The comment commands' arguments and output; what a comment becomes is the store suite's.
+    void comments()
+    {
+        QTemporaryDir dir;
+        auto cli = [&](const QStringList& args) { return dovrin::test::runCli(dir.path(), args); };
+        for (const char* key : {"H\\D\\a.txt", "H\\D\\b.txt", "H\\E\\c.txt"}) // set trimmed
+            QCOMPARE(cli({"comment", key, QStringLiteral("  on %1 ").arg(key)}).status, 0);
+        QCOMPARE(cli({"comment", "H\\D\\a.txt"}).out, QByteArray("on H\\D\\a.txt\n"));
+        QCOMPARE(cli({"comments", "H\\D\\"}).out,
+                 QByteArray("H\\D\\a.txt\ton H\\D\\a.txt\nH\\D\\b.txt\ton H\\D\\b.txt\n"));
+        const auto cleared = cli({"comment", "H\\D\\a.txt", ""});
+        QCOMPARE(cleared.status, 0);
+        QVERIFY(cleared.err.isEmpty()); // no question asked
+        QCOMPARE(cli({"comments"}).out,
+                 QByteArray("H\\D\\b.txt\ton H\\D\\b.txt\nH\\E\\c.txt\ton H\\E\\c.txt\n"));
     }
 
     void refusedArguments_data()

@@ -9,8 +9,9 @@
 using namespace Qt::StringLiterals;
 using namespace dovrin;
 
-// dovrin-cli export and print on the reports fixture: the same listings as the window writes
-// (compared with the expected files, all but the "Generated" line) and PDF printouts.
+// dovrin-cli export, print and search on the reports fixture: the same listings as the window
+// writes (compared with the expected files, all but the "Generated" line), PDF printouts, and
+// search rows.
 class TestCliReports : public QObject
 {
     Q_OBJECT
@@ -99,6 +100,30 @@ private Q_SLOTS:
                 words << word.text;
             QVERIFY2(words.join(u' ').contains(printed), qPrintable(words.join(u' ')));
         }
+    }
+
+    // search prints the rows the window would show, then its end status; the rows themselves
+    // are the engine suite's. A name outside ASCII comes out in UTF-8; a folder row has no size
+    // or date.
+    void search()
+    {
+        auto run = [this](const QStringList& args) {
+            return test::runCli(m_db.path(), QStringList{"search"} + args, u"en_GB.UTF-8"_s);
+        };
+        const auto files = run({"name", u"café"_s});
+        QCOMPARE(files.status, 0);
+        QCOMPARE(files.out, QByteArray("Holidays\\Photos\\caf\xc3\xa9.jpg\tcaf\xc3\xa9.jpg\t"
+                                       "Holidays\\Photos\\\t2,048\t14/07/2024 12:00:00\t"
+                                       "Caf\xc3\xa9 au lait\n 1 item(s) found,   2 KB listed\n"));
+        QCOMPARE(
+            run({"dir", "games"}).out,
+            QByteArray("Holidays\\Photos\\Games\\\tGames\tHolidays\\Photos\\\t\t\tGame folder\n"
+                       " 1 item(s) found.\n"));
+        const auto refused = run({"name", ""});
+        QCOMPARE(refused.status, 2);
+        QVERIFY(refused.out.isEmpty());
+        QCOMPARE(refused.err, QByteArray("No search text!\n"));
+        QVERIFY(run({"all"}).out.endsWith("\n 9 item(s) found.\n"));
     }
 };
 

@@ -1,6 +1,8 @@
 #include "DataTable.h"
 #include "FailingCalls.h"
+#include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "comments/CommentEdit.h"
 #include "comments/CommentStore.h"
 #include "comments/FolderCommentSink.h"
 
@@ -9,6 +11,7 @@
 #include <QTest>
 
 using namespace dovrin;
+using comments::EditResult;
 
 namespace {
 
@@ -237,6 +240,104 @@ private Q_SLOTS:
         QCOMPARE(test::readFile(storePath()), storeBytes({"k\\1=one", "k\\2=two", "k\\3=three"}));
         QVERIFY(!QFile::exists(backup));
         QVERIFY(!QFile::exists(scratch));
+    }
+
+    // After a disk is catalogued again, the comments on what it no longer holds go.
+    void purge_data()
+    {
+        const QStringList all =
+            QStringLiteral("H\\D\\=root|H\\D\\a.txt=kept file|H\\DD\\a.txt=other disk|"
+                           "H\\D\\gone.txt=gone|H\\D\\Games\\=folder|"
+                           "H\\D\\Games\\save.dat=in folder|H\\D\\save.dat=moved|"
+                           "H\\D\\Old\\=gone folder|H\\D\\Old\\x.txt=in gone folder|"
+                           "H\\D\\caf\u00e9.txt=latin name|X\\D\\a.txt=other catalogue")
+                .split(u'|');
+        const QByteArray fileList = "\":\"\r\n\"a.txt\",10,#2026-03-01 10:15:00#\r\n"
+                                    "\"caf\xe9.txt\",922337203685477.0000,#2026-03-01#\r\n"
+                                    "\":\\Games\"\r\n\"save.dat\",5,#2026-03-01#\r\n"
+                                    "\":\\Games\\Empty\"\r\n";
+        // fileList empty: no file-list file.
+        test::table<QStringList, QByteArray, bool, QStringList>(
+            {"before", "fileList", "ok", "after"},
+            {
+                {"re-catalogued", all, fileList, true,
+                 QStringList{"H\\D\\=root", "H\\D\\a.txt=kept file", "H\\DD\\a.txt=other disk",
+                             "H\\D\\Games\\=folder", "H\\D\\Games\\save.dat=in folder",
+                             "H\\D\\caf\u00e9.txt=latin name", "X\\D\\a.txt=other catalogue"}},
+                {"folders only", all, "\":\"\r\n\":\\Games\"\r\n\":\\Old\"\r\n", true,
+                 QStringList{"H\\D\\=root", "H\\DD\\a.txt=other disk", "H\\D\\Games\\=folder",
+                             "H\\D\\Old\\=gone folder", "X\\D\\a.txt=other catalogue"}},
+                // Without a readable file list nothing can be told stale: the store stays.
+                {"no file list", all, QByteArray(), false, all},
+                {"disk without comments needs no file list", QStringList{"H\\DD\\a.txt=other disk"},
+                 QByteArray(), true, QStringList{"H\\DD\\a.txt=other disk"}},
+            });
+    }
+
+    void purge()
+    {
+        auto [before, fileList, ok, after] =
+            test::fetch<QStringList, QByteArray, bool, QStringList>("before", "fileList", "ok",
+                                                                    "after");
+        const DatabaseFolder folder(m_dir->path());
+        CommentStore store(folder);
+        for (const QString& p : before)
+            QVERIFY(store.set(p.section(u'=', 0, 0), p.section(u'=', 1)));
+        if (!fileList.isEmpty())
+            test::writeFile(folder.recordFile(QStringLiteral("H\\D"), ".f"), fileList);
+        QCOMPARE(store.purgeStale(QStringLiteral("H\\D\\")), ok);
+        QCOMPARE(store.lastError().isEmpty(), ok);
+        QCOMPARE(pairs(store.entries()), after);
+    }
+
+    // The comment box: a comment is trimmed, and clearing one asks first.
+    void edit_data()
+    {
+        // answer: "<cancel>" cancels the box; clearAnswer: -1 when no question is expected.
+        const int none = -1, yes = int(PromptAnswer::Yes), no = int(PromptAnswer::No);
+        test::table<QString, QString, int, int, QString>(
+            {"current", "answer", "clearAnswer", "outcome", "stored"},
+            {
+                {"new comment trimmed", "", "  hello  ", none, int(EditResult::Stored), "hello"},
+                {"unchanged answer", "old", " old ", none, int(EditResult::Unchanged), "old"},
+                {"blanks without comment", "", "   ", none, int(EditResult::Unchanged), ""},
+                {"cancel asks before clearing", "old", "<cancel>", no, int(EditResult::Kept),
+                 "old"},
+                {"clear answered yes", "old", " ", yes, int(EditResult::Stored), ""},
+            });
+    }
+
+    void edit()
+    {
+        auto [current, answer, clearAnswer, outcome, stored] =
+            test::fetch<QString, QString, int, int, QString>("current", "answer", "clearAnswer",
+                                                             "outcome", "stored");
+        const QString key = QStringLiteral("H\\D\\a.txt");
+        CommentStore store{DatabaseFolder(m_dir->path())};
+        if (!current.isEmpty())
+            QVERIFY(store.set(key, current));
+        test::ScriptedPrompt prompt;
+        prompt.answerInput(answer, answer != QLatin1String("<cancel>"));
+        if (clearAnswer >= 0)
+            prompt.answer(PromptAnswer(clearAnswer));
+
+        const EditResult result = comments::editComment(prompt, store, key, current);
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(result.comment, stored);
+        QCOMPARE(store.get(key), stored);
+
+        QCOMPARE(prompt.requests().size(), clearAnswer >= 0 ? 2 : 1);
+        const PromptRequest& box = prompt.requests().first();
+        QCOMPARE(box.title, QStringLiteral("File comment"));
+        QCOMPARE(box.text, QStringLiteral("Enter a file comment or delete anything present to "
+                                          "clear the file comment."));
+        if (clearAnswer >= 0) {
+            const PromptRequest& question = prompt.requests().at(1);
+            QCOMPARE(question.title, QStringLiteral("Question"));
+            QCOMPARE(question.text, QStringLiteral("Clear the file comment?"));
+            QCOMPARE(question.buttons, PromptButtons::YesNo);
+            QCOMPARE(question.defaultAnswer, PromptAnswer::No);
+        }
     }
 
 private:

@@ -1,18 +1,41 @@
+#include "CliRun.h"
 #include "DataTable.h"
 #include "Fixtures.h"
 #include "RecordingProgress.h"
+#include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "TextRows.h"
 #include "copies/CopiesEngine.h"
+#include "copies/DiskVerifier.h"
 #include "copies/FingerprintFile.h"
+#include "scan/Scanner.h"
+#include "store/Database.h"
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
+#include <unistd.h>
 
 using namespace dovrin;
 using copies::Criterion;
+using test::fileLine;
+using test::folderLine;
 
 namespace {
+
+const QDateTime kModified(QDate(2026, 3, 1), QTime(10, 15));
+
+class DifferenceList final : public copies::VerifySink
+{
+public:
+    void addDifference(copies::Difference kind, const search::SearchRow& row,
+                       const QString& realPath) override
+    {
+        lines.append(copies::differenceName(kind) + u' ' +
+                     (kind == copies::Difference::New ? realPath : row.key));
+    }
+    QStringList lines;
+};
 
 // Rows as "group:key".
 class GroupList final : public copies::CopiesSink
@@ -52,13 +75,232 @@ void writeDisks(const DatabaseFolder& folder, DiskTable& disks, const QByteArray
 
 } // namespace
 
-// Copies by name and size, by date too and by content, and the files only on one disk.
+// Copies by name and size, by date too and by content, and the files only on one disk;
+// fingerprints written by the scanner into the side file, and a disk verified against its
+// catalogue; and dovrin-cli copies, only-on and verify: rows on stdout, the summary on stderr,
+// and the exit statuses of refused input, of a disk that is not there and of a disk that
+// differs.
 class TestCopies : public QObject
 {
     Q_OBJECT
 
+private:
+    test::CliRun run(const QStringList& args)
+    {
+        return test::runCli(m_dir.path() + QStringLiteral("/db"), args,
+                            QStringLiteral("en_GB.UTF-8"));
+    }
+    QTemporaryDir m_dir; // the command line's database and source
+    ScanOutcome scan(bool fingerprint, test::RecordingProgress& progress);
+    QString source() const { return m_scanDir->path() + QStringLiteral("/src/"); }
+
+    std::unique_ptr<QTemporaryDir> m_scanDir; // the fingerprint tests' database and source
+    DatabaseFolder m_database;
+    test::ScriptedPrompt m_prompt;
+
 private Q_SLOTS:
-    void initTestCase() { test::pinLocale(); }
+    void initTestCase()
+    {
+        test::pinLocale();
+        const DatabaseFolder folder(m_dir.path() + QStringLiteral("/db/"));
+        QDir().mkpath(folder.root());
+        DiskTable disks;
+        test::addDisk(folder, disks, QStringLiteral(".\\A"), {},
+                      {folderLine(":"), fileLine("x.jpg", 5000), fileLine("big.iso", 2000000)});
+        test::addDisk(folder, disks, QStringLiteral(".\\B"), {},
+                      {folderLine(":"), fileLine("X.JPG", 5000), fileLine("big.iso", 2000000),
+                       fileLine("other", 7)});
+        // A disk with fingerprints, then one byte of a file changed in place, its time put back.
+        const QString changed = m_dir.path() + QStringLiteral("/src/");
+        test::makeFile(changed + QStringLiteral("f.txt"), "hello", kModified);
+        QCOMPARE(run({"catalogue", changed, "C", "--fingerprint"}).status, 0);
+        test::makeFile(changed + QStringLiteral("f.txt"), "hellp", kModified);
+    }
+
+    void init()
+    {
+        m_scanDir = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(m_scanDir->path() + QStringLiteral("/db"));
+        m_database = DatabaseFolder(m_scanDir->path() + QStringLiteral("/db/"));
+        m_prompt.clear();
+        test::makeFile(source() + QStringLiteral("empty"), "", kModified);
+        test::makeFile(source() + QStringLiteral("abc.txt"), "abc", kModified);
+        test::makeFile(source() + QStringLiteral("Sub/b.bin"), "12345678", kModified);
+        test::makeFile(source() + QStringLiteral("Sub/c.txt"), "ccc", kModified);
+    }
+
+    void sideFile()
+    {
+        QVERIFY(::symlink("abc.txt", QFile::encodeName(source() + QStringLiteral("link"))) == 0);
+        test::RecordingProgress progress;
+        QCOMPARE(scan(true, progress), ScanOutcome::Complete);
+        const QByteArray list = test::readFile(m_database.recordFile(".\\Disk", ".f"));
+        const QList<QByteArray> lines =
+            test::readFile(m_database.recordFile(".\\Disk", copies::kFingerprintSuffix))
+                .split('\n');
+        QCOMPARE(lines.value(0), QByteArray("Dovrin fingerprints XXH3-128\r"));
+        QCOMPARE(lines.value(1), QByteArray::number(list.size()) + ' ' +
+                                     copies::Fingerprint::of(list).hex() + '\r');
+        // One line per file line, in its order; the digits xxhsum -H2 prints; a link by its target.
+        QHash<QByteArray, QByteArray> expected = {
+            {"empty", "99aa06d3014798d86001c324468d497f"},
+            {"abc.txt", "06b05ab6733a618578af5f94892f3950"},
+            {"link", copies::Fingerprint::of("abc.txt").hex()},
+            {"b.bin", copies::Fingerprint::of("12345678").hex()},
+            {"c.txt", copies::Fingerprint::of("ccc").hex()}};
+        int line = 2;
+        for (const QByteArray& item : list.split('\n')) {
+            if (item.startsWith("\":") || item.trimmed().isEmpty())
+                continue;
+            const QByteArray name = item.mid(1, item.indexOf('"', 1) - 1);
+            QCOMPARE(lines.value(line++), expected.value(name) + '\r');
+        }
+        QCOMPARE(line, 7);
+        QVERIFY(progress.statuses[0].contains(QStringLiteral("Fingerprinting file contents...")));
+        QVERIFY(m_prompt.requests().isEmpty());
+    }
+
+    // An update takes over the fingerprint of a file whose line is unchanged, even where its
+    // bytes are not (verifying is what reads every file again), past files gone since; new
+    // and changed files are read.
+    void updateKeepsUnchangedLines()
+    {
+        test::RecordingProgress progress;
+        QCOMPARE(scan(true, progress), ScanOutcome::Complete);
+        for (const char* suffix : {".f", ".fp"}) {
+            const QString file = m_database.recordFile(QStringLiteral(".\\Disk"), suffix);
+            QVERIFY(QFile::rename(file, file + QStringLiteral(".old")));
+        }
+        test::makeFile(source() + QStringLiteral("abc.txt"), "abd", kModified);
+        QVERIFY(QFile::remove(source() + QStringLiteral("Sub/b.bin")));
+        test::makeFile(source() + QStringLiteral("Sub/c.txt"), "ccd", kModified);
+        test::makeFile(source() + QStringLiteral("Sub/a.new"), "new", kModified);
+        test::makeFile(source() + QStringLiteral("empty"), "grown", kModified);
+        QCOMPARE(scan(true, progress), ScanOutcome::Complete);
+
+        const QList<QByteArray> prints =
+            test::readFile(m_database.recordFile(".\\Disk", copies::kFingerprintSuffix))
+                .split('\n');
+        QHash<QByteArray, QByteArray> byName;
+        int line = 2;
+        for (const QByteArray& item :
+             test::readFile(m_database.recordFile(".\\Disk", ".f")).split('\n')) {
+            if (!item.startsWith("\":") && !item.trimmed().isEmpty())
+                byName.insert(item.mid(1, item.indexOf('"', 1) - 1),
+                              prints.value(line++).trimmed());
+        }
+        const QHash<QByteArray, QByteArray> expected = {
+            {"abc.txt", copies::Fingerprint::of("abc").hex()},
+            {"c.txt", copies::Fingerprint::of("ccc").hex()},
+            {"a.new", copies::Fingerprint::of("new").hex()},
+            {"empty", copies::Fingerprint::of("grown").hex()}};
+        QCOMPARE(byName, expected);
+    }
+
+    void unreadableFile()
+    {
+        test::RecordingProgress progress;
+        // Listed, then gone before it is read.
+        progress.onStatus = [this](int, const QString& text) {
+            if (text == QLatin1String("Fingerprinting file contents..."))
+                QFile::remove(source() + QStringLiteral("Sub/c.txt"));
+        };
+        QCOMPARE(scan(true, progress), ScanOutcome::Complete);
+        const QByteArray side = test::readFile(m_database.recordFile(".\\Disk", ".fp"));
+        QCOMPARE(side.count("\r\n-\r\n"), 1);
+        QCOMPARE(m_prompt.texts(),
+                 QStringList{" 1 file(s) could not be read and have no fingerprint."});
+    }
+
+    // Files to fingerprint but no byte to read: the progress still ends full.
+    void onlyEmptyFiles()
+    {
+        QDir(source() + QStringLiteral("Sub")).removeRecursively();
+        QFile::remove(source() + QStringLiteral("abc.txt"));
+        test::RecordingProgress progress;
+        QCOMPARE(scan(true, progress), ScanOutcome::Complete);
+        QCOMPARE(progress.values().last(), 100);
+        QVERIFY(test::readFile(m_database.recordFile(".\\Disk", copies::kFingerprintSuffix))
+                    .endsWith("99aa06d3014798d86001c324468d497f\r\n"));
+    }
+
+    void verify_data()
+    {
+        for (const char* column : {"change", "withPrints", "lines"})
+            QTest::addColumn<QString>(column);
+        test::addTextRows({
+            "unchanged||fp|",
+            "size|size|fp|changed .\\Disk\\abc.txt",
+            "time|time|fp|changed .\\Disk\\abc.txt",
+            "content|content|fp|damaged .\\Disk\\Sub\\b.bin",
+            "content unseen|content||",
+            "new and missing|new and missing||missing .\\Disk\\Sub\\c.txt,new @new.txt",
+            "folder gone|folder gone||missing .\\Disk\\Sub\\,missing .\\Disk\\Sub\\b.bin,"
+            "missing .\\Disk\\Sub\\c.txt",
+            "unreadable|unreadable|fp|unreadable .\\Disk\\Sub\\c.txt",
+        });
+    }
+
+    void verify()
+    {
+        auto [change, withPrints, lines] =
+            test::fetch<QString, QString, QString>("change", "withPrints", "lines");
+        const bool fingerprints = withPrints == u"fp";
+        QStringList expected = lines.split(u',', Qt::SkipEmptyParts);
+        expected.replaceInStrings(QStringLiteral("@"), source()); // each row has its own folder
+
+        test::RecordingProgress scanProgress;
+        QCOMPARE(scan(fingerprints, scanProgress), ScanOutcome::Complete);
+        const QString abc = source() + QStringLiteral("abc.txt");
+        if (change == QLatin1String("size"))
+            test::makeFile(abc, "abcd", kModified);
+        else if (change == QLatin1String("time"))
+            test::makeFile(abc, "abc", kModified.addSecs(3600));
+        else if (change == QLatin1String("content")) // a byte changed in place, its time put back
+            test::makeFile(source() + QStringLiteral("Sub/b.bin"), "12345679", kModified);
+        else if (change == QLatin1String("new and missing")) {
+            QFile::remove(source() + QStringLiteral("Sub/c.txt"));
+            test::makeFile(source() + QStringLiteral("new.txt"));
+        } else if (change == QLatin1String("folder gone"))
+            QDir(source() + QStringLiteral("Sub")).removeRecursively();
+
+        Database database(m_prompt);
+        database.load(m_database);
+        copies::DiskVerifier verifier(m_database, database.disks(), m_prompt);
+        test::RecordingProgress progress;
+        if (change == QLatin1String("unreadable")) {
+            progress.onStatus = [this](int, const QString& text) {
+                if (text == QLatin1String("Fingerprinting file contents..."))
+                    QFile::remove(source() + QStringLiteral("Sub/c.txt"));
+            };
+        }
+        DifferenceList differences;
+        const copies::VerifyResult result = verifier.run(1, 6, differences, progress);
+        QCOMPARE(differences.lines, expected);
+        QCOMPARE(result.end, expected.isEmpty() ? copies::VerifyResult::End::Matches
+                                                : copies::VerifyResult::End::Differs);
+        QCOMPARE(result.withFingerprints, fingerprints);
+        // The record is never changed.
+        QCOMPARE(QDir(m_database.root()).entryList(QDir::Files).size(), fingerprints ? 4 : 3);
+    }
+
+    void diskNotThere()
+    {
+        test::RecordingProgress progress;
+        QCOMPARE(scan(false, progress), ScanOutcome::Complete);
+        QDir(source()).removeRecursively();
+        Database database(m_prompt);
+        database.load(m_database);
+        m_prompt.clear();
+        copies::DiskVerifier verifier(m_database, database.disks(), m_prompt);
+        DifferenceList differences;
+        QCOMPARE(verifier.run(1, 6, differences, progress).end,
+                 copies::VerifyResult::End::NotThere);
+        QVERIFY(differences.lines.isEmpty());
+        QCOMPARE(m_prompt.titles(), (QStringList{"Verify 'Disk'", "Disk not found"}));
+        QVERIFY(m_prompt.texts().first().startsWith("Please insert volume 'Disk' in drive " +
+                                                    source()));
+    }
 
     void find_data()
     {
@@ -186,7 +428,60 @@ private Q_SLOTS:
         QVERIFY(rows.rows.isEmpty());
         QVERIFY(engine.summaryText().startsWith(QLatin1String("Stopped.")));
     }
+
+    void commandLine_data()
+    {
+        // args: joined by " "; lines: stdout, each line up to its second tab, joined by "|";
+        // errors: a part of stderr.
+        for (const char* column : {"args", "exitCode", "lines", "errors"})
+            QTest::addColumn<QString>(column);
+        test::addTextRows(
+            {
+                "copies;copies;0;.\\A\\big.iso\tbig.iso|.\\B\\big.iso\tbig.iso||.\\A\\x.jpg\tx.jpg|"
+                ".\\B\\X.JPG\tX.JPG;2 group(s) of copies, 4 file(s), 1,958 KB in extra copies\n",
+                "same date;copies --same-date;0;.\\A\\big.iso\tbig.iso|.\\B\\big.iso\tbig.iso||"
+                ".\\A\\x.jpg\tx.jpg|.\\B\\X.JPG\tX.JPG;2 group(s)",
+                "only-on;only-on ./B;0;.\\B\\other\tother;1 file(s) only on this disk, 0 KB",
+                "only-on, minimum size;only-on .\\B --min-size 8;0;;Every file of this disk is "
+                "also on "
+                "another disk.",
+                "verify;verify ./C;3;damaged\t.\\C\\f.txt;0 missing, 0 new",
+                "verify, disk not there;verify ./A;1;;Please insert volume 'A' in drive "
+                "/media/disk/",
+                "bad size;copies --min-size ten;2;;usage:",
+                "size missing;copies --min-size;2;;usage:",
+                "unknown option;only-on ./A --fast;2;;usage:",
+                "two disks;verify ./A ./B;2;;usage:",
+                "unknown disk;verify Nowhere;2;;there is no disk Nowhere",
+            },
+            u';');
+    }
+
+    void commandLine()
+    {
+        auto [args, exitCode, lines, errors] =
+            test::fetch<QString, QString, QString, QString>("args", "exitCode", "lines", "errors");
+
+        const test::CliRun cli = run(args.split(u' '));
+        QCOMPARE(cli.status, exitCode.toInt());
+        QStringList got;
+        for (const QByteArray& line : cli.out.split('\n'))
+            got.append(QString::fromUtf8(line).section(u'\t', 0, 1));
+        got.removeLast(); // after the last line end
+        QCOMPARE(got.join(u'|'), lines);
+        QVERIFY2(cli.err.contains(errors.toUtf8()), cli.err.constData());
+    }
 };
+
+ScanOutcome TestCopies::scan(bool fingerprint, test::RecordingProgress& progress)
+{
+    ScanRequest request;
+    request.database = m_database;
+    request.recordPath = QStringLiteral(".\\Disk");
+    request.sourcePath = source();
+    request.fingerprint = fingerprint;
+    return catalogueDisk(request, progress, m_prompt);
+}
 
 QTEST_GUILESS_MAIN(TestCopies)
 #include "tst_copies.moc"

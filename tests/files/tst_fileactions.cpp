@@ -92,22 +92,21 @@ private Q_SLOTS:
 
     void realPath_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QList<QByteArray>>("onDisk"); // folders made on the disk first
-        QTest::addColumn<QString>("text");             // %D: the disk
-        QTest::addColumn<QByteArray>("native");
+        // onDisk: folders made on the disk first; %D: the disk.
         const QList<QByteArray> none;
-        QTest::newRow("file") << "Cat\\Disk\\Games\\readme.txt" << none << "%D/Games/readme.txt"
-                              << QByteArray("%D/Games/readme.txt");
-        QTest::newRow("folder") << "Cat\\Disk\\Games\\Saves\\" << none << "%D/Games/Saves/"
-                                << QByteArray("%D/Games/Saves/");
-        QTest::newRow("recorded on Windows")
-            << ".\\Old\\setup\\install.exe" << none << "D:\\setup\\install.exe" << QByteArray();
-        QTest::newRow("old bytes on the disk")
-            << "Cat\\Disk\\café\\x" << QList<QByteArray>{"caf\xe9"} << "%D/café/x"
-            << QByteArray("%D/caf\xe9/x");
-        QTest::newRow("UTF-8 first") << "Cat\\Disk\\café\\x" << QList<QByteArray>{"caf\xe9", "café"}
-                                     << "%D/café/x" << QByteArray("%D/café/x");
+        test::table<QString, QList<QByteArray>, QString, QByteArray>(
+            {"key", "onDisk", "text", "native"},
+            {{"file", "Cat\\Disk\\Games\\readme.txt", none, "%D/Games/readme.txt",
+              "%D/Games/readme.txt"},
+             {"folder", "Cat\\Disk\\Games\\Saves\\", none, "%D/Games/Saves/", "%D/Games/Saves/"},
+             {"recorded on Windows", ".\\Old\\setup\\install.exe", none, "D:\\setup\\install.exe",
+              QByteArray()},
+             {"old bytes on the disk",
+              "Cat\\Disk\\café\\x",
+              {"caf\xe9"},
+              "%D/café/x",
+              "%D/caf\xe9/x"},
+             {"UTF-8 first", "Cat\\Disk\\café\\x", {"caf\xe9", "café"}, "%D/café/x", "%D/café/x"}});
     }
 
     void realPath()

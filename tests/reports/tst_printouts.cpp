@@ -4,8 +4,10 @@
 #include "PdfText.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "TextRows.h"
 #include "reports/CataloguePrintout.h"
 #include "reports/SearchPrintout.h"
+#include "reports/TextExport.h"
 #include "store/Database.h"
 
 #include <QTemporaryDir>
@@ -13,6 +15,7 @@
 
 using namespace dovrin;
 using reports::CataloguePrintout;
+using reports::TextExport;
 using test::PdfWord;
 
 namespace {
@@ -47,6 +50,11 @@ private:
     const QDateTime m_printed{QDate(2026, 12, 6), QTime(9, 30)};
 
     QString pdf(const char* name) { return m_out.filePath(QLatin1String(name)); }
+    // An expected text listing in tests/data/reports/listings (en_GB locale).
+    QString expected(const QString& name)
+    {
+        return QStringLiteral(DOVRIN_TEST_DATA "/reports/listings/") + name;
+    }
 
     // Every text of every line stands at its x, the texts of a line side by side and the
     // lines in order, running on to further pages.
@@ -194,6 +202,86 @@ private Q_SLOTS:
                     "300|Search results for: README in part of file names",
                     "400|Holidays\\Photos\\", "700|README|6900|1,234,567|8200|01/03/2026 10:15:00",
                     "400|Holidays\\Photos\\Games\\", "700|Games"});
+    }
+
+    // Text listings, compared byte for byte with the expected files.
+    void listingIsByteExact_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("file");
+        test::addTextRows(
+            {"catalogue disk, every column|Holidays\\Photos\\|Holidays-Photos.txt",
+             "folder key names its disk|Holidays\\Photos\\Games\\Saves\\|Holidays-Photos.txt",
+             "pseudo-catalogue disk|.\\Photos\\|Photos.txt",
+             "folders only|.\\Folders\\|Folders.txt"});
+    }
+
+    void listingIsByteExact()
+    {
+        auto [key, file] = test::fetch<QString, QString>("key", "file");
+        QTemporaryDir target;
+        TextExport exporter(m_database->folder(), m_database->disks(), m_prompt);
+        exporter.setGenerated(QDateTime(QDate(2026, 12, 6), QTime(9, 30)));
+        QCOMPARE(exporter.exportDisk(key, target.path() + u'/'), TextExport::Result::Written);
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{file});
+
+        const QByteArray written = test::readFile(target.filePath(file));
+        const QByteArray wanted = test::readFile(expected(file));
+        QVERIFY(!wanted.isEmpty());
+        QCOMPARE(written, wanted);
+        // Every body line is 200 characters before its CR LF.
+        const QList<QByteArray> want = wanted.split('\n');
+        const qsizetype bodyStart = want.indexOf("\r") + 1;
+        for (qsizetype i = bodyStart; i < want.size() - 1; ++i)
+            QCOMPARE(QString::fromUtf8(want[i]).size(), 201);
+        QVERIFY(m_prompt.requests().isEmpty());
+    }
+
+    // "No" keeps the one existing listing; the other disks are written. "Yes" replaces it.
+    void overwriteQuestion_data()
+    {
+        test::table<int, bool>({"answer", "replaced"},
+                               {{"no skips that disk", int(PromptAnswer::No), false},
+                                {"yes replaces it", int(PromptAnswer::Yes), true}});
+    }
+
+    void overwriteQuestion()
+    {
+        auto [answer, replaced] = test::fetch<int, bool>("answer", "replaced");
+        QTemporaryDir target;
+        const QString existing = target.filePath(QStringLiteral("Photos.txt"));
+        test::writeFile(existing, "mine");
+        test::ScriptedPrompt prompt;
+        prompt.answer(PromptAnswer(answer));
+        TextExport exporter(m_database->folder(), m_database->disks(), prompt);
+        exporter.setGenerated(QDateTime(QDate(2026, 12, 6), QTime(9, 30)));
+        const TextExport::Summary summary = exporter.exportAll(target.path() + u'/');
+
+        QCOMPARE(summary.written, replaced ? 3 : 2);
+        QCOMPARE(summary.kept, replaced ? 0 : 1);
+        QCOMPARE(prompt.requests().size(), 1);
+        const PromptRequest& asked = prompt.requests().first();
+        QCOMPARE(asked.title + u'|' + asked.text, "File already present!|Overwrite " + existing);
+        QVERIFY(asked.buttons == PromptButtons::YesNo && asked.defaultAnswer == PromptAnswer::No &&
+                asked.icon == PromptIcon::Question);
+        QCOMPARE(test::readFile(existing),
+                 replaced ? test::readFile(expected(QStringLiteral("Photos.txt")))
+                          : QByteArray("mine"));
+        for (const char* other : {"Holidays-Photos.txt", "Folders.txt"})
+            QCOMPARE(test::readFile(target.filePath(QLatin1String(other))),
+                     test::readFile(expected(QLatin1String(other))));
+    }
+
+    // A folder that cannot be written ends an export of every disk with one message.
+    void unwritableTargetStopsOnce()
+    {
+        QTemporaryDir target;
+        test::ScriptedPrompt prompt;
+        TextExport exporter(m_database->folder(), m_database->disks(), prompt);
+        const TextExport::Summary summary = exporter.exportAll(target.filePath("gone") + u'/');
+        QCOMPARE(summary.written, 0);
+        QCOMPARE(summary.failed, 1);
+        QCOMPARE(prompt.titles(), QStringList{QStringLiteral("Error")});
     }
 };
 

@@ -110,7 +110,7 @@ private Q_SLOTS:
         CatalogueInput input{m_source, false, "Photos", "<no catalogue>", {}, false, 6};
         NullProgress quiet;
         QCOMPARE(cataloguer.run(*cataloguer.check(input), quiet), ScanOutcome::Complete);
-        const QByteArray before = recordBytes("Photos");
+        const QByteArray before = recordBytes(m_db + "Photos");
 
         CatalogueInput update{m_source, true, {}, {}, "\\Photos", true, 6};
         const auto plan = cataloguer.check(update);
@@ -121,7 +121,7 @@ private Q_SLOTS:
         bool purged = false;
         cataloguer.purgeStaleComments = [&](const QString&) { purged = true; };
         QCOMPARE(cataloguer.run(*plan, progress), ScanOutcome::Cancelled);
-        QCOMPARE(recordBytes("Photos"), before);
+        QCOMPARE(recordBytes(m_db + "Photos"), before);
         QCOMPARE(QDir(m_db).entryList(QDir::Files),
                  (QStringList{"Photos.f", "Photos.i", "Photos.t"}));
         QCOMPARE(database.disks().count(), 1);
@@ -141,7 +141,7 @@ private Q_SLOTS:
         const QStringList files = QDir(m_db).entryList({"Photos*"}, QDir::Files);
         const ExpectedRecord expected(m_source.chopped(1));
         forEachFailingCall(m_dir.path(), [&](Fault& fault) {
-            const QByteArray before = recordBytes("Photos") + readFile(m_db + "Photos.fp");
+            const QByteArray before = recordBytes(m_db + "Photos") + readFile(m_db + "Photos.fp");
             m_prompt = ScriptedPrompt();
             database.load(DatabaseFolder(m_db));
             CatalogueInput update{m_source, true, {}, {}, "\\Photos", false, 6, true};
@@ -160,7 +160,8 @@ private Q_SLOTS:
             if (outcome != ScanOutcome::Complete) {
                 QVERIFY2(outcome == ScanOutcome::Failed && told, where);
                 QVERIFY2(database.disks().count() == 1, where);
-                QVERIFY2(recordBytes("Photos") + readFile(m_db + "Photos.fp") == before, where);
+                QVERIFY2(recordBytes(m_db + "Photos") + readFile(m_db + "Photos.fp") == before,
+                         where);
             } else if (!told) {
                 QVERIFY2(readFile(m_db + "Photos.t") == expected.tree, where);
                 QVERIFY2(readFile(m_db + "Photos.f") == expected.list, where);
@@ -246,7 +247,7 @@ private Q_SLOTS:
                 makeFile(folder + QStringLiteral("file%1.txt").arg(f));
         }
         QCOMPARE(cli({"catalogue", big, "Big"}), 0);
-        QByteArray before = recordBytes("Big");
+        QByteArray before = recordBytes(m_db + "Big");
 
         bool caught = false;
         for (int attempt = 0; attempt < 5 && !caught; ++attempt) {
@@ -267,14 +268,14 @@ private Q_SLOTS:
             process.waitForFinished();
             if (!caught) { // it finished first: put the big record back and try again
                 QCOMPARE(cli({"catalogue", big, "Big", "--overwrite"}), 0);
-                before = recordBytes("Big"); // its free space and date are today's
+                before = recordBytes(m_db + "Big"); // its free space and date are today's
             }
         }
         if (!caught)
             QSKIP("the update always finished before it could be stopped");
         QCOMPARE(recoverInterruptedScans(DatabaseFolder(m_db), QStringLiteral(".\\")),
                  QStringList{".\\Big"});
-        QCOMPARE(recordBytes("Big"), before);
+        QCOMPARE(recordBytes(m_db + "Big"), before);
         QCOMPARE(QDir(m_db).entryList(QDir::Files).size(), 3);
     }
 
@@ -328,7 +329,6 @@ private Q_SLOTS:
     }
 
 private:
-    QByteArray recordBytes(const QString& name) const;
     int cli(const QStringList& args, QByteArray* err = nullptr, const QStringList& wrapper = {})
     {
         const CliRun run = runCli(m_db, args, {}, wrapper);
@@ -342,14 +342,6 @@ private:
     QString m_source;
     ScriptedPrompt m_prompt;
 };
-
-QByteArray TestCataloguer::recordBytes(const QString& name) const
-{
-    QByteArray all;
-    for (const char* ext : {".i", ".t", ".f"})
-        all += readFile(m_db + name + QLatin1String(ext)) + '|';
-    return all;
-}
 
 QTEST_GUILESS_MAIN(TestCataloguer)
 #include "tst_cataloguer.moc"

@@ -3,6 +3,7 @@
 #include "RecordingProgress.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
+#include "scan/ExtensionList.h"
 #include "scan/LocalTime.h"
 #include "scan/Scanner.h"
 
@@ -99,12 +100,69 @@ private Q_SLOTS:
 
     void extensionFilter()
     {
-        // Files only, in every folder; the matching rule is the extension list suite's.
+        // Files only, in every folder; the matching rule is extensionListRejects's.
         writeFile(m_database + "Extensions.dat", "tmp\r\n");
         for (const char* name : {"a.tmp/b.tmp", "a.tmp/keep.txt"})
             makeFile(m_source + name);
         QCOMPARE(scan(), ScanOutcome::Complete);
         QCOMPARE(files(record(".f")), QByteArrayList{"keep.txt,1"});
+    }
+
+    void extensionListReading_data()
+    {
+        const QStringList two{"tmp", "bak"};
+        QByteArray many;
+        QStringList first100;
+        for (int i = 0; i < 120; ++i) {
+            many += "e" + QByteArray::number(i) + "\r\n";
+            if (i < 100)
+                first100 << QStringLiteral("e%1").arg(i);
+        }
+        test::table<QByteArray, QStringList>(
+            {"file", "items"}, {{"quoted", "\"tmp\"\r\n\"bak\"\r\n", two},
+                                {"empty third ends the list", "tmp\r\nbak\r\n\r\nold\r\n", two},
+                                {"comma gives two", "tmp,bak\r\nold\r\n", {"tmp", "bak", "old"}},
+                                {"bare LF", "tmp\nbak", two},
+                                {"windows-1252", "\xe9t\xe9\r\n", {QStringLiteral("été")}},
+                                {"empty file", "", {}},
+                                {"at most 100", many, first100}});
+    }
+
+    void extensionListReading()
+    {
+        auto [file, items] = test::fetch<QByteArray, QStringList>("file", "items");
+        const DatabaseFolder folder(m_database);
+        QCOMPARE(ExtensionList::read(folder).count(), 0); // missing file: nothing filtered
+        writeFile(m_database + "Extensions.dat", file);
+        QCOMPARE(ExtensionList::read(folder).items(), items);
+    }
+
+    void extensionListRejects_data()
+    {
+        test::table<QByteArray, bool>({"name", "rejected"},
+                                      {{"plain ending", "notmp", true},
+                                       {"case kept", "REPORT.TMP", false},
+                                       {"exact", "tmp", true},
+                                       {"shorter than item", "mp", false},
+                                       {"utf8 item", "photo.\xc3\xa9t\xc3\xa9", true}});
+    }
+
+    void extensionListRejects()
+    {
+        auto [name, rejected] = test::fetch<QByteArray, bool>("name", "rejected");
+        const ExtensionList list({"tmp", QString::fromUtf8("\xc3\xa9t\xc3\xa9")});
+        QCOMPARE(list.rejects(name), rejected);
+    }
+
+    void extensionListWriteReadsBack()
+    {
+        const DatabaseFolder folder(m_database);
+        QVERIFY(ExtensionList({"tmp", "bak"}).write(folder));
+        QCOMPARE(readFile(m_database + "Extensions.dat"), QByteArray("tmp\r\nbak\r\n"));
+        QCOMPARE(ExtensionList::readLines(folder), (QStringList{"tmp", "bak"}));
+        QVERIFY(ExtensionList().write(folder));
+        QCOMPARE(readFile(m_database + "Extensions.dat"), QByteArray());
+        QCOMPARE(databaseFiles().size(), 1);
     }
 
     void attributeMask_data()

@@ -1,8 +1,10 @@
+#include "DataTable.h"
 #include "FailingCalls.h"
 #include "Fixtures.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "store/Database.h"
+#include "store/Keys.h"
 #include "store/MemoryTree.h"
 
 #include <QDirIterator>
@@ -163,9 +165,8 @@ private Q_SLOTS:
 
     void corruptQuestion_data()
     {
-        QTest::addColumn<PromptAnswer>("answer");
-        QTest::newRow("yes deletes") << PromptAnswer::Yes;
-        QTest::newRow("no keeps") << PromptAnswer::No;
+        test::table<PromptAnswer>(
+            {"answer"}, {{"yes deletes", PromptAnswer::Yes}, {"no keeps", PromptAnswer::No}});
     }
 
     void corruptQuestion()
@@ -216,6 +217,74 @@ private Q_SLOTS:
         for (const char* name : {"caf\xe9.i", "caf\xe9.t", "caf\xe9.f", "notes\xe9.txt"})
             std::remove(root + name);
         rmdir(root + "Cat\xe9");
+    }
+
+    void operations_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("expected"); // catalogue, catalogueName, disk, recordPath,
+                                                   // diskName, parent, lastName
+        auto row = [](const char* name, const QString& key, QStringList e) {
+            QTest::newRow(name) << key << e;
+        };
+        row("folder", QStringLiteral("Holidays\\Photos\\Games\\Saves\\"),
+            {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
+             "Holidays\\Photos\\Games\\", "Saves"});
+        row("pseudo disk", QStringLiteral(".\\Photos\\"),
+            {".\\", ".", ".\\Photos\\", ".\\Photos", "Photos", ".\\", "Photos"});
+        row("file", QStringLiteral("Holidays\\Photos\\Games\\readme.txt"),
+            {"Holidays\\", "Holidays", "Holidays\\Photos\\", "Holidays\\Photos", "Photos",
+             "Holidays\\Photos\\Games\\", "readme.txt"});
+        row("catalogue", QStringLiteral("Holidays\\"),
+            {"Holidays\\", "Holidays", "", "Holidays\\", "", "", ""});
+        row("empty", QString(), {"", "", "", "", "", "", ""});
+    }
+
+    void operations()
+    {
+        auto [key, expected] = test::fetch<QString, QStringList>("key", "expected");
+        const QStringList actual{keys::catalogue(key),  keys::catalogueName(key), keys::disk(key),
+                                 keys::recordPath(key), keys::diskName(key),      keys::parent(key),
+                                 keys::lastName(key)};
+        QCOMPARE(actual, expected);
+    }
+
+    void findDisk_data()
+    {
+        test::table<QString, int>({"key", "index"}, {{"disk key", "Holidays\\Photos\\", 2},
+                                                     {"pseudo disk file", ".\\Photos\\a.txt", 1},
+                                                     {"case differs", "holidays\\photos\\", 0},
+                                                     {"catalogue key", "Holidays\\", 0},
+                                                     {"prefix only", "Holidays\\Photo\\", 0}});
+    }
+
+    void findDisk()
+    {
+        auto [key, index] = test::fetch<QString, int>("key", "index");
+        DiskTable table;
+        table.append({QStringLiteral(".\\Photos"), {}, {}, {}, 0});
+        table.append({QStringLiteral("Holidays\\Photos"), {}, {}, {}, 0});
+        table.append({QStringLiteral("Holidays\\Photos"), {}, {}, {}, 1}); // first match wins
+        QCOMPARE(keys::findDisk(table, key), index);
+    }
+
+    void nameIsValid_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("blanks and dots") << "My disk 1.2" << true;
+        QTest::newRow("non-English") << QStringLiteral("Ferien Zürich ÉTÉ") << true;
+        for (const QChar c : QStringLiteral("\\/:*?\"<>|")) {
+            const QString name = QStringLiteral("ab") + c + QStringLiteral("cd");
+            QTest::newRow(qPrintable(QStringLiteral("forbidden ") + c)) << name << false;
+        }
+    }
+
+    void nameIsValid()
+    {
+        auto [name, valid] = test::fetch<QString, bool>("name", "valid");
+        QCOMPARE(dovrin::nameIsValid(name), valid);
     }
 
 private:

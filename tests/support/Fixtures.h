@@ -28,6 +28,13 @@ inline void writeRecord(const QString& base, const QByteArray& info, const QByte
     writeFile(base + QStringLiteral(".f"), fileList);
 }
 
+// A record's info, tree and file-list files (a path without its suffix) joined by "|".
+inline QByteArray recordBytes(const QString& base)
+{
+    return readFile(base + QStringLiteral(".i")) + '|' + readFile(base + QStringLiteral(".t")) +
+           '|' + readFile(base + QStringLiteral(".f")) + '|';
+}
+
 // A disk's info file: the format's version, the source, its free space, a date, the flag.
 inline QByteArray infoBytes(const QByteArray& source = "/media/alice/PHOTOS/",
                             const QByteArray& freeSpace = "1234.56MB", int foldersOnly = 0)

@@ -1,4 +1,5 @@
 #include "DataTable.h"
+#include "Fixtures.h"
 #include "MainWindowRig.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
@@ -43,7 +44,6 @@ private:
     // Catalogues the source folder as a new disk and checks that it went through.
     void catalogueNew(const QString& catalogue, const QString& name);
     QString record(const QString& relative) const { return m_db.path() + u'/' + relative; }
-    QByteArray recordBytes(const QString& relative) const;
 
     QTemporaryDir m_db;
     QTemporaryDir m_source;
@@ -91,9 +91,8 @@ private Q_SLOTS:
 
     void newDisk()
     {
-        QFETCH(QString, catalogue);
-        QFETCH(QString, recordFile);
-        QFETCH(QString, key);
+        auto [catalogue, recordFile, key] =
+            test::fetch<QString, QString, QString>("catalogue", "recordFile", "key");
         m_settings.treeOnly = true;
         openDialog();
         // Opening defaults.
@@ -129,9 +128,8 @@ private Q_SLOTS:
 
     void refusedInput()
     {
-        QFETCH(QString, name);
-        QFETCH(bool, existing);
-        QFETCH(QString, message);
+        auto [name, existing, message] =
+            test::fetch<QString, bool, QString>("name", "existing", "message");
         catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Old"));
         m_prompt.clear();
         openDialog();
@@ -175,10 +173,8 @@ private Q_SLOTS:
 
     void nameButtons()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, button);
-        QFETCH(QString, pathAfter);
-        QFETCH(QString, name);
+        auto [path, button, pathAfter, name] =
+            test::fetch<QString, QString, QString, QString>("path", "button", "pathAfter", "name");
         openDialog();
         find<QLineEdit>("txtDiskname")->setText(QStringLiteral("Old"));
         find<QLineEdit>("txtPath")->setText(path);
@@ -222,7 +218,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, closeBox);
         catalogueNew(QStringLiteral("Holidays"), QStringLiteral("Photos"));
-        const QByteArray before = recordBytes(QStringLiteral("Holidays/Photos"));
+        const QByteArray before = test::recordBytes(record(QStringLiteral("Holidays/Photos")));
         test::writeFile(m_source.path() + QStringLiteral("/new.txt"), "n");
 
         openDialog();
@@ -243,7 +239,7 @@ private Q_SLOTS:
         click("cmdOk");
         QVERIFY(sawScan);
         QVERIFY(!m_dialog->isVisible());
-        QCOMPARE(recordBytes(QStringLiteral("Holidays/Photos")), before);
+        QCOMPARE(test::recordBytes(record(QStringLiteral("Holidays/Photos"))), before);
         QCOMPARE(QDir(m_db.filePath(QStringLiteral("Holidays"))).entryList(QDir::Files).size(), 3);
         QVERIFY(m_window->tree()->node(QStringLiteral("Holidays\\Photos\\")));
         QCOMPARE(m_database->disks().count(), 1);
@@ -256,14 +252,6 @@ AddDiskDialog* TestAddDialog::openDialog()
     m_dialog = new AddDiskDialog(*m_database, m_settings, m_prompt, *m_browser, m_window);
     m_dialog->show();
     return m_dialog;
-}
-
-QByteArray TestAddDialog::recordBytes(const QString& relative) const
-{
-    QByteArray all;
-    for (const char* ext : {".i", ".t", ".f"})
-        all += test::readFile(record(relative + QLatin1String(ext))) + '|';
-    return all;
 }
 
 void TestAddDialog::catalogueNew(const QString& catalogue, const QString& name)

@@ -40,8 +40,6 @@ class TestCopiesWindow : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-
 private:
     // Runs the menu item; `inside` acts in its modal window once `ready` says the work is done.
     void runModal(const char* item, const std::function<bool()>& ready,

@@ -1,4 +1,5 @@
 #include "BuildInfo.h"
+#include "DataTable.h"
 #include "FakeDesktop.h"
 #include "Fixtures.h"
 #include "FolderChooser.h"
@@ -160,10 +161,8 @@ private Q_SLOTS:
 
     void copyARow()
     {
-        QFETCH(QString, key);
-        QFETCH(QString, command);
-        QFETCH(QString, title);
-        QFETCH(QString, copied);
+        auto [key, command, title, copied] =
+            test::fetch<QString, QString, QString, QString>("key", "command", "title", "copied");
         const QString target = m_real.filePath(QStringLiteral("target")) + u'/';
         QVERIFY(QDir().mkpath(target));
         m_rig.startup->settings().desktopPath = target;

@@ -2,8 +2,11 @@
 #include "FileIcons.h"
 #include "TestFiles.h"
 #include "TextRows.h"
+#include "comments/CommentStore.h"
 #include "filelist/FileListModel.h"
 #include "filelist/ListView.h"
+#include "list/FolderListing.h"
+#include "list/SortValues.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
@@ -15,12 +18,30 @@
 using namespace dovrin;
 using namespace dovrin::ui;
 
-// The main window's file list over the fixture database, driven offscreen.
+namespace {
+
+// Each row as "key|tag|size|comment".
+QStringList describe(const FolderListing& listing)
+{
+    QStringList out;
+    for (int i = 0; i < listing.rows().size(); ++i) {
+        const ListingRow& row = listing.rows()[i];
+        out << QStringLiteral("%1|%2|%3|%4")
+                   .arg(listing.rowKey(i),
+                        row.isFolder ? QStringLiteral("FOLDER") : QStringLiteral("FILE"))
+                   .arg(row.size)
+                   .arg(row.comment);
+    }
+    return out;
+}
+
+} // namespace
+
+// The folder listings of the fixture database, and the main window's file list over them,
+// driven offscreen.
 class TestFileList : public QObject
 {
     Q_OBJECT
-
-private Q_SLOTS:
 
 private:
     static QStringList column(const ListView& view, int column);
@@ -73,13 +94,9 @@ private Q_SLOTS:
         // The date alone at midnight.
         QCOMPARE(column(*m_view, FileListModel::ModifiedColumn),
                  QStringList({"", "", "01/03/2026 10:15:00", "31/01/2026", "01/02/2026 08:00:00"}));
-        QCOMPARE(column(*m_view, FileListModel::CommentColumn),
-                 QStringList({"Game folder", "", "Read me first", "", ""}));
 
         QCOMPARE(summaries.size(), 2);
         QCOMPARE(summaries[0][0].toString(), QStringLiteral("Please wait..."));
-        QCOMPARE(summaries[1][0].toString(),
-                 QStringLiteral(" 300 bytes in 5 items. (Disk free space: 1234.56MB)"));
         QCOMPARE(locations.last()[0].toString(), QStringLiteral("Holidays\\Photos\\"));
 
         QVERIFY(m_view->fillFileList(QStringLiteral("Holidays\\Photos\\Games\\")));
@@ -153,6 +170,96 @@ private Q_SLOTS:
         // The selection follows its row through a sort.
         m_view->columnClick(FileListModel::SizeColumn);
         QCOMPARE(m_view->currentKey(), QStringLiteral("Holidays\\Photos\\b.TXT"));
+    }
+
+    void rows_data()
+    {
+        const QStringList none;
+        test::table<QString, QStringList>(
+            {"key", "rows"},
+            {{"disk root: direct sub-folders, then files in record order",
+              "Holidays\\Photos\\",
+              {"Holidays\\Photos\\Games\\|FOLDER|0|Game folder",
+               "Holidays\\Photos\\Music\\|FOLDER|0|",
+               "Holidays\\Photos\\readme.txt|FILE|100|Read me first",
+               "Holidays\\Photos\\b.TXT|FILE|200|", "Holidays\\Photos\\empty.dat|FILE|0|"}},
+             {"folder: a duplicate name is listed once",
+              "Holidays\\Photos\\Games\\",
+              {"Holidays\\Photos\\Games\\Old\\|FOLDER|0|",
+               "Holidays\\Photos\\Games\\Saves\\|FOLDER|0|",
+               "Holidays\\Photos\\Games\\game.exe|FILE|2048|Elsewhere"}},
+             {"nested folder after another folder's block",
+              "Holidays\\Photos\\Games\\Saves\\",
+              {"Holidays\\Photos\\Games\\Saves\\save1.dat|FILE|10|"}},
+             {"folder whose block is missing", "Holidays\\Photos\\Games\\Old\\", none},
+             {"folders-only disk", ".\\Folders\\", {".\\Folders\\Docs\\|FOLDER|0|"}},
+             {"disk without record files", "Holidays\\Gone\\", none}});
+    }
+
+    void rows()
+    {
+        auto [key, rows] = test::fetch<QString, QStringList>("key", "rows");
+        FolderListing listing;
+        const DatabaseFolder folder(m_dir.path());
+        QVERIFY(listing.read(folder, key, CommentStore(folder).loadIndex()));
+        QCOMPARE(listing.key(), key);
+        QCOMPARE(describe(listing), rows);
+    }
+
+    void summary_data()
+    {
+        test::table<QString, QString>(
+            {"key", "summary"},
+            {{"bytes", "Holidays\\Photos\\", " 300 bytes in 5 items. (Disk free space: 1234.56MB)"},
+             {"kilobytes, folders counted", "Holidays\\Photos\\Games\\",
+              "2KB in 3 items. (Disk free space: 1234.56MB)"},
+             {"nothing", "Holidays\\Photos\\Music\\", " 0 items. Disk free space: 1234.56MB"},
+             {"files not catalogued", ".\\Folders\\",
+              " 1 items. Disk free space: 5.00MB (Files not catalogued)"}});
+    }
+
+    void summary()
+    {
+        auto [key, summary] = test::fetch<QString, QString>("key", "summary");
+        FolderListing listing;
+        QVERIFY(listing.read(DatabaseFolder(m_dir.path()), key, CommentIndex()));
+        QCOMPARE(listing.summaryText(), summary);
+    }
+
+    void numberOfText_data()
+    {
+        test::table<QString, double>(
+            {"text", "value"}, {{"empty", "", 0.0},
+                                {"separators", "12,345,678", 12345678.0},
+                                {"not a number", "abc", 0.0},
+                                {"only 31 characters count", "1111111111111111111111111111111999",
+                                 1111111111111111111111111111111.0}});
+    }
+
+    void numberOfText()
+    {
+        auto [text, value] = test::fetch<QString, double>("text", "value");
+        QCOMPARE(sortvalues::numberOfText(text), value);
+    }
+
+    void dateOfText_data()
+    {
+        const QDate zero(1899, 12, 30);
+        const QDateTime never(QDate(4501, 1, 1), QTime(0, 0));
+        test::table<QString, QDateTime>(
+            {"text", "value"},
+            {{"empty", "", QDateTime(zero, QTime(0, 0))},
+             {"date and time", "01/03/2026 10:15:00", QDateTime(QDate(2026, 3, 1), QTime(10, 15))},
+             {"date alone", "31/01/2026", QDateTime(QDate(2026, 1, 31), QTime(0, 0))},
+             {"time alone", "10:15:30", QDateTime(zero, QTime(10, 15, 30))},
+             {"impossible date", "31/02/2026", never}});
+    }
+
+    void dateOfText()
+    {
+        auto [text, value] = test::fetch<QString, QDateTime>("text", "value");
+        const RecordDateTime date = sortvalues::dateOfText(text);
+        QCOMPARE(QDateTime(date.date(), date.time()), value);
     }
 
     void extensionKey_data()

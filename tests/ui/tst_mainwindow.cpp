@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Fixtures.h"
 #include "FolderChooser.h"
 #include "MainWindowRig.h"
@@ -179,10 +180,8 @@ private Q_SLOTS:
 
     void clickingNodesListsThem()
     {
-        QFETCH(QString, key);
-        QFETCH(QString, rows);
-        QFETCH(QString, location);
-        QFETCH(QString, status);
+        auto [key, rows, location, status] =
+            test::fetch<QString, QString, QString, QString>("key", "rows", "location", "status");
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, centerOf(node(key)));
         QStringList shown;
         for (int row = 0; row < m_window->list()->rowCount(); ++row) {

@@ -1,5 +1,8 @@
+#include "BoxImages.h"
 #include "DataTable.h"
+#include "FileIcons.h"
 #include "FolderChooser.h"
+#include "MessageBoxPrompt.h"
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "TextRows.h"
@@ -10,13 +13,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace dovrin;
 using namespace dovrin::ui;
+using dovrin::platform::BoxImages;
+using dovrin::platform::FolderChooser;
+using dovrin::platform::MessageBoxPrompt;
 
 class TestOptionsDialog : public QObject
 {
@@ -36,6 +45,16 @@ private:
     }
     QString filterPath() const { return m_dir->path() + QStringLiteral("/Extensions.dat"); }
     void typeEntry(const QString& text);
+    // Runs `check` on the active modal box, then presses `key` in it.
+    void whenModal(std::function<void(QMessageBox*)> check, Qt::Key key)
+    {
+        QTimer::singleShot(0, this, [=] {
+            QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            check(box);
+            QTest::keyClick(box, key);
+        });
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     Settings m_settings;
@@ -52,7 +71,8 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        platform::FolderChooser::resetTestHooks();
+        MessageBoxPrompt::resetTestHooks();
+        FolderChooser::resetTestHooks();
         delete m_dialog;
         m_dialog = nullptr;
     }
@@ -202,6 +222,78 @@ private Q_SLOTS:
         QCOMPARE(m_prompt.requests().first().title, QStringLiteral("Too many"));
         QCOMPARE(m_prompt.requests().first().icon, PromptIcon::Critical);
         QCOMPARE(find<QListWidget>("lstExts")->count(), 99);
+    }
+
+    // The real boxes and chooser the dialogs use, answered by pressing Enter or Escape from a
+    // timer once they are up.
+    void realBoxShowsTheRequest_data()
+    {
+        test::table<int, int, int, int, int>(
+            {"buttons", "defaultAnswer", "key", "expected", "icon"},
+            {{"ok", int(PromptButtons::Ok), int(PromptAnswer::Ok), Qt::Key_Return,
+              int(PromptAnswer::Ok), QMessageBox::Critical},
+             {"no is default", int(PromptButtons::YesNo), int(PromptAnswer::No), Qt::Key_Return,
+              int(PromptAnswer::No), QMessageBox::Question},
+             {"escape is cancel", int(PromptButtons::OkCancel), int(PromptAnswer::Ok),
+              Qt::Key_Escape, int(PromptAnswer::Cancel), QMessageBox::Warning}});
+    }
+
+    void realBoxShowsTheRequest()
+    {
+        auto [buttons, defaultAnswer, key, expected, icon] = test::fetch<int, int, int, int, int>(
+            "buttons", "defaultAnswer", "key", "expected", "icon");
+        const PromptIcon promptIcon = icon == QMessageBox::Critical  ? PromptIcon::Critical
+                                      : icon == QMessageBox::Warning ? PromptIcon::Exclamation
+                                                                     : PromptIcon::Question;
+        bool checked = false;
+        whenModal(
+            [&, icon = icon](QMessageBox* box) {
+                QCOMPARE(box->windowTitle(), QStringLiteral("Title"));
+                QCOMPARE(box->text(), QStringLiteral("Some text"));
+                QCOMPARE(int(box->icon()), icon);
+                checked = true;
+            },
+            Qt::Key(key));
+        MessageBoxPrompt prompt;
+        const PromptAnswer answer =
+            prompt.ask({QStringLiteral("Title"), QStringLiteral("Some text"), promptIcon,
+                        PromptButtons(buttons), PromptAnswer(defaultAnswer)});
+        QVERIFY(checked);
+        QCOMPARE(int(answer), expected);
+    }
+
+    void folderChooserAddsSlash_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("expected");
+        test::addTextRows({"plain|/media/data|/media/data/", "root|/|/", "cancel||"});
+    }
+
+    void folderChooserAddsSlash()
+    {
+        auto [chosen, expected] = test::fetch<QString, QString>("chosen", "expected");
+        FolderChooser::setNextFolder(chosen);
+        QCOMPARE(FolderChooser::browseForFolder(nullptr), expected);
+    }
+
+    // Indexes count from 1; 0 ("none") and past the end give no image.
+    void boxImagesByIndex()
+    {
+        BoxImages& images = BoxImages::shared();
+        QPixmap red(4, 4);
+        red.fill(Qt::red);
+        const int index = images.add(QStringLiteral("test:red"), QIcon(red));
+        QCOMPARE(images.add(QStringLiteral("test:red"), QIcon()), index);
+        QVERIFY(!images.icon(index).isNull());
+        // The tree's folders: closed, and open when selected.
+        QCOMPARE(images.key(platform::getFileIcon({}, platform::FileIconKind::ClosedFolder)) +
+                     u' ' +
+                     images.key(platform::getFileIcon({}, platform::FileIconKind::OpenFolder)),
+                 QStringLiteral("closed open"));
+        for (const int outside : {0, -1, images.count() + 1}) {
+            QVERIFY(images.icon(outside).isNull());
+            QVERIFY(images.key(outside).isEmpty());
+        }
     }
 };
 
