@@ -401,7 +401,8 @@ private Q_SLOTS:
         // Old stores may end their lines with CR alone: the table grows past its first guess.
         QByteArray crOnly;
         for (int i = 0; i < 100; ++i)
-            crOnly += "\".\\A\\" + QByteArray::number(i) + "\",\"c" + QByteArray::number(i) + "\"\r";
+            crOnly +=
+                "\".\\A\\" + QByteArray::number(i) + "\",\"c" + QByteArray::number(i) + "\"\r";
         test::writeFile(folder.nativePath(QStringLiteral("FileComments.old")), crOnly);
         const CommentLookup grown(folder);
         for (int i : {0, 57, 99})
