@@ -284,7 +284,10 @@ private Q_SLOTS:
         red.fill(Qt::red);
         const int index = images.add(QStringLiteral("test:red"), QIcon(red));
         QCOMPARE(images.add(QStringLiteral("test:red"), QIcon()), index);
-        QVERIFY(!images.icon(index).isNull());
+        // The last image and the first are inside the count.
+        QCOMPARE(images.key(index), QStringLiteral("test:red"));
+        QVERIFY(!images.key(1).isEmpty() && !images.icon(1).isNull() &&
+                !images.icon(index).isNull());
         // The tree's folders: closed, and open when selected.
         QCOMPARE(images.key(platform::getFileIcon({}, platform::FileIconKind::ClosedFolder)) +
                      u' ' +
