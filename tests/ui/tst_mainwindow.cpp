@@ -3,10 +3,12 @@
 #include "FolderChooser.h"
 #include "MainWindowRig.h"
 #include "MessageBoxPrompt.h"
+#include "ScriptedPrompt.h"
 #include "TextRows.h"
 #include "comments/CommentStore.h"
 #include "filelist/KeyedListModel.h"
 #include "filelist/ListView.h"
+#include "mainwindow/CatalogueChooser.h"
 #include "mainwindow/CatalogueTree.h"
 #include "mainwindow/DiskInfoDialog.h"
 #include "search/SearchWindow.h"
@@ -24,6 +26,7 @@
 using namespace dovrin;
 using dovrin::platform::FolderChooser;
 using dovrin::platform::MessageBoxPrompt;
+using dovrin::ui::CatalogueChooser;
 using dovrin::ui::CatalogueTree;
 using dovrin::ui::MainWindow;
 
@@ -86,6 +89,19 @@ private:
 
 private Q_SLOTS:
     void initTestCase() { test::pinLocale(); }
+
+    // A disk outside every catalogue, and no catalogue to move it to: the chooser says so and
+    // chooses nothing.
+    void catalogueChooserWithoutCatalogues()
+    {
+        QTemporaryDir empty;
+        test::ScriptedPrompt prompt;
+        const CatalogueChooser chooser(DatabaseFolder(empty.path()), QStringLiteral("."), prompt,
+                                       nullptr);
+        QCOMPARE(chooser.target(), QStringLiteral(":"));
+        QCOMPARE(prompt.texts(),
+                 QStringList{QStringLiteral("There are no catalogues - create a catalogue first")});
+    }
 
     void init()
     {
