@@ -8,6 +8,7 @@
 #include "store/Database.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -234,6 +235,7 @@ private Q_SLOTS:
                 {"empty", "", "program/", QStringList{}},
                 {"absolute", "<tmp>/db", "db/", QStringList{}},
                 {"relative to the program folder", "local", "program/local/", QStringList{}},
+                {"in the home folder (here the temporary one)", "~/db", "db/", QStringList{}},
                 {"gone", "<tmp>/gone/", "program/",
                  QStringList{"Database path not found. Using application path."}},
                 {"a file", "<tmp>/db/Disk.i", "program/",
@@ -248,6 +250,9 @@ private Q_SLOTS:
         test::writeRecord(m_dir->path() + QStringLiteral("/db/Disk"), test::infoBytes());
         QDir().mkpath(m_program + QStringLiteral("local"));
         writeConfig(databasePath.replace(QStringLiteral("<tmp>"), m_dir->path()));
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(m_dir->path()));
+        const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
 
         ScriptedPrompt prompt;
         Startup startup(prompt, m_program, lockPath());
