@@ -164,6 +164,7 @@ private Q_SLOTS:
             QTest::addColumn<QString>(column);
         test::addTextRows({"last folder|/media/usb/Photos|cmdDir|/media/usb/Photos/|Photos",
                            "its separator kept|/media/usb/Photos/|cmdDir|/media/usb/Photos/|Photos",
+                           "a folder of the root|/Photos|cmdDir|/Photos/|Photos",
                            "backslashes|D:\\Games\\Saves\\|cmdDir|D:\\Games\\Saves\\|Saves",
                            "a drive is no folder|D:\\|cmdDir|D:\\|Old", "the root|/|cmdDir|/|Old",
                            "a bare name|Photos|cmdDir|Photos/|Old",
