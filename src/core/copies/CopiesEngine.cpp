@@ -193,18 +193,12 @@ public:
         const uint64_t top = uint64_t(bucket) << (64 - kBucketBits);
         for (const Block* block = m_first[bucket]; block; block = block->next) {
             const uint32_t count = block == m_last[bucket] ? m_filled[bucket] : kBlockEntries;
-            for (uint32_t i = 0; i < count; ++i) {
-                const Packed& p = block->entries[i];
-                f(Entry{top | uint64_t(p.key) << kKeyShift, p.place >> kLineBits,
-                        p.place & ((uint32_t(1) << kLineBits) - 1)});
-            }
+            for (uint32_t i = 0; i < count; ++i)
+                f(unpack(top, block->entries[i]));
         }
         const Stage& stage = m_stages[bucket];
-        for (uint32_t i = 0; i < m_staged[bucket]; ++i) {
-            const Packed& p = stage.entries[i];
-            f(Entry{top | uint64_t(p.key) << kKeyShift, p.place >> kLineBits,
-                    p.place & ((uint32_t(1) << kLineBits) - 1)});
-        }
+        for (uint32_t i = 0; i < m_staged[bucket]; ++i)
+            f(unpack(top, stage.entries[i]));
         for (const Entry& e : m_whole[bucket])
             f(e);
     }
@@ -215,6 +209,11 @@ private:
         uint32_t key;
         uint32_t place; // disk and line
     };
+    static Entry unpack(uint64_t top, const Packed& p)
+    {
+        return Entry{top | uint64_t(p.key) << kKeyShift, p.place >> kLineBits,
+                     p.place & ((uint32_t(1) << kLineBits) - 1)};
+    }
     static constexpr uint32_t kStaged = 8;
     static constexpr uint32_t kBlockEntries = 63 * kStaged; // a block of 4 KB less a line
     struct alignas(64) Stage
