@@ -34,83 +34,28 @@ QByteArrayView fieldAfterComma(QByteArrayView rest)
 
 } // namespace
 
-void ListLines::loadWindow(size_t firstChunk)
+uint64_t ListLines::mask(char c, size_t chunk) const
 {
-    m_windowStart = firstChunk;
-    m_windowChunks = 0;
-    for (const char* chunk = m_begin + firstChunk * 64;
-         chunk < m_end && m_windowChunks < kWindowChunks; chunk += 64, ++m_windowChunks) {
-        uint64_t lineFeeds = 0;
-        uint64_t quotes = 0;
+    const char* bytes = m_begin + chunk * 64;
+    uint64_t bits = 0;
 #if defined(__SSE2__)
-        if (m_end - chunk >= 64) {
-            const __m128i lf = _mm_set1_epi8('\n');
-            const __m128i quote = _mm_set1_epi8('"');
-            for (int i = 0; i < 4; ++i) {
-                const __m128i bytes =
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + 16 * i));
-                lineFeeds |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf))))
-                             << (16 * i);
-                quotes |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote))))
-                          << (16 * i);
-            }
-            m_lineFeeds[m_windowChunks] = lineFeeds;
-            m_quotes[m_windowChunks] = quotes;
-            continue;
+    if (m_end - bytes >= 64) {
+        const __m128i wanted = _mm_set1_epi8(c);
+        for (int i = 0; i < 4; ++i) {
+            const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
+            bits |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(part, wanted))))
+                    << (16 * i);
         }
+        return bits;
+    }
 #endif
-        const qsizetype n = qMin<qsizetype>(64, m_end - chunk);
-        for (qsizetype i = 0; i < n; ++i) {
-            lineFeeds |= uint64_t(chunk[i] == '\n') << i;
-            quotes |= uint64_t(chunk[i] == '"') << i;
-        }
-        m_lineFeeds[m_windowChunks] = lineFeeds;
-        m_quotes[m_windowChunks] = quotes;
-    }
+    const qsizetype n = qMin<qsizetype>(64, m_end - bytes);
+    for (qsizetype i = 0; i < n; ++i)
+        bits |= uint64_t(bytes[i] == c) << i;
+    return bits;
 }
 
-const char* ListLines::findMarked(bool quote, const char* p, const char* limit)
-{
-    while (p < limit) {
-        const size_t offset = size_t(p - m_begin);
-        const size_t chunk = offset / 64;
-        if (chunk < m_windowStart || chunk >= m_windowStart + m_windowChunks)
-            loadWindow(chunk);
-        const size_t index = chunk - m_windowStart;
-        const uint64_t bits = (quote ? m_quotes[index] : m_lineFeeds[index]) >> (offset % 64);
-        if (bits) {
-            const char* hit = p + __builtin_ctzll(bits);
-            return hit < limit ? hit : limit;
-        }
-        p = m_begin + (chunk + 1) * 64;
-    }
-    return limit;
-}
-
-bool ListLines::next(ListLine& line)
-{
-    if (m_p >= m_end)
-        return false;
-    const char* begin = m_p;
-    const char* eol = findMarked(false, begin, m_end);
-    m_p = eol + 1;
-    const char* end = eol > begin && eol[-1] == '\r' ? eol - 1 : eol;
-    if (begin < end && *begin == '"') {
-        const char* close = findMarked(true, begin + 1, end);
-        line.name = QByteArrayView(begin + 1, close - begin - 1);
-        line.rest = QByteArrayView(close, end - close);
-    } else {
-        const char* comma = find(begin, end, ',');
-        line.name = QByteArrayView(begin, comma - begin).trimmed();
-        line.rest = QByteArrayView(comma, end - comma);
-    }
-    if (line.name.isEmpty())
-        return false;
-    line.folder = line.name.front() == ':';
-    return true;
-}
-
-qint64 sizeOf(QByteArrayView rest)
+qint64 detail::sizeOfSlowly(QByteArrayView rest)
 {
     // The common form, digits between two commas, without building a field.
     const char* p = rest.data();
