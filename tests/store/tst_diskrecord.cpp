@@ -162,6 +162,7 @@ private Q_SLOTS:
                                            {"hour 24", "#24:00:00#"},
                                            {"minute 60", "#10:60:00#"},
                                            {"second 60", "#10:00:60#"},
+                                           {"hour missing", "#2026-01-01 :15:00#"},
                                            {"trailing junk", "#2026-01-01 10:00:00x#"},
                                            {"year past nine digits", "#99999999999-01-01#"},
                                            {"three-digit month", "#2026-001-01#"}});

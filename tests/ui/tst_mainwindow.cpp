@@ -209,6 +209,27 @@ private Q_SLOTS:
         QCOMPARE(m_window->statusText(2), status);
     }
 
+    // Dragging the bar between the panes widens one and narrows the other; a drag that would
+    // squeeze a pane below its least width leaves both as they were.
+    void dragTheBar()
+    {
+        auto* bar = m_window->findChild<QWidget*>(QStringLiteral("DragBar"));
+        QVERIFY(bar);
+        const auto drag = [bar](int dx) {
+            QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(0, 5));
+            QTest::mouseMove(bar, QPoint(dx, 5));
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(dx, 5));
+        };
+        const int treeWidth = tree()->width();
+        const int barLeft = bar->x();
+        drag(30);
+        QVERIFY(qAbs(tree()->width() - treeWidth - 30) <= 1);
+        QVERIFY(qAbs(bar->x() - barLeft - 30) <= 1);
+        const int widened = tree()->width();
+        drag(-treeWidth);
+        QCOMPARE(tree()->width(), widened);
+    }
+
     void editAndClearAComment()
     {
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
