@@ -56,7 +56,9 @@ private Q_SLOTS:
         m_root = m_dir->path() + u'/';
     }
 
-    // Record files may be links to files kept elsewhere; a link to nothing is no record.
+    // Record files may be links to files kept elsewhere; a link to nothing is no record. A link
+    // that cannot be followed (here a loop) is reported when it is read, and never makes its
+    // record look incomplete, which would offer to delete it.
     void linkedRecordsLoad()
     {
         QTemporaryDir other;
@@ -67,10 +69,19 @@ private Q_SLOTS:
                                 m_root + QStringLiteral("Linked") + QLatin1String(suffix)));
         QVERIFY(
             QFile::link(m_root + QStringLiteral("nowhere.i"), m_root + QStringLiteral("Gone.i")));
+        for (const QString& loop : {QStringLiteral("Looped.t"), QStringLiteral("Loop.i")}) {
+            test::writeDisk(m_root, loop.chopped(2), {}, "\":\"\n");
+            QFile::remove(m_root + loop);
+            QVERIFY(QFile::link(m_root + loop, m_root + loop));
+        }
         ScriptedPrompt prompt;
         Database db(prompt);
         db.load(DatabaseFolder(m_root));
-        QCOMPARE(paths(db.disks()), QStringList{QStringLiteral(".\\Linked")});
+        QStringList loaded = paths(db.disks());
+        loaded.sort();
+        QCOMPARE(loaded, (QStringList{".\\Linked", ".\\Looped"}));
+        QCOMPARE(prompt.texts(), QStringList{"The info file of disk .\\Loop cannot be read. The "
+                                             "disk is not loaded."});
     }
 
     void sampleDatabase()

@@ -87,14 +87,17 @@ QStringList Database::catalogueFolders()
 void Database::loadFolderDisks(const QString& folderPath)
 {
     const QList<FolderEntry> entries = listFolder(m_folder.nativePath(folderPath));
+    // A link that cannot be looked at counts as there: reading it tells what is wrong, where
+    // taking it for missing would offer to delete a good record.
     QSet<QByteArray> listedFiles;
     for (const FolderEntry& entry : entries) {
-        if (entry.isFile)
+        if (entry.isFile || entry.unknown)
             listedFiles.insert(entry.rawName);
     }
     for (const FolderEntry& entry : entries) {
         // "*.i" exactly: Photos.i.old, Photos.t.tmp and Photos.I are not records.
-        if (!entry.isFile || !entry.rawName.endsWith(".i") || !reachable(entry))
+        if ((!entry.isFile && !entry.unknown) || !entry.rawName.endsWith(".i") ||
+            !reachable(entry))
             continue;
         const QString diskName = entry.name.chopped(2);
         if (!recordName(diskName))

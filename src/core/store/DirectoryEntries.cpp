@@ -3,6 +3,7 @@
 #include "TextCodec.h"
 
 #include <QFile>
+#include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -37,6 +38,8 @@ QList<FolderEntry> listFolder(const QString& nativeFolder)
             if (stat((folder + raw).constData(), &st) == 0) {
                 entry.isFolder = S_ISDIR(st.st_mode);
                 entry.isFile = S_ISREG(st.st_mode);
+            } else {
+                entry.unknown = errno != ENOENT && errno != ENOTDIR;
             }
         }
         entries.append(entry);

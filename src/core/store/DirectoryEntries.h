@@ -14,6 +14,9 @@ struct FolderEntry
     bool decodable = true; // false when the name is not valid UTF-8: no path reaches it
     bool isFolder = false; // symbolic links are followed
     bool isFile = false;   // a regular file, links followed; not a pipe, socket or device
+    // A link whose target could not be looked at (a loop, a folder without permission): it
+    // may well be a file, and is neither of the above.
+    bool unknown = false;
 };
 
 // The entries of a folder in the order the file system returns them, never sorted, without
