@@ -134,7 +134,11 @@ private Q_SLOTS:
     {
         QVERIFY(::symlink("abc.txt", QFile::encodeName(source() + QStringLiteral("link"))) == 0);
         test::RecordingProgress progress;
+        // Every file opened is closed again: a scan of many files would run out otherwise.
+        const auto descriptors = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+        const uint open = descriptors();
         QCOMPARE(scan(true, progress), ScanOutcome::Complete);
+        QCOMPARE(descriptors(), open);
         const QByteArray list = test::readFile(m_database.recordFile(".\\Disk", ".f"));
         const QList<QByteArray> lines =
             test::readFile(m_database.recordFile(".\\Disk", copies::kFingerprintSuffix))
