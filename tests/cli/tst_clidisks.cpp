@@ -80,6 +80,16 @@ private Q_SLOTS:
                  QByteArray("H\\D\\b.txt\ton H\\D\\b.txt\nH\\E\\c.txt\ton H\\E\\c.txt\n"));
     }
 
+    // A --database folder that cannot be used ends the tool before any command runs.
+    void unusableDatabaseFolder()
+    {
+        QTemporaryDir dir;
+        const auto cli = dovrin::test::runCli(dir.path() + QStringLiteral("/none"), {"disks"});
+        QCOMPARE(cli.status, 1);
+        QVERIFY(cli.err.contains("as the database folder"));
+        QCOMPARE(cli.out, QByteArray());
+    }
+
     void refusedArguments_data()
     {
         QTest::addColumn<QStringList>("args");

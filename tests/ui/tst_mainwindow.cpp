@@ -179,6 +179,18 @@ private Q_SLOTS:
         QCOMPARE(photos->childCount(), 2);
     }
 
+    // A click on a node's expand button opens it without choosing it.
+    void expandButtonOpensWithoutChoosing()
+    {
+        QTreeWidgetItem* photos = node(QStringLiteral("Holidays\\Photos\\"));
+        const QString before = m_window->location();
+        const QRect row = tree()->visualItemRect(photos);
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
+                          QPoint(row.left() - tree()->indentation() / 2, row.center().y()));
+        QVERIFY(photos->isExpanded());
+        QCOMPARE(m_window->location(), before);
+    }
+
     void clickingNodesListsThem_data()
     {
         for (const char* column : {"key", "rows", "location", "status"})
