@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include "TextRows.h"
 #include "comments/CommentStore.h"
+#include "common/DisplayFormat.h"
 #include "filelist/FileListModel.h"
 #include "filelist/ListView.h"
 #include "list/FolderListing.h"
@@ -260,6 +261,22 @@ private Q_SLOTS:
         auto [text, value] = test::fetch<QString, QDateTime>("text", "value");
         const RecordDateTime date = sortvalues::dateOfText(text);
         QCOMPARE(QDateTime(date.date(), date.time()), value);
+    }
+
+    // Shown times leave out the zone: "t" goes, a quoted "t" stays.
+    void timeWithoutZone_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("shown");
+        test::addTextRows({"zone last|HH:mm:ss t|HH:mm:ss", "zone first|t h:mm AP|h:mm AP",
+                           "quoted letters|HH 'h' mm 'at' ss t|HH 'h' mm 'at' ss"});
+    }
+
+    void timeWithoutZone()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, shown);
+        QCOMPARE(withoutTimeZone(format), shown);
     }
 
     void extensionKey_data()
