@@ -75,6 +75,8 @@ private Q_SLOTS:
                  QStringList{"D\\a", "red, green \"blue\""}, QStringList{"D\\a=red, green 'blue'"}},
                 {"set line break", QStringList{}, "set", QStringList{"D\\a", "one\r\ntwo"},
                  QStringList{"D\\a=one  two"}},
+                {"comment ending in a space", QStringList{"D\\a=one "}, "set",
+                 QStringList{"D\\b", "two "}, QStringList{"D\\a=one ", "D\\b=two "}},
                 {"set case differs is another key", abc, "set", QStringList{"d\\a", "x"},
                  abc + QStringList{"d\\a=x"}},
                 {"set changes every duplicate", QStringList{"k=1", "j=2", "k=3"}, "set",

@@ -162,6 +162,8 @@ private Q_SLOTS:
         ConfigFile config(m_dir->path() + u'/', prompt);
         Settings s;
         s.windowTop = -120;
+        s.windowLeft = -32768; // the 16-bit fields' ends
+        s.splitterLeft = 32767;
         s.columnWidth1 = 1080;
         s.treeOnly = true;
         s.attributeMask = 0;
@@ -169,7 +171,7 @@ private Q_SLOTS:
         s.databasePath = QStringLiteral("/a, b/");
         QVERIFY(config.write(s));
         const QByteArray bytes = test::readFile(path());
-        QVERIFY(bytes.startsWith("-120,1000,7500,5400,2900\r\n1080,799.9371,1301.102,1440\r\n"
+        QVERIFY(bytes.startsWith("-120,-32768,7500,5400,32767\r\n1080,799.9371,1301.102,1440\r\n"
                                  "#FALSE#,#FALSE#,#TRUE#,0\r\n"));
         Settings back;
         QCOMPARE(config.read(back), ConfigFile::ReadResult::Read);

@@ -276,8 +276,9 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("x.txt"))));
     }
 
-    // The tool finds the real path as the window does, and waits for a folder's copy.
-    void cliPathAndCopy()
+    // The tool finds the real path as the window does, starts a file with its program, and
+    // waits for a folder's copy.
+    void cliPathOpenAndCopy()
     {
         QTemporaryDir database;
         test::writeRecord(database.filePath(QStringLiteral("Cat/Disk")),
@@ -288,6 +289,10 @@ private Q_SLOTS:
         };
         QCOMPARE(run({"path", "Cat/Disk/Games/readme.txt"}),
                  QFile::encodeName(m_disk) + "/Games/readme.txt\n");
+        m_desktop->clearArguments(QStringLiteral("editor"));
+        QCOMPARE(run({"open", "Cat/Disk/Games/readme.txt"}), QByteArray());
+        QCOMPARE(m_desktop->arguments(QStringLiteral("editor")).value(1),
+                 QFile::encodeName(m_disk) + "/Games/readme.txt");
         QCOMPARE(run({"copy", "Cat\\Disk\\Games", m_target}), QByteArray());
         QCOMPARE(listing(m_target + QStringLiteral("Games")),
                  listing(m_disk + QStringLiteral("/Games")));
