@@ -32,6 +32,7 @@ private Q_SLOTS:
             {{"move-disk", "Holidays/Photos", "Work"}, 0, ""},
             {{"move-disk", "Work/Photos", "Work"}, 2, "already in Work"},
             {{"move-disk", "./Loose", "."}, 2, "already in ."},
+            {{"move-disk", "./Loose", "Nope"}, 2, "there is no catalogue Nope"},
             {{"rename-disk", "Holidays/Videos", "Photos"}, 0, ""},
             {{"move-disk", "Work/Photos", "Holidays"}, 2, "already a disk with this name"},
             {{"rename-disk", "Work/Photos", "Photos 2019"}, 0, ""},
