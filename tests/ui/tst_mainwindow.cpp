@@ -267,6 +267,20 @@ private Q_SLOTS:
         QCOMPARE(test::readFile(m_dir.filePath(QStringLiteral("FileComments.dat"))), QByteArray());
     }
 
+    // A list sorted by comments sorts again when the first row's comment changes.
+    void commentOnTheFirstRowResorts()
+    {
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
+                          centerOf(node(QStringLiteral("Holidays\\Photos\\"))));
+        ui::ListView* list = m_window->list();
+        list->columnClick(3);
+        const QString first = list->rowKey(0);
+        QVERIFY(list->selectKey(first));
+        MessageBoxPrompt::setNextInput(QStringLiteral("zz"));
+        m_window->action(QStringLiteral("mnuHFileComment"))->trigger();
+        QCOMPARE(list->rowKey(list->rowCount() - 1), first);
+    }
+
     void fileMenuFollowsTheRow()
     {
         wireAll();
