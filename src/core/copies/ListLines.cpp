@@ -43,8 +43,7 @@ uint64_t ListLines::mask(char c, size_t chunk) const
         const __m128i wanted = _mm_set1_epi8(c);
         for (int i = 0; i < 4; ++i) {
             const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
-            bits |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(part, wanted))))
-                    << (16 * i);
+            bits |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(part, wanted)))) << (16 * i);
         }
         return bits;
     }

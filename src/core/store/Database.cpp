@@ -96,8 +96,7 @@ void Database::loadFolderDisks(const QString& folderPath)
     }
     for (const FolderEntry& entry : entries) {
         // "*.i" exactly: Photos.i.old, Photos.t.tmp and Photos.I are not records.
-        if ((!entry.isFile && !entry.unknown) || !entry.rawName.endsWith(".i") ||
-            !reachable(entry))
+        if ((!entry.isFile && !entry.unknown) || !entry.rawName.endsWith(".i") || !reachable(entry))
             continue;
         const QString diskName = entry.name.chopped(2);
         if (!recordName(diskName))
