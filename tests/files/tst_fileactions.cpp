@@ -7,6 +7,7 @@
 #include "ScriptedPrompt.h"
 #include "TestFiles.h"
 #include "TextRows.h"
+#include "common/DetachedProcess.h"
 #include "files/CopyItem.h"
 #include "files/FileCopy.h"
 #include "files/RealPath.h"
@@ -274,6 +275,24 @@ private Q_SLOTS:
         QCOMPARE(args.last(), path);
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("pwned"))));
         QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("x.txt"))));
+    }
+
+    // A started program runs on its own: starting it does not wait for it to end.
+    void startedProgramRunsOnItsOwn()
+    {
+        const QByteArray release = nativePath("release");
+        const QByteArray said = nativePath("said");
+        const QByteArray program = nativePath("waits");
+        test::writeNativeFile(program, "#!/bin/sh\nfor i in $(seq 50); do\n  [ -e '" + release +
+                                           "' ] && { echo released > '" + said +
+                                           "'; exit; }\n  sleep 0.1\ndone\necho waited > '" + said +
+                                           "'\n");
+        ::chmod(program.constData(), 0755);
+        QString error;
+        QVERIFY2(startDetached(program, {}, {}, &error), qPrintable(error));
+        test::writeNativeFile(release, {});
+        QTRY_COMPARE_WITH_TIMEOUT(test::readFile(QFile::decodeName(said)), QByteArray("released\n"),
+                                  10000);
     }
 
     // The tool finds the real path as the window does, starts a file with its program, and
