@@ -80,7 +80,7 @@ private Q_SLOTS:
         addDisk(m_folder, m_disks, QStringLiteral(".\\Misc"), {},
                 {folderLine(":"), fileLine("\xe9t\xe9.doc", 5), fileLine("zero.bin", 0),
                  fileLine("minus.half", -512), fileLine("Paſta", 1), fileLine("oﬃce", 1),
-                 fileLine("ınk", 1), fileLine("ǰob", 1), fileLine("ẖat", 1),
+                 fileLine("beﬆ", 1), fileLine("ınk", 1), fileLine("ǰob", 1), fileLine("ẖat", 1),
                  fileLine("big.iso", std::numeric_limits<qint64>::max()),
                  fileLine("bigger.iso", std::numeric_limits<qint64>::max())});
         // A file list that starts with a blank line holds nothing.
@@ -116,6 +116,8 @@ private Q_SLOTS:
                  QStringList{misc + QStringLiteral("Paſta")}},
                 {"name: ﬃ upper-cases to FFI", SearchMode::Name, "office",
                  QStringList{misc + QStringLiteral("oﬃce")}},
+                {"name: ﬆ, the last ligature, upper-cases to ST", SearchMode::Name, "best",
+                 QStringList{misc + QStringLiteral("beﬆ")}},
                 {"name: ı upper-cases to I", SearchMode::Name, "ink",
                  QStringList{misc + QStringLiteral("ınk")}},
                 {"name: ǰ upper-cases to J and a mark", SearchMode::Name, "j",
@@ -231,7 +233,7 @@ private Q_SLOTS:
 
         QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
                  SearchEngine::End::Completed);
-        QCOMPARE(rows.rows.size(), 21);
+        QCOMPARE(rows.rows.size(), 22);
         QVERIFY(engine.listAll());
     }
 
