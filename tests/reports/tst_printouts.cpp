@@ -178,6 +178,25 @@ private Q_SLOTS:
         }
     }
 
+    // Printouts go on the paper of the user's country: Letter in the United States, else A4.
+    void paperOfTheLocale_data()
+    {
+        test::table<QString, int>({"locale", "paper"},
+                                  {{"British", "en_GB", int(QPageSize::A4)},
+                                   {"American", "en_US", int(QPageSize::Letter)}});
+    }
+
+    void paperOfTheLocale()
+    {
+        auto [locale, paper] = test::fetch<QString, int>("locale", "paper");
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
+        QTemporaryDir dir;
+        const auto writer = platform::openPdfDocument(dir.filePath(QStringLiteral("p.pdf")), {});
+        QLocale::setDefault(before);
+        QCOMPARE(int(writer->pageLayout().pageSize().id()), paper);
+    }
+
     void missingRecordFails()
     {
         const CataloguePrintout printout(m_database->folder(), m_database->disks());

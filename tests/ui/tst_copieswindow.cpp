@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -182,6 +183,8 @@ private Q_SLOTS:
                 QCOMPARE(verify->results()->text(0, 1), QStringLiteral("shared.jpg"));
                 QCOMPARE(verify->statusText(),
                          QStringLiteral("0 missing, 0 new, 0 changed, 1 damaged, 0 unreadable"));
+                QCOMPARE(verify->findChild<QLabel*>(QStringLiteral("labStatus"))->text(),
+                         QStringLiteral("The disk differs from its catalogue."));
                 // "Update disk..." opens the update form of the add dialog.
                 QTimer::singleShot(0, this, [&] {
                     QWidget* add = QApplication::activeModalWidget();
