@@ -8,7 +8,6 @@
 #include "copies/CopiesEngine.h"
 #include "copies/DiskVerifier.h"
 #include "copies/FingerprintFile.h"
-#include "copies/ListLines.h"
 #include "scan/Scanner.h"
 #include "store/Database.h"
 
@@ -417,48 +416,6 @@ private Q_SLOTS:
         QCOMPARE(engine.run({Criterion::NameAndSize, 0, 1}, rows, progress),
                  copies::CopiesEngine::End::Completed);
         QCOMPARE(rows.rows, QStringList{QStringLiteral("0:.\\A\\f7")});
-    }
-
-    void lines_data()
-    {
-        // data: a file-list file, "~" for a line feed; expected: each item as "name=size",
-        // a folder as its key, joined by " ".
-        QTest::addColumn<QString>("data");
-        QTest::addColumn<QString>("expected");
-        const QByteArray longName(70, 'n'); // its closing quote lies in the next 64 bytes
-        test::addTextRows({
-            "sizes of one to nine digits|\"a\",7,#x#~\"b\",12345678,#x#~\"c\",123456789,#x#~"
-            "\"d\",1234567,#2026-01-01#|a=7 b=12345678 c=123456789 d=1234567",
-            "eighteen digits, twenty, a fraction, a sign, nothing|\"a\",123456789012345678,#~"
-            "\"b\",12345678901234567890,#~\"c\",12.5,#x#~\"d\",-5,#xxxxx#~\"e\",,#xxxxxx#"
-            "|a=123456789012345678 b=0 c=13 d=-5 e=0",
-            "no date after the size, or a short one|\"a\",42~\"b\",4321,#1#~\"c\",7|"
-            "a=42 b=4321 c=7",
-            "bare names, CR LF, folders|:~bare,5,#x#\r~ spaced ,6~\":\\S\"\r~\"q\",3|"
-            ": bare=5 spaced=6 :\\S q=3",
-            "a blank line ends the list|\"a\",1~~\"b\",2|a=1",
-            "a quote left open runs to the line's end|\"open,5~\"b\",2|open,5=0 b=2",
-        });
-        QTest::newRow("closing quote in the next chunk")
-            << QString::fromLatin1("\"" + longName + "\",99,#x#~\"z\",1")
-            << QString::fromLatin1(longName + "=99 z=1");
-    }
-
-    void lines()
-    {
-        QFETCH(QString, data);
-        QFETCH(QString, expected);
-        const QByteArray bytes = data.toUtf8().replace('~', '\n');
-        copies::ListLines lines(bytes);
-        copies::ListLine line;
-        QStringList items;
-        while (lines.next(line)) {
-            QString item = QString::fromUtf8(line.name);
-            if (!line.folder)
-                item += u'=' + QString::number(copies::sizeOf(line.rest));
-            items.append(item);
-        }
-        QCOMPARE(items.join(u' '), expected);
     }
 
     void stops()
