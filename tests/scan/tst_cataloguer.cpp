@@ -234,6 +234,20 @@ private Q_SLOTS:
         QCOMPARE(state, after);
     }
 
+    // The backups of an update are locked while it runs: a start-up elsewhere leaves them be.
+    void backupIsLockedWhileItLives()
+    {
+        const DatabaseFolder database(m_db);
+        for (const char* suffix : {".i", ".t", ".f"})
+            writeFile(m_db + "Holidays/D" + suffix, "old");
+        {
+            RecordBackup backup(database, QStringLiteral("Holidays\\D"));
+            QVERIFY(backup.make(nullptr));
+            QVERIFY(isBeingScanned(database, QStringLiteral("Holidays\\D")));
+        }
+        QVERIFY(!isBeingScanned(database, QStringLiteral("Holidays\\D")));
+    }
+
     // What the command line adds: its options, --overwrite, and naming a catalogue that is not
     // there. Wrong counts and bad options are the command-line suite's.
     void killedUpdateRecovers()
