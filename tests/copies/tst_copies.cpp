@@ -201,6 +201,23 @@ private Q_SLOTS:
         QCOMPARE(byName, expected);
     }
 
+    // dovrin-cli update-disk reads contents when asked, and keeps a disk's fingerprints.
+    void cliUpdateDisk()
+    {
+        const auto cli = [&](const QStringList& args) {
+            return test::runCli(m_database.root(), args, QStringLiteral("en_GB.UTF-8")).status;
+        };
+        const QString side = m_database.recordFile(".\\D", copies::kFingerprintSuffix);
+        QCOMPARE(cli({"catalogue", source(), "D"}), 0);
+        QCOMPARE(cli({"update-disk", "./D"}), 0);
+        QVERIFY(!QFile::exists(side));
+        for (const QStringList& args : {QStringList{"update-disk", "./D", "--fingerprint"},
+                                        QStringList{"update-disk", "./D"}}) {
+            QCOMPARE(cli(args), 0);
+            QVERIFY(QFile::exists(side));
+        }
+    }
+
     void unreadableFile()
     {
         test::RecordingProgress progress;

@@ -73,7 +73,7 @@ private Q_SLOTS:
                  fileLine("a.txt", 10), folderLine(":\\Games"),
                  fileLine("my_README_old.doc", 100000), fileLine("B.TXT", 20),
                  fileLine("my.file.txt", 30), fileLine("archive.txt.gz", 40),
-                 fileLine("noext", 512), fileLine(".profile", 60), folderLine(":\\Games\\Saves"),
+                 fileLine("notxt", 512), fileLine(".profile", 60), folderLine(":\\Games\\Saves"),
                  folderLine(":\\Games\\OldSaves"), fileLine("Été.txt", 70),
                  folderLine(":\\Games\\Savestates"), fileLine("Straße.doc", 80, "#2026-01-31#")});
         // A record from Windows: été.doc in Windows-1252.
@@ -170,7 +170,7 @@ private Q_SLOTS:
             {"mode", "text", "status"},
             {
                 {"KB listed", SearchMode::Name, "readme", " 3 item(s) found,   1,534 KB listed"},
-                {"half a KB rounds up", SearchMode::Name, "noext",
+                {"half a KB rounds up", SearchMode::Name, "notxt",
                  " 1 item(s) found,   1 KB listed"},
                 {"zero bytes: no KB part", SearchMode::Name, "zero", " 1 item(s) found."},
                 {"minus half a KB rounds away from zero", SearchMode::Name, "minus.half",
