@@ -3,6 +3,7 @@
 #include "RecordingProgress.h"
 #include "TestFiles.h"
 #include "search/CommentLookup.h"
+#include "search/FileListScanner.h"
 #include "search/SearchEngine.h"
 
 #include <QFile>
@@ -337,6 +338,17 @@ private Q_SLOTS:
         QCOMPARE(rows.rows.first().inFolder, QStringLiteral("C\\Big\\Folder0\\"));
         QCOMPARE(rows.rows.last().size, 39880);
         QVERIFY(rows.rows.last().key.endsWith(QStringLiteral("some_Needle_39880.dat")));
+
+        // A blank line that is the last line of a block still ends the list.
+        QByteArray edge = data.left(FileListScanner::kBlockSize - 40);
+        edge.truncate(edge.lastIndexOf('\n') + 1);
+        edge += QByteArray(FileListScanner::kBlockSize - 2 - edge.size(), 'x') + "\n\n" +
+                fileLine("after_needle_", 1);
+        test::writeFile(folder.recordFile(QStringLiteral("C\\Big"), ".f"), edge);
+        test::RowList before;
+        SearchEngine(folder, disks)
+            .run(SearchMode::Name, QStringLiteral("NEEDLE_"), before, progress);
+        QCOMPARE(before.rows.size(), edge.count("some_Needle_"));
     }
 
     // Each disk is read by whichever worker is free; the rows still come in disk order, with a
