@@ -238,6 +238,7 @@ private Q_SLOTS:
                 {"absolute", "<tmp>/db", "db/", QStringList{}},
                 {"relative to the program folder", "local", "program/local/", QStringList{}},
                 {"in the home folder (here the temporary one)", "~/db", "db/", QStringList{}},
+                {"the home folder itself", "~", "", QStringList{}},
                 {"gone", "<tmp>/gone/", "program/",
                  QStringList{"Database path not found. Using application path."}},
                 {"a file", "<tmp>/db/Disk.i", "program/",
