@@ -118,6 +118,9 @@ private Q_SLOTS:
             [&] {
                 CopiesWindow* window = m_commands->copies;
                 QCOMPARE(window->windowTitle(), QStringLiteral("Find copies"));
+                // The window opens on name and size, the criterion every database can answer.
+                QVERIFY(
+                    window->findChild<QRadioButton*>(QStringLiteral("optNameSize"))->isChecked());
                 window->findChild<QRadioButton*>(criterion)->click();
                 auto* size = window->findChild<QLineEdit*>(QStringLiteral("txtMinSize"));
                 size->selectAll();
