@@ -82,7 +82,8 @@ private Q_SLOTS:
                 {folderLine(":"), fileLine("\xe9t\xe9.doc", 5), fileLine("zero.bin", 0),
                  fileLine("minus.half", -512), fileLine("Paſta", 1), fileLine("oﬃce", 1),
                  fileLine("beﬆ", 1), fileLine("ınk", 1), fileLine("ǰob", 1), fileLine("ẖat", 1),
-                 fileLine("ŉame", 1), fileLine("big.iso", std::numeric_limits<qint64>::max()),
+                 fileLine("ŉame", 1), fileLine("gro\xdf", 1),
+                 fileLine("big.iso", std::numeric_limits<qint64>::max()),
                  fileLine("bigger.iso", std::numeric_limits<qint64>::max())});
         // A file list that starts with a blank line holds nothing.
         addDisk(m_folder, m_disks, QStringLiteral("C\\Blank"), {},
@@ -121,6 +122,8 @@ private Q_SLOTS:
                  QStringList{misc + QStringLiteral("beﬆ")}},
                 {"name: ı upper-cases to I", SearchMode::Name, "ink",
                  QStringList{misc + QStringLiteral("ınk")}},
+                {"name: ß in a Windows record upper-cases to SS", SearchMode::Name, "gross",
+                 QStringList{misc + QStringLiteral("groß")}},
                 {"name: ŉ upper-cases to a mark and N", SearchMode::Name, "name",
                  QStringList{misc + QStringLiteral("ŉame")}},
                 {"name: ǰ upper-cases to J and a mark", SearchMode::Name, "j",
@@ -236,7 +239,7 @@ private Q_SLOTS:
 
         QCOMPARE(engine.run(SearchMode::Everything, QString(), rows, progress),
                  SearchEngine::End::Completed);
-        QCOMPARE(rows.rows.size(), 23);
+        QCOMPARE(rows.rows.size(), 24);
         QVERIFY(engine.listAll());
     }
 
