@@ -202,6 +202,7 @@ private Q_SLOTS:
             {{"utf-8", "Z\xc3\xbcrich", QStringLiteral("Zürich")},
              {"windows-1252", "Z\xfcrich \x80", QStringLiteral("Zürich €")},
              {"overlong is not utf-8", "\xc0\xaf", QStringLiteral("À¯")},
+             {"the last surrogate is not utf-8", "\xed\xbf\xbf", QStringLiteral("í¿¿")},
              {"truncated", "ab\xe2\x82", QStringLiteral("abâ‚")},
              {"smallest of two and three bytes", "\xc2\x80\xe0\xa0\x80",
               QStringLiteral("\u0080\u0800")},
