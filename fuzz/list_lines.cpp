@@ -4,6 +4,7 @@
 // field-by-field parse makes of it.
 #include "FuzzSupport.h"
 #include "copies/ListLines.h"
+#include "store/RecordText.h"
 
 using namespace dovrin;
 
@@ -33,6 +34,18 @@ copies::ListLine plainLine(QByteArrayView line)
     return plain;
 }
 
+// The size as the record readers take it: the field after the first comma, 0 when it is none.
+qint64 fieldSize(QByteArrayView rest)
+{
+    const qsizetype comma = rest.indexOf(',');
+    if (comma == -1)
+        return 0;
+    rest = rest.sliced(comma + 1);
+    const qsizetype end = rest.indexOf(',');
+    qint64 value = 0;
+    return fields::parseSize((end == -1 ? rest : rest.first(end)).trimmed(), value) ? value : 0;
+}
+
 } // namespace
 
 DOVRIN_FUZZ_TARGET(data)
@@ -50,7 +63,9 @@ DOVRIN_FUZZ_TARGET(data)
         fuzz::require(line.name == plain.name && line.rest == plain.rest &&
                           line.folder == plain.folder,
                       "a line reads otherwise than a plain reading", QString::fromUtf8(plain.name));
-        fuzz::require(copies::sizeOf(line.rest) == copies::detail::sizeOfSlowly(line.rest),
+        const qint64 size = fieldSize(line.rest);
+        fuzz::require(copies::sizeOf(line.rest) == size &&
+                          copies::detail::sizeOfSlowly(line.rest) == size,
                       "a size reads otherwise than field by field", QString::fromUtf8(line.rest));
         left = lineFeed == -1 ? QByteArrayView() : left.sliced(lineFeed + 1);
     }

@@ -292,6 +292,7 @@ private Q_SLOTS:
     void parse_data()
     {
         const QByteArray move = formatPendingChange(kMove);
+        const QByteArray rename = formatPendingChange(kRename);
         auto edited = [&](const char* from, const char* to) {
             return QByteArray(move).replace(from, to);
         };
@@ -308,6 +309,8 @@ private Q_SLOTS:
                 {"no info file", edited(".f .i .t", ".f .t"), false},
                 {"letters and digits from end to end", edited(".t", ".t .azAZ09"), true},
                 {"a sign among them", edited(".t", ".t .a-z"), false},
+                {"rename", rename, true},
+                {"rename to a path", QByteArray(rename).replace("Trips", "Tr\\ips"), false},
             });
     }
 
