@@ -256,6 +256,30 @@ private Q_SLOTS:
         QVERIFY(m_prompt.requests().isEmpty());
     }
 
+    // A size whose digit groups stand apart by a character that is not ASCII still ends at
+    // the size column.
+    void sizeColumnInAnyLocale()
+    {
+        const auto sizeEnd = [&](const QLocale& locale) {
+            const QLocale before;
+            QLocale::setDefault(locale);
+            QTemporaryDir target;
+            TextExport(m_database->folder(), m_database->disks(), m_prompt)
+                .exportDisk(QStringLiteral("Holidays\\Photos\\"), target.path() + u'/');
+            QLocale::setDefault(before);
+            const QString line =
+                QString::fromUtf8(test::readFile(target.filePath("Holidays-Photos.txt")))
+                    .split(u'\n')
+                    .filter(QStringLiteral("readme.txt"))
+                    .value(0);
+            const QString size = locale.toString(1234567);
+            return line.contains(size) ? line.indexOf(size) + size.size() : -1;
+        };
+        const QLocale french(QLocale::French, QLocale::France);
+        QVERIFY(french.groupSeparator().front().unicode() > 0x7f); // the case in question
+        QCOMPARE(sizeEnd(french), sizeEnd(QLocale(QLocale::English, QLocale::UnitedKingdom)));
+    }
+
     // "No" keeps the one existing listing; the other disks are written. "Yes" replaces it.
     void overwriteQuestion_data()
     {

@@ -213,8 +213,8 @@ void TestCopiesWindow::runModal(const char* item, const std::function<bool()>& r
         acted = true;
         inside();
         // A failed check returns early with the window still open: close it to end the test.
-        if (QTest::currentTestFailed())
-            QApplication::activeModalWidget()->close();
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && QTest::currentTestFailed())
+            modal->close();
     });
     poll.start(10);
     // The menus enable their items as they open.
