@@ -10,6 +10,7 @@
 #include "reports/TextExport.h"
 #include "store/Database.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,6 +51,14 @@ private:
     const QDateTime m_printed{QDate(2026, 12, 6), QTime(9, 30)};
 
     QString pdf(const char* name) { return m_out.filePath(QLatin1String(name)); }
+    // What `work` gives with `locale` as the default one; the old default is back afterwards.
+    template <typename Work> static auto inLocale(const QLocale& locale, Work&& work)
+    {
+        const QLocale before;
+        QLocale::setDefault(locale);
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
+        return work();
+    }
     // An expected text listing in tests/data/reports/listings (en_GB locale).
     QString expected(const QString& name)
     {
@@ -189,11 +198,10 @@ private Q_SLOTS:
     void paperOfTheLocale()
     {
         auto [locale, paper] = test::fetch<QString, int>("locale", "paper");
-        const QLocale before;
-        QLocale::setDefault(QLocale(locale));
         QTemporaryDir dir;
-        const auto writer = platform::openPdfDocument(dir.filePath(QStringLiteral("p.pdf")), {});
-        QLocale::setDefault(before);
+        const auto writer = inLocale(QLocale(locale), [&] {
+            return platform::openPdfDocument(dir.filePath(QStringLiteral("p.pdf")), {});
+        });
         QCOMPARE(int(writer->pageLayout().pageSize().id()), paper);
     }
 
@@ -261,12 +269,11 @@ private Q_SLOTS:
     void sizeColumnInAnyLocale()
     {
         const auto sizeEnd = [&](const QLocale& locale) {
-            const QLocale before;
-            QLocale::setDefault(locale);
             QTemporaryDir target;
-            TextExport(m_database->folder(), m_database->disks(), m_prompt)
-                .exportDisk(QStringLiteral("Holidays\\Photos\\"), target.path() + u'/');
-            QLocale::setDefault(before);
+            inLocale(locale, [&] {
+                return TextExport(m_database->folder(), m_database->disks(), m_prompt)
+                    .exportDisk(QStringLiteral("Holidays\\Photos\\"), target.path() + u'/');
+            });
             const QString line =
                 QString::fromUtf8(test::readFile(target.filePath("Holidays-Photos.txt")))
                     .split(u'\n')
