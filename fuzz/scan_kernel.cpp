@@ -11,13 +11,37 @@ namespace kernel = search::kernel;
 
 namespace {
 
+// The first bytes of ß, ı, ſ, ŉ, ǰ, ẖ to ẚ and ﬀ to ﬆ, with their neighbours in the same
+// rows, and ß of Windows-1252.
+bool upperToAscii(unsigned char c, unsigned char next)
+{
+    const int row = next >> 4;
+    switch (c) {
+    case 0xC3:
+        return row == 0x9;
+    case 0xC4:
+    case 0xC7:
+        return row == 0xB;
+    case 0xC5:
+        return row == 0xB || row == 0x8;
+    case 0xE1:
+        return row == 0xB;
+    case 0xEF:
+        return row == 0xA;
+    case 0xDF:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool event(const unsigned char* p, const kernel::Params& params)
 {
     if (p[0] == '"' && (p[1] == ':' || p[1] == '"'))
         return true;
     if (p[0] == '\n' && (p[1] == '\n' || p[1] == '\r'))
         return true;
-    if (params.high && p[0] >= 0x80)
+    if (params.high && p[0] >= 0x80 && (!params.upperToAsciiOnly || upperToAscii(p[0], p[1])))
         return true;
     return params.needle && (p[0] | params.firstMask) == params.firstValue &&
            (p[params.lastOffset] | params.lastMask) == params.lastValue;
@@ -44,6 +68,7 @@ DOVRIN_FUZZ_TARGET(data)
     params.lastOffset = (first ^ last) % 40;
     params.needle = (first & 1) != 0;
     params.high = (last & 1) != 0;
+    params.upperToAsciiOnly = (first & 2) != 0;
     const QByteArrayView block = data.sliced(2);
 
     // The kernel reads up to lastOffset + 1 bytes past the chunks; they are zero here.

@@ -222,6 +222,7 @@ FileListScanner::Result FileListScanner::scan(const QByteArray& nativePath, cons
     walk.needle = filter.asciiNeedle;
     if (!filter.allFiles) {
         walk.params.high = filter.nonAsciiNames;
+        walk.params.upperToAsciiOnly = filter.upperToAsciiOnly;
         const qsizetype n = filter.asciiNeedle.size();
         walk.params.needle = n > 0;
         if (n > 0) {

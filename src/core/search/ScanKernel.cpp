@@ -30,8 +30,19 @@ inline uint64_t masks16(const char* p, const Params& params, __m128i firstMask, 
         events = _mm_or_si128(events, _mm_and_si128(first, last));
     }
     uint64_t bits = uint32_t(_mm_movemask_epi8(events));
-    if (params.high)
-        bits |= uint32_t(_mm_movemask_epi8(x));
+    if (params.high) {
+        uint32_t high = uint32_t(_mm_movemask_epi8(x));
+        if (params.upperToAsciiOnly) {
+            // Rare enough to sort out byte by byte.
+            for (uint32_t rest = high; rest; rest &= rest - 1) {
+                const int k = __builtin_ctz(rest);
+                if (!mayUpperToAscii(static_cast<unsigned char>(p[k]),
+                                     static_cast<unsigned char>(p[k + 1])))
+                    high &= ~(uint32_t(1) << k);
+            }
+        }
+        bits |= high;
+    }
     return bits;
 }
 
@@ -62,6 +73,12 @@ void eventMasksGeneric(const char* data, size_t chunks, const Params& params, ui
 
 #endif
 
+bool mayUpperToAscii(unsigned char byte, unsigned char next)
+{
+    return (kUpperToAsciiLeadHigh[byte >> 4] & kUpperToAsciiLeadLow[byte & 15] &
+            kUpperToAsciiNextHigh[next >> 4]) != 0;
+}
+
 void eventMasksPortable(const char* data, size_t chunks, const Params& params, uint64_t* out)
 {
     const auto* u = reinterpret_cast<const unsigned char*>(data);
@@ -71,7 +88,8 @@ void eventMasksPortable(const char* data, size_t chunks, const Params& params, u
             const unsigned char* p = u + c * 64 + k;
             bool event = (p[0] == '"' && (p[1] == ':' || p[1] == '"')) ||
                          (p[0] == '\n' && (p[1] == '\n' || p[1] == '\r'));
-            if (params.high && p[0] >= 0x80)
+            if (params.high && p[0] >= 0x80 &&
+                (!params.upperToAsciiOnly || mayUpperToAscii(p[0], p[1])))
                 event = true;
             if (params.needle && (p[0] | params.firstMask) == params.firstValue &&
                 (p[params.lastOffset] | params.lastMask) == params.lastValue)

@@ -19,13 +19,31 @@ struct Params
     int lastOffset = 0;  // needle length - 1
     bool needle = false; // report needle candidates
     bool high = false;   // report bytes >= 0x80
+    // With high: report only the bytes >= 0x80 that may begin a character whose upper case
+    // holds ASCII letters (see mayUpperToAscii).
+    bool upperToAsciiOnly = false;
 };
+
+// Whether a byte >= 0x80 followed by next may begin a character whose upper case holds ASCII
+// letters: C3 9x (ß), C4 Bx (ı), C5 Bx (ſ), C5 8x (ŉ), C7 Bx (ǰ), E1 Bx (ẖ to ẚ), EF Ax (the
+// ligatures ﬀ to ﬆ), and DF, which is ß in a Windows-1252 record. A few other characters of
+// those rows pass too; the caller looks closer. Each set bit of the three tables below is one
+// of these rows: a byte pair belongs to a row when the row's bit is set for the first byte's
+// high and low halves and the second byte's high half.
+constexpr unsigned char kUpperToAsciiLeadHigh[16] = {0, 0, 0, 0, 0, 0, 0, 0,
+                                                     0, 0, 0, 0, 0x07, 0x20, 0x18, 0};
+constexpr unsigned char kUpperToAsciiLeadLow[16] = {0, 0x08, 0, 0x01, 0x02, 0x06, 0, 0x02,
+                                                    0, 0,    0, 0,    0,    0,    0, 0x30};
+constexpr unsigned char kUpperToAsciiNextHigh[16] = {0x20, 0x20, 0x20, 0x20, 0x20, 0x20,
+                                                     0x20, 0x20, 0x24, 0x21, 0x30, 0x2A,
+                                                     0x20, 0x20, 0x20, 0x20};
+bool mayUpperToAscii(unsigned char byte, unsigned char next);
 
 // Fills out[c] for each 64-byte chunk c of data[0, chunks * 64) with a bit per byte where
 // something may begin:
 // - a quote followed by ":" or by a quote (a folder line, or an empty item);
 // - a line feed followed by CR or LF (a blank line);
-// - a byte >= 0x80 (when params.high);
+// - a byte >= 0x80 (when params.high; only some with params.upperToAsciiOnly);
 // - a position where the needle's first and last bytes fit (when params.needle).
 // Reads up to params.lastOffset + 1 bytes beyond the last chunk.
 void eventMasks(const char* data, size_t chunks, const Params& params, uint64_t* out);

@@ -16,6 +16,25 @@ namespace dovrin::search::kernel {
 
 namespace {
 
+// The bytes of x that may begin a character whose upper case holds ASCII letters, looked up
+// by their halves and the next byte's high half in the three tables.
+inline uint32_t upperToAscii(__m256i x, __m256i x1)
+{
+    const __m256i halves = _mm256_set1_epi8(0x0F);
+    const __m256i leadHigh = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(kUpperToAsciiLeadHigh)));
+    const __m256i leadLow = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(kUpperToAsciiLeadLow)));
+    const __m256i nextHigh = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(kUpperToAsciiNextHigh)));
+    const __m256i rows = _mm256_and_si256(
+        _mm256_and_si256(
+            _mm256_shuffle_epi8(leadHigh, _mm256_and_si256(_mm256_srli_epi16(x, 4), halves)),
+            _mm256_shuffle_epi8(leadLow, _mm256_and_si256(x, halves))),
+        _mm256_shuffle_epi8(nextHigh, _mm256_and_si256(_mm256_srli_epi16(x1, 4), halves)));
+    return ~uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(rows, _mm256_setzero_si256())));
+}
+
 inline uint64_t masks32(const char* p, const Params& params, __m256i firstMask, __m256i firstValue,
                         __m256i lastMask, __m256i lastValue)
 {
@@ -37,8 +56,10 @@ inline uint64_t masks32(const char* p, const Params& params, __m256i firstMask, 
         events = _mm256_or_si256(events, _mm256_and_si256(first, last));
     }
     uint64_t bits = uint32_t(_mm256_movemask_epi8(events));
-    if (params.high)
-        bits |= uint32_t(_mm256_movemask_epi8(x));
+    if (params.high) {
+        const uint32_t high = uint32_t(_mm256_movemask_epi8(x));
+        bits |= high && params.upperToAsciiOnly ? upperToAscii(x, x1) : high;
+    }
     return bits;
 }
 

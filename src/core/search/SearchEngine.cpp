@@ -135,6 +135,9 @@ private:
             filter.asciiNeedle =
                 QByteArray(matcher.asciiNeedle().data(), matcher.asciiNeedle().size());
         filter.nonAsciiNames = true;
+        // An ASCII text stands in another name where the name's ASCII bytes hold it, found as
+        // in ASCII names, or where a character upper-cases to ASCII letters.
+        filter.upperToAsciiOnly = matcher.asciiNamesCanMatch();
         // A quote or a line end never stands in a name: only other names may match.
         if (filter.asciiNeedle.contains('"') || filter.asciiNeedle.contains('\n') ||
             filter.asciiNeedle.contains('\r'))
