@@ -37,14 +37,17 @@ bool upperToAscii(unsigned char c, unsigned char next)
 
 bool event(const unsigned char* p, const kernel::Params& params)
 {
-    if (p[0] == '"' && (p[1] == ':' || p[1] == '"'))
-        return true;
-    if (p[0] == '\n' && (p[1] == '\n' || p[1] == '\r'))
+    if (p[-1] == '\n' && (p[0] != '"' || p[1] == '"'))
         return true;
     if (params.high && p[0] >= 0x80 && (!params.upperToAsciiOnly || upperToAscii(p[0], p[1])))
         return true;
     return params.needle && (p[0] | params.firstMask) == params.firstValue &&
            (p[params.lastOffset] | params.lastMask) == params.lastValue;
+}
+
+bool folder(const unsigned char* p)
+{
+    return p[-1] == '\n' && p[0] == '"' && p[1] == ':';
 }
 
 void fold(unsigned char c, unsigned char& mask, unsigned char& value)
@@ -71,22 +74,41 @@ DOVRIN_FUZZ_TARGET(data)
     params.upperToAsciiOnly = (first & 2) != 0;
     const QByteArrayView block = data.sliced(2);
 
-    // The kernel reads up to lastOffset + 1 bytes past the chunks; they are zero here.
+    // The kernel reads the byte before the block, a line feed here, and up to lastOffset + 1
+    // bytes past the chunks, zero here.
     const size_t chunks = size_t(block.size() + 63) / 64;
-    std::vector<char> padded(chunks * 64 + 64, 0);
-    std::memcpy(padded.data(), block.data(), size_t(block.size()));
-    std::vector<uint64_t> generic(chunks), portable(chunks), avx2(chunks);
-    kernel::eventMasksGeneric(padded.data(), chunks, params, generic.data());
-    kernel::eventMasksPortable(padded.data(), chunks, params, portable.data());
-    fuzz::require(portable == generic, "the portable build differs from the generic one");
-    if (kernel::haveAvx2()) {
-        kernel::eventMasksAvx2(padded.data(), chunks, params, avx2.data());
-        fuzz::require(avx2 == generic, "the vector build differs from the portable one");
-    }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(padded.data());
+    std::vector<char> padded(1 + chunks * 64 + 64, 0);
+    padded[0] = '\n';
+    std::memcpy(padded.data() + 1, block.data(), size_t(block.size()));
+    const char* start = padded.data() + 1;
+    // Each build's bits: events, then folder lines, then the folder counts.
+    auto masksOf = [&](void (*build)(const char*, size_t, const kernel::Params&,
+                                      const kernel::Masks&)) {
+        std::vector<uint64_t> bits(2 * chunks);
+        std::vector<uint32_t> counts(chunks + 1, 0xFFFFFFFF);
+        build(start, chunks, params, {bits.data(), bits.data() + chunks, counts.data()});
+        bits.insert(bits.end(), counts.begin(), counts.end());
+        return bits;
+    };
+    const std::vector<uint64_t> generic = masksOf(kernel::eventMasksGeneric);
+    fuzz::require(masksOf(kernel::eventMasksPortable) == generic,
+                  "the portable build differs from the generic one");
+    if (kernel::haveAvx2())
+        fuzz::require(masksOf(kernel::eventMasksAvx2) == generic,
+                      "the vector build differs from the portable one");
+    const auto* bytes = reinterpret_cast<const unsigned char*>(start);
+    uint64_t folders = 0;
     for (size_t i = 0; i < chunks * 64; ++i) {
+        if (i % 64 == 0)
+            fuzz::require(generic[2 * chunks + i / 64] == folders, "a folder count is wrong",
+                          QString::number(i / 64));
         const bool bit = (generic[i / 64] >> (i % 64)) & 1;
         fuzz::require(bit == event(bytes + i, params), "a byte's event bit is wrong",
                       QString::number(i));
+        const bool folderBit = (generic[chunks + i / 64] >> (i % 64)) & 1;
+        fuzz::require(folderBit == folder(bytes + i), "a byte's folder bit is wrong",
+                      QString::number(i));
+        folders += folderBit;
     }
+    fuzz::require(generic.back() == folders, "the last folder count is wrong");
 }

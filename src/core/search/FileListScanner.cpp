@@ -72,12 +72,17 @@ struct FileListScanner::Walk
 
     const char* pendingFolder = nullptr; // a folder line whose key is not handed over yet
 
+    // The block's folder-line bits, and how many folder lines the handler has been told of.
+    const char* folderData = nullptr;
+    kernel::Masks masks{};
+    qsizetype foldersPassed = 0;
+
     // data[-1] is a line feed; data[0, end) holds whole lines.
-    Outcome block(const char* data, qsizetype end, uint64_t* masks)
+    Outcome block(const char* data, qsizetype end)
     {
         if (data[0] == '\r' || data[0] == '\n')
             return Outcome::End; // a blank line is an empty item
-        const Outcome outcome = allFiles ? everyLine(data, end) : events(data, end, masks);
+        const Outcome outcome = allFiles ? everyLine(data, end) : events(data, end);
         handOverFolder(data + end); // the block's bytes are about to be replaced
         return outcome;
     }
@@ -101,7 +106,7 @@ struct FileListScanner::Walk
             if (name.isEmpty())
                 return Outcome::End;
             if (name.front() == ':') {
-                if (!handler.folderLine())
+                if (!handler.folderLines(1))
                     return Outcome::Stop;
                 handler.folderKey(name);
             } else if (!handler.fileLine(line, name)) {
@@ -112,17 +117,52 @@ struct FileListScanner::Walk
         return Outcome::Continue;
     }
 
-    Outcome events(const char* data, qsizetype end, uint64_t* masks)
+    // The folder lines that begin in the block before offset.
+    qsizetype foldersBefore(qsizetype offset) const
+    {
+        const qsizetype chunk = offset / 64;
+        const int bit = int(offset % 64);
+        qsizetype count = masks.foldersBefore[chunk];
+        if (bit)
+            count += __builtin_popcountll(masks.folders[chunk] & ((uint64_t(1) << bit) - 1));
+        return count;
+    }
+
+    // Tells the handler of the folder lines not told yet that begin before offset, and keeps
+    // the last of them.
+    bool passFolders(qsizetype offset)
+    {
+        const qsizetype before = foldersBefore(offset);
+        const qsizetype count = before - foldersPassed;
+        if (count == 0)
+            return true;
+        foldersPassed = before;
+        qsizetype chunk = (offset - 1) / 64;
+        const int bits = int(offset - chunk * 64);
+        uint64_t last = masks.folders[chunk];
+        if (bits < 64)
+            last &= (uint64_t(1) << bits) - 1;
+        while (!last)
+            last = masks.folders[--chunk];
+        pendingFolder = folderData + chunk * 64 + 63 - __builtin_clzll(last);
+        return handler.folderLines(count);
+    }
+
+    Outcome events(const char* data, qsizetype end)
     {
         const char* const stop = data + end;
         const qsizetype chunks = (end + 63) / 64;
         kernel::eventMasks(data, size_t(chunks), params, masks);
+        folderData = data;
+        foldersPassed = 0;
         qsizetype skipUntil = 0;
-        for (qsizetype c = 0; c < chunks; ++c) {
+        for (qsizetype c = 0;; ++c) {
+            while (c < chunks && masks.events[c] == 0)
+                ++c;
+            if (c >= chunks)
+                break;
             const qsizetype base = c * 64;
-            if (base + 64 <= skipUntil)
-                continue;
-            uint64_t bits = masks[c];
+            uint64_t bits = masks.events[c];
             if (end - base < 64)
                 bits &= (uint64_t(1) << (end - base)) - 1;
             while (bits) {
@@ -131,20 +171,9 @@ struct FileListScanner::Walk
                 if (p < skipUntil)
                     continue;
                 const char b = data[p];
-                if (b == '"') {
-                    // A quote followed by ":" or a quote: a folder line or an empty item when
-                    // it starts a line.
-                    if (data[p - 1] != '\n')
-                        continue;
-                    if (data[p + 1] == '"')
-                        return Outcome::End;
-                    // Its key is read only when a file of the folder needs it.
-                    if (!handler.folderLine())
-                        return Outcome::Stop;
-                    pendingFolder = data + p;
-                } else if (b == '\n') {
-                    if (p + 1 < end)
-                        return Outcome::End; // a blank line
+                if (b == '"' || b == '\n' || b == '\r') {
+                    // A line of two quotes or a blank line: an empty item.
+                    return passFolders(p) ? Outcome::End : Outcome::Stop;
                 } else {
                     // A byte >= 0x80, or where the needle may begin: does it lie in a name?
                     const char* lineStart = data + p;
@@ -163,6 +192,8 @@ struct FileListScanner::Walk
                     if (inName && !high && !equalsFolded(at, needle.data(), needle.size()))
                         continue; // not the needle; a later one in this name may be
                     if (inName) {
+                        if (!passFolders(lineStart - data))
+                            return Outcome::Stop;
                         handOverFolder(stop);
                         const QByteArrayView name(lineStart + 1, close - lineStart - 1);
                         if (!handler.fileLine(line, name))
@@ -172,8 +203,9 @@ struct FileListScanner::Walk
                     skipUntil = eol - data + 1;
                 }
             }
+            c = qMax(c, skipUntil / 64 - 1);
         }
-        return Outcome::Continue;
+        return passFolders(end) ? Outcome::Continue : Outcome::Stop;
     }
 };
 
@@ -272,9 +304,12 @@ FileListScanner::Result FileListScanner::scan(const QByteArray& nativePath, cons
             end = static_cast<const char*>(lastLineFeed) - data + 1;
         }
         const size_t chunks = size_t((end + 63) / 64);
-        if (m_masks.size() < chunks)
-            m_masks.resize(chunks);
-        switch (walk.block(data, end, m_masks.data())) {
+        if (m_masks.size() < 2 * chunks) {
+            m_masks.resize(2 * chunks);
+            m_folderCounts.resize(chunks + 1);
+        }
+        walk.masks = {m_masks.data(), m_masks.data() + chunks, m_folderCounts.data()};
+        switch (walk.block(data, end)) {
         case Outcome::End:
             return Result::Done;
         case Outcome::Stop:

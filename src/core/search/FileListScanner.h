@@ -29,8 +29,8 @@ public:
     {
     public:
         virtual ~Handler() = default;
-        // A folder line begins. False stops the walk.
-        virtual bool folderLine() = 0;
+        // As many folder lines as count have passed since the last call. False stops the walk.
+        virtual bool folderLines(qsizetype count) = 0;
         // The key of the last folder line (":", ":\Games"). Given only when needed: before
         // the folder's first file line reaches the handler, or before its bytes are gone.
         virtual void folderKey(QByteArrayView key) = 0;
@@ -54,7 +54,8 @@ public:
 private:
     struct Walk;
     std::vector<char> m_buffer;
-    std::vector<uint64_t> m_masks;
+    std::vector<uint64_t> m_masks; // the event bits of a block's chunks, then its folder bits
+    std::vector<uint32_t> m_folderCounts;
 };
 
 } // namespace dovrin::search

@@ -10,19 +10,21 @@ namespace dovrin::search::kernel {
 
 namespace {
 
+// The event bits of 16 bytes, and their folder-line bits in folder.
 inline uint64_t masks16(const char* p, const Params& params, __m128i firstMask, __m128i firstValue,
-                        __m128i lastMask, __m128i lastValue)
+                        __m128i lastMask, __m128i lastValue, uint64_t& folder)
 {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-    const __m128i quote = _mm_cmpeq_epi8(x, _mm_set1_epi8('"'));
-    const __m128i lineFeed = _mm_cmpeq_epi8(x, _mm_set1_epi8('\n'));
-    const __m128i afterQuote = _mm_or_si128(_mm_cmpeq_epi8(x1, _mm_set1_epi8(':')),
-                                            _mm_cmpeq_epi8(x1, _mm_set1_epi8('"')));
-    const __m128i afterLineFeed = _mm_or_si128(_mm_cmpeq_epi8(x1, _mm_set1_epi8('\n')),
-                                               _mm_cmpeq_epi8(x1, _mm_set1_epi8('\r')));
+    const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 1));
+    const __m128i lineStart = _mm_cmpeq_epi8(before, _mm_set1_epi8('\n'));
+    const __m128i quoteStart = _mm_and_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')), lineStart);
+    // A line that does not begin with a quote, or begins with two.
     __m128i events =
-        _mm_or_si128(_mm_and_si128(quote, afterQuote), _mm_and_si128(lineFeed, afterLineFeed));
+        _mm_or_si128(_mm_andnot_si128(quoteStart, lineStart),
+                     _mm_and_si128(quoteStart, _mm_cmpeq_epi8(x1, _mm_set1_epi8('"'))));
+    const __m128i folderStart = _mm_and_si128(quoteStart, _mm_cmpeq_epi8(x1, _mm_set1_epi8(':')));
+    folder = uint32_t(_mm_movemask_epi8(folderStart));
     if (params.needle) {
         const __m128i xn = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + params.lastOffset));
         const __m128i first = _mm_cmpeq_epi8(_mm_or_si128(x, firstMask), firstValue);
@@ -48,8 +50,9 @@ inline uint64_t masks16(const char* p, const Params& params, __m128i firstMask, 
 
 } // namespace
 
-void eventMasksGeneric(const char* data, size_t chunks, const Params& params, uint64_t* out)
+void eventMasksGeneric(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
+    out.foldersBefore[0] = 0;
     const __m128i firstMask = _mm_set1_epi8(char(params.firstMask));
     const __m128i firstValue = _mm_set1_epi8(char(params.firstValue));
     const __m128i lastMask = _mm_set1_epi8(char(params.lastMask));
@@ -57,16 +60,22 @@ void eventMasksGeneric(const char* data, size_t chunks, const Params& params, ui
     for (size_t c = 0; c < chunks; ++c) {
         const char* p = data + c * 64;
         uint64_t bits = 0;
-        for (int k = 0; k < 4; ++k)
-            bits |= masks16(p + k * 16, params, firstMask, firstValue, lastMask, lastValue)
+        uint64_t folderBits = 0;
+        for (int k = 0; k < 4; ++k) {
+            uint64_t folder;
+            bits |= masks16(p + k * 16, params, firstMask, firstValue, lastMask, lastValue, folder)
                     << (k * 16);
-        out[c] = bits;
+            folderBits |= folder << (k * 16);
+        }
+        out.events[c] = bits;
+        out.folders[c] = folderBits;
+        out.foldersBefore[c + 1] = out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
     }
 }
 
 #else
 
-void eventMasksGeneric(const char* data, size_t chunks, const Params& params, uint64_t* out)
+void eventMasksGeneric(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
     eventMasksPortable(data, chunks, params, out);
 }
@@ -79,15 +88,16 @@ bool mayUpperToAscii(unsigned char byte, unsigned char next)
             kUpperToAsciiNextHigh[next >> 4]) != 0;
 }
 
-void eventMasksPortable(const char* data, size_t chunks, const Params& params, uint64_t* out)
+void eventMasksPortable(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
+    out.foldersBefore[0] = 0;
     const auto* u = reinterpret_cast<const unsigned char*>(data);
     for (size_t c = 0; c < chunks; ++c) {
         uint64_t bits = 0;
+        uint64_t folderBits = 0;
         for (int k = 0; k < 64; ++k) {
             const unsigned char* p = u + c * 64 + k;
-            bool event = (p[0] == '"' && (p[1] == ':' || p[1] == '"')) ||
-                         (p[0] == '\n' && (p[1] == '\n' || p[1] == '\r'));
+            bool event = p[-1] == '\n' && (p[0] != '"' || p[1] == '"');
             if (params.high && p[0] >= 0x80 &&
                 (!params.upperToAsciiOnly || mayUpperToAscii(p[0], p[1])))
                 event = true;
@@ -96,13 +106,17 @@ void eventMasksPortable(const char* data, size_t chunks, const Params& params, u
                 event = true;
             if (event)
                 bits |= uint64_t(1) << k;
+            if (p[-1] == '\n' && p[0] == '"' && p[1] == ':')
+                folderBits |= uint64_t(1) << k;
         }
-        out[c] = bits;
+        out.events[c] = bits;
+        out.folders[c] = folderBits;
+        out.foldersBefore[c + 1] = out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
     }
 }
 
 #if !defined(__x86_64__)
-void eventMasksAvx2(const char* data, size_t chunks, const Params& params, uint64_t* out)
+void eventMasksAvx2(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
     eventMasksGeneric(data, chunks, params, out);
 }
@@ -118,7 +132,7 @@ bool haveAvx2()
 }
 #endif
 
-void eventMasks(const char* data, size_t chunks, const Params& params, uint64_t* out)
+void eventMasks(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
     static const bool avx2 = haveAvx2();
     if (avx2)

@@ -39,21 +39,32 @@ constexpr unsigned char kUpperToAsciiNextHigh[16] = {0x20, 0x20, 0x20, 0x20, 0x2
                                                      0x20, 0x20, 0x20, 0x20};
 bool mayUpperToAscii(unsigned char byte, unsigned char next);
 
-// Fills out[c] for each 64-byte chunk c of data[0, chunks * 64) with a bit per byte where
-// something may begin:
-// - a quote followed by ":" or by a quote (a folder line, or an empty item);
-// - a line feed followed by CR or LF (a blank line);
-// - a byte >= 0x80 (when params.high; only some with params.upperToAsciiOnly);
-// - a position where the needle's first and last bytes fit (when params.needle).
-// Reads up to params.lastOffset + 1 bytes beyond the last chunk.
-void eventMasks(const char* data, size_t chunks, const Params& params, uint64_t* out);
+// Where a block's bits go, an entry per 64-byte chunk c of data[0, chunks * 64):
+// - events[c]: a bit per byte where something may begin:
+//   - a line that begins with two quotes (an empty item) or with no quote (a blank line, or
+//     one of another format);
+//   - a byte >= 0x80 (when params.high; only some with params.upperToAsciiOnly);
+//   - a position where the needle's first and last bytes fit (when params.needle);
+// - folders[c]: a bit per line that begins with a quote and ":" (a folder line);
+// - foldersBefore[c]: how many folder lines begin in the chunks before c, for every c up to
+//   chunks itself.
+struct Masks
+{
+    uint64_t* events;
+    uint64_t* folders;
+    uint32_t* foldersBefore;
+};
+
+// Fills out for the chunks of data. Reads data[-1], and up to params.lastOffset + 1 bytes
+// beyond the last chunk.
+void eventMasks(const char* data, size_t chunks, const Params& params, const Masks& out);
 
 // The generic build (SSE2 where the processor has it, else the portable one) and the AVX2
 // build; eventMasks picks one once. The portable build, byte by byte, is built everywhere so
 // that it is checked everywhere.
-void eventMasksGeneric(const char* data, size_t chunks, const Params& params, uint64_t* out);
-void eventMasksPortable(const char* data, size_t chunks, const Params& params, uint64_t* out);
-void eventMasksAvx2(const char* data, size_t chunks, const Params& params, uint64_t* out);
+void eventMasksGeneric(const char* data, size_t chunks, const Params& params, const Masks& out);
+void eventMasksPortable(const char* data, size_t chunks, const Params& params, const Masks& out);
+void eventMasksAvx2(const char* data, size_t chunks, const Params& params, const Masks& out);
 bool haveAvx2();
 
 } // namespace dovrin::search::kernel

@@ -1,5 +1,5 @@
-// The AVX2 build of the search's inner loop. Only this file is compiled for AVX2, and it
-// includes no library header, so no shared inline code is ever built for it by accident.
+// The AVX2 build of the search's inner loop, with the bit count that every processor with
+// AVX2 has. Only this file is compiled for them, and it includes no library header, so no shared inline code is ever built for it by accident.
 #include "ScanKernel.h"
 
 #if defined(__x86_64__)
@@ -7,9 +7,9 @@
 #include <immintrin.h>
 // gcc takes the target for the rest of the file; clang needs it on each function.
 #if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#pragma clang attribute push(__attribute__((target("avx2,popcnt"))), apply_to = function)
 #else
-#pragma GCC target("avx2")
+#pragma GCC target("avx2,popcnt")
 #endif
 
 namespace dovrin::search::kernel {
@@ -35,19 +35,23 @@ inline uint32_t upperToAscii(__m256i x, __m256i x1)
     return ~uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(rows, _mm256_setzero_si256())));
 }
 
+// The event bits of 32 bytes, and their folder-line bits in folder.
 inline uint64_t masks32(const char* p, const Params& params, __m256i firstMask, __m256i firstValue,
-                        __m256i lastMask, __m256i lastValue)
+                        __m256i lastMask, __m256i lastValue, uint64_t& folder)
 {
     const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     const __m256i x1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));
-    const __m256i quote = _mm256_cmpeq_epi8(x, _mm256_set1_epi8('"'));
-    const __m256i lineFeed = _mm256_cmpeq_epi8(x, _mm256_set1_epi8('\n'));
-    const __m256i afterQuote = _mm256_or_si256(_mm256_cmpeq_epi8(x1, _mm256_set1_epi8(':')),
-                                               _mm256_cmpeq_epi8(x1, _mm256_set1_epi8('"')));
-    const __m256i afterLineFeed = _mm256_or_si256(_mm256_cmpeq_epi8(x1, _mm256_set1_epi8('\n')),
-                                                  _mm256_cmpeq_epi8(x1, _mm256_set1_epi8('\r')));
-    __m256i events = _mm256_or_si256(_mm256_and_si256(quote, afterQuote),
-                                     _mm256_and_si256(lineFeed, afterLineFeed));
+    const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p - 1));
+    const __m256i lineStart = _mm256_cmpeq_epi8(before, _mm256_set1_epi8('\n'));
+    const __m256i quoteStart =
+        _mm256_and_si256(_mm256_cmpeq_epi8(x, _mm256_set1_epi8('"')), lineStart);
+    // A line that does not begin with a quote, or begins with two.
+    __m256i events =
+        _mm256_or_si256(_mm256_andnot_si256(quoteStart, lineStart),
+                        _mm256_and_si256(quoteStart, _mm256_cmpeq_epi8(x1, _mm256_set1_epi8('"'))));
+    const __m256i folderStart =
+        _mm256_and_si256(quoteStart, _mm256_cmpeq_epi8(x1, _mm256_set1_epi8(':')));
+    folder = uint32_t(_mm256_movemask_epi8(folderStart));
     if (params.needle) {
         const __m256i xn =
             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + params.lastOffset));
@@ -65,17 +69,24 @@ inline uint64_t masks32(const char* p, const Params& params, __m256i firstMask, 
 
 } // namespace
 
-void eventMasksAvx2(const char* data, size_t chunks, const Params& params, uint64_t* out)
+void eventMasksAvx2(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
+    out.foldersBefore[0] = 0;
     const __m256i firstMask = _mm256_set1_epi8(char(params.firstMask));
     const __m256i firstValue = _mm256_set1_epi8(char(params.firstValue));
     const __m256i lastMask = _mm256_set1_epi8(char(params.lastMask));
     const __m256i lastValue = _mm256_set1_epi8(char(params.lastValue));
     for (size_t c = 0; c < chunks; ++c) {
         const char* p = data + c * 64;
-        const uint64_t low = masks32(p, params, firstMask, firstValue, lastMask, lastValue);
-        const uint64_t high = masks32(p + 32, params, firstMask, firstValue, lastMask, lastValue);
-        out[c] = low | (high << 32);
+        uint64_t lowFolder, highFolder;
+        const uint64_t low =
+            masks32(p, params, firstMask, firstValue, lastMask, lastValue, lowFolder);
+        const uint64_t high =
+            masks32(p + 32, params, firstMask, firstValue, lastMask, lastValue, highFolder);
+        out.events[c] = low | (high << 32);
+        const uint64_t folderBits = lowFolder | (highFolder << 32);
+        out.folders[c] = folderBits;
+        out.foldersBefore[c + 1] = out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
     }
 }
 

@@ -79,10 +79,10 @@ public:
         m_output = nullptr;
     }
 
-    bool folderLine() override
+    bool folderLines(qsizetype count) override
     {
         if (!m_everything)
-            ++m_yields;
+            m_yields += uint32_t(count);
         if (m_yields >= kChunkYields)
             flush();
         return !m_output->cancelled();
