@@ -18,6 +18,7 @@ struct CliContext
 {
     QString databaseOption; // --database DIR, empty when not given
     QStringList args;       // the command's arguments, after the command name
+    char** argv = nullptr;  // the tool's whole command line, for handing a command on
 };
 
 // A command of the tool.

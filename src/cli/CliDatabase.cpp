@@ -4,6 +4,7 @@
 #include "manage/ChangeJournal.h"
 #include "store/Database.h"
 #include "store/DatabaseFolder.h"
+#include "store/Keys.h"
 
 #include <cstdio>
 
@@ -58,6 +59,25 @@ bool openDatabase(const CliContext& context, Database& database)
         return false;
     database.load(folder);
     return true;
+}
+
+int locateKey(CliContext& context, qsizetype argumentCount, const char* usage, Database& database,
+              LocatedKey& located)
+{
+    if (context.args.size() != argumentCount) {
+        std::fprintf(stderr, "Usage: dovrin-cli [--database DIR] %s\n", usage);
+        return kRefused;
+    }
+    if (!openDatabase(context, database))
+        return kFailure;
+    located.key = context.args.first();
+    located.key.replace(u'/', keys::kSeparator);
+    if (keys::disk(located.key).isEmpty() || database.findDisk(located.key) == 0) {
+        std::fprintf(stderr, "dovrin-cli: no loaded disk holds %s\n", qPrintable(located.key));
+        return kRefused;
+    }
+    located.path = files::realPath(database.disks(), located.key);
+    return kSuccess;
 }
 
 } // namespace dovrin::cli

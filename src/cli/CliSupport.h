@@ -3,6 +3,7 @@
 #include "CliContext.h"
 #include "common/Progress.h"
 #include "common/Prompt.h"
+#include "files/RealPath.h"
 
 namespace dovrin {
 class Database;
@@ -51,5 +52,17 @@ private:
 bool openDatabase(const CliContext& context, Database& database);
 // The same choice of folder, without loading it: for commands that need no disk table.
 bool resolveDatabaseFolder(const CliContext& context, DatabaseFolder& folder);
+
+// The key of a catalogued file or folder, with "/" taken for "\", and its real path.
+struct LocatedKey
+{
+    QString key;
+    files::RealPath path;
+};
+// For commands whose one argument (of argumentCount) is a KEY: loads the database and finds
+// the key's real path. kSuccess, or the exit status after saying why: wrong arguments, a
+// database that cannot be used, or a key that no loaded disk holds.
+int locateKey(CliContext& context, qsizetype argumentCount, const char* usage, Database& database,
+              LocatedKey& located);
 
 } // namespace dovrin::cli

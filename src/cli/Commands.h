@@ -21,6 +21,7 @@ std::span<const Command> manageCommands();
 QString diskKeyArgument(const Database& database, const QString& argument);
 // The real disk: path, open, copy.
 std::span<const Command> fileCommands();
+int runOpen(CliContext& context);
 // Copies across disks, and a disk checked against its catalogue: copies, only-on, verify.
 std::span<const Command> copiesCommands();
 

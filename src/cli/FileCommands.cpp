@@ -1,6 +1,5 @@
 #include "CliSupport.h"
 #include "Commands.h"
-#include "RegisteredProgram.h"
 #include "files/CopyItem.h"
 #include "files/FileCopy.h"
 #include "files/FileMessages.h"
@@ -16,34 +15,6 @@ namespace dovrin::cli {
 
 namespace {
 
-// The key of a catalogued file or folder, with "/" taken for "\", and its real path.
-struct Located
-{
-    QString key;
-    files::RealPath path;
-};
-
-// kSuccess, or the exit status after saying why: wrong arguments, a database that cannot be
-// used, or a key that no loaded disk holds.
-int locate(CliContext& context, qsizetype argumentCount, const char* usage, Database& database,
-           Located& located)
-{
-    if (context.args.size() != argumentCount) {
-        std::fprintf(stderr, "Usage: dovrin-cli [--database DIR] %s\n", usage);
-        return kRefused;
-    }
-    if (!openDatabase(context, database))
-        return kFailure;
-    located.key = context.args.first();
-    located.key.replace(u'/', keys::kSeparator);
-    if (keys::disk(located.key).isEmpty() || database.findDisk(located.key) == 0) {
-        std::fprintf(stderr, "dovrin-cli: no loaded disk holds %s\n", qPrintable(located.key));
-        return kRefused;
-    }
-    located.path = files::realPath(database.disks(), located.key);
-    return kSuccess;
-}
-
 bool isFolder(const QByteArray& native)
 {
     struct stat st
@@ -56,8 +27,8 @@ int runPath(CliContext& context)
 {
     StderrPrompt prompt;
     Database database(prompt);
-    Located located;
-    if (const int status = locate(context, 1, "path KEY", database, located))
+    LocatedKey located;
+    if (const int status = locateKey(context, 1, "path KEY", database, located))
         return status;
     const QByteArray out =
         located.path.native.isEmpty() ? located.path.text.toUtf8() : located.path.native;
@@ -66,35 +37,12 @@ int runPath(CliContext& context)
     return kSuccess;
 }
 
-int runOpen(CliContext& context)
-{
-    StderrPrompt prompt;
-    Database database(prompt);
-    Located located;
-    if (const int status = locate(context, 1, "open KEY", database, located))
-        return status;
-    if (located.key.endsWith(keys::kSeparator)) {
-        std::fprintf(stderr, "dovrin-cli: open takes the key of a file\n");
-        return kRefused;
-    }
-    if (!files::nativeFileExists(located.path.native)) {
-        files::notFound(prompt, files::Purpose::Run);
-        return kFailure;
-    }
-    const auto program = platform::RegisteredProgram::forFile(located.path.native);
-    if (program.isNone() || !program.start(located.path.native)) {
-        files::runFailed(prompt);
-        return kFailure;
-    }
-    return kSuccess;
-}
-
 int runCopy(CliContext& context)
 {
     StderrPrompt prompt;
     Database database(prompt);
-    Located located;
-    if (const int status = locate(context, 2, "copy KEY FOLDER", database, located))
+    LocatedKey located;
+    if (const int status = locateKey(context, 2, "copy KEY FOLDER", database, located))
         return status;
     const QString target = normalizedFolder(context.args.at(1));
     const QString name = keys::lastName(located.key);

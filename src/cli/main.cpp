@@ -3,8 +3,10 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QTextStream>
+#if defined(DOVRIN_CLI_DESKTOP)
+#include <QGuiApplication>
+#endif
 #include <cstdio>
 #include <memory>
 
@@ -51,6 +53,7 @@ const Command* findCommand(const QString& name)
     return nullptr;
 }
 
+#if defined(DOVRIN_CLI_DESKTOP)
 // Whether the command draws printouts, known before the application exists: its name is the
 // first argument that is neither an option nor the value of --database.
 bool drawsPrintouts(int argc, char** argv)
@@ -78,6 +81,13 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     return std::make_unique<QGuiApplication>(argc, argv);
 }
+#else
+// The commands that draw are handed on whole to the desktop build of the tool.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv)
+{
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+#endif
 
 } // namespace
 
@@ -121,6 +131,7 @@ int main(int argc, char** argv)
         return refuse(QStringLiteral("no command given"));
     CliContext context;
     context.databaseOption = parser.value(database);
+    context.argv = argv;
     const QString name = args.takeFirst();
     context.args = args;
     if (const Command* command = findCommand(name))

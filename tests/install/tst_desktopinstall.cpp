@@ -111,6 +111,9 @@ private Q_SLOTS:
                 << program << QStringList{"--frobnicate"} << 2
                 << QString(program) + ": Unknown option";
         }
+        // print runs in the installed desktop helper, which gives its usage.
+        QTest::newRow("dovrin-cli print")
+            << "dovrin-cli" << QStringList{"print"} << 2 << "dovrin-cli: usage: print";
         QTest::newRow("dovrin file")
             << "dovrin" << QStringList{"notes.txt"} << 2 << "dovrin: Dovrin opens no files";
     }
