@@ -82,14 +82,14 @@ DOVRIN_FUZZ_TARGET(data)
     std::memcpy(padded.data() + 1, block.data(), size_t(block.size()));
     const char* start = padded.data() + 1;
     // Each build's bits: events, then folder lines, then the folder counts.
-    auto masksOf = [&](void (*build)(const char*, size_t, const kernel::Params&,
-                                      const kernel::Masks&)) {
-        std::vector<uint64_t> bits(2 * chunks);
-        std::vector<uint32_t> counts(chunks + 1, 0xFFFFFFFF);
-        build(start, chunks, params, {bits.data(), bits.data() + chunks, counts.data()});
-        bits.insert(bits.end(), counts.begin(), counts.end());
-        return bits;
-    };
+    auto masksOf =
+        [&](void (*build)(const char*, size_t, const kernel::Params&, const kernel::Masks&)) {
+            std::vector<uint64_t> bits(2 * chunks);
+            std::vector<uint32_t> counts(chunks + 1, 0xFFFFFFFF);
+            build(start, chunks, params, {bits.data(), bits.data() + chunks, counts.data()});
+            bits.insert(bits.end(), counts.begin(), counts.end());
+            return bits;
+        };
     const std::vector<uint64_t> generic = masksOf(kernel::eventMasksGeneric);
     fuzz::require(masksOf(kernel::eventMasksPortable) == generic,
                   "the portable build differs from the generic one");

@@ -17,10 +17,10 @@ public:
     // Which file lines reach the handler.
     struct Filter
     {
-        bool allFiles = false;      // every file line
-        QByteArray asciiNeedle;     // lines whose name holds these upper-case ASCII bytes,
-                                    // in either case (empty: none)
-        bool nonAsciiNames = false; // lines whose name holds a byte >= 0x80,
+        bool allFiles = false;         // every file line
+        QByteArray asciiNeedle;        // lines whose name holds these upper-case ASCII bytes,
+                                       // in either case (empty: none)
+        bool nonAsciiNames = false;    // lines whose name holds a byte >= 0x80,
         bool upperToAsciiOnly = false; // of those only the ones with a character whose upper
                                        // case may hold ASCII letters (ß, ſ, ﬁ...)
     };

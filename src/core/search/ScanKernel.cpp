@@ -69,7 +69,8 @@ void eventMasksGeneric(const char* data, size_t chunks, const Params& params, co
         }
         out.events[c] = bits;
         out.folders[c] = folderBits;
-        out.foldersBefore[c + 1] = out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
+        out.foldersBefore[c + 1] =
+            out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
     }
 }
 
@@ -111,7 +112,8 @@ void eventMasksPortable(const char* data, size_t chunks, const Params& params, c
         }
         out.events[c] = bits;
         out.folders[c] = folderBits;
-        out.foldersBefore[c + 1] = out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
+        out.foldersBefore[c + 1] =
+            out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
     }
 }
 

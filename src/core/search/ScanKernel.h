@@ -30,13 +30,12 @@ struct Params
 // those rows pass too; the caller looks closer. Each set bit of the three tables below is one
 // of these rows: a byte pair belongs to a row when the row's bit is set for the first byte's
 // high and low halves and the second byte's high half.
-constexpr unsigned char kUpperToAsciiLeadHigh[16] = {0, 0, 0, 0, 0, 0, 0, 0,
+constexpr unsigned char kUpperToAsciiLeadHigh[16] = {0, 0, 0, 0, 0,    0,    0,    0,
                                                      0, 0, 0, 0, 0x07, 0x20, 0x18, 0};
 constexpr unsigned char kUpperToAsciiLeadLow[16] = {0, 0x08, 0, 0x01, 0x02, 0x06, 0, 0x02,
                                                     0, 0,    0, 0,    0,    0,    0, 0x30};
-constexpr unsigned char kUpperToAsciiNextHigh[16] = {0x20, 0x20, 0x20, 0x20, 0x20, 0x20,
-                                                     0x20, 0x20, 0x24, 0x21, 0x30, 0x2A,
-                                                     0x20, 0x20, 0x20, 0x20};
+constexpr unsigned char kUpperToAsciiNextHigh[16] = {
+    0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20, 0x24, 0x21, 0x30, 0x2A, 0x20, 0x20, 0x20, 0x20};
 bool mayUpperToAscii(unsigned char byte, unsigned char next);
 
 // Where a block's bits go, an entry per 64-byte chunk c of data[0, chunks * 64):

@@ -1,5 +1,6 @@
 // The AVX2 build of the search's inner loop, with the bit count that every processor with
-// AVX2 has. Only this file is compiled for them, and it includes no library header, so no shared inline code is ever built for it by accident.
+// AVX2 has. Only this file is compiled for them, and it includes no library header, so no shared
+// inline code is ever built for it by accident.
 #include "ScanKernel.h"
 
 #if defined(__x86_64__)
@@ -86,7 +87,8 @@ void eventMasksAvx2(const char* data, size_t chunks, const Params& params, const
         out.events[c] = low | (high << 32);
         const uint64_t folderBits = lowFolder | (highFolder << 32);
         out.folders[c] = folderBits;
-        out.foldersBefore[c + 1] = out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
+        out.foldersBefore[c + 1] =
+            out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
     }
 }
 
