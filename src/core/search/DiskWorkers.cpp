@@ -10,10 +10,14 @@ namespace {
 // How long the caller waits before it lets the user act: well under the 50 ms in which a
 // stop must take effect.
 constexpr std::chrono::milliseconds kResponsive(20);
+// How often a waiting caller looks for results on its own. Workers wake it only when all is
+// done or many rows wait: a wake per disk would cost more than the small disks themselves.
+constexpr std::chrono::milliseconds kLookAgain(4);
 // How far workers may run ahead of the caller: this many disks, and no new disk while this
 // many rows wait (listing everything finds every file).
 constexpr int kLookaheadDisks = 64;
 constexpr size_t kWaitingRows = 256 * 1024;
+constexpr size_t kWakeRows = kWaitingRows / 4;
 
 } // namespace
 
@@ -24,12 +28,15 @@ bool DiskWorkers::Output::cancelled() const
 
 void DiskWorkers::Output::push(FoundChunk&& chunk)
 {
+    bool wake;
     {
         std::lock_guard lock(m_workers.m_mutex);
         m_workers.m_waitingRows += chunk.rows.size();
         m_workers.m_slots[size_t(m_disk - 1)].chunks.push_back(std::move(chunk));
+        wake = m_workers.m_waitingRows >= kWakeRows;
     }
-    m_workers.m_forCaller.notify_one();
+    if (wake)
+        m_workers.m_forCaller.notify_one();
 }
 
 int DiskWorkers::defaultThreadCount()
@@ -82,11 +89,14 @@ void DiskWorkers::run(int worker)
 
 void DiskWorkers::finish(int disk)
 {
+    bool wake;
     {
         std::lock_guard lock(m_mutex);
         m_slots[size_t(disk - 1)].done = true;
+        wake = ++m_doneDisks == m_diskCount;
     }
-    m_forCaller.notify_one();
+    if (wake)
+        m_forCaller.notify_one();
 }
 
 bool DiskWorkers::next(int disk, FoundChunk& chunk, const std::function<bool()>& whileWaiting)
@@ -109,11 +119,12 @@ bool DiskWorkers::next(int disk, FoundChunk& chunk, const std::function<bool()>&
         }
         if (slot.done)
             return false;
-        if (!m_forCaller.wait_for(lock, kResponsive,
-                                  [&slot] { return slot.done || !slot.chunks.empty(); })) {
+        if (m_forCaller.wait_for(lock, kLookAgain) == std::cv_status::timeout &&
+            std::chrono::steady_clock::now() - m_lastYield >= kResponsive) {
             lock.unlock();
             const bool giveUp = whileWaiting && whileWaiting();
             lock.lock();
+            m_lastYield = std::chrono::steady_clock::now();
             if (giveUp)
                 return false;
         }

@@ -3,6 +3,7 @@
 #include "ResultRows.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -78,6 +79,8 @@ private:
     int m_nextDisk = 1;        // the next disk a worker takes
     int m_callerDisk = 1;      // the disk the caller waits for
     size_t m_waitingRows = 0;  // rows pushed and not yet taken
+    int m_doneDisks = 0;
+    std::chrono::steady_clock::time_point m_lastYield = std::chrono::steady_clock::now();
     std::atomic<bool> m_cancelled{false};
     std::vector<std::thread> m_threads;
 };
