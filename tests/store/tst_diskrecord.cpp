@@ -52,6 +52,7 @@ private Q_SLOTS:
                 {"empty fifth line", "25\r\nD:\\\r\n1MB\r\nd\r\n\r\n", bad, ""},
                 {"fifth past 16 bits", "25\r\nD:\\\r\n1MB\r\nd\r\n 70000 \r\n", bad, ""},
                 {"fifth at 16 bits", "25\r\nD:\\\r\n1MB\r\nd\r\n 32767 \r\n", ok, "D:\\"},
+                {"fifth at its least", "25\r\nD:\\\r\n1MB\r\nd\r\n -32768 \r\n", ok, "D:\\"},
                 {"letters in fifth", "25\r\nD:\\\r\n1MB\r\nd\r\nyes\r\n", bad, ""},
                 {"25 and a blank", "25 \r\nD:\\\r\n1MB\r\nd\r\n 0 \r\n", version, ""},
                 {"empty file", QByteArray(), version, ""},

@@ -240,8 +240,9 @@ CollationKeys::Item CollationKeys::itemOf(int record, uint32_t position) const
     return Item{high, low, position, uint32_t(k.size())};
 }
 
-// Keys hold no zero byte, so two keys with the same first sixteen bytes (zero-padded) are
-// equal when either is that short; only longer ones are compared further.
+// Keys hold no zero byte, so of two keys with the same first sixteen bytes (zero-padded),
+// one at most sixteen long is equal to the other or, when exactly sixteen, a prefix of it;
+// only longer ones are compared further.
 int CollationKeys::compareItems(const Item& a, const Item& b, const RowOrder& order) const
 {
     if (a.high != b.high)
@@ -249,7 +250,7 @@ int CollationKeys::compareItems(const Item& a, const Item& b, const RowOrder& or
     if (a.low != b.low)
         return a.low < b.low ? -1 : 1;
     if (a.length <= 16 || b.length <= 16)
-        return 0;
+        return int(a.length) - int(b.length);
     const char* ka = m_keyOf[size_t(order[a.position])];
     const char* kb = m_keyOf[size_t(order[b.position])];
     return ka == kb ? 0 : compareBytes(bytes(ka).sliced(16), bytes(kb).sliced(16));
