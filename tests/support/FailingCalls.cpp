@@ -106,6 +106,17 @@ int open(const char* path, int flags, ...)
     return fails(Call::Open, below(path)) ? -1 : track(next(path, flags, mode), below(path));
 }
 
+// Qt opens files with open64.
+int open64(const char* path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = va_arg(args, mode_t);
+    va_end(args);
+    static const auto next = real<int (*)(const char*, int, ...)>("open64");
+    return fails(Call::Open, below(path)) ? -1 : track(next(path, flags, mode), below(path));
+}
+
 int openat(int dir, const char* path, int flags, ...)
 {
     va_list args;
