@@ -193,23 +193,25 @@ private Q_SLOTS:
 
     void clickingNodesListsThem_data()
     {
-        for (const char* column : {"key", "rows", "location", "status"})
-            QTest::addColumn<QString>(column); // rows: the names shown, joined by ","
+        // rows: the names shown, joined by ","; down: the location after the Down key.
+        for (const char* column : {"key", "rows", "location", "status", "down"})
+            QTest::addColumn<QString>(column);
         test::addTextRows({
             "unread disk "
             "root|Holidays\\Photos\\|Games,Music,readme.txt,setup.exe|Holidays\\Photos\\|"
-            "1,206KB in 4 items. (Disk free space: 1234.56MB)",
+            "1,206KB in 4 items. (Disk free space: 1234.56MB)|Holidays\\Videos\\",
             "loose disk|.\\Loose\\|a.txt|\\Loose\\| 10 bytes in 1 items. (Disk free space: "
-            "1234.56MB)",
+            "1234.56MB)|\\Loose\\", // below it a catalogue, which lists nothing
             "folders only|Holidays\\Videos\\|Clips|Holidays\\Videos\\|"
-            " 1 items. Disk free space: 1234.56MB (Files not catalogued)",
+            " 1 items. Disk free space: 1234.56MB (Files not catalogued)|Holidays\\Videos\\",
         });
     }
 
     void clickingNodesListsThem()
     {
-        auto [key, rows, location, status] =
-            test::fetch<QString, QString, QString, QString>("key", "rows", "location", "status");
+        auto [key, rows, location, status, down] =
+            test::fetch<QString, QString, QString, QString, QString>("key", "rows", "location",
+                                                                     "status", "down");
         QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, centerOf(node(key)));
         QStringList shown;
         for (int row = 0; row < m_window->list()->rowCount(); ++row) {
@@ -219,6 +221,9 @@ private Q_SLOTS:
         QCOMPARE(shown.join(u','), rows);
         QCOMPARE(m_window->location(), location);
         QCOMPARE(m_window->statusText(2), status);
+        // An arrow key chooses the node it moves to, as a click does.
+        QTest::keyClick(tree(), Qt::Key_Down);
+        QCOMPARE(m_window->location(), down);
     }
 
     // Dragging the bar between the panes widens one and narrows the other; a drag that would
