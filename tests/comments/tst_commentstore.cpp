@@ -140,6 +140,7 @@ private Q_SLOTS:
         test::table<QByteArray, bool>({"badLine", "keptByRewrite"},
                                       {{"no quotes", "H\\D\\x.txt,comment", true},
                                        {"open quote", "\"H\\D\\x.txt\",\"comment", true},
+                                       {"two separators", "\"H\\D\\x\",\"a\",\"b\"", true},
                                        {"blank", "   ", false}});
     }
 

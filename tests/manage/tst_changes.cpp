@@ -311,6 +311,8 @@ private Q_SLOTS:
                 {"a sign among them", edited(".t", ".t .a-z"), false},
                 {"rename", rename, true},
                 {"rename to a path", QByteArray(rename).replace("Trips", "Tr\\ips"), false},
+                {"delete in a parent folder",
+                 formatPendingChange(kDelete).replace("Holidays\\", "..\\"), false},
             });
     }
 
