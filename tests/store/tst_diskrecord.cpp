@@ -205,6 +205,7 @@ private Q_SLOTS:
             {"bytes", "text"},
             {{"utf-8", "Z\xc3\xbcrich", QStringLiteral("Zürich")},
              {"windows-1252", "Z\xfcrich \x80", QStringLiteral("Zürich €")},
+             {"a euro sign alone is windows-1252", "5 \x80", QStringLiteral("5 €")},
              {"overlong is not utf-8", "\xc0\xaf", QStringLiteral("À¯")},
              {"the last surrogate is not utf-8", "\xed\xbf\xbf", QStringLiteral("í¿¿")},
              {"truncated", "ab\xe2\x82", QStringLiteral("abâ‚")},
