@@ -95,27 +95,20 @@ QByteArray Fault::where(const QString& said) const
 
 extern "C" {
 
-// The mode is there only with O_CREAT or O_TMPFILE; passing whatever came is harmless.
-int open(const char* path, int flags, ...)
-{
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = va_arg(args, mode_t);
-    va_end(args);
-    static const auto next = real<int (*)(const char*, int, ...)>("open");
-    return fails(Call::Open, below(path)) ? -1 : track(next(path, flags, mode), below(path));
-}
-
-// Qt opens files with open64.
-int open64(const char* path, int flags, ...)
-{
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = va_arg(args, mode_t);
-    va_end(args);
-    static const auto next = real<int (*)(const char*, int, ...)>("open64");
-    return fails(Call::Open, below(path)) ? -1 : track(next(path, flags, mode), below(path));
-}
+// The mode is there only with O_CREAT or O_TMPFILE; passing whatever came is harmless. Qt
+// opens files with open64.
+#define OPEN_BELOW(name)                                                                           \
+    int name(const char* path, int flags, ...)                                                     \
+    {                                                                                              \
+        va_list args;                                                                              \
+        va_start(args, flags);                                                                     \
+        const mode_t mode = va_arg(args, mode_t);                                                  \
+        va_end(args);                                                                              \
+        static const auto next = real<int (*)(const char*, int, ...)>(#name);                      \
+        return fails(Call::Open, below(path)) ? -1 : track(next(path, flags, mode), below(path));  \
+    }
+OPEN_BELOW(open)
+OPEN_BELOW(open64)
 
 int openat(int dir, const char* path, int flags, ...)
 {
