@@ -203,6 +203,7 @@ struct FileListScanner::Walk
                     skipUntil = eol - data + 1;
                 }
             }
+            // Go on after the chunks of the line just decided.
             c = qMax(c, skipUntil / 64 - 1);
         }
         return passFolders(end) ? Outcome::Continue : Outcome::Stop;
