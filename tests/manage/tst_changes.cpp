@@ -420,6 +420,7 @@ void TestChanges::lockThatCannotTimeItsWaitIsRefused()
     const QString path = dir.filePath(QStringLiteral("PendingChange.lock"));
     FileLock held(path, 0);
     QVERIFY(held.isLocked());
+    QVERIFY(!FileLock(path, 0).isLocked());
     rlimit limit;
     QCOMPARE(getrlimit(RLIMIT_SIGPENDING, &limit), 0);
     rlimit none = limit;

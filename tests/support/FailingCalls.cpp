@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -43,10 +44,16 @@ int track(int fd, bool on)
     return fd;
 }
 
-// True, with errno set, when this call is the one to fail.
+std::atomic<bool> typesHidden{false};
+
+// True, with errno set, when this call is the one to fail. A read that failed fails again,
+// as a bad sector does; the other calls fail once.
 bool fails(Call call, bool counted)
 {
-    if (!armed.load() || !counted || call != failing || ++calls != nth)
+    if (!armed.load() || !counted || call != failing)
+        return false;
+    const int n = ++calls;
+    if (n < nth || (n > nth && call != Call::Read))
         return false;
     errno = EIO;
     return true;
@@ -74,6 +81,16 @@ void Fault::disarm()
 {
     armed = false;
     m_hit = calls.load() >= m_nth;
+}
+
+EntryTypesHidden::EntryTypesHidden()
+{
+    typesHidden = true;
+}
+
+EntryTypesHidden::~EntryTypesHidden()
+{
+    typesHidden = false;
 }
 
 QByteArray Fault::where(const QString& said) const
@@ -130,6 +147,18 @@ int close(int fd)
     const int result = next(fd);
     errno = fail ? EIO : errno;
     return fail ? -1 : result;
+}
+
+ssize_t getdents64(int fd, void* buffer, size_t size)
+{
+    static const auto next = real<ssize_t (*)(int, void*, size_t)>("getdents64");
+    const ssize_t n = next(fd, buffer, size);
+    for (ssize_t at = 0; typesHidden.load() && at < n;) {
+        auto* entry = reinterpret_cast<dirent64*>(static_cast<char*>(buffer) + at);
+        entry->d_type = DT_UNKNOWN;
+        at += entry->d_reclen;
+    }
+    return n;
 }
 
 PASS_OR_FAIL(ssize_t, read, Call::Read, isTracked(fd), (int fd, void* data, size_t size),

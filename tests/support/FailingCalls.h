@@ -27,7 +27,8 @@ class Fault
 public:
     Fault(const QByteArray& root, Call call, int nth) : m_root(root), m_call(call), m_nth(nth) {}
 
-    // Runs `operation` with the nth counted call of the kind failing with EIO.
+    // Runs `operation` with the nth counted call of the kind failing with EIO; a read fails
+    // from the nth on.
     template <typename Operation> auto during(Operation&& operation)
     {
         arm();
@@ -52,6 +53,17 @@ private:
     Call m_call;
     int m_nth;
     bool m_hit = false;
+};
+
+// While it lives, every folder listing gives its entries without their types, as some network
+// and older file systems do, so that each entry must be examined to tell a folder from a file.
+class EntryTypesHidden
+{
+public:
+    EntryTypesHidden();
+    ~EntryTypesHidden();
+    EntryTypesHidden(const EntryTypesHidden&) = delete;
+    EntryTypesHidden& operator=(const EntryTypesHidden&) = delete;
 };
 
 // Calls attempt(fault) for every kind of call and every n from 1, up to and including the
