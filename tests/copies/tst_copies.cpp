@@ -435,6 +435,43 @@ private Q_SLOTS:
         QCOMPARE(rows.rows, QStringList{QStringLiteral("0:.\\A\\f7")});
     }
 
+    // Copies far into a long file list, in later folders: the second reading jumps to them.
+    void copiesFarIn_data()
+    {
+        test::table<bool>({"content"}, {{"name and size", false}, {"content", true}});
+    }
+
+    void copiesFarIn()
+    {
+        const auto [content] = test::fetch<bool>("content");
+        QByteArray a = "\":\"", b = "\":\"", aBytes, bBytes;
+        for (int i = 0; i < 300; ++i) {
+            const QByteArray n = QByteArray::number(i);
+            const QByteArray size = QByteArray::number(100 + i);
+            if (i % 60 == 0)
+                a += "|\":\\D" + QByteArray::number(i / 60) + '"';
+            a += "|\"f" + n + "\"," + size + ',';
+            aBytes += (i ? "|c" : "c") + n;
+            if (i == 64 || i == 70 || i == 128 || i == 299) {
+                b += "|\"" + QByteArray(content ? "x" : "F") + n + "\"," + size + ',';
+                bBytes += (bBytes.isEmpty() ? "c" : "|c") + n;
+            }
+        }
+        QTemporaryDir dir;
+        const DatabaseFolder folder(dir.path());
+        DiskTable disks;
+        writeDisks(folder, disks, {a, b}, {aBytes, bBytes});
+        copies::CopiesEngine engine(folder, disks);
+        GroupList rows;
+        NullProgress progress;
+        const copies::CopiesQuery query{content ? Criterion::Content : Criterion::NameAndSize};
+        QCOMPARE(engine.run(query, rows, progress), copies::CopiesEngine::End::Completed);
+        QCOMPARE(rows.rows.join(u' '),
+                 QStringLiteral("0:.\\A\\D4\\f299 0:.\\B\\@299 1:.\\A\\D2\\f128 1:.\\B\\@128 "
+                                "2:.\\A\\D1\\f70 2:.\\B\\@70 3:.\\A\\D1\\f64 3:.\\B\\@64")
+                     .replace(u'@', content ? u'x' : u'F'));
+    }
+
     void stops()
     {
         QTemporaryDir dir;

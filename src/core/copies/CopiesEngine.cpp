@@ -87,21 +87,42 @@ struct CopiesEngine::Found
     search::SearchRow row;
 };
 
+// Where every 64th file line of a disk begins, and the folder line before it: the second
+// reading jumps to the mark before each line it wants instead of walking every line again.
+struct CopiesEngine::LineMark
+{
+    static constexpr uint32_t kEvery = 64;
+    static constexpr uint32_t kNoFolder = UINT32_MAX;
+    uint32_t line;   // the byte offset of the file line
+    uint32_t folder; // of its folder line, or kNoFolder
+};
+
+struct CopiesEngine::DiskMarks
+{
+    qsizetype fileSize = -1; // the file-list file's size when the marks were taken
+    std::vector<LineMark> marks;
+};
+
 // One disk's file-list file, and in the content criterion its fingerprints, walked file line
 // by file line with the container key of each.
 class CopiesEngine::Reader
 {
 public:
-    // `file` is the buffer the caller reuses from disk to disk.
-    Reader(const CopiesEngine& engine, int disk, WholeFile& file) : m_engine(engine), m_disk(disk)
+    // `file` is the buffer the caller reuses from disk to disk. With `marks`, the walk takes
+    // them.
+    Reader(const CopiesEngine& engine, int disk, WholeFile& file, DiskMarks* marks = nullptr)
+        : m_engine(engine), m_disk(disk), m_marks(marks)
     {
         const QString& recordPath = engine.m_disks.at(disk).path;
         if (!file.read(engine.m_folder.recordFile(recordPath, ".f")))
             return; // vanished since loading: no files
-        m_lines.emplace(file.data());
+        m_data = file.data();
+        m_lines.emplace(m_data);
+        if (m_marks)
+            m_marks->fileSize = m_data.size();
         if (engine.m_query.criterion == Criterion::Content)
             m_prints = readFingerprintFile(
-                engine.m_folder.recordFile(recordPath, kFingerprintSuffix), file.data());
+                engine.m_folder.recordFile(recordPath, kFingerprintSuffix), m_data);
     }
 
     // The next file line; `line` counts them from 0.
@@ -109,14 +130,38 @@ public:
     {
         if (!m_lines)
             return false;
-        while (m_lines->next(file)) {
+        for (;;) {
+            const size_t at = m_lines->offset();
+            if (!m_lines->next(file))
+                return false;
             if (!file.folder) {
                 ++m_line;
+                if (m_marks && m_line % LineMark::kEvery == 0 && at < LineMark::kNoFolder)
+                    m_marks->marks.push_back(LineMark{uint32_t(at), m_folderAt});
                 return true;
             }
             m_folderKey = file.name;
+            m_folderAt = at < LineMark::kNoFolder ? uint32_t(at) : LineMark::kNoFolder;
         }
-        return false;
+    }
+    // Jumps ahead to the mark before file line `line` when that is further on than the next
+    // line; marks taken from a file of another size are not used.
+    void skipTowards(uint32_t line, const DiskMarks& marks)
+    {
+        const size_t k = line / LineMark::kEvery;
+        if (!m_lines || marks.fileSize != m_data.size() || k >= marks.marks.size() ||
+            qint64(k) * LineMark::kEvery <= m_line + 1)
+            return;
+        const LineMark& mark = marks.marks[k];
+        m_folderKey = {};
+        if (mark.folder != LineMark::kNoFolder) {
+            ListLines folderLine(m_data.sliced(mark.folder));
+            ListLine folder;
+            if (folderLine.next(folder) && folder.folder)
+                m_folderKey = folder.name;
+        }
+        m_lines.emplace(m_data.sliced(mark.line));
+        m_line = qint64(k) * LineMark::kEvery - 1;
     }
     uint32_t line() const { return uint32_t(m_line); }
     const Fingerprint* fingerprint() const
@@ -138,9 +183,12 @@ public:
 private:
     const CopiesEngine& m_engine;
     int m_disk;
+    DiskMarks* m_marks;
+    QByteArrayView m_data;
     std::optional<ListLines> m_lines;
     std::optional<Fingerprints> m_prints;
     QByteArrayView m_folderKey;
+    uint32_t m_folderAt = LineMark::kNoFolder;
     qint64 m_line = -1;
 };
 
@@ -283,6 +331,7 @@ CopiesEngine::End CopiesEngine::run(const CopiesQuery& query, CopiesSink& sink, 
     m_sinceYield.invalidate(); // the first check lets the caller act
     sink.clear();
 
+    m_marks.assign(size_t(m_disks.count()) + 1, DiskMarks{});
     Workers workers;
     const int threads = qMax(1, QThread::idealThreadCount());
     for (int i = 0; i < threads; ++i)
@@ -302,6 +351,7 @@ CopiesEngine::End CopiesEngine::run(const CopiesQuery& query, CopiesSink& sink, 
             emitGroups(found);
     }
 
+    m_marks = {};
     m_stopped = m_stop;
     m_running = false;
     progress.setStatus(0, summaryText());
@@ -344,7 +394,7 @@ void CopiesEngine::readDisks(Workers& workers)
     const auto readDisk = [&](Worker& worker, int disk) {
         const bool filtered = target > 0 && disk != target;
         const bool counted = target == 0 || disk == target;
-        Reader reader(*this, disk, worker.file);
+        Reader reader(*this, disk, worker.file, &m_marks[size_t(disk)]);
         ListLine file;
         int sinceCheck = 0;
         while (reader.next(file)) {
@@ -368,8 +418,7 @@ void CopiesEngine::readDisks(Workers& workers)
                 key = contentKey(*print, size);
             } else {
                 const RecordDateTime modified = withDate ? modifiedOf(file.rest) : RecordDateTime();
-                key = nameKey(worker.folder.fold(file.name, worker.scratch), size, modified,
-                              withDate);
+                key = worker.folder.key(file.name, size, modified, withDate, worker.scratch);
             }
             worker.buckets.add(Entry{key, uint32_t(disk), reader.line()});
         }
@@ -499,7 +548,10 @@ void CopiesEngine::materialize(std::vector<Entry>& candidates, std::vector<Found
             ListLine file;
             size_t i = range.begin;
             int sinceCheck = 0;
-            while (i < range.end && reader.next(file)) {
+            while (i < range.end) {
+                reader.skipTowards(candidates[i].line, m_marks[disk]);
+                if (!reader.next(file))
+                    break;
                 if (++sinceCheck == kLinesBetweenChecks) {
                     sinceCheck = 0;
                     if (m_stop.load(std::memory_order_relaxed))

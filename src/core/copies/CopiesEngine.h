@@ -75,6 +75,8 @@ public:
 private:
     struct Entry;
     struct Found;
+    struct LineMark;
+    struct DiskMarks;
     class Reader;
     class Buckets;
     struct Worker;
@@ -96,6 +98,7 @@ private:
     CopiesSink* m_sink = nullptr;
     Progress* m_progress = nullptr;
     CopiesSummary m_summary;
+    std::vector<DiskMarks> m_marks; // by disk, taken in the first reading
     QElapsedTimer m_sinceYield;
     std::atomic<bool> m_stop{false}; // read by the workers
     bool m_stopped = false;

@@ -4,9 +4,6 @@
 
 #include <cstring>
 
-// Inlined: a call into the shared library costs more than hashing a short name.
-#define XXH_INLINE_ALL
-#include <xxhash.h>
 
 namespace dovrin::copies {
 
@@ -22,6 +19,42 @@ inline uint64_t upperAscii8(uint64_t w)
     const uint64_t pastZ = low7 + (0x80 - 'z' - 1) * kEachByte; // top bit: the byte > 'z'
     const uint64_t lower = fromA & ~pastZ & ~w & (0x80 * kEachByte);
     return w - (lower >> 2); // 0x80 >> 2 is the 0x20 between a letter's two cases
+}
+
+constexpr uint64_t kGolden = 0x9E3779B97F4A7C15ull;
+
+uint64_t seedOf(qsizetype length, qint64 size)
+{
+    return uint64_t(size) * kGolden ^ uint64_t(length);
+}
+
+// Hashes the bytes with their ASCII letters upper-cased, eight at a time, and ors every byte
+// into `seen`, where a byte above 0x7F shows. Upper-casing what is upper-cased already changes
+// nothing, so a folded name hashes alike whether it comes folded or not.
+inline uint64_t hashUpper(QByteArrayView bytes, uint64_t h, uint64_t& seen)
+{
+    const auto mix = [&h, &seen](uint64_t w) {
+        seen |= w;
+        h = (h ^ upperAscii8(w)) * kGolden;
+        h ^= h >> 29;
+    };
+    const char* p = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        mix(w);
+    }
+    if (i < n) {
+        // The last eight bytes, overlapping what is done already; or the few there are.
+        uint64_t w = 0;
+        std::memcpy(&w, n >= 8 ? p + n - 8 : p, size_t(n >= 8 ? 8 : n));
+        mix(w);
+    }
+    h ^= h >> 32;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return h ^ (h >> 31);
 }
 
 } // namespace
@@ -65,12 +98,19 @@ QByteArrayView NameFolder::fold(QByteArrayView name, QByteArray& scratch) const
     return scratch;
 }
 
-uint64_t nameKey(QByteArrayView foldedName, qint64 size, RecordDateTime modified, bool withDate)
+uint64_t NameFolder::key(QByteArrayView name, qint64 size, RecordDateTime modified,
+                         bool withDate, QByteArray& scratch) const
 {
-    uint64_t seed = uint64_t(size) * 0x9E3779B97F4A7C15ull;
-    if (withDate)
-        seed ^= uint64_t(modified.seconds()) * 0xC2B2AE3D27D4EB4Full + 1;
-    return XXH3_64bits_withSeed(foldedName.data(), size_t(foldedName.size()), seed);
+    const uint64_t dateSeed = withDate ? uint64_t(modified.seconds()) * 0xC2B2AE3D27D4EB4Full + 1 : 0;
+    if (m_caser.asciiIsPlain()) {
+        uint64_t seen = 0;
+        const uint64_t key = hashUpper(name, seedOf(name.size(), size) ^ dateSeed, seen);
+        if ((seen & (0x80 * kEachByte)) == 0)
+            return key;
+    }
+    const QByteArrayView folded = fold(name, scratch);
+    uint64_t seen = 0;
+    return hashUpper(folded, seedOf(folded.size(), size) ^ dateSeed, seen);
 }
 
 } // namespace dovrin::copies

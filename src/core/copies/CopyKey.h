@@ -27,13 +27,14 @@ public:
 
     // The folded name as UTF-8; ASCII names are folded byte by byte into `scratch`.
     QByteArrayView fold(QByteArrayView name, QByteArray& scratch) const;
+    // A 64-bit hash of the folded name with the size and, when it counts, the date. Files
+    // whose keys differ are never copies; files whose keys are equal are compared exactly
+    // afterwards. An ASCII name is folded and hashed in one pass, without a copy.
+    uint64_t key(QByteArrayView name, qint64 size, RecordDateTime modified, bool withDate,
+                 QByteArray& scratch) const;
 
 private:
     const search::UpperCaser& m_caser;
 };
-
-// A 64-bit hash of a folded name with its size and, when it counts, its date. Files whose keys
-// differ are never copies; files whose keys are equal are compared exactly afterwards.
-uint64_t nameKey(QByteArrayView foldedName, qint64 size, RecordDateTime modified, bool withDate);
 
 } // namespace dovrin::copies

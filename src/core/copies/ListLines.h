@@ -35,6 +35,8 @@ public:
         }
     }
     Q_ALWAYS_INLINE bool next(ListLine& line);
+    // Where the next line begins, from the start of the data.
+    size_t offset() const { return size_t(m_p - m_begin); }
 
 private:
     // The bits of one byte value in a chunk, from some position on.
