@@ -37,6 +37,7 @@ public:
     }
     // Whether the nth call came: when not, a later n gives a run without any fault.
     bool hit() const { return m_hit; }
+    Call call() const { return m_call; }
     // For messages: the call, n, and what the operation said.
     QByteArray where(const QString& said) const;
 
