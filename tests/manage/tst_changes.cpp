@@ -67,6 +67,13 @@ QStringList recordsOnDisk(const QString& root)
 }
 
 // The sample database with a comment on each disk.
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System |
+                                                               QDir::NoDotAndDotDot)
+                   .size());
+}
+
 void writeDatabase(const QString& root)
 {
     test::writeSampleDatabase(root);
@@ -223,11 +230,13 @@ private Q_SLOTS:
                 prompt.answerInput(row.answer);
             int closes = 0;
             QString leftOut;
+            const int descriptors = openDescriptors();
             const ChangeResult result = fault.during([&] {
                 return run(database, prompt, {[&] { ++closes; }, {}}, row.command, row.key,
                            row.answer, &leftOut);
             });
             const QByteArray where = fault.where(prompt.texts().join(u'|'));
+            QVERIFY2(openDescriptors() == descriptors, where); // every file and folder closed
             if (fault.hit()) {
                 const bool failed = int(result.outcome) != row.outcome;
                 QVERIFY2(!failed || (result.outcome == ChangeOutcome::Failed &&
