@@ -259,6 +259,8 @@ private Q_SLOTS:
             "folder gone|folder gone||missing .\\Disk\\Sub\\,missing .\\Disk\\Sub\\b.bin,"
             "missing .\\Disk\\Sub\\c.txt",
             "unreadable|unreadable|fp|unreadable .\\Disk\\Sub\\c.txt",
+            // An empty folder is all there is of an empty disk, not a drive without its disk.
+            "empty disk|empty disk||",
         });
     }
 
@@ -270,6 +272,10 @@ private Q_SLOTS:
         QStringList expected = lines.split(u',', Qt::SkipEmptyParts);
         expected.replaceInStrings(QStringLiteral("@"), source()); // each row has its own folder
 
+        if (change == QLatin1String("empty disk")) {
+            QDir(source()).removeRecursively();
+            QDir().mkpath(source());
+        }
         test::RecordingProgress scanProgress;
         QCOMPARE(scan(fingerprints, scanProgress), ScanOutcome::Complete);
         const QString abc = source() + QStringLiteral("abc.txt");
