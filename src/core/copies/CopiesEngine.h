@@ -47,8 +47,9 @@ struct CopiesSummary
 };
 
 // Finds the copies among the files of every loaded disk: each disk's file-list file is read
-// once into 16-byte keys spread over 4096 buckets, the keys that meet within a bucket are
-// found with a small hash table, and only their files are read again and compared exactly.
+// once into 8-byte keys spread over 1024 buckets, the keys that meet within a bucket are found
+// with a small hash table, and only their lines are read again, each reached from the mark
+// taken every 64 file lines, and compared exactly.
 // The disks and buckets are shared out among a worker thread a core, while the caller's thread
 // waits and lets the caller act through the progress every few milliseconds; a stop request is
 // seen at the next of those points and ends the workers within milliseconds.
