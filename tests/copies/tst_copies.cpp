@@ -340,9 +340,9 @@ private Q_SLOTS:
             QTest::addColumn<QString>(column);
         test::addTextRows(
             {
-                "letter case~\":\"|\"X.JPG\",5,#2026-01-01# / "
-                "\":\"|\"x.jpg\",5,#2025-01-01#~~N~0~0~"
-                "0:.\\A\\X.JPG 0:.\\B\\x.jpg~ 1 group(s) of copies, 2 file(s), 0 KB in extra "
+                "letter case~\":\"|\"XZ.JPG\",5,#2026-01-01# / "
+                "\":\"|\"xz.jpg\",5,#2025-01-01#~~N~0~0~"
+                "0:.\\A\\XZ.JPG 0:.\\B\\xz.jpg~ 1 group(s) of copies, 2 file(s), 0 KB in extra "
                 "copies",
                 // Long names fold eight bytes at a time; the bytes next to the letters stay.
                 "long names~\":\"|\"Hazy Holiday 2019.jpeg\",5,|\"abcdefg{\",6,|"
