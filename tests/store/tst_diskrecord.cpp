@@ -124,6 +124,7 @@ private Q_SLOTS:
               "\":\"\r\n\"a\",1.2x,#2026-01-01#\r\n",
               {"F :", "bad size on line 2"}},
              {"cut short", "\":\"\r\n\"a\",12", {"F :", "missing date on line 2"}},
+             {"bad date", "\":\"\r\n\"a\",1,#2026-13-45#\r\n", {"F :", "bad date on line 2"}},
              {"empty file", "", {}},
              {"lines across blocks", big, bigItems},
              {"bad line counted across blocks", big + "\"z\",x,#2026-01-01#\r\n",
