@@ -50,8 +50,8 @@ public:
 };
 
 // Disks .\A, .\B, ... each given as its file-list lines joined by "|". Their contents, when
-// given, are the files' bytes joined by "|" ("-" for a file without a fingerprint); "stale"
-// writes a side file made for other file-list bytes.
+// given, are the files' bytes joined by "|" ("-" for a file without a fingerprint, "?" for a
+// damaged line); "stale" writes a side file made for other file-list bytes.
 void writeDisks(const DatabaseFolder& folder, DiskTable& disks, const QByteArrayList& lists,
                 const QByteArrayList& contents)
 {
@@ -69,7 +69,8 @@ void writeDisks(const DatabaseFolder& folder, DiskTable& disks, const QByteArray
         }
         const QByteArray list = test::readFile(folder.recordFile(path, ".f"));
         test::writeFile(folder.recordFile(path, copies::kFingerprintSuffix),
-                        copies::fingerprintFileBytes(stale ? list + "\r\n" : list, prints));
+                        copies::fingerprintFileBytes(stale ? list + "\r\n" : list, prints)
+                            .replace(copies::Fingerprint::of("?").hex(), "not a fingerprint"));
     }
 }
 
@@ -373,6 +374,10 @@ private Q_SLOTS:
                 "content: stale side file, no fingerprint~\":\"|\"a\",3, / \":\"|\"b\",3, / "
                 "\":\"|\"c\",3,~abc / stale / -~C~0~0~~ 0 group(s) of copies, 0 file(s), 0 KB in "
                 "extra copies; 2 file(s) without a fingerprint left out",
+                "content: damaged side file~\":\"|\"a\",3, / \":\"|\"b\",3,|\"c\",3,~abc / "
+                "abc|?~C~0~0~~"
+                " 0 group(s) of copies, 0 file(s), 0 KB in extra copies; 2 file(s) without a "
+                "fingerprint left out",
                 "content: only on~\":\"|\"a\",3,|\"b\",3, / \":\"|\"z\",3,~abc|abd / abc~C~0~1~"
                 "0:.\\A\\b~",
                 // Equal names and sizes at three dates: the date criterion splits them.
