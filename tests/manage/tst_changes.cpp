@@ -69,8 +69,8 @@ QStringList recordsOnDisk(const QString& root)
 // The sample database with a comment on each disk.
 int openDescriptors()
 {
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System |
-                                                               QDir::NoDotAndDotDot)
+    return int(QDir(QStringLiteral("/proc/self/fd"))
+                   .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
                    .size());
 }
 

@@ -11,8 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <ctime>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-
 namespace dovrin::copies {
 
 namespace {
@@ -98,10 +97,11 @@ QByteArrayView NameFolder::fold(QByteArrayView name, QByteArray& scratch) const
     return scratch;
 }
 
-uint64_t NameFolder::key(QByteArrayView name, qint64 size, RecordDateTime modified,
-                         bool withDate, QByteArray& scratch) const
+uint64_t NameFolder::key(QByteArrayView name, qint64 size, RecordDateTime modified, bool withDate,
+                         QByteArray& scratch) const
 {
-    const uint64_t dateSeed = withDate ? uint64_t(modified.seconds()) * 0xC2B2AE3D27D4EB4Full + 1 : 0;
+    const uint64_t dateSeed =
+        withDate ? uint64_t(modified.seconds()) * 0xC2B2AE3D27D4EB4Full + 1 : 0;
     if (m_caser.asciiIsPlain()) {
         uint64_t seen = 0;
         const uint64_t key = hashUpper(name, seedOf(name.size(), size) ^ dateSeed, seen);
