@@ -3,6 +3,7 @@
 #include "FuzzSupport.h"
 #include "search/ScanKernel.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -81,13 +82,17 @@ DOVRIN_FUZZ_TARGET(data)
     padded[0] = '\n';
     std::memcpy(padded.data() + 1, block.data(), size_t(block.size()));
     const char* start = padded.data() + 1;
-    // Each build's bits: events, then folder lines, then the folder counts.
+    // Each build's bits: events, then folder lines, then the folder counts, then the busy
+    // chunks.
     auto masksOf =
-        [&](void (*build)(const char*, size_t, const kernel::Params&, const kernel::Masks&)) {
+        [&](size_t (*build)(const char*, size_t, const kernel::Params&, const kernel::Masks&)) {
             std::vector<uint64_t> bits(2 * chunks);
             std::vector<uint32_t> counts(chunks + 1, 0xFFFFFFFF);
-            build(start, chunks, params, {bits.data(), bits.data() + chunks, counts.data()});
+            std::vector<uint32_t> busy(chunks, 0xFFFFFFFF);
+            const size_t n = build(start, chunks, params,
+                                   {bits.data(), bits.data() + chunks, counts.data(), busy.data()});
             bits.insert(bits.end(), counts.begin(), counts.end());
+            bits.insert(bits.end(), busy.begin(), busy.begin() + qsizetype(n));
             return bits;
         };
     const std::vector<uint64_t> generic = masksOf(kernel::eventMasksGeneric);
@@ -110,5 +115,13 @@ DOVRIN_FUZZ_TARGET(data)
                       QString::number(i));
         folders += folderBit;
     }
-    fuzz::require(generic.back() == folders, "the last folder count is wrong");
+    fuzz::require(generic[3 * chunks] == folders, "the last folder count is wrong");
+    std::vector<uint64_t> busy;
+    for (size_t c = 0; c < chunks; ++c) {
+        if (generic[c] != 0)
+            busy.push_back(c);
+    }
+    fuzz::require(
+        std::equal(busy.begin(), busy.end(), generic.begin() + 3 * chunks + 1, generic.end()),
+        "the busy chunks are wrong");
 }

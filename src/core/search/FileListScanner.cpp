@@ -152,17 +152,15 @@ struct FileListScanner::Walk
     {
         const char* const stop = data + end;
         const qsizetype chunks = (end + 63) / 64;
-        kernel::eventMasks(data, size_t(chunks), params, masks);
+        const size_t busy = kernel::eventMasks(data, size_t(chunks), params, masks);
         folderData = data;
         foldersPassed = 0;
         qsizetype skipUntil = 0;
-        for (qsizetype c = 0;; ++c) {
-            while (c < chunks && masks.events[c] == 0)
-                ++c;
-            if (c >= chunks)
-                break;
-            const qsizetype base = c * 64;
-            uint64_t bits = masks.events[c];
+        for (size_t i = 0; i < busy; ++i) {
+            const qsizetype base = qsizetype(masks.busy[i]) * 64;
+            if (base + 64 <= skipUntil)
+                continue; // within a line already decided
+            uint64_t bits = masks.events[masks.busy[i]];
             if (end - base < 64)
                 bits &= (uint64_t(1) << (end - base)) - 1;
             while (bits) {
@@ -203,8 +201,6 @@ struct FileListScanner::Walk
                     skipUntil = eol - data + 1;
                 }
             }
-            // Go on after the chunks of the line just decided.
-            c = qMax(c, skipUntil / 64 - 1);
         }
         return passFolders(end) ? Outcome::Continue : Outcome::Stop;
     }
@@ -308,8 +304,10 @@ FileListScanner::Result FileListScanner::scan(const QByteArray& nativePath, cons
         if (m_masks.size() < 2 * chunks) {
             m_masks.resize(2 * chunks);
             m_folderCounts.resize(chunks + 1);
+            m_busy.resize(chunks);
         }
-        walk.masks = {m_masks.data(), m_masks.data() + chunks, m_folderCounts.data()};
+        walk.masks = {m_masks.data(), m_masks.data() + chunks, m_folderCounts.data(),
+                      m_busy.data()};
         switch (walk.block(data, end)) {
         case Outcome::End:
             return Result::Done;

@@ -56,6 +56,7 @@ private:
     std::vector<char> m_buffer;
     std::vector<uint64_t> m_masks; // the event bits of a block's chunks, then its folder bits
     std::vector<uint32_t> m_folderCounts;
+    std::vector<uint32_t> m_busy; // the chunks with events
 };
 
 } // namespace dovrin::search

@@ -50,9 +50,10 @@ inline uint64_t masks16(const char* p, const Params& params, __m128i firstMask, 
 
 } // namespace
 
-void eventMasksGeneric(const char* data, size_t chunks, const Params& params, const Masks& out)
+size_t eventMasksGeneric(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
     out.foldersBefore[0] = 0;
+    size_t busy = 0;
     const __m128i firstMask = _mm_set1_epi8(char(params.firstMask));
     const __m128i firstValue = _mm_set1_epi8(char(params.firstValue));
     const __m128i lastMask = _mm_set1_epi8(char(params.lastMask));
@@ -68,17 +69,20 @@ void eventMasksGeneric(const char* data, size_t chunks, const Params& params, co
             folderBits |= folder << (k * 16);
         }
         out.events[c] = bits;
+        out.busy[busy] = uint32_t(c);
+        busy += bits != 0;
         out.folders[c] = folderBits;
         out.foldersBefore[c + 1] =
             out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
     }
+    return busy;
 }
 
 #else
 
-void eventMasksGeneric(const char* data, size_t chunks, const Params& params, const Masks& out)
+size_t eventMasksGeneric(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
-    eventMasksPortable(data, chunks, params, out);
+    return eventMasksPortable(data, chunks, params, out);
 }
 
 #endif
@@ -89,9 +93,10 @@ bool mayUpperToAscii(unsigned char byte, unsigned char next)
             kUpperToAsciiNextHigh[next >> 4]) != 0;
 }
 
-void eventMasksPortable(const char* data, size_t chunks, const Params& params, const Masks& out)
+size_t eventMasksPortable(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
     out.foldersBefore[0] = 0;
+    size_t busy = 0;
     const auto* u = reinterpret_cast<const unsigned char*>(data);
     for (size_t c = 0; c < chunks; ++c) {
         uint64_t bits = 0;
@@ -111,16 +116,19 @@ void eventMasksPortable(const char* data, size_t chunks, const Params& params, c
                 folderBits |= uint64_t(1) << k;
         }
         out.events[c] = bits;
+        out.busy[busy] = uint32_t(c);
+        busy += bits != 0;
         out.folders[c] = folderBits;
         out.foldersBefore[c + 1] =
             out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
     }
+    return busy;
 }
 
 #if !defined(__x86_64__)
-void eventMasksAvx2(const char* data, size_t chunks, const Params& params, const Masks& out)
+size_t eventMasksAvx2(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
-    eventMasksGeneric(data, chunks, params, out);
+    return eventMasksGeneric(data, chunks, params, out);
 }
 
 bool haveAvx2()
@@ -134,13 +142,11 @@ bool haveAvx2()
 }
 #endif
 
-void eventMasks(const char* data, size_t chunks, const Params& params, const Masks& out)
+size_t eventMasks(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
     static const bool avx2 = haveAvx2();
-    if (avx2)
-        eventMasksAvx2(data, chunks, params, out);
-    else
-        eventMasksGeneric(data, chunks, params, out);
+    return avx2 ? eventMasksAvx2(data, chunks, params, out)
+                : eventMasksGeneric(data, chunks, params, out);
 }
 
 } // namespace dovrin::search::kernel

@@ -46,24 +46,27 @@ bool mayUpperToAscii(unsigned char byte, unsigned char next);
 //   - a position where the needle's first and last bytes fit (when params.needle);
 // - folders[c]: a bit per line that begins with a quote and ":" (a folder line);
 // - foldersBefore[c]: how many folder lines begin in the chunks before c, for every c up to
-//   chunks itself.
+//   chunks itself;
+// - busy: the chunks whose events are not all zero, in order. Events are rare, and the walk
+//   that follows looks only at these.
 struct Masks
 {
     uint64_t* events;
     uint64_t* folders;
     uint32_t* foldersBefore;
+    uint32_t* busy;
 };
 
-// Fills out for the chunks of data. Reads data[-1], and up to params.lastOffset + 1 bytes
-// beyond the last chunk.
-void eventMasks(const char* data, size_t chunks, const Params& params, const Masks& out);
+// Fills out for the chunks of data and returns how many chunks are busy. Reads data[-1], and
+// up to params.lastOffset + 1 bytes beyond the last chunk.
+size_t eventMasks(const char* data, size_t chunks, const Params& params, const Masks& out);
 
 // The generic build (SSE2 where the processor has it, else the portable one) and the AVX2
 // build; eventMasks picks one once. The portable build, byte by byte, is built everywhere so
 // that it is checked everywhere.
-void eventMasksGeneric(const char* data, size_t chunks, const Params& params, const Masks& out);
-void eventMasksPortable(const char* data, size_t chunks, const Params& params, const Masks& out);
-void eventMasksAvx2(const char* data, size_t chunks, const Params& params, const Masks& out);
+size_t eventMasksGeneric(const char* data, size_t chunks, const Params& params, const Masks& out);
+size_t eventMasksPortable(const char* data, size_t chunks, const Params& params, const Masks& out);
+size_t eventMasksAvx2(const char* data, size_t chunks, const Params& params, const Masks& out);
 bool haveAvx2();
 
 } // namespace dovrin::search::kernel

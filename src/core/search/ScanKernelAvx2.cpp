@@ -70,9 +70,10 @@ inline uint64_t masks32(const char* p, const Params& params, __m256i firstMask, 
 
 } // namespace
 
-void eventMasksAvx2(const char* data, size_t chunks, const Params& params, const Masks& out)
+size_t eventMasksAvx2(const char* data, size_t chunks, const Params& params, const Masks& out)
 {
     out.foldersBefore[0] = 0;
+    size_t busy = 0;
     const __m256i firstMask = _mm256_set1_epi8(char(params.firstMask));
     const __m256i firstValue = _mm256_set1_epi8(char(params.firstValue));
     const __m256i lastMask = _mm256_set1_epi8(char(params.lastMask));
@@ -84,12 +85,16 @@ void eventMasksAvx2(const char* data, size_t chunks, const Params& params, const
             masks32(p, params, firstMask, firstValue, lastMask, lastValue, lowFolder);
         const uint64_t high =
             masks32(p + 32, params, firstMask, firstValue, lastMask, lastValue, highFolder);
-        out.events[c] = low | (high << 32);
+        const uint64_t events = low | (high << 32);
+        out.events[c] = events;
+        out.busy[busy] = uint32_t(c);
+        busy += events != 0;
         const uint64_t folderBits = lowFolder | (highFolder << 32);
         out.folders[c] = folderBits;
         out.foldersBefore[c + 1] =
             out.foldersBefore[c] + uint32_t(__builtin_popcountll(folderBits));
     }
+    return busy;
 }
 
 } // namespace dovrin::search::kernel
