@@ -34,24 +34,48 @@ QByteArrayView fieldAfterComma(QByteArrayView rest)
 
 } // namespace
 
-uint64_t ListLines::mask(char c, size_t chunk) const
+inline uint64_t ListLines::lineFeeds(const char* from, size_t n)
 {
-    const char* bytes = m_begin + chunk * 64;
     uint64_t bits = 0;
 #if defined(__SSE2__)
-    if (m_end - bytes >= 64) {
-        const __m128i wanted = _mm_set1_epi8(c);
+    if (n >= 64) {
+        const __m128i feed = _mm_set1_epi8('\n');
         for (int i = 0; i < 4; ++i) {
-            const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
-            bits |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(part, wanted)))) << (16 * i);
+            const __m128i part = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * i));
+            bits |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(part, feed)))) << (16 * i);
         }
         return bits;
     }
 #endif
-    const qsizetype n = qMin<qsizetype>(64, m_end - bytes);
-    for (qsizetype i = 0; i < n; ++i)
-        bits |= uint64_t(bytes[i] == c) << i;
+    for (size_t i = 0; i < qMin<size_t>(n, 64); ++i)
+        bits |= uint64_t(from[i] == '\n') << i;
     return bits;
+}
+
+void ListLines::refill()
+{
+    m_count = 0;
+    m_at = 0;
+    const size_t size = size_t(m_end - m_begin);
+    while (m_count == 0 && m_scanned < size) {
+        m_batch = m_begin + m_scanned;
+        const size_t batch = qMin(kBatchBytes, size - m_scanned);
+        uint32_t n = 0;
+        for (size_t chunk = 0; chunk < batch; chunk += 64) {
+            uint64_t bits = lineFeeds(m_batch + chunk, batch - chunk);
+            // Four offsets are written whatever the count, and only the line feeds counted:
+            // a chunk rarely holds more than two line ends, and no branch hangs on how many.
+            for (int k = 0; k < 4; ++k) {
+                m_feeds[n] = uint16_t(chunk + size_t(bits ? __builtin_ctzll(bits) : 0));
+                n += bits != 0;
+                bits &= bits - 1;
+            }
+            for (; bits; bits &= bits - 1)
+                m_feeds[n++] = uint16_t(chunk + size_t(__builtin_ctzll(bits)));
+        }
+        m_count = n;
+        m_scanned += batch;
+    }
 }
 
 qint64 detail::sizeOfSlowly(QByteArrayView rest)
