@@ -31,6 +31,7 @@ public:
     void setStatus(int line, const QString& text) override;
     void setValue(int value) override;
     bool yield() override;
+    bool yieldMany(int) override { return stopRequested(); } // a yield only looks at Ctrl+C
     bool stopRequested() const override;
     void requestStop() override;
 

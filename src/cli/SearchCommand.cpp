@@ -46,6 +46,7 @@ public:
     }
     void setValue(int value) override { m_terminal.setValue(value); }
     bool yield() override { return m_terminal.yield(); }
+    bool yieldMany(int count) override { return m_terminal.yieldMany(count); }
     bool stopRequested() const override { return m_terminal.stopRequested(); }
     void requestStop() override { m_terminal.requestStop(); }
     void finish() { m_terminal.finish(); }

@@ -18,6 +18,17 @@ public:
     virtual void setValue(int value) = 0;
     // Let the user act (process pending events). Returns true when the user asked to stop.
     virtual bool yield() = 0;
+    // As `count` calls of yield() in a row with no work between them; a reporter for which
+    // one look at the user is as good as many may answer them at once. Returns true when the
+    // user asked to stop.
+    virtual bool yieldMany(int count)
+    {
+        for (; count > 0; --count) {
+            if (yield())
+                return true;
+        }
+        return false;
+    }
     // True once the user asked to stop; checking it never processes events.
     virtual bool stopRequested() const = 0;
     // The job waits for its worker threads: let the user act, as yield() does, but outside

@@ -416,10 +416,8 @@ bool SearchEngine::handOver(FoundChunk& chunk, int diskIndex)
 {
     ResultRows& rows = chunk.rows;
     for (size_t r = 0; r < rows.size(); ++r) {
-        for (uint32_t y = chunk.yieldsBefore[r]; y > 0; --y) {
-            if (yieldToCaller())
-                return false;
-        }
+        if (yieldToCaller(chunk.yieldsBefore[r]))
+            return false;
         // As addItem() adds it: the comment of its key, the size to the total.
         rows.setComment(r, comments().find(rows.key(r)));
         if (rows.hasSize(r))
@@ -429,11 +427,7 @@ bool SearchEngine::handOver(FoundChunk& chunk, int diskIndex)
         m_currentDisk = diskIndex;
         m_pending = Pending::PerDisk;
     }
-    for (uint32_t y = chunk.yieldsAfter; y > 0; --y) {
-        if (yieldToCaller())
-            return false;
-    }
-    return true;
+    return !yieldToCaller(chunk.yieldsAfter);
 }
 
 // Reduced rows, added directly; every 100th lets the caller act.
@@ -535,6 +529,16 @@ bool SearchEngine::yieldToCaller()
 {
     flushStatus();
     if (m_progress->yield())
+        m_stopFlag = true;
+    return m_stopFlag;
+}
+
+bool SearchEngine::yieldToCaller(uint32_t times)
+{
+    if (times == 0)
+        return false;
+    flushStatus();
+    if (m_progress->yieldMany(int(times)))
         m_stopFlag = true;
     return m_stopFlag;
 }

@@ -88,6 +88,8 @@ private:
 
     // Lets the caller act; true when the search must stop.
     bool yieldToCaller();
+    // As many calls of yieldToCaller() in a row.
+    bool yieldToCaller(uint32_t times);
     // Lets the caller act while a worker is awaited; true when the search must stop.
     bool stayResponsive();
     void showPerDisk(int diskIndex);

@@ -61,6 +61,8 @@ public:
         QCoreApplication::processEvents();
         return false; // the Stop command reaches the engine itself
     }
+    // The folder lines passed between two found rows: one round of events is as good as many.
+    bool yieldMany(int count) override { return count > 0 && yield(); }
     bool stayResponsive() override { return yield(); }
     bool stopRequested() const override { return false; }
     void requestStop() override {}
