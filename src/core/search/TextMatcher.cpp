@@ -133,6 +133,25 @@ TextMatcher::TextMatcher(SearchMode mode, const QString& upperText, const UpperC
     m_needleIsAscii = isAsciiText(upperText);
     if (m_needleIsAscii)
         m_asciiNeedle = upperText.toLatin1();
+    // The letters that the characters of mayUpperToAscii() upper-case to; any other byte of
+    // the text must stand in the name itself.
+    constexpr QByteArrayView kGiven = "AFHIJLNSTWY";
+    for (const char c : std::as_const(m_asciiNeedle)) {
+        if (!kGiven.contains(c))
+            m_needs[uchar(c) >> 6] |= uint64_t(1) << (uchar(c) & 63);
+    }
+}
+
+bool TextMatcher::mayHoldNeedle(QByteArrayView name) const
+{
+    uint64_t has[2] = {0, 0};
+    for (const char c : name) {
+        if (uchar(c) < 0x80) {
+            const auto u = uchar(asciiUpper(c));
+            has[u >> 6] |= uint64_t(1) << (u & 63);
+        }
+    }
+    return (m_needs[0] & ~has[0]) == 0 && (m_needs[1] & ~has[1]) == 0;
 }
 
 bool TextMatcher::matches(QByteArrayView name) const
@@ -144,6 +163,9 @@ bool TextMatcher::matches(QByteArrayView name) const
         // character upper-cases to ASCII letters; then the name's text is upper-cased whole.
         if (m_needleIsAscii && !mayUpperToAscii(name))
             return matchesAscii(name);
+        // Upper-casing the whole name is slow; most names lack a byte the text needs.
+        if (m_needleIsAscii && !mayHoldNeedle(name))
+            return false;
     }
     const QString text = text::decode(name);
     return matchesUpper(m_caser.upper(text), text);

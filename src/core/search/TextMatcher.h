@@ -47,12 +47,16 @@ public:
 
 private:
     bool matchesAscii(QByteArrayView name) const;
+    // False when the name's ASCII bytes lack one that the text needs and that no other
+    // character can give by upper-casing.
+    bool mayHoldNeedle(QByteArrayView name) const;
     bool matchesUpper(const QString& upperName, const QString& original) const;
 
     SearchMode m_mode;
     QString m_upperText;
     QByteArray m_asciiNeedle;
     bool m_needleIsAscii = true;
+    uint64_t m_needs[2] = {0, 0}; // those bytes of the ASCII text, as bits
     const UpperCaser& m_caser;
 };
 
