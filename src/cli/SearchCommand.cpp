@@ -1,11 +1,14 @@
 #include "CliSupport.h"
 #include "Commands.h"
 #include "RowPrinter.h"
+#include "search/CommentLookup.h"
 #include "search/SearchEngine.h"
 #include "search/SearchTexts.h"
 #include "store/Database.h"
+#include "store/DatabaseFolder.h"
 
 #include <cstdio>
+#include <future>
 
 namespace dovrin::cli {
 
@@ -81,12 +84,19 @@ int runSearch(CliContext& context)
         return kRefused;
     }
 
+    DatabaseFolder folder;
+    if (!resolveDatabaseFolder(context, folder))
+        return kFailure;
+    // The comments are read on another core while this one loads the disks, which it does
+    // alone; the search itself keeps both cores busy.
+    auto comments = std::async(
+        std::launch::async, [folder] { return std::make_unique<search::CommentLookup>(folder); });
     StderrPrompt prompt;
     Database database(prompt);
-    if (!openDatabase(context, database))
-        return kFailure;
+    database.load(folder);
 
     search::SearchEngine engine(database.folder(), database.disks());
+    engine.useComments(comments.get());
     RowPrinter printer(engine.format());
     StatusKeeper progress;
     const auto end = engine.run(mode, text, printer, progress);

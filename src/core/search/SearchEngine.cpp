@@ -297,7 +297,7 @@ SearchEngine::End SearchEngine::run(SearchMode mode, const QString& text, Search
     m_foundSize = 0;
     m_stopFlag = false;
     m_pending = Pending::None;
-    m_comments.reset();
+    m_comments = std::move(m_nextComments);
     m_sink = &sink;
     m_progress = &progress;
     m_running = true;
@@ -465,7 +465,7 @@ void SearchEngine::searchComments(const TextMatcher& matcher)
     m_progress->setStatus(0, texts::foundSoFar(m_foundCount));
     // Store order; a missing store has no entries. Keys are listed whether or not their
     // disk is still loaded.
-    const CommentLookup store(m_folder);
+    const CommentLookup& store = comments();
     size_t position = 0;
     CommentLookup::Entry entry;
     while (store.next(position, entry)) {
@@ -562,6 +562,11 @@ void SearchEngine::flushStatus()
         break;
     }
     m_pending = Pending::None;
+}
+
+void SearchEngine::useComments(std::unique_ptr<CommentLookup> comments)
+{
+    m_nextComments = std::move(comments);
 }
 
 const CommentLookup& SearchEngine::comments()

@@ -47,6 +47,9 @@ public:
     // One search. The text is upper-cased first (see searchText()); it may be empty only
     // when listing everything. Rows of the previous search are cleared from the sink.
     End run(SearchMode mode, const QString& text, SearchSink& sink, Progress& progress);
+    // The comments for the next run, read beforehand: the command line reads them on another
+    // core while it loads the disks. Without them a run reads the store when it first needs it.
+    void useComments(std::unique_ptr<CommentLookup> comments);
 
     // The Stop command (also the window's close box during a search): shows the stop
     // message; the search stops at its next yield.
@@ -106,6 +109,7 @@ private:
     Progress* m_progress = nullptr;
     int m_threads;
     std::unique_ptr<CommentLookup> m_comments; // read once per search, when first needed
+    std::unique_ptr<CommentLookup> m_nextComments;
     SearchMode m_mode = SearchMode::Name;
     QString m_text;
     int m_foundCount = 0;
