@@ -108,7 +108,7 @@ inline const char* ListLines::nextLineFeed()
 
 inline const char* ListLines::closingQuote(const char* from, const char* limit) const
 {
-    const char* hit = nullptr;
+    const char* scanFrom = from;
 #if defined(__SSE2__)
     if (m_end - from >= 32) {
         const __m128i quote = _mm_set1_epi8('"');
@@ -116,16 +116,17 @@ inline const char* ListLines::closingQuote(const char* from, const char* limit) 
             _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), quote)));
         const uint32_t high = uint32_t(_mm_movemask_epi8(
             _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16)), quote)));
-        const uint32_t bits = low | high << 16;
-        if (bits)
-            hit = from + __builtin_ctz(bits);
-        else if (limit > from + 32)
-            hit = static_cast<const char*>(std::memchr(from + 32, '"', size_t(limit - from - 32)));
-    } else
+        if (const uint32_t bits = low | high << 16) {
+            const char* hit = from + __builtin_ctz(bits);
+            return hit < limit ? hit : limit;
+        }
+        scanFrom = from + 32; // a name of 32 bytes or more
+    }
 #endif
-        if (limit > from)
-        hit = static_cast<const char*>(std::memchr(from, '"', size_t(limit - from)));
-    return hit && hit < limit ? hit : limit;
+    if (limit <= scanFrom)
+        return limit;
+    const void* hit = std::memchr(scanFrom, '"', size_t(limit - scanFrom));
+    return hit ? static_cast<const char*>(hit) : limit;
 }
 
 Q_ALWAYS_INLINE bool ListLines::next(ListLine& line)
