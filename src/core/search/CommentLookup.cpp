@@ -76,9 +76,10 @@ size_t lineFeeds(QByteArrayView bytes)
                 _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), feed);
             lanes = _mm_add_epi8(lanes, _mm_and_si128(hit, one));
         }
-        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
-        count +=
-            size_t(_mm_cvtsi128_si64(sums)) + size_t(_mm_cvtsi128_si64(_mm_srli_si128(sums, 8)));
+        uint64_t sums[2];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(sums),
+                         _mm_sad_epu8(lanes, _mm_setzero_si128()));
+        count += size_t(sums[0] + sums[1]);
     }
 #endif
     for (; p < end; ++p)
