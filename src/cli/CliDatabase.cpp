@@ -2,11 +2,13 @@
 #include "config/ProgramFolder.h"
 #include "config/Startup.h"
 #include "manage/ChangeJournal.h"
+#include "search/CommentLookup.h"
 #include "store/Database.h"
 #include "store/DatabaseFolder.h"
 #include "store/Keys.h"
 
 #include <cstdio>
+#include <future>
 
 namespace dovrin::cli {
 
@@ -58,6 +60,19 @@ bool openDatabase(const CliContext& context, Database& database)
     if (!resolveDatabaseFolder(context, folder))
         return false;
     database.load(folder);
+    return true;
+}
+
+bool openDatabase(const CliContext& context, Database& database,
+                  std::unique_ptr<search::CommentLookup>& comments)
+{
+    DatabaseFolder folder;
+    if (!resolveDatabaseFolder(context, folder))
+        return false;
+    auto reading = std::async(std::launch::async,
+                              [folder] { return std::make_unique<search::CommentLookup>(folder); });
+    database.load(folder);
+    comments = reading.get();
     return true;
 }
 

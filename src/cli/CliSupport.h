@@ -5,9 +5,14 @@
 #include "common/Prompt.h"
 #include "files/RealPath.h"
 
+#include <memory>
+
 namespace dovrin {
 class Database;
 class DatabaseFolder;
+namespace search {
+class CommentLookup;
+}
 } // namespace dovrin
 
 namespace dovrin::cli {
@@ -51,6 +56,10 @@ private:
 // program folder) and loads it, reporting bad records through the prompt.
 // Returns false, after saying why on stderr, when the folder cannot be used.
 bool openDatabase(const CliContext& context, Database& database);
+// The same, reading the comment store on another core while this one loads the disks, which
+// it does alone: for commands that list rows with their comments.
+bool openDatabase(const CliContext& context, Database& database,
+                  std::unique_ptr<search::CommentLookup>& comments);
 // The same choice of folder, without loading it: for commands that need no disk table.
 bool resolveDatabaseFolder(const CliContext& context, DatabaseFolder& folder);
 

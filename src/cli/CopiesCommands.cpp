@@ -5,6 +5,7 @@
 #include "config/Startup.h"
 #include "copies/CopiesEngine.h"
 #include "copies/DiskVerifier.h"
+#include "search/CommentLookup.h"
 #include "store/Database.h"
 
 #include <QTextStream>
@@ -91,7 +92,8 @@ int findCopies(CliContext& context, const char* usageText, bool onlyOn)
         return usage(usageText);
     StderrPrompt prompt;
     Database database(prompt);
-    if (!openDatabase(context, database))
+    std::unique_ptr<search::CommentLookup> comments;
+    if (!openDatabase(context, database, comments))
         return kFailure;
     if (onlyOn) {
         query.onlyOnDisk = diskOfArgument(database, rest.first());
@@ -99,6 +101,7 @@ int findCopies(CliContext& context, const char* usageText, bool onlyOn)
             return kRefused;
     }
     copies::CopiesEngine engine(database.folder(), database.disks());
+    engine.useComments(std::move(comments));
     TerminalProgress progress;
     copies::CopiesEngine::End end;
     {

@@ -5,10 +5,8 @@
 #include "search/SearchEngine.h"
 #include "search/SearchTexts.h"
 #include "store/Database.h"
-#include "store/DatabaseFolder.h"
 
 #include <cstdio>
-#include <future>
 
 namespace dovrin::cli {
 
@@ -84,19 +82,14 @@ int runSearch(CliContext& context)
         return kRefused;
     }
 
-    DatabaseFolder folder;
-    if (!resolveDatabaseFolder(context, folder))
-        return kFailure;
-    // The comments are read on another core while this one loads the disks, which it does
-    // alone; the search itself keeps both cores busy.
-    auto comments = std::async(
-        std::launch::async, [folder] { return std::make_unique<search::CommentLookup>(folder); });
     StderrPrompt prompt;
     Database database(prompt);
-    database.load(folder);
+    std::unique_ptr<search::CommentLookup> comments;
+    if (!openDatabase(context, database, comments))
+        return kFailure;
 
     search::SearchEngine engine(database.folder(), database.disks());
-    engine.useComments(comments.get());
+    engine.useComments(std::move(comments));
     RowPrinter printer(engine.format());
     StatusKeeper progress;
     const auto end = engine.run(mode, text, printer, progress);

@@ -17,6 +17,10 @@ class DiskTable;
 class Progress;
 } // namespace dovrin
 
+namespace dovrin::search {
+class CommentLookup;
+}
+
 namespace dovrin::copies {
 
 struct CopiesQuery
@@ -67,6 +71,9 @@ public:
     ~CopiesEngine();
 
     End run(const CopiesQuery& query, CopiesSink& sink, Progress& progress);
+    // The comments for the next run, read beforehand (the command line reads them while it
+    // loads the disks). Without them a run reads the store when it lists its rows.
+    void useComments(std::unique_ptr<search::CommentLookup> comments);
     void requestStop() { m_stop = true; }
     bool isRunning() const { return m_running; }
     const CopiesSummary& summary() const { return m_summary; }
@@ -74,6 +81,7 @@ public:
     QString summaryText() const;
 
 private:
+    const search::CommentLookup& commentsForRun();
     struct Entry;
     struct Found;
     struct LineMark;
@@ -99,7 +107,9 @@ private:
     CopiesSink* m_sink = nullptr;
     Progress* m_progress = nullptr;
     CopiesSummary m_summary;
-    std::vector<DiskMarks> m_marks; // by disk, taken in the first reading
+    std::vector<DiskMarks> m_marks;                    // by disk, taken in the first reading
+    std::unique_ptr<search::CommentLookup> m_comments; // read once per run, when first needed
+    std::unique_ptr<search::CommentLookup> m_nextComments;
     QElapsedTimer m_sinceYield;
     std::atomic<bool> m_stop{false}; // read by the workers
     bool m_stopped = false;
