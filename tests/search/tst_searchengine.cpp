@@ -221,6 +221,9 @@ private Q_SLOTS:
                  p + "README|README|" + p + "|100|01/03/2026 10:15:00|nice readme|" + file);
         QCOMPARE(first(SearchMode::Folder, "games"),
                  p + "Games\\|Games|" + p + "|-|-|folder of games|" + closed);
+        QCOMPARE(first(SearchMode::DiskName, "photos"),
+                 "Holidays\\Photos|Photos|Holidays\\|-|-||" +
+                     QString::number(int(SearchRow::Image::Disk)));
         QVERIFY(!engine.listAll());
     }
 
