@@ -331,7 +331,7 @@ CopiesEngine::End CopiesEngine::run(const CopiesQuery& query, CopiesSink& sink, 
     m_sinceYield.invalidate(); // the first check lets the caller act
     sink.clear();
 
-    m_comments = std::move(m_nextComments);
+    m_comments.beginRun();
     m_marks.assign(size_t(m_disks.count()) + 1, DiskMarks{});
     Workers workers;
     const int threads = qMax(1, QThread::idealThreadCount());
@@ -353,25 +353,13 @@ CopiesEngine::End CopiesEngine::run(const CopiesQuery& query, CopiesSink& sink, 
     }
 
     m_marks = {};
-    m_comments.reset();
+    m_comments.endRun();
     m_stopped = m_stop;
     m_running = false;
     progress.setStatus(0, summaryText());
     m_sink = nullptr;
     m_progress = nullptr;
     return m_stopped ? End::Stopped : End::Completed;
-}
-
-void CopiesEngine::useComments(std::unique_ptr<search::CommentLookup> comments)
-{
-    m_nextComments = std::move(comments);
-}
-
-const search::CommentLookup& CopiesEngine::commentsForRun()
-{
-    if (!m_comments)
-        m_comments = std::make_unique<search::CommentLookup>(m_folder);
-    return *m_comments;
 }
 
 bool CopiesEngine::pause()
@@ -643,7 +631,7 @@ void CopiesEngine::emitGroups(std::vector<Found>& found)
     });
 
     m_progress->setStatus(0, QStringLiteral("Listing copies..."));
-    const search::CommentLookup& comments = commentsForRun();
+    const search::CommentLookup& comments = m_comments.get(m_folder);
     for (const Group& group : groups) {
         if (pause())
             return;
@@ -677,7 +665,7 @@ void CopiesEngine::emitOnlyOn(const std::vector<Found>& found)
     std::sort(copied.begin(), copied.end());
 
     m_progress->setStatus(0, QStringLiteral("Listing files..."));
-    const search::CommentLookup& comments = commentsForRun();
+    const search::CommentLookup& comments = m_comments.get(m_folder);
     const bool content = m_query.criterion == Criterion::Content;
     WholeFile buffer;
     Reader reader(*this, int(target), buffer);

@@ -2,6 +2,7 @@
 
 #include "CopyKey.h"
 #include "common/DisplayFormat.h"
+#include "search/CommentLookup.h"
 #include "search/SearchRow.h"
 #include "store/DatabaseFolder.h"
 
@@ -16,10 +17,6 @@ namespace dovrin {
 class DiskTable;
 class Progress;
 } // namespace dovrin
-
-namespace dovrin::search {
-class CommentLookup;
-}
 
 namespace dovrin::copies {
 
@@ -73,7 +70,10 @@ public:
     End run(const CopiesQuery& query, CopiesSink& sink, Progress& progress);
     // The comments for the next run, read beforehand (the command line reads them while it
     // loads the disks). Without them a run reads the store when it lists its rows.
-    void useComments(std::unique_ptr<search::CommentLookup> comments);
+    void useComments(std::unique_ptr<search::CommentLookup> comments)
+    {
+        m_comments.giveForNextRun(std::move(comments));
+    }
     void requestStop() { m_stop = true; }
     bool isRunning() const { return m_running; }
     const CopiesSummary& summary() const { return m_summary; }
@@ -81,7 +81,6 @@ public:
     QString summaryText() const;
 
 private:
-    const search::CommentLookup& commentsForRun();
     struct Entry;
     struct Found;
     struct LineMark;
@@ -107,9 +106,8 @@ private:
     CopiesSink* m_sink = nullptr;
     Progress* m_progress = nullptr;
     CopiesSummary m_summary;
-    std::vector<DiskMarks> m_marks;                    // by disk, taken in the first reading
-    std::unique_ptr<search::CommentLookup> m_comments; // read once per run, when first needed
-    std::unique_ptr<search::CommentLookup> m_nextComments;
+    std::vector<DiskMarks> m_marks; // by disk, taken in the first reading
+    search::RunComments m_comments;
     QElapsedTimer m_sinceYield;
     std::atomic<bool> m_stop{false}; // read by the workers
     bool m_stopped = false;

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,26 @@ private:
     uint64_t m_mask = 0;
     size_t m_count = 0;                                     // entries
     std::vector<std::pair<QByteArray, uint64_t>> m_recoded; // UTF-8 key, line offset
+};
+
+// The comments of an engine's runs: a lookup given for the next run (the command line reads
+// it beside the load), or the store read when a run first needs it; dropped when the run ends.
+class RunComments
+{
+public:
+    void giveForNextRun(std::unique_ptr<CommentLookup> lookup) { m_next = std::move(lookup); }
+    void beginRun() { m_current = std::move(m_next); }
+    void endRun() { m_current.reset(); }
+    const CommentLookup& get(const DatabaseFolder& folder)
+    {
+        if (!m_current)
+            m_current = std::make_unique<CommentLookup>(folder);
+        return *m_current;
+    }
+
+private:
+    std::unique_ptr<CommentLookup> m_current;
+    std::unique_ptr<CommentLookup> m_next;
 };
 
 } // namespace dovrin::search

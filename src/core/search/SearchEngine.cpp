@@ -297,7 +297,7 @@ SearchEngine::End SearchEngine::run(SearchMode mode, const QString& text, Search
     m_foundSize = 0;
     m_stopFlag = false;
     m_pending = Pending::None;
-    m_comments = std::move(m_nextComments);
+    m_comments.beginRun();
     m_sink = &sink;
     m_progress = &progress;
     m_running = true;
@@ -332,7 +332,7 @@ SearchEngine::End SearchEngine::run(SearchMode mode, const QString& text, Search
     m_stopFlag = false;
     m_running = false;
     m_pending = Pending::None;
-    m_comments.reset();
+    m_comments.endRun();
     m_sink = nullptr;
     m_progress = nullptr;
     return stopped ? End::Stopped : End::Completed;
@@ -562,18 +562,6 @@ void SearchEngine::flushStatus()
         break;
     }
     m_pending = Pending::None;
-}
-
-void SearchEngine::useComments(std::unique_ptr<CommentLookup> comments)
-{
-    m_nextComments = std::move(comments);
-}
-
-const CommentLookup& SearchEngine::comments()
-{
-    if (!m_comments)
-        m_comments = std::make_unique<CommentLookup>(m_folder);
-    return *m_comments;
 }
 
 } // namespace dovrin::search

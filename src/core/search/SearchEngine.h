@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommentLookup.h"
 #include "SearchMode.h"
 #include "SearchRow.h"
 #include "TextMatcher.h"
@@ -18,7 +19,6 @@ class Progress;
 
 namespace dovrin::search {
 
-class CommentLookup;
 struct FoundChunk;
 
 // Finds files, folders, disks and comments across every disk of the loaded database.
@@ -49,7 +49,10 @@ public:
     End run(SearchMode mode, const QString& text, SearchSink& sink, Progress& progress);
     // The comments for the next run, read beforehand: the command line reads them on another
     // core while it loads the disks. Without them a run reads the store when it first needs it.
-    void useComments(std::unique_ptr<CommentLookup> comments);
+    void useComments(std::unique_ptr<CommentLookup> comments)
+    {
+        m_comments.giveForNextRun(std::move(comments));
+    }
 
     // The Stop command (also the window's close box during a search): shows the stop
     // message; the search stops at its next yield.
@@ -97,7 +100,7 @@ private:
     bool stayResponsive();
     void showPerDisk(int diskIndex);
     void flushStatus();
-    const CommentLookup& comments();
+    const CommentLookup& comments() { return m_comments.get(m_folder); }
 
     DatabaseFolder m_folder;
     const DiskTable& m_disks;
@@ -108,8 +111,7 @@ private:
     SearchSink* m_sink = nullptr;
     Progress* m_progress = nullptr;
     int m_threads;
-    std::unique_ptr<CommentLookup> m_comments; // read once per search, when first needed
-    std::unique_ptr<CommentLookup> m_nextComments;
+    RunComments m_comments;
     SearchMode m_mode = SearchMode::Name;
     QString m_text;
     int m_foundCount = 0;
