@@ -133,6 +133,7 @@ private Q_SLOTS:
     void sideFile()
     {
         QVERIFY(::symlink("abc.txt", QFile::encodeName(source() + QStringLiteral("link"))) == 0);
+        test::makeFile(source() + QStringLiteral("q\"t"), "quote", kModified); // recorded as q＂t
         test::RecordingProgress progress;
         // Every file opened is closed again: a scan of many files would run out otherwise.
         const auto descriptors = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
@@ -152,7 +153,8 @@ private Q_SLOTS:
             {"abc.txt", "06b05ab6733a618578af5f94892f3950"},
             {"link", copies::Fingerprint::of("abc.txt").hex()},
             {"b.bin", copies::Fingerprint::of("12345678").hex()},
-            {"c.txt", copies::Fingerprint::of("ccc").hex()}};
+            {"c.txt", copies::Fingerprint::of("ccc").hex()},
+            {"q\xEF\xBC\x82t", copies::Fingerprint::of("quote").hex()}};
         int line = 2;
         for (const QByteArray& item : list.split('\n')) {
             if (item.startsWith("\":") || item.trimmed().isEmpty())
@@ -160,7 +162,7 @@ private Q_SLOTS:
             const QByteArray name = item.mid(1, item.indexOf('"', 1) - 1);
             QCOMPARE(lines.value(line++), expected.value(name) + '\r');
         }
-        QCOMPARE(line, 7);
+        QCOMPARE(line, 8);
         QVERIFY(progress.statuses[0].contains(QStringLiteral("Fingerprinting file contents...")));
         QVERIFY(m_prompt.requests().isEmpty());
     }
@@ -378,8 +380,11 @@ private Q_SLOTS:
                 "abc|?~C~0~0~~"
                 " 0 group(s) of copies, 0 file(s), 0 KB in extra copies; 2 file(s) without a "
                 "fingerprint left out",
-                "content: only on~\":\"|\"a\",3,|\"b\",3, / \":\"|\"z\",3,~abc|abd / abc~C~0~1~"
-                "0:.\\A\\b~",
+                // Only the disk's own files without a fingerprint are counted.
+                "content: only on~\":\"|\"a\",3,|\"b\",3,|\"n\",4, / \":\"|\"z\",3,|\"m\",4,|"
+                "\"k\",4,~abc|abd|- / abc|-|-~C~0~1~0:.\\A\\b~ 1 file(s) only on this disk, 0 KB; "
+                "1 "
+                "file(s) without a fingerprint left out",
                 // Equal names and sizes at three dates: the date criterion splits them.
                 "name and size~\":\"|\"d.txt\",7,#2026-01-01# / \":\"|\"D.TXT\",7,#2026-01-02# / "
                 "\":\"|\"d.txt\",7,#2026-01-01 00:00:00#~~N~0~0~"
