@@ -45,7 +45,7 @@ public:
     bool mayHold(qint64 size) const { return m_bits[slot(size) / 64] >> (slot(size) % 64) & 1; }
 
 private:
-    uint64_t slot(qint64 size) const { return (uint64_t(size) * 0x9E3779B97F4A7C15ull) >> m_shift; }
+    uint64_t slot(qint64 size) const { return (uint64_t(size) * kGolden) >> m_shift; }
     int m_shift = 0;
     std::vector<uint64_t> m_bits;
 };
@@ -67,7 +67,7 @@ QByteArray exactKey(QByteArrayView first, qint64 size, qint64 second)
 
 uint64_t contentKey(const Fingerprint& print, qint64 size)
 {
-    return print.low ^ (uint64_t(size) * 0x9E3779B97F4A7C15ull);
+    return print.low ^ (uint64_t(size) * kGolden);
 }
 
 } // namespace

@@ -20,8 +20,6 @@ inline uint64_t upperAscii8(uint64_t w)
     return w - (lower >> 2); // 0x80 >> 2 is the 0x20 between a letter's two cases
 }
 
-constexpr uint64_t kGolden = 0x9E3779B97F4A7C15ull;
-
 uint64_t seedOf(qsizetype length, qint64 size)
 {
     return uint64_t(size) * kGolden ^ uint64_t(length);

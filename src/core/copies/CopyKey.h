@@ -9,6 +9,10 @@
 
 namespace dovrin::copies {
 
+// 2^64 divided by the golden ratio: a product with it spreads a number's bits over the high
+// bits of the result, where the keys and tables take them.
+constexpr uint64_t kGolden = 0x9E3779B97F4A7C15ull;
+
 // What makes two files copies of each other. Empty files never are, and folders are not
 // compared.
 enum class Criterion
