@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <xxhash.h>
 
@@ -85,8 +86,9 @@ Fingerprint Fingerprint::of(QByteArrayView bytes)
     return fromHash(XXH3_128bits(bytes.data(), size_t(bytes.size())));
 }
 
-FileHasher::FileHasher(const std::atomic<bool>& stop, std::atomic<qint64>& bytesDone)
-    : m_stop(stop), m_bytesDone(bytesDone)
+FileHasher::FileHasher(const std::atomic<bool>& stop, std::atomic<qint64>& bytesDone,
+                       bool inMemoryOnly)
+    : m_stop(stop), m_bytesDone(bytesDone), m_inMemoryOnly(inMemoryOnly)
 {
 }
 
@@ -127,8 +129,19 @@ FileHasher::Result FileHasher::hash(const QByteArray& path, qint64 size, Fingerp
             result = Result::Stopped;
             break;
         }
-        const ssize_t got =
-            retryInterrupted([&] { return ::read(fd, m_buffer.data(), m_buffer.size()); });
+        ssize_t got;
+        if (m_inMemoryOnly) {
+            iovec piece{m_buffer.data(), m_buffer.size()};
+            got = retryInterrupted([&] { return ::preadv2(fd, &piece, 1, -1, RWF_NOWAIT); });
+            // A system or file system that cannot tell answers as if the bytes were not there.
+            if (got < 0 && (errno == EAGAIN || errno == EOPNOTSUPP || errno == EINVAL)) {
+                m_bytesDone.fetch_sub(total, std::memory_order_relaxed);
+                result = Result::NotInMemory;
+                break;
+            }
+        } else {
+            got = retryInterrupted([&] { return ::read(fd, m_buffer.data(), m_buffer.size()); });
+        }
         if (got < 0) {
             result = Result::Unreadable;
             break;

@@ -35,9 +35,14 @@ public:
         Unreadable, // cannot be opened or read, or its size is no longer the recorded one
         NotAFile,   // a FIFO, socket or device: never read
         Stopped,
+        NotInMemory, // reading only what memory holds, the file was not all there
     };
 
-    explicit FileHasher(const std::atomic<bool>& stop, std::atomic<qint64>& bytesDone);
+    // With `inMemoryOnly`, files are read only as far as the system holds them in memory: a
+    // read that would wait for the disk gives NotInMemory instead, and the bytes counted so
+    // far are taken back.
+    FileHasher(const std::atomic<bool>& stop, std::atomic<qint64>& bytesDone,
+               bool inMemoryOnly = false);
 
     // The file at `path`, which the record says is `size` bytes long. A symbolic link is not
     // followed: its fingerprint is that of its target's text, whose length is its size.
@@ -49,6 +54,7 @@ private:
     const std::atomic<bool>& m_stop;
     std::atomic<qint64>& m_bytesDone;
     std::vector<char> m_buffer;
+    bool m_inMemoryOnly;
     int m_error = 0;
 };
 

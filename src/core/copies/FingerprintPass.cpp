@@ -170,9 +170,13 @@ QString timeLeft(qint64 done, qint64 total, qint64 elapsedMs)
     return QStringLiteral(", about %1 minutes left").arg((seconds + 30) / 60);
 }
 
-// Reads the jobs' files on `threads` threads; the calling thread reports and watches.
-bool hashAll(std::vector<Job>& jobs, Fingerprints& prints, int threads, Progress& progress,
-             qint64& unreadable)
+// Reads the jobs' files on `threads` threads; the calling thread reports and watches. From a
+// spinning disk only the first thread reads what is not in memory: one head reads files in
+// order faster than several taking turns. The others read only what memory holds, so a tree
+// read just before is still read on every core, and each stops at its first file that is not
+// all there, which the first thread reads at its end.
+bool hashAll(std::vector<Job>& jobs, Fingerprints& prints, int threads, bool spinningDisk,
+             Progress& progress, qint64& unreadable)
 {
     qint64 total = 0;
     for (const Job& job : jobs)
@@ -184,25 +188,44 @@ bool hashAll(std::vector<Job>& jobs, Fingerprints& prints, int threads, Progress
     std::mutex mutex;
     std::condition_variable finished;
     int running = threads;
+    std::atomic<int> memoryReaders{spinningDisk ? threads - 1 : 0};
+    std::vector<size_t> leftOver; // jobs that a memory reader found not all in memory
 
-    auto work = [&] {
-        FileHasher hasher(stop, bytesDone);
+    const auto hashJob = [&](FileHasher& hasher, size_t i) {
+        Job& job = jobs[i];
+        Fingerprint print;
+        FileHasher::Result result = hasher.hash(job.path, job.size, print);
+        if (result == FileHasher::Result::Unreadable && hasher.error() == ENOENT) {
+            // The record may hold a look-alike for a character of the real name.
+            const qsizetype slash = job.path.lastIndexOf('/');
+            const QByteArray real =
+                job.path.first(slash + 1) + scan::unmappedFileName(job.path.sliced(slash + 1));
+            if (real != job.path)
+                result = hasher.hash(real, job.size, print);
+        }
+        if (result == FileHasher::Result::Done)
+            prints[job.slot] = print;
+        else if (result == FileHasher::Result::Unreadable)
+            ++failures;
+        return result;
+    };
+    const auto work = [&](int worker) {
+        const bool memoryOnly = spinningDisk && worker > 0;
+        FileHasher hasher(stop, bytesDone, memoryOnly);
         for (size_t i = next++; i < jobs.size() && !stop; i = next++) {
-            Job& job = jobs[i];
-            Fingerprint print;
-            FileHasher::Result result = hasher.hash(job.path, job.size, print);
-            if (result == FileHasher::Result::Unreadable && hasher.error() == ENOENT) {
-                // The record may hold a look-alike for a character of the real name.
-                const qsizetype slash = job.path.lastIndexOf('/');
-                const QByteArray real =
-                    job.path.first(slash + 1) + scan::unmappedFileName(job.path.sliced(slash + 1));
-                if (real != job.path)
-                    result = hasher.hash(real, job.size, print);
+            if (hashJob(hasher, i) == FileHasher::Result::NotInMemory) {
+                std::lock_guard lock(mutex);
+                leftOver.push_back(i);
+                break;
             }
-            if (result == FileHasher::Result::Done)
-                prints[job.slot] = print;
-            else if (result == FileHasher::Result::Unreadable)
-                ++failures;
+        }
+        if (memoryOnly) {
+            --memoryReaders;
+        } else if (spinningDisk) {
+            while (memoryReaders > 0 && !stop)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            for (size_t k = 0; k < leftOver.size() && !stop; ++k)
+                hashJob(hasher, leftOver[k]);
         }
         std::lock_guard lock(mutex);
         --running;
@@ -210,7 +233,7 @@ bool hashAll(std::vector<Job>& jobs, Fingerprints& prints, int threads, Progress
     };
     std::vector<std::thread> pool;
     for (int t = 0; t < threads; ++t)
-        pool.emplace_back(work);
+        pool.emplace_back(work, t);
 
     const DisplayFormat format;
     const QString of = QStringLiteral(" of ") + megabytes(total, format) + QStringLiteral(" MB");
@@ -287,9 +310,8 @@ FingerprintPassResult fingerprintFiles(const FingerprintPassRequest& request, Pr
             Job{folderPath + line.name.toByteArray(), sizeOf(line.rest), prints.size() - 1});
     }
 
-    const int threads =
-        onSpinningDisk(sourcePath) ? 1 : int(qBound(1u, std::thread::hardware_concurrency(), 8u));
-    if (!hashAll(jobs, prints, threads, progress, result.unreadable)) {
+    const int threads = int(qBound(1u, std::thread::hardware_concurrency(), 8u));
+    if (!hashAll(jobs, prints, threads, onSpinningDisk(sourcePath), progress, result.unreadable)) {
         result.end = FingerprintPassResult::End::Stopped;
         return result;
     }
