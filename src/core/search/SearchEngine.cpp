@@ -525,14 +525,6 @@ bool SearchEngine::stayResponsive()
     return m_stopFlag;
 }
 
-bool SearchEngine::yieldToCaller()
-{
-    flushStatus();
-    if (m_progress->yield())
-        m_stopFlag = true;
-    return m_stopFlag;
-}
-
 bool SearchEngine::yieldToCaller(uint32_t times)
 {
     if (times == 0)

@@ -92,10 +92,8 @@ private:
     bool handOver(FoundChunk& chunk, int diskIndex);
     bool handOverEverything(const FoundChunk& chunk);
 
-    // Lets the caller act; true when the search must stop.
-    bool yieldToCaller();
-    // As many calls of yieldToCaller() in a row.
-    bool yieldToCaller(uint32_t times);
+    // Lets the caller act `times` times in a row (none for 0); true when the search must stop.
+    bool yieldToCaller(uint32_t times = 1);
     // Lets the caller act while a worker is awaited; true when the search must stop.
     bool stayResponsive();
     void showPerDisk(int diskIndex);
