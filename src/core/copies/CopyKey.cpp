@@ -2,11 +2,72 @@
 
 #include "store/TextCodec.h"
 
+#include <QString>
+#include <array>
 #include <cstring>
 
 namespace dovrin::copies {
 
 namespace {
+
+// The upper-cased UTF-8 of every character written in two UTF-8 bytes (U+0080 to U+07FF:
+// Latin letters with marks, Greek, Cyrillic, Hebrew, Arabic), as the locale-free upper-casing
+// gives it for the character alone. A character may upper-case to three ("ΐ"); one whose
+// form does not fit is marked with length 0 and sends its name the slow way.
+struct TwoByteUpper
+{
+    uint8_t length;
+    char bytes[7];
+};
+constexpr char32_t kTwoByteFirst = 0x80;
+constexpr size_t kTwoByteCount = 0x800 - kTwoByteFirst;
+
+const std::array<TwoByteUpper, kTwoByteCount>& twoByteUpper()
+{
+    static const auto table = [] {
+        std::array<TwoByteUpper, kTwoByteCount> t{};
+        for (size_t i = 0; i < kTwoByteCount; ++i) {
+            const char32_t c = kTwoByteFirst + char32_t(i);
+            const QByteArray upper = QString(QChar(c)).toUpper().toUtf8();
+            if (upper.size() <= qsizetype(sizeof t[i].bytes)) {
+                t[i].length = uint8_t(upper.size());
+                std::memcpy(t[i].bytes, upper.constData(), size_t(upper.size()));
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Upper-cases a name of ASCII and two-byte UTF-8 characters through the table into `out`,
+// which has room for three bytes a byte of the name; false, with `out` spoiled, for any
+// other byte.
+bool foldTwoByte(QByteArrayView name, char* out, qsizetype& length)
+{
+    const auto& table = twoByteUpper();
+    const auto* in = reinterpret_cast<const unsigned char*>(name.data());
+    const qsizetype n = name.size();
+    char* o = out;
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = in[i];
+        if (c < 0x80) {
+            *o++ = c >= 'a' && c <= 'z' ? char(c - 32) : char(c);
+            ++i;
+            continue;
+        }
+        if (c < 0xC2 || c > 0xDF || i + 1 == n || (in[i + 1] & 0xC0) != 0x80)
+            return false; // three or four bytes, or not UTF-8 at all
+        const TwoByteUpper& upper =
+            table[(size_t(c & 0x1F) << 6 | size_t(in[i + 1] & 0x3F)) - kTwoByteFirst];
+        if (upper.length == 0)
+            return false;
+        std::memcpy(o, upper.bytes, sizeof upper.bytes);
+        o += upper.length;
+        i += 2;
+    }
+    length = o - out;
+    return true;
+}
 
 constexpr uint64_t kEachByte = 0x0101010101010101ull;
 
@@ -90,6 +151,14 @@ QByteArrayView NameFolder::fold(QByteArrayView name, QByteArray& scratch) const
         }
         if ((seen & (0x80 * kEachByte)) == 0)
             return QByteArrayView(out, n);
+    }
+    if (m_caser.isPerCharacter()) {
+        // Room for three bytes a byte, and for the table's last copy of seven.
+        if (scratch.size() < 3 * n + 8)
+            scratch.resize(3 * n + 8);
+        qsizetype length = 0;
+        if (foldTwoByte(name, scratch.data(), length))
+            return QByteArrayView(scratch.constData(), length);
     }
     scratch = m_caser.upper(text::decode(name)).toUtf8();
     return scratch;

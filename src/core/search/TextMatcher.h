@@ -19,6 +19,9 @@ public:
     QString upper(const QString& text) const;
     // True when upper-casing an ASCII text is plain ASCII upper-casing.
     bool asciiIsPlain() const { return m_asciiIsPlain; }
+    // True when a text upper-cases character by character, each whatever its neighbours, the
+    // same in every locale: the locale's own rules (Turkish, Lithuanian, Greek) are not used.
+    bool isPerCharacter() const { return !m_viaLocale; }
 
 private:
     QLocale m_locale;
