@@ -11,6 +11,9 @@
 #include "store/TextCodec.h"
 
 #include <QThread>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -232,9 +235,25 @@ public:
             m_last[bucket] = block = fresh;
             filled = 0;
         }
+#if defined(__SSE2__)
+        // Written past the cache: the line would only push out the stages before it is read.
+        const __m128i* from = reinterpret_cast<const __m128i*>(stage.entries);
+        __m128i* to = reinterpret_cast<__m128i*>(block->entries + filled);
+        for (int i = 0; i < 4; ++i)
+            _mm_stream_si128(to + i, _mm_load_si128(from + i));
+#else
         std::memcpy(block->entries + filled, stage.entries, sizeof stage.entries);
+#endif
         filled += kStaged;
         staged = 0;
+    }
+    // Makes the blocks written so far whole for other threads: the writes past the cache are
+    // not ordered by the locks and atomics that hand the work over.
+    static void finishWrites()
+    {
+#if defined(__SSE2__)
+        _mm_sfence();
+#endif
     }
     template <typename F> void forEach(size_t bucket, F&& f) const
     {
@@ -268,10 +287,10 @@ private:
     {
         Packed entries[kStaged];
     };
-    struct Block // full but for the last of its bucket, whose count is kept apart
+    struct alignas(64) Block // full but for the last of its bucket, whose count is kept apart
     {
-        Block* next;
         Packed entries[kBlockEntries];
+        Block* next;
     };
     static constexpr size_t kSlabBytes = size_t(32) << 20;
 
@@ -424,6 +443,7 @@ void CopiesEngine::readDisks(Workers& workers)
             }
             worker.buckets.add(Entry{key, uint32_t(disk), reader.line()});
         }
+        Buckets::finishWrites();
     };
 
     std::vector<int> others;
