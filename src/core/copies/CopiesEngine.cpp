@@ -475,8 +475,9 @@ void CopiesEngine::readDisks(Workers& workers)
 }
 
 // The entries whose keys meet: any two for copies; for "only on", those that meet an entry of
-// the disk and one of another disk. Bucket by bucket, each counted in a table that fits in the
-// cache.
+// the disk and one of another disk. Bucket by bucket: two maps of 17 key bits each, which stay
+// in the nearest cache, first pass the entries whose bits meet (most keys are alone, and go no
+// further); a table of their whole keys then finds which of those meet.
 void CopiesEngine::findCandidates(Workers& workers, std::vector<Entry>& candidates)
 {
     m_progress->setStatus(0, QStringLiteral("Comparing..."));
@@ -489,23 +490,62 @@ void CopiesEngine::findCandidates(Workers& workers, std::vector<Entry>& candidat
         bool ofTarget;
         bool ofOther;
     };
-    std::vector<std::vector<Slot>> tables(workers.size());
-    std::vector<std::vector<Entry>> gathered(workers.size());
+    constexpr int kMapBits = 17;
+    constexpr size_t kMapWords = (size_t(1) << kMapBits) / 64;
+    struct Scratch
+    {
+        std::vector<Entry> entries;
+        std::vector<Entry> meeting;
+        std::vector<Slot> table;
+        // Copies: a bit seen, seen again. Only on: seen on the disk, seen on another.
+        std::vector<uint64_t> first = std::vector<uint64_t>(kMapWords);
+        std::vector<uint64_t> second = std::vector<uint64_t>(kMapWords);
+    };
+    std::vector<Scratch> scratches(workers.size());
+    const auto bitOf = [](uint64_t key) {
+        return size_t(key >> Buckets::kKeyShift) & ((size_t(1) << kMapBits) - 1);
+    };
 
     runParallel(
         int(workers.size()), kBuckets,
         [&](int w, size_t bucket) {
-            std::vector<Entry>& entries = gathered[size_t(w)];
+            Scratch& scratch = scratches[size_t(w)];
+            std::vector<Entry>& entries = scratch.entries;
             entries.clear();
             for (const auto& worker : workers)
                 worker->buckets.forEach(bucket,
                                         [&entries](const Entry& e) { entries.push_back(e); });
             if (entries.size() < 2)
                 return;
+            std::fill(scratch.first.begin(), scratch.first.end(), 0);
+            std::fill(scratch.second.begin(), scratch.second.end(), 0);
+            uint64_t* first = scratch.first.data();
+            uint64_t* second = scratch.second.data();
+            for (const Entry& e : entries) {
+                const size_t bit = bitOf(e.key);
+                const uint64_t mask = uint64_t(1) << (bit % 64);
+                if (target == 0) {
+                    second[bit / 64] |= first[bit / 64] & mask;
+                    first[bit / 64] |= mask;
+                } else {
+                    (e.disk == target ? first : second)[bit / 64] |= mask;
+                }
+            }
+            std::vector<Entry>& meeting = scratch.meeting;
+            meeting.clear();
+            for (const Entry& e : entries) {
+                const size_t bit = bitOf(e.key);
+                const uint64_t both = first[bit / 64] & second[bit / 64];
+                if ((target == 0 ? second[bit / 64] : both) >> (bit % 64) & 1)
+                    meeting.push_back(e);
+            }
+            if (meeting.size() < 2)
+                return;
+
             size_t capacity = 16;
-            while (capacity < entries.size() * 2)
+            while (capacity < meeting.size() * 2)
                 capacity *= 2;
-            std::vector<Slot>& table = tables[size_t(w)];
+            std::vector<Slot>& table = scratch.table;
             table.assign(capacity, Slot{});
             const size_t mask = capacity - 1;
             const auto slotOf = [&table, mask](uint64_t key) -> Slot& {
@@ -514,7 +554,7 @@ void CopiesEngine::findCandidates(Workers& workers, std::vector<Entry>& candidat
                     i = (i + 1) & mask;
                 return table[i];
             };
-            for (const Entry& e : entries) {
+            for (const Entry& e : meeting) {
                 Slot& slot = slotOf(e.key);
                 slot.used = true;
                 slot.key = e.key;
@@ -522,7 +562,7 @@ void CopiesEngine::findCandidates(Workers& workers, std::vector<Entry>& candidat
                 (e.disk == target ? slot.ofTarget : slot.ofOther) = true;
             }
             std::vector<Entry>& out = workers[size_t(w)]->candidates;
-            for (const Entry& e : entries) {
+            for (const Entry& e : meeting) {
                 const Slot& slot = slotOf(e.key);
                 if (target == 0 ? slot.count > 1 : slot.ofTarget && slot.ofOther)
                     out.push_back(e);
