@@ -10,6 +10,7 @@
 #include "store/RecordText.h"
 #include "store/TextCodec.h"
 
+#include <QFile>
 #include <QThread>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -17,6 +18,9 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dovrin::copies {
 
@@ -175,13 +179,7 @@ public:
     }
 
     // The key of the folder holding the current line: "P\", "P\Games\Saves\".
-    QString container() const
-    {
-        QString key = m_engine.m_disks.at(m_disk).path + u'\\';
-        if (m_folderKey.size() > 2)
-            key += text::decode(m_folderKey.sliced(2)) + u'\\';
-        return key;
-    }
+    QString container() const { return m_engine.containerKey(m_disk, m_folderKey); }
 
 private:
     const CopiesEngine& m_engine;
@@ -595,7 +593,6 @@ void CopiesEngine::materialize(std::vector<Entry>& candidates, std::vector<Found
         i = end;
     }
 
-    const bool withDate = m_query.criterion == Criterion::NameSizeAndDate;
     const int threads = qMax(1, QThread::idealThreadCount());
     std::vector<std::unique_ptr<Worker>> workers;
     for (int i = 0; i < threads; ++i)
@@ -605,48 +602,13 @@ void CopiesEngine::materialize(std::vector<Entry>& candidates, std::vector<Found
         [&](int w, size_t r) {
             Worker& worker = *workers[size_t(w)];
             Range& range = ranges[r];
-            const uint32_t disk = candidates[range.begin].disk;
-            Reader reader(*this, int(disk), worker.file);
-            ListLine file;
-            size_t i = range.begin;
-            int sinceCheck = 0;
-            while (i < range.end) {
-                reader.skipTowards(candidates[i].line, m_marks[disk]);
-                if (!reader.next(file))
-                    break;
-                if (++sinceCheck == kLinesBetweenChecks) {
-                    sinceCheck = 0;
-                    if (m_stop.load(std::memory_order_relaxed))
-                        return;
-                }
-                if (reader.line() != candidates[i].line)
-                    continue;
-                ++i;
-                Found f{disk, reader.line(), {}, {}};
-                const qint64 size = sizeOf(file.rest);
-                const RecordDateTime modified = modifiedOf(file.rest);
-                if (m_query.criterion == Criterion::Content) {
-                    const Fingerprint* print = reader.fingerprint();
-                    if (!print)
-                        continue; // its side file changed since the first reading
-                    f.exact = exactKey(
-                        QByteArrayView(reinterpret_cast<const char*>(print), sizeof(Fingerprint)),
-                        size, 0);
-                } else {
-                    f.exact = exactKey(worker.folder.fold(file.name, worker.scratch), size,
-                                       withDate ? modified.seconds() : 0);
-                }
-                search::SearchRow& row = f.row;
-                row.name = text::decode(file.name);
-                row.inFolder = reader.container();
-                row.key = row.inFolder + row.name;
-                row.size = size;
-                row.hasSize = true;
-                row.modified = modified;
-                row.hasModified = true;
-                range.found.push_back(std::move(f));
+            const Entry* begin = candidates.data() + range.begin;
+            const Entry* end = candidates.data() + range.end;
+            if (m_query.criterion == Criterion::Content ||
+                !readMarkedRuns(worker, begin, end, range.found)) {
+                range.found.clear();
+                readWhole(worker, begin, end, range.found);
             }
-            // Lines past the end of a file that shrank since the first reading are left out.
         },
         [this] { return pause(); });
     if (m_stop)
@@ -662,6 +624,160 @@ void CopiesEngine::materialize(std::vector<Entry>& candidates, std::vector<Found
             return a.exact < b.exact;
         return a.disk != b.disk ? a.disk < b.disk : a.line < b.line;
     });
+}
+
+// The row and exact key of a candidate's file line.
+CopiesEngine::Found CopiesEngine::foundLine(Worker& worker, uint32_t disk, uint32_t line,
+                                            const ListLine& file, QString container) const
+{
+    Found f{disk, line, {}, {}};
+    const qint64 size = sizeOf(file.rest);
+    const RecordDateTime modified = modifiedOf(file.rest);
+    const bool withDate = m_query.criterion == Criterion::NameSizeAndDate;
+    f.exact = exactKey(worker.folder.fold(file.name, worker.scratch), size,
+                       withDate ? modified.seconds() : 0);
+    search::SearchRow& row = f.row;
+    row.name = text::decode(file.name);
+    row.inFolder = std::move(container);
+    row.key = row.inFolder + row.name;
+    row.size = size;
+    row.hasSize = true;
+    row.modified = modified;
+    row.hasModified = true;
+    return f;
+}
+
+QString CopiesEngine::containerKey(int disk, QByteArrayView folderKey) const
+{
+    QString key = m_disks.at(disk).path + u'\\';
+    if (folderKey.size() > 2)
+        key += text::decode(folderKey.sliced(2)) + u'\\';
+    return key;
+}
+
+namespace {
+
+// Reads `length` bytes from `at`, or fewer at the end of the file; false on an error.
+bool readAt(int fd, qint64 at, qint64 length, QByteArray& into)
+{
+    into.resize(length);
+    qint64 got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(fd, into.data() + got, size_t(length - got), off_t(at + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    into.truncate(got);
+    return true;
+}
+
+} // namespace
+
+bool CopiesEngine::readMarkedRuns(Worker& worker, const Entry* begin, const Entry* end,
+                                  std::vector<Found>& found)
+{
+    const uint32_t disk = begin->disk;
+    const DiskMarks& marks = m_marks[disk];
+    const QString path = m_folder.recordFile(m_disks.at(int(disk)).path, ".f");
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd == -1)
+        return false;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0 && qsizetype(st.st_size) == marks.fileSize;
+    QByteArray run;
+    QByteArray folder;
+    uint32_t folderAt = LineMark::kNoFolder;
+    QByteArray folderKey;
+    int sinceCheck = 0;
+    for (const Entry* c = begin; ok && c < end;) {
+        if (++sinceCheck == kLinesBetweenChecks / 64) {
+            sinceCheck = 0;
+            if (m_stop.load(std::memory_order_relaxed))
+                break;
+        }
+        const size_t k = c->line / LineMark::kEvery;
+        if (k >= marks.marks.size()) {
+            ok = false;
+            break;
+        }
+        const LineMark& mark = marks.marks[k];
+        const qint64 runEnd =
+            k + 1 < marks.marks.size() ? qint64(marks.marks[k + 1].line) : marks.fileSize;
+        ok = readAt(fd, mark.line, runEnd - mark.line, run);
+        if (ok && mark.folder != folderAt) {
+            // The folder line: read a page at a time until its end is in.
+            folderAt = mark.folder;
+            folderKey.clear();
+            for (qint64 length = 4096; ok && folderAt != LineMark::kNoFolder; length *= 4) {
+                ok = readAt(fd, folderAt, length, folder);
+                if (!ok || (!folder.contains('\n') && folder.size() == length))
+                    continue;
+                ListLines lines(folder);
+                ListLine line;
+                if (lines.next(line) && line.folder)
+                    folderKey = line.name.toByteArray();
+                break;
+            }
+        }
+        ListLines lines(run);
+        ListLine file;
+        uint32_t line = uint32_t(k * LineMark::kEvery) - 1;
+        QByteArrayView inFolder = folderKey;
+        QString container = containerKey(int(disk), inFolder);
+        while (ok && c < end && c->line / LineMark::kEvery == k && lines.next(file)) {
+            if (file.folder) {
+                inFolder = file.name;
+                container = containerKey(int(disk), inFolder);
+                continue;
+            }
+            if (++line == c->line) {
+                found.push_back(foundLine(worker, disk, line, file, container));
+                ++c;
+            }
+        }
+        ok = ok && (c == end || c->line / LineMark::kEvery != k);
+    }
+    ::close(fd);
+    return ok;
+}
+
+void CopiesEngine::readWhole(Worker& worker, const Entry* begin, const Entry* end,
+                             std::vector<Found>& found)
+{
+    const uint32_t disk = begin->disk;
+    Reader reader(*this, int(disk), worker.file);
+    ListLine file;
+    int sinceCheck = 0;
+    for (const Entry* c = begin; c < end;) {
+        reader.skipTowards(c->line, m_marks[disk]);
+        if (!reader.next(file))
+            break; // lines past the end of a file that shrank since the first reading
+        if (++sinceCheck == kLinesBetweenChecks) {
+            sinceCheck = 0;
+            if (m_stop.load(std::memory_order_relaxed))
+                return;
+        }
+        if (reader.line() != c->line)
+            continue;
+        ++c;
+        if (m_query.criterion == Criterion::Content) {
+            const Fingerprint* print = reader.fingerprint();
+            if (!print)
+                continue; // its side file changed since the first reading
+            Found f = foundLine(worker, disk, reader.line(), file, reader.container());
+            f.exact = exactKey(
+                QByteArrayView(reinterpret_cast<const char*>(print), sizeof(Fingerprint)),
+                f.row.size, 0);
+            found.push_back(std::move(f));
+        } else {
+            found.push_back(foundLine(worker, disk, reader.line(), file, reader.container()));
+        }
+    }
 }
 
 void CopiesEngine::emitGroups(std::vector<Found>& found)

@@ -20,6 +20,8 @@ class Progress;
 
 namespace dovrin::copies {
 
+struct ListLine;
+
 struct CopiesQuery
 {
     Criterion criterion = Criterion::NameAndSize;
@@ -93,6 +95,15 @@ private:
     void readDisks(Workers& workers);
     void findCandidates(Workers& workers, std::vector<Entry>& candidates);
     void materialize(std::vector<Entry>& candidates, std::vector<Found>& found);
+    // The candidates of one disk, [begin, end), read from the runs of lines that hold them.
+    // False when the file-list file is not what its marks were taken from.
+    bool readMarkedRuns(Worker& worker, const Entry* begin, const Entry* end,
+                        std::vector<Found>& found);
+    // The same from the whole file, which is read again.
+    void readWhole(Worker& worker, const Entry* begin, const Entry* end, std::vector<Found>& found);
+    Found foundLine(Worker& worker, uint32_t disk, uint32_t line, const ListLine& file,
+                    QString container) const;
+    QString containerKey(int disk, QByteArrayView folderKey) const;
     void emitGroups(std::vector<Found>& found);
     void emitOnlyOn(const std::vector<Found>& found);
     bool pause(); // lets the caller act now and then; true when the run must stop
