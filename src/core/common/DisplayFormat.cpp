@@ -48,7 +48,9 @@ QString timeFormatWithoutZone(const QLocale& locale)
 
 DisplayFormat::DisplayFormat(const QLocale& locale)
     : m_locale(locale), m_dateFormat(locale.dateFormat(QLocale::ShortFormat)),
-      m_timeFormat(timeFormatWithoutZone(locale))
+      m_timeFormat(timeFormatWithoutZone(locale)),
+      m_datePattern(m_dateFormat, locale, DatePattern::Of::Date),
+      m_timePattern(m_timeFormat, locale, DatePattern::Of::Time)
 {
     // "#,0" always groups thousands, also in locales that omit the separator by default.
     m_locale.setNumberOptions(m_locale.numberOptions() & ~QLocale::OmitGroupSeparator);
@@ -81,12 +83,24 @@ void DisplayFormat::appendSize(QByteArray& utf8, qint64 bytes) const
 
 QString DisplayFormat::date(RecordDateTime value) const
 {
-    return m_locale.toString(value.date(), m_dateFormat);
+    const QDate date = value.date();
+    if (!m_datePattern.isValid() || date.year() < 1)
+        return m_locale.toString(date, m_dateFormat);
+    QString text;
+    text.reserve(16);
+    m_datePattern.append(text, date, {});
+    return text;
 }
 
 QString DisplayFormat::time(RecordDateTime value) const
 {
-    return m_locale.toString(value.time(), m_timeFormat);
+    const QTime time = value.time();
+    if (!m_timePattern.isValid())
+        return m_locale.toString(time, m_timeFormat);
+    QString text;
+    text.reserve(12);
+    m_timePattern.append(text, {}, time);
+    return text;
 }
 
 DisplayFormat::Parts DisplayFormat::shownParts(RecordDateTime value)
@@ -110,7 +124,15 @@ QString DisplayFormat::dateTime(RecordDateTime value) const
     case Parts::DateAndTime:
         break;
     }
-    return date(value) + QLatin1Char(' ') + time(value);
+    const QDate date = value.date();
+    if (!m_datePattern.isValid() || !m_timePattern.isValid() || date.year() < 1)
+        return this->date(value) + QLatin1Char(' ') + time(value);
+    QString text;
+    text.reserve(28);
+    m_datePattern.append(text, date, {});
+    text += QLatin1Char(' ');
+    m_timePattern.append(text, {}, value.time());
+    return text;
 }
 
 qint64 DisplayFormat::roundedQuotient(qint64 value, qint64 divisor)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DatePattern.h"
 #include "store/RecordDateTime.h"
 
 #include <QByteArray>
@@ -44,6 +45,8 @@ private:
     QLocale m_locale;
     QString m_dateFormat;
     QString m_timeFormat;
+    DatePattern m_datePattern; // the formats above, taken apart
+    DatePattern m_timePattern;
     // The thousands separator as UTF-8, when the locale groups ASCII digits by threes (most
     // do): appendSize() then skips the locale's lookups. Empty otherwise.
     QByteArray m_plainSeparator;
