@@ -710,10 +710,10 @@ bool CopiesEngine::readMarkedRuns(Worker& worker, const Entry* begin, const Entr
             k + 1 < marks.marks.size() ? qint64(marks.marks[k + 1].line) : marks.fileSize;
         ok = readAt(fd, mark.line, runEnd - mark.line, run);
         if (ok && mark.folder != folderAt) {
-            // The folder line: read a page at a time until its end is in.
+            // The folder line: read a little at a time until its end is in.
             folderAt = mark.folder;
             folderKey.clear();
-            for (qint64 length = 4096; ok && folderAt != LineMark::kNoFolder; length *= 4) {
+            for (qint64 length = 512; ok && folderAt != LineMark::kNoFolder; length *= 8) {
                 ok = readAt(fd, folderAt, length, folder);
                 if (!ok || (!folder.contains('\n') && folder.size() == length))
                     continue;
@@ -728,15 +728,14 @@ bool CopiesEngine::readMarkedRuns(Worker& worker, const Entry* begin, const Entr
         ListLine file;
         uint32_t line = uint32_t(k * LineMark::kEvery) - 1;
         QByteArrayView inFolder = folderKey;
-        QString container = containerKey(int(disk), inFolder);
         while (ok && c < end && c->line / LineMark::kEvery == k && lines.next(file)) {
             if (file.folder) {
                 inFolder = file.name;
-                container = containerKey(int(disk), inFolder);
                 continue;
             }
             if (++line == c->line) {
-                found.push_back(foundLine(worker, disk, line, file, container));
+                found.push_back(
+                    foundLine(worker, disk, line, file, containerKey(int(disk), inFolder)));
                 ++c;
             }
         }
