@@ -492,7 +492,6 @@ void CopiesEngine::findCandidates(Workers& workers, std::vector<Entry>& candidat
     constexpr size_t kMapWords = (size_t(1) << kMapBits) / 64;
     struct Scratch
     {
-        std::vector<Entry> entries;
         std::vector<Entry> meeting;
         std::vector<Slot> table;
         // Copies: a bit seen, seen again. Only on: seen on the disk, seen on another.
@@ -508,18 +507,15 @@ void CopiesEngine::findCandidates(Workers& workers, std::vector<Entry>& candidat
         int(workers.size()), kBuckets,
         [&](int w, size_t bucket) {
             Scratch& scratch = scratches[size_t(w)];
-            std::vector<Entry>& entries = scratch.entries;
-            entries.clear();
-            for (const auto& worker : workers)
-                worker->buckets.forEach(bucket,
-                                        [&entries](const Entry& e) { entries.push_back(e); });
-            if (entries.size() < 2)
-                return;
             std::fill(scratch.first.begin(), scratch.first.end(), 0);
             std::fill(scratch.second.begin(), scratch.second.end(), 0);
             uint64_t* first = scratch.first.data();
             uint64_t* second = scratch.second.data();
-            for (const Entry& e : entries) {
+            const auto forEach = [&workers, bucket](auto&& f) {
+                for (const auto& worker : workers)
+                    worker->buckets.forEach(bucket, f);
+            };
+            forEach([&](const Entry& e) {
                 const size_t bit = bitOf(e.key);
                 const uint64_t mask = uint64_t(1) << (bit % 64);
                 if (target == 0) {
@@ -528,15 +524,15 @@ void CopiesEngine::findCandidates(Workers& workers, std::vector<Entry>& candidat
                 } else {
                     (e.disk == target ? first : second)[bit / 64] |= mask;
                 }
-            }
+            });
             std::vector<Entry>& meeting = scratch.meeting;
             meeting.clear();
-            for (const Entry& e : entries) {
+            forEach([&](const Entry& e) {
                 const size_t bit = bitOf(e.key);
                 const uint64_t both = first[bit / 64] & second[bit / 64];
                 if ((target == 0 ? second[bit / 64] : both) >> (bit % 64) & 1)
                     meeting.push_back(e);
-            }
+            });
             if (meeting.size() < 2)
                 return;
 
