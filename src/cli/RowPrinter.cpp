@@ -24,7 +24,7 @@ void RowPrinter::addRow(const search::SearchRow& row)
     append(row.inFolder);
     m_buffer.append('\t');
     if (row.hasSize)
-        append(m_format.size(row.size));
+        m_format.appendSize(m_buffer, row.size);
     m_buffer.append('\t');
     if (row.hasModified)
         append(m_format.dateTime(row.modified));
@@ -45,7 +45,7 @@ void RowPrinter::addRows(const search::ResultRows& rows, size_t first, size_t co
         append(rows.inFolder(i));
         m_buffer.append('\t');
         if (rows.hasSize(i))
-            append(m_format.size(rows.size(i)));
+            m_format.appendSize(m_buffer, rows.size(i));
         m_buffer.append('\t');
         if (rows.hasModified(i))
             append(m_format.dateTime(rows.modified(i)));
