@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -48,12 +49,19 @@ int openForReading(const char* path)
 
 void Fingerprint::appendHex(QByteArray& out) const
 {
-    // The digest's bytes: the high half, then the low one, each most significant first.
-    static constexpr char kDigits[] = "0123456789abcdef";
+    // The digest's bytes: the high half, then the low one, each most significant first; two
+    // digits a byte from a table.
+    static constexpr auto kPairs = [] {
+        constexpr char kDigits[] = "0123456789abcdef";
+        std::array<std::array<char, 2>, 256> pairs{};
+        for (size_t b = 0; b < 256; ++b)
+            pairs[b] = {kDigits[b >> 4], kDigits[b & 0xF]};
+        return pairs;
+    }();
     char text[32];
-    for (int i = 0; i < 16; ++i) {
-        text[15 - i] = kDigits[(high >> (4 * i)) & 0xF];
-        text[31 - i] = kDigits[(low >> (4 * i)) & 0xF];
+    for (int i = 0; i < 8; ++i) {
+        std::memcpy(text + 2 * i, kPairs[(high >> (56 - 8 * i)) & 0xFF].data(), 2);
+        std::memcpy(text + 16 + 2 * i, kPairs[(low >> (56 - 8 * i)) & 0xFF].data(), 2);
     }
     out.append(text, sizeof text);
 }
