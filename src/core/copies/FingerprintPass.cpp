@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -48,15 +49,129 @@ bool onSpinningDisk(const QByteArray& path)
     return false;
 }
 
+
+QString megabytes(qint64 bytes, const DisplayFormat& format)
+{
+    return format.size(DisplayFormat::roundedQuotient(bytes, 1024 * 1024));
+}
+
+QString timeLeft(qint64 done, qint64 total, qint64 elapsedMs)
+{
+    if (done <= 0 || elapsedMs < 1000)
+        return {};
+    const qint64 seconds = qint64(double(total - done) * double(elapsedMs) / double(done) / 1000);
+    if (seconds < 90)
+        return QStringLiteral(", about %1 seconds left").arg(qMax<qint64>(seconds, 1));
+    return QStringLiteral(", about %1 minutes left").arg((seconds + 30) / 60);
+}
+
+// Reads the jobs' files on `threads` threads; the calling thread reports and watches. From a
+// spinning disk only the first thread reads what is not in memory: one head reads files in
+// order faster than several taking turns. The others read only what memory holds, so a tree
+// read just before is still read on every core, and each stops at its first file that is not
+// all there, which the first thread reads at its end.
+bool hashAll(std::vector<Job>& jobs, Fingerprints& prints, int threads, bool spinningDisk,
+             Progress& progress, qint64& unreadable)
+{
+    if (jobs.empty()) { // a record catalogued again over an unchanged tree
+        progress.setValue(100);
+        return !(progress.yield() || progress.stopRequested());
+    }
+    qint64 total = 0;
+    for (const Job& job : jobs)
+        total += job.size;
+    threads = int(qMin(size_t(threads), jobs.size())); // no more threads than files
+    std::atomic<bool> stop{false};
+    std::atomic<qint64> bytesDone{0};
+    std::atomic<size_t> next{0};
+    std::atomic<qint64> failures{0};
+    std::mutex mutex;
+    std::condition_variable finished;
+    int running = threads;
+    std::atomic<int> memoryReaders{spinningDisk ? threads - 1 : 0};
+    std::vector<size_t> leftOver; // jobs that a memory reader found not all in memory
+
+    const auto hashJob = [&](FileHasher& hasher, size_t i) {
+        Job& job = jobs[i];
+        Fingerprint print;
+        FileHasher::Result result = hasher.hash(job.path, job.size, print);
+        if (result == FileHasher::Result::Unreadable && hasher.error() == ENOENT) {
+            // The record may hold a look-alike for a character of the real name.
+            const qsizetype slash = job.path.lastIndexOf('/');
+            const QByteArray real =
+                job.path.first(slash + 1) + scan::unmappedFileName(job.path.sliced(slash + 1));
+            if (real != job.path)
+                result = hasher.hash(real, job.size, print);
+        }
+        if (result == FileHasher::Result::Done)
+            prints[job.slot] = print;
+        else if (result == FileHasher::Result::Unreadable)
+            ++failures;
+        return result;
+    };
+    const auto work = [&](int worker) {
+        const bool memoryOnly = spinningDisk && worker > 0;
+        FileHasher hasher(stop, bytesDone, memoryOnly);
+        for (size_t i = next++; i < jobs.size() && !stop; i = next++) {
+            if (hashJob(hasher, i) == FileHasher::Result::NotInMemory) {
+                std::lock_guard lock(mutex);
+                leftOver.push_back(i);
+                break;
+            }
+        }
+        if (memoryOnly) {
+            --memoryReaders;
+        } else if (spinningDisk) {
+            while (memoryReaders > 0 && !stop)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            for (size_t k = 0; k < leftOver.size() && !stop; ++k)
+                hashJob(hasher, leftOver[k]);
+        }
+        std::lock_guard lock(mutex);
+        --running;
+        finished.notify_one();
+    };
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back(work, t);
+
+    const DisplayFormat format;
+    const QString of = QStringLiteral(" of ") + megabytes(total, format) + QStringLiteral(" MB");
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_lock lock(mutex);
+    // Reports at least once, after the last file too, so a Cancel given at any point is seen.
+    for (bool last = false; !last;) {
+        if (running > 0)
+            finished.wait_for(lock, std::chrono::milliseconds(40));
+        last = running == 0;
+        lock.unlock();
+        const qint64 done = bytesDone;
+        progress.setValue(total > 0 ? int(done * 100 / total) : 100);
+        progress.setStatus(1,
+                           megabytes(done, format) + of + timeLeft(done, total, clock.elapsed()));
+        if (progress.yield() || progress.stopRequested())
+            stop = true;
+        lock.lock();
+    }
+    lock.unlock();
+    for (std::thread& thread : pool)
+        thread.join();
+    unreadable = failures;
+    return !stop;
+}
+
+} // namespace
+
 // The fingerprints of the record being replaced, with the rest of each file line (size and
 // time) that must be unchanged for one to be taken over. The new record lists the files in
 // the old one's order, less those gone and with the new ones among them, so the old lines are
 // walked along with the new ones; a table by folder key and name is built only for a file
 // that is not next in the walk.
-class PreviousPrints
+class PreviousFingerprints
 {
 public:
-    PreviousPrints(const QString& fileList, const QString& sideFile)
+    PreviousFingerprints(const QString& fileList, const QString& sideFile)
     {
         if (fileList.isEmpty() || !m_file.read(fileList))
             return;
@@ -155,115 +270,15 @@ private:
     QHash<uint64_t, Entry> m_entries; // a rare clash of two keys only costs a read
 };
 
-QString megabytes(qint64 bytes, const DisplayFormat& format)
+PreviousFingerprintsReading readPreviousFingerprints(const QString& fileList,
+                                                     const QString& sideFile)
 {
-    return format.size(DisplayFormat::roundedQuotient(bytes, 1024 * 1024));
+    return std::async(std::launch::async, [fileList, sideFile] {
+        return std::make_shared<PreviousFingerprints>(fileList, sideFile);
+    });
 }
 
-QString timeLeft(qint64 done, qint64 total, qint64 elapsedMs)
-{
-    if (done <= 0 || elapsedMs < 1000)
-        return {};
-    const qint64 seconds = qint64(double(total - done) * double(elapsedMs) / double(done) / 1000);
-    if (seconds < 90)
-        return QStringLiteral(", about %1 seconds left").arg(qMax<qint64>(seconds, 1));
-    return QStringLiteral(", about %1 minutes left").arg((seconds + 30) / 60);
-}
-
-// Reads the jobs' files on `threads` threads; the calling thread reports and watches. From a
-// spinning disk only the first thread reads what is not in memory: one head reads files in
-// order faster than several taking turns. The others read only what memory holds, so a tree
-// read just before is still read on every core, and each stops at its first file that is not
-// all there, which the first thread reads at its end.
-bool hashAll(std::vector<Job>& jobs, Fingerprints& prints, int threads, bool spinningDisk,
-             Progress& progress, qint64& unreadable)
-{
-    qint64 total = 0;
-    for (const Job& job : jobs)
-        total += job.size;
-    std::atomic<bool> stop{false};
-    std::atomic<qint64> bytesDone{0};
-    std::atomic<size_t> next{0};
-    std::atomic<qint64> failures{0};
-    std::mutex mutex;
-    std::condition_variable finished;
-    int running = threads;
-    std::atomic<int> memoryReaders{spinningDisk ? threads - 1 : 0};
-    std::vector<size_t> leftOver; // jobs that a memory reader found not all in memory
-
-    const auto hashJob = [&](FileHasher& hasher, size_t i) {
-        Job& job = jobs[i];
-        Fingerprint print;
-        FileHasher::Result result = hasher.hash(job.path, job.size, print);
-        if (result == FileHasher::Result::Unreadable && hasher.error() == ENOENT) {
-            // The record may hold a look-alike for a character of the real name.
-            const qsizetype slash = job.path.lastIndexOf('/');
-            const QByteArray real =
-                job.path.first(slash + 1) + scan::unmappedFileName(job.path.sliced(slash + 1));
-            if (real != job.path)
-                result = hasher.hash(real, job.size, print);
-        }
-        if (result == FileHasher::Result::Done)
-            prints[job.slot] = print;
-        else if (result == FileHasher::Result::Unreadable)
-            ++failures;
-        return result;
-    };
-    const auto work = [&](int worker) {
-        const bool memoryOnly = spinningDisk && worker > 0;
-        FileHasher hasher(stop, bytesDone, memoryOnly);
-        for (size_t i = next++; i < jobs.size() && !stop; i = next++) {
-            if (hashJob(hasher, i) == FileHasher::Result::NotInMemory) {
-                std::lock_guard lock(mutex);
-                leftOver.push_back(i);
-                break;
-            }
-        }
-        if (memoryOnly) {
-            --memoryReaders;
-        } else if (spinningDisk) {
-            while (memoryReaders > 0 && !stop)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            for (size_t k = 0; k < leftOver.size() && !stop; ++k)
-                hashJob(hasher, leftOver[k]);
-        }
-        std::lock_guard lock(mutex);
-        --running;
-        finished.notify_one();
-    };
-    std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t)
-        pool.emplace_back(work, t);
-
-    const DisplayFormat format;
-    const QString of = QStringLiteral(" of ") + megabytes(total, format) + QStringLiteral(" MB");
-    QElapsedTimer clock;
-    clock.start();
-    std::unique_lock lock(mutex);
-    // Reports at least once, after the last file too, so a Cancel given at any point is seen.
-    for (bool last = false; !last;) {
-        if (running > 0)
-            finished.wait_for(lock, std::chrono::milliseconds(40));
-        last = running == 0;
-        lock.unlock();
-        const qint64 done = bytesDone;
-        progress.setValue(total > 0 ? int(done * 100 / total) : 100);
-        progress.setStatus(1,
-                           megabytes(done, format) + of + timeLeft(done, total, clock.elapsed()));
-        if (progress.yield() || progress.stopRequested())
-            stop = true;
-        lock.lock();
-    }
-    lock.unlock();
-    for (std::thread& thread : pool)
-        thread.join();
-    unreadable = failures;
-    return !stop;
-}
-
-} // namespace
-
-FingerprintPassResult fingerprintFiles(const FingerprintPassRequest& request, Progress& progress)
+FingerprintPassResult fingerprintFiles(FingerprintPassRequest request, Progress& progress)
 {
     FingerprintPassResult result;
     auto fail = [&result](int error, const QByteArray& path) {
@@ -281,7 +296,8 @@ FingerprintPassResult fingerprintFiles(const FingerprintPassRequest& request, Pr
     scan::InputLines work;
     if (!work.open(request.workFile))
         return fail(work.error(), request.workFile);
-    PreviousPrints previous(request.previousFileList, request.previousSideFile);
+    const std::shared_ptr<PreviousFingerprints> previous =
+        request.previous.valid() ? request.previous.get() : nullptr;
 
     Fingerprints prints;
     std::vector<Job> jobs;
@@ -302,7 +318,8 @@ FingerprintPassResult fingerprintFiles(const FingerprintPassRequest& request, Pr
             continue;
         }
         prints.emplace_back();
-        if (const std::optional<Fingerprint>* kept = previous.find(folderKey, line)) {
+        if (const std::optional<Fingerprint>* kept =
+                previous ? previous->find(folderKey, line) : nullptr) {
             prints.back() = *kept;
             continue;
         }

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <future>
+#include <memory>
 
 namespace dovrin {
 class Progress;
@@ -10,6 +12,16 @@ class Prompt;
 
 namespace dovrin::copies {
 
+// The fingerprints of the record being replaced: a file whose folder, name, size and time are
+// unchanged keeps its fingerprint without a read.
+class PreviousFingerprints;
+using PreviousFingerprintsReading = std::future<std::shared_ptr<PreviousFingerprints>>;
+
+// Reads the file-list and side files of the record being replaced on a thread of its own, so
+// that the scan's walk goes on meanwhile.
+PreviousFingerprintsReading readPreviousFingerprints(const QString& fileList,
+                                                     const QString& sideFile);
+
 // The scan's last pass when fingerprints are asked for: the files of the file-list file just
 // written are read and their fingerprints written to the side file.
 struct FingerprintPassRequest
@@ -17,10 +29,8 @@ struct FingerprintPassRequest
     QByteArray fileList; // the new file-list file
     QByteArray workFile; // the scan's work file: the real path of each folder line, in order
     QByteArray sideFile; // written by the pass
-    // The file-list and side files of the record being replaced, when there is one: a file
-    // whose folder, name, size and time are unchanged keeps its fingerprint without a read.
-    QString previousFileList;
-    QString previousSideFile;
+    // The record being replaced, when there is one, as readPreviousFingerprints() reads it.
+    PreviousFingerprintsReading previous;
 };
 
 struct FingerprintPassResult
@@ -39,7 +49,7 @@ struct FingerprintPassResult
 // Reads the files on one thread per core (one thread for a spinning disk), while the calling
 // thread shows "Fingerprinting file contents...", the bytes done and the time left, and
 // watches for a stop, which the readers see within a few milliseconds.
-FingerprintPassResult fingerprintFiles(const FingerprintPassRequest& request, Progress& progress);
+FingerprintPassResult fingerprintFiles(FingerprintPassRequest request, Progress& progress);
 
 // The message after a scan that could not read every file.
 void reportUnreadable(Prompt& prompt, qint64 count);

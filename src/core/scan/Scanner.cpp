@@ -105,6 +105,7 @@ private:
     int m_lock = -1;
     // The files of every folder, read by the walk when files are catalogued.
     std::unique_ptr<scan::FolderListings> m_listings;
+    copies::PreviousFingerprintsReading m_previous;
 };
 
 ScanOutcome Scan::run()
@@ -114,6 +115,14 @@ ScanOutcome Scan::run()
     if (!writeInfo())
         return fail(m_files.info);
 
+    if (m_request.fingerprint && !m_request.foldersOnly) {
+        // The record being replaced lends its fingerprints; it is read while the walk runs.
+        const DatabaseFolder& database = m_request.database;
+        m_previous = copies::readPreviousFingerprints(
+            database.recordFile(m_request.recordPath, ".f.old"),
+            database.recordFile(m_request.recordPath, copies::kFingerprintSuffix) +
+                QStringLiteral(".old"));
+    }
     progress.setStatus(0, QStringLiteral("Getting folders..."));
     if (!walkFolders())
         return m_context.failed() ? fail(m_files.work) : cancel();
@@ -239,11 +248,9 @@ ScanOutcome Scan::fingerprintFiles()
     pass.fileList = m_files.list;
     pass.workFile = m_files.work;
     pass.sideFile = m_files.fingerprints;
-    const DatabaseFolder& database = m_request.database;
-    pass.previousFileList = database.recordFile(m_request.recordPath, ".f.old");
-    pass.previousSideFile = database.recordFile(m_request.recordPath, copies::kFingerprintSuffix) +
-                            QStringLiteral(".old");
-    const copies::FingerprintPassResult result = copies::fingerprintFiles(pass, m_context.progress);
+    pass.previous = std::move(m_previous);
+    const copies::FingerprintPassResult result =
+        copies::fingerprintFiles(std::move(pass), m_context.progress);
     switch (result.end) {
     case copies::FingerprintPassResult::End::Stopped:
         return cancel();
