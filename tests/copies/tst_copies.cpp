@@ -359,8 +359,10 @@ private Q_SLOTS:
                 "\"small\",10, / \":\"|\"big\",3000,~~N~0~0~0:.\\A\\big 0:.\\B\\big 1:.\\A\\small "
                 "1:.\\A\\Sub\\small~ 2 group(s) of copies, 4 file(s), 3 KB in extra copies",
                 // A letter may upper-case to two ("ß" to "SS").
-                "accents, old code page~\":\"|\"\xC3\x89t\xC3\xA9.txt\",4,|\"stra\xC3\x9F" "e\",6, / "
-                "\":\"|\"%C9T%C9.TXT\",4,|\"STRASSE\",6,~~N~0~0~0:.\\A\\stra\xC3\x9F" "e "
+                "accents, old code page~\":\"|\"\xC3\x89t\xC3\xA9.txt\",4,|\"stra\xC3\x9F"
+                "e\",6, / "
+                "\":\"|\"%C9T%C9.TXT\",4,|\"STRASSE\",6,~~N~0~0~0:.\\A\\stra\xC3\x9F"
+                "e "
                 "0:.\\B\\STRASSE 1:.\\A\\\xC3\x89t\xC3\xA9.txt 1:.\\B\\\xC3\x89T\xC3\x89.TXT~",
                 "minimum size~\":\"|\"a\",50,|\"b\",200, / \":\"|\"a\",50,|\"b\",200,~~N~100~0~"
                 "0:.\\A\\b 0:.\\B\\b~",

@@ -39,8 +39,8 @@ DatePattern::DatePattern(const QString& format, const QLocale& locale, Of of)
     m_valid = true;
     if (of == Of::Date) {
         for (int i = 0; i < 24 && m_valid; ++i) {
-            const QDate probe = QDate(1899 + i * 101 % 8100, 1 + i % 12, 1 + i * 13 % 31 % 28)
-                                    .addDays(i % 7 * 3);
+            const QDate probe =
+                QDate(1899 + i * 101 % 8100, 1 + i % 12, 1 + i * 13 % 31 % 28).addDays(i % 7 * 3);
             QString mine;
             append(mine, probe, QTime(0, 0));
             m_valid = mine == locale.toString(probe, format);
@@ -141,8 +141,8 @@ bool DatePattern::compile(const QString& format, const QLocale& locale)
         case u'm':
         case u's': {
             const int n = qMin(repeat, 2);
-            const Field field = c == u'm'   ? Field::Minute
-                                : c == u's' ? Field::Second
+            const Field field = c == u'm'                   ? Field::Minute
+                                : c == u's'                 ? Field::Second
                                 : c == u'H' || !twelveHours ? Field::Hour24
                                                             : Field::Hour12;
             m_parts.push_back(Part{field, n});
@@ -151,13 +151,13 @@ bool DatePattern::compile(const QString& format, const QLocale& locale)
         }
         case u'a':
         case u'A': {
-            const int n = i + 1 < format.size() && (format[i + 1] == u'p' || format[i + 1] == u'P')
-                              ? 2
-                              : 1;
+            const int n =
+                i + 1 < format.size() && (format[i + 1] == u'p' || format[i + 1] == u'P') ? 2 : 1;
             const QString token = format.mid(i, n);
-            m_parts.push_back(Part{Field::AmPm, n,
-                                   {locale.toString(QTime(1, 0), token),
-                                    locale.toString(QTime(13, 0), token)}});
+            m_parts.push_back(
+                Part{Field::AmPm,
+                     n,
+                     {locale.toString(QTime(1, 0), token), locale.toString(QTime(13, 0), token)}});
             i += n;
             break;
         }

@@ -52,8 +52,8 @@ private:
         {
         }
         Field field;
-        int width;              // digits at least
-        QString text;           // of a Text part
+        int width;                  // digits at least
+        QString text;               // of a Text part
         std::vector<QString> names; // by month, by day of the week, or AM and PM
     };
 

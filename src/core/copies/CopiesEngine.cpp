@@ -17,8 +17,8 @@
 #endif
 #include <algorithm>
 #include <cstring>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -765,9 +765,9 @@ void CopiesEngine::readWhole(Worker& worker, const Entry* begin, const Entry* en
             if (!print)
                 continue; // its side file changed since the first reading
             Found f = foundLine(worker, disk, reader.line(), file, reader.container());
-            f.exact = exactKey(
-                QByteArrayView(reinterpret_cast<const char*>(print), sizeof(Fingerprint)),
-                f.row.size, 0);
+            f.exact =
+                exactKey(QByteArrayView(reinterpret_cast<const char*>(print), sizeof(Fingerprint)),
+                         f.row.size, 0);
             found.push_back(std::move(f));
         } else {
             found.push_back(foundLine(worker, disk, reader.line(), file, reader.container()));

@@ -49,7 +49,6 @@ bool onSpinningDisk(const QByteArray& path)
     return false;
 }
 
-
 QString megabytes(qint64 bytes, const DisplayFormat& format)
 {
     return format.size(DisplayFormat::roundedQuotient(bytes, 1024 * 1024));
