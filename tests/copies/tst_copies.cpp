@@ -59,6 +59,10 @@ void writeDisks(const DatabaseFolder& folder, DiskTable& disks, const QByteArray
         const QString path = QStringLiteral(".\\") + QChar(char16_t(u'A' + d));
         test::addDisk(folder, disks, path, {}, lists[d].split('|'));
         const QByteArray content = contents.value(d);
+        if (content == "gone") { // its file list deleted after the disk was loaded
+            QFile::remove(folder.recordFile(path, ".f"));
+            continue;
+        }
         if (content.isEmpty())
             continue;
         copies::Fingerprints prints;
@@ -374,6 +378,8 @@ private Q_SLOTS:
                 "only on: minimum size~\":\"|\"x\",5,|\"y\",0, / \":\"~~N~1~1~0:.\\A\\x~",
                 "only on: nothing~\":\"|\"x\",5, / \":\"|\"X\",5,~~N~0~1~~"
                 "Every file of this disk is also on another disk.",
+                "a file list gone since loading~\":\"|\"a\",3, / \":\"|\"a\",3, / \":\"|\"a\",3,"
+                "~gone~N~0~0~0:.\\B\\a 0:.\\C\\a~",
                 "content: renamed between disks~\":\"|\"a.doc\",3, / \":\"|\"b.doc\",3, / "
                 "\":\"|\"a.doc\",3,~abc / abc / xyz~C~0~0~0:.\\A\\a.doc 0:.\\B\\b.doc~",
                 "content: stale side file, no fingerprint~\":\"|\"a\",3, / \":\"|\"b\",3, / "
