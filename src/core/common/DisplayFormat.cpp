@@ -81,25 +81,33 @@ void DisplayFormat::appendSize(QByteArray& utf8, qint64 bytes) const
         appendGrouped(utf8, bytes, m_plainSeparator);
 }
 
+void DisplayFormat::appendDate(QString& out, QDate date) const
+{
+    if (m_datePattern.isValid() && date.year() >= 1)
+        m_datePattern.append(out, date, {});
+    else
+        out += m_locale.toString(date, m_dateFormat);
+}
+
+void DisplayFormat::appendTime(QString& out, QTime time) const
+{
+    if (m_timePattern.isValid())
+        m_timePattern.append(out, {}, time);
+    else
+        out += m_locale.toString(time, m_timeFormat);
+}
+
 QString DisplayFormat::date(RecordDateTime value) const
 {
-    const QDate date = value.date();
-    if (!m_datePattern.isValid() || date.year() < 1)
-        return m_locale.toString(date, m_dateFormat);
     QString text;
-    text.reserve(16);
-    m_datePattern.append(text, date, {});
+    appendDate(text, value.date());
     return text;
 }
 
 QString DisplayFormat::time(RecordDateTime value) const
 {
-    const QTime time = value.time();
-    if (!m_timePattern.isValid())
-        return m_locale.toString(time, m_timeFormat);
     QString text;
-    text.reserve(12);
-    m_timePattern.append(text, {}, time);
+    appendTime(text, value.time());
     return text;
 }
 
@@ -124,14 +132,11 @@ QString DisplayFormat::dateTime(RecordDateTime value) const
     case Parts::DateAndTime:
         break;
     }
-    const QDate date = value.date();
-    if (!m_datePattern.isValid() || !m_timePattern.isValid() || date.year() < 1)
-        return this->date(value) + QLatin1Char(' ') + time(value);
     QString text;
     text.reserve(28);
-    m_datePattern.append(text, date, {});
+    appendDate(text, value.date());
     text += QLatin1Char(' ');
-    m_timePattern.append(text, {}, value.time());
+    appendTime(text, value.time());
     return text;
 }
 

@@ -42,6 +42,10 @@ public:
     static qint64 addSize(qint64 total, qint64 size);
 
 private:
+    // Through the patterns where they give the locale's texts, else through the locale.
+    void appendDate(QString& out, QDate date) const;
+    void appendTime(QString& out, QTime time) const;
+
     QLocale m_locale;
     QString m_dateFormat;
     QString m_timeFormat;
